@@ -1,0 +1,23 @@
+// Whole-file reads and crash-safe replacement of user files. Paths are 8-bit
+// strings in the system code page, as everywhere in the plugin.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kivo {
+
+// The whole file as bytes; nullopt when it cannot be opened or read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// Writes `bytes` to a temporary file beside `path`, flushes it, then renames it
+// over `path`: a crash leaves either the old or the new file, never a torn one.
+// Returns false (and leaves the old file alone) when any step fails.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool DeleteFileIfExists(const std::string& path);
+
+}  // namespace kivo

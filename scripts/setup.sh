@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Installs every package the build, the tests and the demo need on Debian 12.
+# Idempotent: a machine that has everything is left alone (no apt-get update).
+# Writes build/windows-flavour: "win32" normally, "win64" when 32-bit Wine could
+# not be installed and the Windows tests must run as a 64-bit build instead.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+apt_install() { "${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"; }
+
+native_packages=(
+  build-essential cmake make git pkg-config ca-certificates
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev valgrind
+  libcurl4-openssl-dev libcpp-httplib-dev
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  xvfb xauth x11-apps imagemagick
+)
+wine32_packages=(wine wine32:i386 libgstreamer-plugins-base1.0-0:i386)
+wine64_packages=(wine wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+
+missing() {
+  local out=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || out+=("$p")
+  done
+  printf '%s\n' "${out[@]}"
+}
+
+updated=0
+apt_update_once() {
+  if [ "$updated" -eq 0 ]; then "${sudo_cmd[@]}" apt-get update -q; updated=1; fi
+}
+
+mapfile -t need < <(missing "${native_packages[@]}" | sed '/^$/d')
+if [ "${#need[@]}" -gt 0 ]; then
+  echo "setup: installing ${need[*]}"
+  apt_update_once
+  apt_install "${need[@]}"
+fi
+
+mkdir -p build
+flavour=win32
+mapfile -t need < <(missing "${wine32_packages[@]}" | sed '/^$/d')
+if [ "${#need[@]}" -gt 0 ]; then
+  echo "setup: installing 32-bit Wine (${need[*]})"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+    updated=0
+  fi
+  apt_update_once
+  if ! apt_install -t bookworm "${wine32_packages[@]}"; then
+    flavour=win64
+  fi
+fi
+
+if [ "$flavour" = win64 ]; then
+  echo "================================================================================"
+  echo "setup: 32-bit Wine could not be installed on this machine."
+  echo "setup: FALLING BACK to 64-bit Wine: the Windows tests run as an x86_64 build."
+  echo "setup: the shipped i686 KivoRss.dll is still built, but not executed here."
+  echo "================================================================================"
+  mapfile -t need < <(missing "${wine64_packages[@]}" | sed '/^$/d')
+  if [ "${#need[@]}" -gt 0 ]; then
+    apt_update_once
+    apt_install "${need[@]}"
+  fi
+fi
+echo "$flavour" > build/windows-flavour
+echo "setup: ready (Windows tests: $flavour)"
