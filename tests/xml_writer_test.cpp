@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "feeds/moxXMLParser2.h"
+
+namespace kivo {
+namespace {
+
+std::unique_ptr<TmoxXMLParser2> Parse(std::string_view text) {
+  auto parser = std::make_unique<TmoxXMLParser2>();
+  parser->LoadFromBuffer(text);
+  return parser;
+}
+
+constexpr const char* kDefaultHeader = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n";
+
+TEST(XmlWriter, ExactBytesWithIndentCrLfAndNoTrailingBreak) {
+  TmoxXMLParser2 doc;
+  doc.Declaration().SetAttribute("encoding", "windows-1251");
+  doc.SetName("myrssnodes");
+  TmoxXMLNode2* item = doc.AddChild("item");
+  item->SetText("lead");
+  item->SetAttribute("n", "1");
+  item->AddChild("title")->SetText("Fish & chips");
+  item->AddChild("text")->SetText("<b>bold</b>");
+  item->AddChild("empty");
+  doc.AddChild("last")->SetText("x");
+  EXPECT_EQ(doc.XmlText(),
+            "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n"
+            "<myrssnodes>\r\n"
+            "  <item n=\"1\">lead\r\n"
+            "    <title>Fish & chips</title>\r\n"
+            "    <text><![CDATA[<b>bold</b>]]></text>\r\n"
+            "    <empty/>\r\n"
+            "  </item>\r\n"
+            "  <last>x</last>\r\n"
+            "</myrssnodes>");
+}
+
+TEST(XmlWriter, HeaderDefaultsAndDeclaredValues) {
+  EXPECT_EQ(Parse("<a/>")->XmlText(), std::string(kDefaultHeader) + "<a/>");
+  EXPECT_EQ(Parse("<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>")->XmlText(),
+            "<?xml version=\"1.1\" encoding=\"UTF-8\" ?>\r\n<a/>");
+  auto doc = Parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>");
+  doc->Declaration().SetAttribute("encoding", "windows-1251");
+  EXPECT_EQ(doc->XmlText(), "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<a/>");
+}
+
+TEST(XmlWriter, CdataTextWithClosingMarkerKeepsEverything) {
+  struct Case {
+    const char* text;
+    const char* written;
+    const char* readBack;
+  };
+  const Case cases[] = {
+      {"a]]>b", "<![CDATA[a]]&gt;b]]>", "a]]&gt;b"},
+      {"x]]>y<z>]]>", "<![CDATA[x]]&gt;y<z>]]&gt;]]>", "x]]&gt;y<z>]]&gt;"},
+      {"plain ]] text", "plain ]] text", "plain ]] text"},
+  };
+  for (const Case& c : cases) {
+    TmoxXMLParser2 doc;
+    doc.SetName("r");
+    doc.AddChild("t")->SetText(c.text);
+    doc.AddChild("after")->SetText("kept");
+    const std::string xml = doc.XmlText();
+    EXPECT_NE(xml.find(std::string("<t>") + c.written + "</t>"), std::string::npos) << xml;
+    auto again = Parse(xml);
+    EXPECT_EQ(again->ChildText("t"), c.readBack);
+    EXPECT_EQ(again->ChildText("after"), "kept");
+    EXPECT_TRUE(again->ErrorText().empty());
+  }
+}
+
+TEST(XmlWriter, RoundTripIsStable) {
+  const char* source =
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<rss version=\"2.0\">\n<channel><title>T &amp; "
+      "U</title>"
+      "<item><title><![CDATA[<i>x</i>]]></title><empty/><link>http://a/?b=1&amp;c=2</link></item></channel></"
+      "rss>";
+  const std::string once = Parse(source)->XmlText();
+  EXPECT_EQ(Parse(once)->XmlText(), once);
+  EXPECT_NE(once.find("<title><![CDATA[<i>x</i>]]></title>"), std::string::npos);
+  EXPECT_NE(once.find("    <empty/>\r\n"), std::string::npos);
+}
+
+TEST(XmlNode, SetNameDerivesPrefix) {
+  struct Case {
+    const char* name;
+    const char* prefix;
+  };
+  const Case cases[] = {{"dc:date", "dc"}, {"title", ""}, {"a:b:c", "a"}, {":x", ""}};
+  for (const Case& c : cases) {
+    TmoxXMLNode2 node;
+    node.SetName(c.name);
+    EXPECT_EQ(node.Prefix(), c.prefix) << c.name;
+  }
+  EXPECT_EQ(Parse("<r><dc:date>1</dc:date></r>")->FirstChild()->Prefix(), "dc");
+}
+
+TEST(XmlNode, SetTextSetsCdataFlag) {
+  struct Case {
+    const char* text;
+    bool cdata;
+  };
+  const Case cases[] = {{"plain", false}, {"a<b", true}, {"a>b", true}, {"&lt;", false}, {"x]]>", true}};
+  TmoxXMLNode2 node;
+  for (const Case& c : cases) {
+    node.SetText(c.text);
+    EXPECT_EQ(node.Cdata(), c.cdata) << c.text;
+  }
+}
+
+TEST(XmlNode, FindChildSearchesEachSubtreeBeforeNextChild) {
+  TmoxXMLParser2 doc;
+  doc.SetName("r");
+  TmoxXMLNode2* deepMatch = doc.AddChild("a")->AddChild("b")->AddChild("t");
+  TmoxXMLNode2* shallowMatch = doc.AddChild("t");
+  EXPECT_EQ(doc.FindChild("t", false), shallowMatch);
+  EXPECT_EQ(doc.FindChild("t", true), deepMatch);
+  EXPECT_EQ(doc.FindChild("T", true), nullptr);  // names compare case-sensitively
+  EXPECT_EQ(doc.FindChild("r", true), nullptr);  // the node itself is not a child
+  EXPECT_EQ(doc.ChildText("missing"), "");
+}
+
+TEST(XmlNode, SiblingsParentsAndOwnership) {
+  TmoxXMLParser2 doc;
+  EXPECT_EQ(doc.FirstChild(), nullptr);
+  EXPECT_EQ(doc.NextSibling(), nullptr);
+  TmoxXMLNode2* first = doc.AddChild("a");
+  auto detached = std::make_unique<TmoxXMLNode2>();
+  detached->SetName("b");
+  detached->AddChild("inner");
+  TmoxXMLNode2* second = doc.AppendNode(std::move(detached));
+  EXPECT_EQ(first->NextSibling(), second);
+  EXPECT_EQ(second->NextSibling(), nullptr);
+  EXPECT_EQ(second->Parent(), &doc);
+  EXPECT_EQ(second->Document(), &doc);
+  EXPECT_EQ(second->FirstChild()->Document(), &doc);
+  EXPECT_EQ(doc.ChildCount(), 2u);
+}
+
+TEST(XmlNode, SetAttributeReplacesFirstOrAppends) {
+  auto doc = Parse("<a x=\"1\" x=\"2\"/>");
+  doc->SetAttribute("x", "9");
+  doc->SetAttribute("y", "3");
+  ASSERT_EQ(doc->AttributeCount(), 3u);
+  EXPECT_EQ(doc->AttributeAt(0).value, "9");
+  EXPECT_EQ(doc->AttributeAt(1).value, "2");
+  EXPECT_EQ(doc->Attribute("y"), "3");
+  EXPECT_EQ(doc->Attribute("z"), "");
+}
+
+TEST(XmlFiles, SaveThenLoadAndFailures) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kivo_xml_writer_test";
+  std::filesystem::create_directories(dir);
+  const std::string path = (dir / "feed.xml").string();
+  TmoxXMLParser2 doc;
+  doc.SetName("myrssnodes");
+  doc.AddChild("title")->SetText("\xcd\xee\xe2\xee\xf1\xf2\xe8");  // windows-1251 bytes pass unchanged
+  doc.SaveToFile(path);
+  TmoxXMLParser2 loaded;
+  loaded.LoadFromFile(path);
+  EXPECT_EQ(loaded.ChildText("title"), "\xcd\xee\xe2\xee\xf1\xf2\xe8");
+  std::filesystem::remove_all(dir);
+  EXPECT_THROW(loaded.LoadFromFile(path), std::runtime_error);
+  EXPECT_THROW(doc.SaveToFile((dir / "missing" / "x.xml").string()), std::runtime_error);
+}
+
+}  // namespace
+}  // namespace kivo
