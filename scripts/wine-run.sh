@@ -39,4 +39,13 @@ fi
 # A persistent server spares every test the server's start-up.
 wineserver -p >/dev/null 2>&1 || true
 
-exec wine "$@"
+# Wine may start helper processes (services, the desktop) that inherit our
+# output and outlive the program; a caller reading a pipe (ctest) would then
+# wait for them forever. So the program writes to files that we copy out.
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+rc=0
+wine "$@" >"$out" 2>"$err" </dev/null || rc=$?
+cat "$out"
+cat "$err" >&2
+exit "$rc"
