@@ -12,13 +12,7 @@
 namespace kivo::cli {
 namespace {
 
-using Args = std::vector<std::string>;
 using Handler = std::function<int(const Args&)>;
-
-int Usage(const std::string& message) {
-  std::fprintf(stderr, "kivorss-cli: %s\n", message.c_str());
-  return kExitUsage;
-}
 
 int XmlRoundtrip(const Args& args) {
   if (args.size() != 1) return Usage("usage: kivorss-cli xml-roundtrip FILE");
@@ -50,6 +44,9 @@ int UrlCommand(const Args& args) {
 const std::map<std::string, Handler>& CommandTable() {
   static const std::map<std::string, Handler> table = {
       {"xml-roundtrip", XmlRoundtrip},
+      {"convert", CmdConvert},
+      {"page", CmdPage},
+      {"fetch", CmdFetch},
       {"url", UrlCommand},
       {"version", [](const Args&) {
          WriteBytes("kivorss-cli 2.7\n");
@@ -61,8 +58,15 @@ const std::map<std::string, Handler>& CommandTable() {
 
 }  // namespace
 
+int Usage(const std::string& message) {
+  std::fprintf(stderr, "kivorss-cli: %s\n", message.c_str());
+  return kExitUsage;
+}
+
 int Run(const Args& args) {
-  if (args.empty()) return Usage("usage: kivorss-cli COMMAND [ARGS...] (xml-roundtrip, url, version)");
+  if (args.empty()) {
+    return Usage("usage: kivorss-cli COMMAND [ARGS...] (xml-roundtrip, url, convert, page, fetch, version)");
+  }
   const auto& table = CommandTable();
   const auto it = table.find(args[0]);
   if (it == table.end()) return Usage("unknown command: " + args[0]);
