@@ -24,15 +24,17 @@ fi
 command -v clang++ >/dev/null || { echo "fuzz: clang++ missing (run scripts/setup.sh)"; exit 2; }
 out=$root/build/fuzz
 mkdir -p "$out"
-core_sources=$(ls feeds/*.cpp options/*.cpp plugin/*.cpp platform/*.cpp 2>/dev/null | tr '\n' ' ')
+shopt -s nullglob
+core_sources=(feeds/*.cpp options/*.cpp plugin/*.cpp platform/*.cpp reader/*.cpp imaging/*.cpp)
+shopt -u nullglob
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
 
 # The core is compiled once into a library that every target links.
 core_lib=$out/libcore.a
-stamp=$(cat $core_sources | md5sum | cut -d' ' -f1)
+stamp=$(cat "${core_sources[@]}" | md5sum | cut -d' ' -f1)
 if [ ! -f "$core_lib" ] || [ "$(cat "$out/core.stamp" 2>/dev/null)" != "$stamp" ]; then
   rm -f "$out"/core_*.o "$core_lib"
-  for src in $core_sources; do
+  for src in "${core_sources[@]}"; do
     obj=$out/core_$(echo "$src" | tr '/' '_').o
     clang++ "${flags[@]/-fsanitize=fuzzer,/-fsanitize=fuzzer-no-link,}" -c "$src" -o "$obj" &
     while [ "$(jobs -r | wc -l)" -ge 2 ]; do wait -n; done
