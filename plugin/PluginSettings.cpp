@@ -1,0 +1,313 @@
+#include "plugin/PluginSettings.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "feeds/TextDecoding.h"
+#include "options/UnitLang.h"
+#include "platform/FileIo.h"
+#include "plugin/IniFile.h"
+
+namespace kivo {
+
+namespace {
+
+namespace off = settings_offset;
+
+constexpr std::string_view kMainSection = "Main";
+
+struct TSwitch {
+  std::size_t offset;
+  bool TPluginGlobals::*field;
+  bool firstRunValue;
+};
+
+// The nine switch bytes 1 to 9 of the settings record.
+constexpr TSwitch kSwitches[] = {
+    {off::kShowContact, &TPluginGlobals::ShowContact, true},
+    {off::kShowFeedIcons, &TPluginGlobals::ShowFeedIcons, true},
+    {off::kShowTrayIcon, &TPluginGlobals::ShowTrayIcon, true},
+    {off::kUseProxy, &TPluginGlobals::UseProxy, false},
+    {off::kProxyAuth, &TPluginGlobals::ProxyAuth, false},
+    {off::kCheckForNew, &TPluginGlobals::CheckForNew, true},
+    {off::kShowButton, &TPluginGlobals::ShowButton, true},
+    {off::kShowPopup, &TPluginGlobals::ShowPopup, true},
+    {off::kAccumulateUnread, &TPluginGlobals::AccumulateUnread, false},
+};
+
+struct TProxyString {
+  std::size_t offset;
+  std::string TPluginGlobals::*field;
+};
+
+constexpr TProxyString kProxyStrings[] = {
+    {off::kProxyHost, &TPluginGlobals::ProxyHost},
+    {off::kProxyPort, &TPluginGlobals::ProxyPort},
+    {off::kProxyUser, &TPluginGlobals::ProxyUser},
+    {off::kProxyPassword, &TPluginGlobals::ProxyPassword},
+};
+
+constexpr int kFirstRunFontSize = 2;
+constexpr int kFirstRunLangIndex = 0;
+
+bool RecordBool(const ISettingsRecord& record, std::size_t offset) {
+  return record.Byte(offset) != 0;
+}
+
+std::string RecordAnsi(const ISettingsRecord& record, std::size_t offset) {
+  return Utf16ToWin(record.Wide(offset));
+}
+
+void WriteFirstRunDefaults(ISettingsRecord& record) {
+  for (const auto& item : kSwitches) record.SetByte(item.offset, item.firstRunValue ? 1 : 0);
+  record.SetInt(off::kFontSize, kFirstRunFontSize);
+  record.SetInt(off::kLangIndex, kFirstRunLangIndex);
+  record.SetByte(off::kInitialised, 1);
+}
+
+void LoadMainSection(TRSS& rss, TPluginGlobals& globals, const TSettingsContext& context) {
+  const TIniFile ini(context.IniPath);
+  rss.LoadLogos = ini.ReadBool(kMainSection, "Load_Logo", true);
+  globals.ShowListContacts = ini.ReadBool(kMainSection, "Show_ListContacts", false);
+  globals.ShowContactsIcons = ini.ReadBool(kMainSection, "Show_ContactsIcons", true);
+  globals.TabsPosition = ini.ReadInteger(kMainSection, "Tabs_position", 0);
+  // Only top (0) and bottom (1) exist; a negative value would reach the tab control as well.
+  if (globals.TabsPosition > 1 || globals.TabsPosition < 0) globals.TabsPosition = 0;
+  if (context.Window) {
+    context.Window->SetLogoVisible(rss.LoadLogos);
+    context.Window->settabsposition(globals.TabsPosition);
+  }
+}
+
+void CopyRecordSwitches(const ISettingsRecord& record, TPluginGlobals& globals,
+                        const TSettingsContext& context) {
+  globals.CallString = record.Wide(off::kCallString);
+  globals.ShowFeedIcons = RecordBool(record, off::kShowFeedIcons);
+  globals.ShowTrayIcon = RecordBool(record, off::kShowTrayIcon);
+  if (context.TrayIcon) context.TrayIcon->SetVisible(globals.ShowTrayIcon);
+  globals.UseProxy = RecordBool(record, off::kUseProxy);
+  globals.ProxyAuth = RecordBool(record, off::kProxyAuth);
+  for (const auto& item : kProxyStrings) globals.*item.field = RecordAnsi(record, item.offset);
+  globals.CheckForNew = RecordBool(record, off::kCheckForNew);
+  if (context.Window) context.Window->SetCheckNewTimerEnabled(globals.CheckForNew);
+  globals.AccumulateUnread = RecordBool(record, off::kAccumulateUnread);
+  globals.ShowContact = RecordBool(record, off::kShowContact);
+  globals.ShowButton = RecordBool(record, off::kShowButton);
+  globals.ShowPopup = RecordBool(record, off::kShowPopup);
+}
+
+TWindowRect RecordPlacement(const ISettingsRecord& record) {
+  return {record.Int(off::kLeft), record.Int(off::kTop), record.Int(off::kWidth), record.Int(off::kHeight)};
+}
+
+void PlaceWindow(const ISettingsRecord& record, const TSettingsContext& context) {
+  if (!context.Window || !context.ScreenSize) return;
+  const TWindowRect placed =
+      PlaceReaderWindow(RecordPlacement(record), context.Window->GetPlacement(), context.ScreenSize());
+  context.Window->SetPlacement(placed);
+}
+
+// Steps that need the host's record: switches, language, "Main", feed list text, placement.
+void LoadFromRecord(ISettingsRecord& record, TPluginGlobals& globals, TRSS& rss,
+                    const TSettingsContext& context) {
+  if (record.Byte(off::kInitialised) == 0) WriteFirstRunDefaults(record);
+  globals.LangIndex = record.Int(off::kLangIndex);
+  fill_language_list(globals.LangList, context.PluginFolder);
+  apply_language(globals.LangIndex, globals.LangList, context.PluginFolder, context.DecimalSeparator);
+  LoadMainSection(rss, globals, context);
+  CopyRecordSwitches(record, globals, context);
+  if (globals.CallString.empty()) globals.CallString = kDefaultCallString;
+  globals.FontSize = record.Int(off::kFontSize);
+  globals.FeedLines = TextToLines(RecordAnsi(record, off::kFeedList));
+  if (globals.FeedLines.empty())
+    globals.FeedLines.assign(std::begin(kDefaultFeedLines), std::end(kDefaultFeedLines));
+  PlaceWindow(record, context);
+}
+
+void ClearFeedControls(const TSettingsContext& context) {
+  if (!context.Window) return;
+  context.Window->ClearFeedMenu();
+  context.Window->ClearTabs();
+  context.Window->ClearFeedIcons();
+}
+
+void RebuildFeedTable(TRSS& rss, int count) {
+  if (rss.High() >= 0) {
+    for (auto& channel : rss.Channels) channel.Items.clear();
+    rss.SetCount(0);
+  }
+  rss.SetCount(count);
+}
+
+void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettingsContext& context) {
+  channel.Url = FeedLineUrl(line);
+  channel.CacheFile = context.CacheFolder + MakeCacheName(channel.Url) + ".rss";
+  channel.RawFile = ChangeFileExt(channel.CacheFile, ".xml");
+  channel.Title = FeedLineTitle(line);
+  if (!context.Window) return;
+  context.Window->AddFeedMenuItem(channel.Title, channel.Url, i);
+  // The tab drawing stops at the "|"; the suffix only widens the measured tab.
+  context.Window->AddTab(channel.Title + "|wu");
+  context.Window->LoadIconOfSite(-1, ChangeFileExt(channel.CacheFile, ".ico"));
+}
+
+void ReadFeedSection(tchannels& channel, const TIniFile& ini, TDateTime now) {
+  const std::string section = ExtractFileName(channel.CacheFile);
+  channel.LinkTag = ini.ReadString(section, "link", "link");
+  channel.TitleTag = ini.ReadString(section, "title", "title");
+  channel.ImageTag = ini.ReadString(section, "image", "image");
+  channel.DescriptionTag = ini.ReadString(section, "description", "description");
+  channel.PubDateTag = ini.ReadString(section, "pubDate", "pubDate");
+  channel.CategoryTag = ini.ReadString(section, "Category", "category");
+  channel.CheckUpdates = ini.ReadBool(section, "CheckUpdates", false);
+  channel.NotLoadUpdates = ini.ReadBool(section, "NotLoadUpdates", false);
+  channel.CheckNewPeriod = ini.ReadInteger(section, "CheckNewPeriod", 30);
+  channel.NeedHorlines = ini.ReadBool(section, "Need_horlines", true);
+  channel.ShowPanel = ini.ReadBool(section, "Show_Panel", true);
+  channel.PanelSize = ini.ReadInteger(section, "PanelSize", 50);
+  channel.NetFileSize = ini.ReadInteger(section, "net_file_size", 0);
+  channel.LoadImages = ini.ReadBool(section, "Load_Images", true);
+  channel.LastUpdated = TextToDateTime(ini.ReadString(section, "Last_Updated", "")).value_or(now);
+  channel.ShowBaloon = ini.ReadBool(section, "ShowBaloon", true);
+  channel.CheckDoubleTags = ini.ReadBool(section, "CheckDoubleTags", true);
+  channel.CheckExtCheck = ini.ReadBool(section, "CheckExtCheck", false);
+  channel.ShowSpecContact = ini.ReadBool(section, "ShowSpecContact", true);
+}
+
+void ResetRunState(tchannels& channel, TDateTime now) {
+  channel.Run->Loading = false;
+  channel.LastCheck = now;
+  channel.HasNew = false;
+  channel.SelectedTheme.clear();
+  channel.Run->Checking = false;
+}
+
+void CallHook(const TFeedHook& hook, TRSS& rss, int i) {
+  if (hook) hook(rss, i);
+}
+
+void WriteRecord(const TPluginGlobals& globals, ISettingsRecord& record, const TSettingsContext& context) {
+  record.SetWide(off::kCallString, globals.CallString);
+  record.SetWide(off::kUnused56, u"");
+  record.SetWide(off::kFeedList, WinToUtf16(LinesToText(globals.FeedLines)));
+  for (const auto& item : kProxyStrings) record.SetWide(item.offset, WinToUtf16(globals.*item.field));
+  record.SetInt(off::kFontSize, globals.FontSize);
+  if (context.Window) {
+    const TWindowRect rect = context.Window->GetPlacement();
+    record.SetInt(off::kLeft, rect.Left);
+    record.SetInt(off::kTop, rect.Top);
+    record.SetInt(off::kWidth, rect.Width);
+    record.SetInt(off::kHeight, rect.Height);
+  }
+  record.SetInt(off::kLangIndex, globals.LangIndex);
+  for (const auto& item : kSwitches) record.SetByte(item.offset, globals.*item.field ? 1 : 0);
+}
+
+// The per-feed keys that change while the plugin runs, and the read marks.
+bool SaveFeed(const tchannels& channel, TIniFile& ini) {
+  // A record that was never set up has no files; writing would land in the working folder.
+  if (channel.CacheFile.empty()) return true;
+  const std::string section = ExtractFileName(channel.CacheFile);
+  ini.WriteInteger(section, "PanelSize", channel.PanelSize);
+  ini.WriteBool(section, "Show_Panel", channel.ShowPanel);
+  ini.WriteInteger(section, "net_file_size", channel.NetFileSize);
+  ini.WriteString(section, "Last_Updated", DateTimeToText(channel.LastUpdated));
+  const bool marksWritten = WriteFileAtomic(ChangeFileExt(channel.CacheFile, ".rd"), channel.ReadMarks);
+  ini.WriteBool(section, "ShowBaloon", channel.ShowBaloon);
+  return marksWritten;
+}
+
+bool WriteIni(const TPluginGlobals& globals, const TRSS& rss, const TSettingsContext& context) {
+  TIniFile ini(context.IniPath);
+  ini.WriteBool(kMainSection, "Load_Logo", rss.LoadLogos);
+  ini.WriteInteger(kMainSection, "Tabs_position", globals.TabsPosition);
+  ini.WriteBool(kMainSection, "Show_ListContacts", globals.ShowListContacts);
+  ini.WriteBool(kMainSection, "Show_ContactsIcons", globals.ShowContactsIcons);
+  bool allWritten = true;
+  for (const auto& channel : rss.Channels) allWritten = SaveFeed(channel, ini) && allWritten;
+  return ini.UpdateFile() && allWritten;
+}
+
+}  // namespace
+
+std::string LinesToText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::vector<std::string> TextToLines(std::string_view text) {
+  text = text.substr(0, text.find('\0'));
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
+    lines.emplace_back(text.substr(pos, end - pos));
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+  }
+  return lines;
+}
+
+std::string FeedLineUrl(std::string_view line) {
+  const size_t bar = line.find('|');
+  return bar == std::string_view::npos ? std::string() : std::string(line.substr(0, bar));
+}
+
+std::string FeedLineTitle(std::string_view line) {
+  const size_t bar = line.find('|');
+  return std::string(bar == std::string_view::npos ? line : line.substr(bar + 1));
+}
+
+std::string IniPathFor(std::string_view pluginPath) {
+  return ChangeFileExt(pluginPath, ".ini");
+}
+
+void SplitCallWords(TPluginGlobals& globals) {
+  globals.CallWords = SplitCallWords(Utf16ToWin(globals.CallString));
+}
+
+void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {
+  if (context.Record) LoadFromRecord(*context.Record, globals, rss, context);
+  SplitCallWords(globals);
+  ClearFeedControls(context);
+  RebuildFeedTable(rss, static_cast<int>(globals.FeedLines.size()));
+  for (int i = 0; i <= rss.High(); ++i) {
+    SetUpFeed(rss.Channels[static_cast<size_t>(i)], i, globals.FeedLines[static_cast<size_t>(i)], context);
+  }
+  for (int i = 0; i <= rss.High(); ++i) LoadFeedSettings(rss, i, context);
+  if (context.SetupContacts) context.SetupContacts(rss, globals);
+  if (context.Window) {
+    for (int i = 0; i <= rss.High(); ++i) context.Window->check_new_grid_count(i);
+  }
+}
+
+void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
+  if (!rss.IsValid(i)) return;
+  tchannels& channel = rss.Channels[static_cast<size_t>(i)];
+  const TIniFile ini(context.IniPath);
+  const TDateTime now = context.Now ? context.Now() : CurrentDateTime();
+  ReadFeedSection(channel, ini, now);
+  ResetRunState(channel, now);
+  if (FileExists(channel.CacheFile)) {
+    // An unreadable cache counts as empty.
+    channel.ItemCacheText = WinToUtf16(ReadFileBytes(channel.CacheFile).value_or(std::string()));
+    CallHook(context.ComposePage, rss, i);
+  }
+  // Marks load even without an item cache (deleted, or the first download
+  // failed): the next save writes them back, and must not write them empty.
+  CallHook(context.LoadReadMarks, rss, i);
+  rss.LoadLogo(i, context.ImageDecoder);
+}
+
+bool SaveSettings(const TPluginGlobals& globals, const TRSS* rss, const TSettingsContext& context) {
+  if (!rss) return true;
+  if (context.Record) WriteRecord(globals, *context.Record, context);
+  return WriteIni(globals, *rss, context);
+}
+
+}  // namespace kivo

@@ -1,0 +1,160 @@
+#include "plugin/Unit_RSSlist.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "feeds/TextDecoding.h"
+#include "platform/FileIo.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr std::string_view kCacheNameReplaced = "!@#$%^&*()~\"':;/\\|=+-.,?";
+constexpr size_t kLogoSignatureLength = 11;
+
+bool IsPathDelimiter(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
+
+size_t FileNameStart(std::string_view path) {
+  for (size_t i = path.size(); i > 0; --i) {
+    if (IsPathDelimiter(path[i - 1])) return i;
+  }
+  return 0;
+}
+
+struct TLogoSignature {
+  size_t offset;
+  std::string_view text;
+  ImageKind kind;
+};
+
+constexpr std::array<TLogoSignature, 4> kTextSignatures = {{
+    {0, "BM", ImageKind::Bmp},
+    {0, "GIF", ImageKind::Gif},
+    {1, "PNG", ImageKind::Png},
+    {6, "JFIF", ImageKind::Jpeg},
+}};
+
+// The decoders the first 11 bytes ask for, in the order they are applied.
+std::vector<ImageKind> LogoKinds(std::string_view head) {
+  std::string text(head);
+  std::replace(text.begin(), text.end(), '\0', ' ');
+  std::vector<ImageKind> kinds;
+  for (const auto& signature : kTextSignatures) {
+    if (text.compare(signature.offset, signature.text.size(), signature.text) == 0)
+      kinds.push_back(signature.kind);
+  }
+  if (head[0] == '\0' && static_cast<unsigned char>(head[1]) < 2) kinds.push_back(ImageKind::Icon);
+  return kinds;
+}
+
+}  // namespace
+
+std::uint64_t NextFeedGeneration() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
+}
+
+int TRSS::High() const {
+  return static_cast<int>(Channels.size()) - 1;
+}
+
+bool TRSS::IsValid(int i) const {
+  return i >= 0 && i <= High();
+}
+
+void TRSS::SetCount(int n) {
+  const auto count = static_cast<size_t>(std::max(n, 0));
+  for (size_t i = count; i < Channels.size(); ++i) Channels[i].Logo.Bitmap.reset();
+  Channels.resize(count);
+}
+
+void TRSS::SetItemCount(int i, int n) {
+  if (i < 0) return;
+  if (i > High()) Channels.resize(static_cast<size_t>(i) + 1);
+  Channels[static_cast<size_t>(i)].Items.resize(static_cast<size_t>(std::max(n, 0)));
+}
+
+int TRSS::ItemHigh(int i) const {
+  if (!IsValid(i)) return 0;
+  return static_cast<int>(Channels[static_cast<size_t>(i)].Items.size()) - 1;
+}
+
+void TRSS::LoadLogo(int i, IImageDecoder* decoder) {
+  if (!IsValid(i)) return;
+  auto& channel = Channels[static_cast<size_t>(i)];
+  if (channel.CacheFile.empty()) return;
+  channel.Logo.Bitmap =
+      LoadLogoBitmap(ChangeFileExt(channel.CacheFile, ".img"), channel.Logo.Bitmap, decoder);
+}
+
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+                                                std::shared_ptr<const TBitmap32> current,
+                                                IImageDecoder* decoder) {
+  if (!FileExists(path)) return current;
+  if (!current) current = std::make_shared<const TBitmap32>();
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes || bytes->size() < kLogoSignatureLength) return nullptr;
+  for (const ImageKind kind : LogoKinds(std::string_view(*bytes).substr(0, kLogoSignatureLength))) {
+    std::optional<TBitmap32> picture = decoder ? decoder->Decode(kind, *bytes) : std::nullopt;
+    if (!picture) return nullptr;
+    current = std::make_shared<const TBitmap32>(std::move(*picture));
+  }
+  return current;
+}
+
+std::string MakeCacheName(std::string_view address) {
+  std::string name(address);
+  for (char& c : name) {
+    if (kCacheNameReplaced.find(c) != std::string_view::npos) c = '_';
+  }
+  return name;
+}
+
+std::vector<std::string> SplitCallWords(std::string_view callString) {
+  std::vector<std::string> words;
+  std::string_view rest = callString;
+  for (size_t comma = rest.find(','); comma != std::string_view::npos; comma = rest.find(',')) {
+    if (!Trim(rest).starts_with(',')) words.emplace_back(Trim(rest.substr(0, comma)));
+    rest.remove_prefix(comma + 1);
+  }
+  if (!rest.empty()) words.emplace_back(rest);
+  return words;
+}
+
+std::string ExtractFileName(std::string_view path) {
+  return std::string(path.substr(FileNameStart(path)));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  return std::string(path.substr(0, FileNameStart(path)));
+}
+
+std::string ChangeFileExt(std::string_view path, std::string_view extension) {
+  const size_t nameStart = FileNameStart(path);
+  const size_t dot = path.rfind('.');
+  const size_t end = dot != std::string_view::npos && dot >= nameStart ? dot : path.size();
+  std::string result(path.substr(0, end));
+  result += extension;
+  return result;
+}
+
+TWindowRect PlaceReaderWindow(const TWindowRect& stored, const TWindowRect& current, TScreenSize screen) {
+  if (stored.Left == 0) {
+    return {screen.Width / 2 - current.Width / 2, screen.Height / 2 - current.Height / 2, current.Width,
+            current.Height};
+  }
+  TWindowRect rect = stored;
+  if (screen.Width < rect.Width) rect.Width = screen.Width - 20;
+  if (screen.Height < rect.Height) rect.Height = screen.Height - 20;
+  if (screen.Width <= rect.Left) rect.Left = screen.Width - 20;
+  if (screen.Height <= rect.Top) rect.Top = screen.Height - 20;
+  if (rect.Width < 500) rect.Width = 500;
+  if (rect.Height < 300) rect.Height = 300;
+  return rect;
+}
+
+}  // namespace kivo

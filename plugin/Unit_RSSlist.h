@@ -1,0 +1,161 @@
+// The in-memory feed table: one record per line of the feed list, in that
+// order; a feed's index is the same everywhere (tabs, menus, contacts, window
+// messages, workers). Also the naming of a feed's files in the cache folder.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "imaging/Bitmap.h"
+#include "imaging/ImageDecoder.h"
+#include "plugin/DateTime.h"
+
+namespace kivo {
+
+// One theme (item) of a feed; the texts are HTML fragments.
+struct tchannelrecord {
+  std::u16string Title;
+  std::u16string Text;
+  std::u16string Date;
+  std::u16string Category;
+  std::u16string Link;
+  std::u16string Image;
+  std::int32_t Mark = 0;  // 0 new, 1 read, 2 green, 3 blue, 4 red
+};
+
+struct tchannellogorecord {
+  std::string Title;                        // channel title
+  std::string Url;                          // logo address as found in the feed
+  std::shared_ptr<const TBitmap32> Bitmap;  // null when there is no logo
+};
+
+// The flags that a feed's workers write while the user-interface thread reads
+// them. They live apart from the record, so a worker still holding this block
+// after a reload has replaced the record writes into memory nobody else uses.
+struct TFeedRunState {
+  std::atomic<bool> Loading{false};
+  std::atomic<bool> Checking{false};
+  std::atomic<int> Progress{0};
+};
+
+// A worker thread of one feed; destroying it waits for the thread to end.
+class IFeedWorker {
+ public:
+  virtual ~IFeedWorker() = default;
+};
+
+// Process-wide, never repeats: every record gets its own stamp, so a record
+// rebuilt by a reload differs from the one a worker started on.
+std::uint64_t NextFeedGeneration();
+
+struct tchannels {
+  tchannels() = default;
+  tchannels(tchannels&&) noexcept = default;
+  tchannels& operator=(tchannels&&) noexcept = default;
+  tchannels(const tchannels&) = delete;
+  tchannels& operator=(const tchannels&) = delete;
+
+  std::string Title;  // feed name from the feed list
+  std::string LinkTag;
+  std::string TitleTag;
+  std::string ImageTag;
+  std::string DescriptionTag;
+  std::string PubDateTag;
+  std::string CategoryTag;
+  std::string Url;
+  std::string CacheFile;  // item cache ".rss"; its file name is the INI section
+  std::string RawFile;    // raw download ".xml"
+  std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
+  std::string PageHtml;
+  int PanelSize = 0;
+  int NetFileSize = 0;
+  int ScrollPos = 0;
+  int CheckNewPeriod = 0;                                                  // minutes
+  std::shared_ptr<TFeedRunState> Run = std::make_shared<TFeedRunState>();  // Loading, Checking, Progress
+  std::unique_ptr<IFeedWorker> LoadThread;
+  std::string SelectedTheme;
+  std::unique_ptr<IFeedWorker> CheckThread;
+  bool CheckDoubleTags = false;
+  bool ShowBaloon = false;
+  bool LoadImages = false;
+  bool HasNew = false;
+  bool ShowPanel = false;
+  bool NeedHorlines = false;
+  bool CheckUpdates = false;
+  bool NotLoadUpdates = false;
+  bool CheckExtCheck = false;
+  bool ShowSpecContact = false;
+  TDateTime LastCheck = 0;
+  TDateTime LastUpdated = 0;
+  std::vector<tchannelrecord> Items;
+  std::u16string ItemCacheText;
+  tchannellogorecord Logo;
+  int NewCount = 0;
+  int Mark2Count = 0;
+  int Mark3Count = 0;
+  int Mark4Count = 0;
+  std::uint64_t Generation = NextFeedGeneration();
+};
+
+struct TRSS {
+  std::vector<tchannels> Channels;
+  bool LoadLogos = true;
+
+  int High() const;  // -1 when there are no feeds
+  bool IsValid(int i) const;
+  // Records beyond `n` go (with their logos); new ones start empty.
+  void SetCount(int n);
+  // Grows the table to i + 1 records first when i lies beyond it.
+  void SetItemCount(int i, int n);
+  // -1 for a feed without items; 0 for an index that names no feed.
+  int ItemHigh(int i) const;
+  // Loads the feed's ".img" file into its logo; see LoadLogoBitmap.
+  void LoadLogo(int i, IImageDecoder* decoder);
+};
+
+// The logo after reading the logo file at `path`: `current` when there is no
+// such file; else every decoder whose signature the first 11 bytes carry runs
+// in turn (bitmap, GIF, PNG, JPEG, icon), the last success wins; null when the
+// file is shorter than 11 bytes, unreadable, or any of them fails. A file with
+// no known signature gives an empty bitmap when there was no logo before.
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+                                                std::shared_ptr<const TBitmap32> current,
+                                                IImageDecoder* decoder);
+
+// A feed address made into a file base name: each of !@#$%^&*()~"':;/\|=+-.,?
+// becomes "_", so the result holds no dot and no path separator.
+std::string MakeCacheName(std::string_view address);
+
+// The call words of a comma-separated call string: pieces before a comma are
+// trimmed of characters below 33, empty ones skipped; the piece after the last
+// comma is kept as it stands when it is not empty.
+std::vector<std::string> SplitCallWords(std::string_view callString);
+
+// Path helpers in the platform's manner: both separators, and the drive colon.
+std::string ExtractFileName(std::string_view path);
+std::string ExtractFilePath(std::string_view path);  // with the trailing separator
+// Replaces the extension of the file name (from its last dot), or appends one.
+std::string ChangeFileExt(std::string_view path, std::string_view extension);
+
+struct TWindowRect {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+};
+
+struct TScreenSize {
+  int Width = 0;
+  int Height = 0;
+};
+
+// Where the reader window goes: a stored left of 0 means never placed, so the
+// window keeps its `current` size and is centred; otherwise the stored rect,
+// pulled back onto the screen and kept at least 500 x 300.
+TWindowRect PlaceReaderWindow(const TWindowRect& stored, const TWindowRect& current, TScreenSize screen);
+
+}  // namespace kivo

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/FileIo.h"
+#include "plugin/Unit_RSSlist.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+TEST(SplitCallWords, TrimsAllButTheLastPieceAndSkipsEmptyOnes) {
+  struct Case {
+    std::string callString;
+    std::vector<std::string> words;
+  };
+  const std::vector<Case> cases = {
+      {"rss#", {"rss#"}},
+      {"rss#, news", {"rss#", " news"}},
+      {",rss#", {"rss#"}},
+      {"rss#,", {"rss#"}},
+      {"rss#, ", {"rss#", " "}},
+      {" a ,b", {"a", "b"}},
+      {"a,,b", {"a", "b"}},
+      {"a, ,b", {"a", "b"}},
+      {"", {}},
+      {",", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCallWords(c.callString), c.words) << '"' << c.callString << '"';
+}
+
+TEST(PlaceReaderWindow, OversizedOrOffscreenWindowIsPulledBack) {
+  struct Case {
+    TWindowRect stored;
+    TScreenSize screen;
+    TWindowRect expected;
+  };
+  const TWindowRect current{5, 6, 800, 600};
+  const std::vector<Case> cases = {
+      {{0, 0, 0, 0}, {1280, 1024}, {240, 212, 800, 600}},          // never placed: centred, size kept
+      {{0, 50, 3000, 2000}, {1280, 1024}, {240, 212, 800, 600}},   // left 0 means never placed
+      {{10, 10, 3000, 2000}, {1280, 1024}, {10, 10, 1260, 1004}},  // too large
+      {{10, 10, 200, 100}, {1280, 1024}, {10, 10, 500, 300}},      // too small
+      {{1500, 1100, 600, 400}, {1280, 1024}, {1260, 1004, 600, 400}},
+      {{1280, 1024, 600, 400}, {1280, 1024}, {1260, 1004, 600, 400}},  // exactly at the edge
+      {{-50, -30, 600, 400}, {1280, 1024}, {-50, -30, 600, 400}},      // a monitor to the left
+      {{10, 10, 1281, 300}, {1280, 1024}, {10, 10, 1260, 300}},
+  };
+  for (const auto& c : cases) {
+    const TWindowRect r = PlaceReaderWindow(c.stored, current, c.screen);
+    EXPECT_EQ((std::vector<int>{r.Left, r.Top, r.Width, r.Height}),
+              (std::vector<int>{c.expected.Left, c.expected.Top, c.expected.Width, c.expected.Height}))
+        << c.stored.Left << ',' << c.stored.Top << ' ' << c.stored.Width << 'x' << c.stored.Height;
+  }
+  const TWindowRect odd = PlaceReaderWindow({}, {0, 0, 801, 601}, {1281, 1025});
+  EXPECT_EQ(odd.Left, 640 - 400);
+  EXPECT_EQ(odd.Top, 512 - 300);
+}
+
+TEST(MakeCacheName, ReplacesExactlyTheTwentyFourCharacters) {
+  EXPECT_EQ(MakeCacheName("https://example.com/feed.php?id=5&x"), "https___example_com_feed_php_id_5_x");
+  EXPECT_EQ(MakeCacheName("!@#$%^&*()~\"':;/\\|=+-.,?"), std::string(24, '_'));
+  EXPECT_EQ(MakeCacheName("a_b<c>[d]{e}`f 1\xC0"), "a_b<c>[d]{e}`f 1\xC0");
+  EXPECT_EQ(MakeCacheName("http://a.b/x"), MakeCacheName("http://a_b/x"))
+      << "such addresses share their files";
+}
+
+TEST(PathNames, ExtensionAndFileNameFollowTheLastSeparator) {
+  struct Case {
+    std::string path;
+    std::string withIni;
+    std::string name;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\Nimbra\\Plugins\\KivoRss.dll", "C:\\Nimbra\\Plugins\\KivoRss.ini", "KivoRss.dll"},
+      {"C:\\dir.x\\plugin", "C:\\dir.x\\plugin.ini", "plugin"},
+      {"/tmp/a.b/Cache/.rss", "/tmp/a.b/Cache/.ini", ".rss"},
+      {"C:name.rss", "C:name.ini", "name.rss"},
+      {"file", "file.ini", "file"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChangeFileExt(c.path, ".ini"), c.withIni);
+    EXPECT_EQ(ExtractFileName(c.path), c.name);
+    EXPECT_EQ(ExtractFilePath(c.path) + ExtractFileName(c.path), c.path);
+  }
+}
+
+TEST(TRSS, CountsAndIndexesAtTheEdges) {
+  TRSS rss;
+  EXPECT_EQ(rss.High(), -1);
+  EXPECT_FALSE(rss.IsValid(0));
+  EXPECT_EQ(rss.ItemHigh(0), 0) << "an index beyond the table reads as 0";
+  rss.SetItemCount(2, 4);
+  EXPECT_EQ(rss.High(), 2) << "setting items of a missing feed grows the table";
+  EXPECT_EQ(rss.ItemHigh(2), 3);
+  EXPECT_EQ(rss.ItemHigh(1), -1);
+  EXPECT_EQ(rss.ItemHigh(-1), 0);
+  EXPECT_FALSE(rss.IsValid(-1));
+  EXPECT_TRUE(rss.IsValid(2));
+  EXPECT_FALSE(rss.IsValid(3));
+  rss.SetItemCount(-1, 3);
+  rss.SetCount(-5);
+  EXPECT_EQ(rss.High(), -1);
+}
+
+TEST(TRSS, SetCountDropsLogosAndStartsNewRecordsEmpty) {
+  TRSS rss;
+  rss.SetCount(2);
+  rss.Channels[1].Logo.Bitmap = std::make_shared<const TBitmap32>();
+  std::weak_ptr<const TBitmap32> logo = rss.Channels[1].Logo.Bitmap;
+  rss.Channels[1].Title = "old";
+  rss.SetCount(1);
+  EXPECT_TRUE(logo.expired());
+  rss.SetCount(2);
+  EXPECT_EQ(rss.Channels[1].Title, "");
+  EXPECT_FALSE(rss.Channels[1].Logo.Bitmap);
+  EXPECT_FALSE(rss.Channels[1].Run->Loading);
+}
+
+TEST(TRSS, GrowingTheTableKeepsRunStateAndStamps) {
+  TRSS rss;
+  rss.SetCount(1);
+  const std::shared_ptr<TFeedRunState> state = rss.Channels[0].Run;
+  const std::uint64_t stamp = rss.Channels[0].Generation;
+  state->Loading = true;
+  rss.SetCount(100);
+  EXPECT_EQ(rss.Channels[0].Run, state) << "a worker holding the state must still reach the record's flags";
+  EXPECT_EQ(rss.Channels[0].Generation, stamp);
+  EXPECT_NE(rss.Channels[1].Generation, stamp);
+  EXPECT_NE(rss.Channels[1].Run, state);
+}
+
+class FakeDecoder : public IImageDecoder {
+ public:
+  std::optional<TBitmap32> Decode(ImageKind kind, std::string_view bytes) override {
+    calls.push_back(kind);
+    lastSize = bytes.size();
+    if (kind == failing) return std::nullopt;
+    return TBitmap32{static_cast<int>(calls.size()), 1, {0xFF000000u}};
+  }
+  std::vector<ImageKind> calls;
+  std::optional<ImageKind> failing;
+  size_t lastSize = 0;
+};
+
+class LogoTest : public ::testing::Test {
+ protected:
+  LogoTest() {
+    std::random_device seed;
+    folder_ = fs::temp_directory_path() / ("kivo_logo_" + std::to_string(seed()) + std::to_string(seed()));
+    fs::create_directories(folder_);
+    rss_.SetCount(1);
+    rss_.Channels[0].CacheFile = (folder_ / "feed.rss").string();
+  }
+  ~LogoTest() override {
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+  void WriteLogo(std::string_view bytes) {
+    ASSERT_TRUE(WriteFileAtomic((folder_ / "feed.img").string(), bytes));
+  }
+  const std::shared_ptr<const TBitmap32>& Logo() { return rss_.Channels[0].Logo.Bitmap; }
+
+  fs::path folder_;
+  TRSS rss_;
+  FakeDecoder decoder_;
+};
+
+TEST_F(LogoTest, EveryMatchingSignatureRunsInOrder) {
+  using K = ImageKind;
+  struct Case {
+    std::string bytes;
+    std::vector<ImageKind> kinds;
+  };
+  const std::vector<Case> cases = {
+      {"GIF89a\x01\0\x01\0\0"s, {K::Gif}},
+      {"BM6\x03\0\0\0\0\0\0\x36\0"s, {K::Bmp}},
+      {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, {K::Png}},
+      {"\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01"s, {K::Jpeg}},
+      {"\0\0\x01\0\x01\0\x10\x10\0\0\0"s, {K::Icon}},
+      {"\0PNG\0\0\0\0\0\0\0"s, {K::Png}},
+      {"BM\0\0\0\0JFIF\0"s, {K::Bmp, K::Jpeg}},
+      {"\0\x01\0\0\0\0JFIF\0"s, {K::Jpeg, K::Icon}},
+      {"\0\x02\0\0\0\0\0\0\0\0\0"s, {}},
+  };
+  for (const auto& c : cases) {
+    decoder_.calls.clear();
+    decoder_.lastSize = 0;
+    rss_.Channels[0].Logo.Bitmap.reset();
+    WriteLogo(c.bytes);
+    rss_.LoadLogo(0, &decoder_);
+    EXPECT_EQ(decoder_.calls, c.kinds) << "case of " << c.bytes.size() << " bytes";
+    ASSERT_TRUE(Logo());
+    EXPECT_EQ(Logo()->Width, static_cast<int>(c.kinds.size())) << "the last decoded picture wins";
+    if (!c.kinds.empty()) {
+      EXPECT_EQ(decoder_.lastSize, c.bytes.size()) << "the whole file is decoded";
+    }
+  }
+}
+
+TEST_F(LogoTest, ShortUnreadableOrUndecodableFileReleasesTheLogo) {
+  rss_.Channels[0].Logo.Bitmap = std::make_shared<const TBitmap32>();
+  WriteLogo("GIF89");
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_FALSE(Logo());
+  EXPECT_TRUE(decoder_.calls.empty());
+
+  WriteLogo("BM\0\0\0\0JFIF\0"s);
+  decoder_.failing = ImageKind::Jpeg;
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_FALSE(Logo()) << "a later failure drops the earlier success";
+
+  rss_.LoadLogo(0, nullptr);
+  EXPECT_FALSE(Logo()) << "no decoder cannot decode";
+}
+
+TEST_F(LogoTest, MissingFileKeepsTheLogoAndUnknownFileGivesAnEmptyOne) {
+  const auto previous = std::make_shared<const TBitmap32>(TBitmap32{7, 7, std::vector<std::uint32_t>(49)});
+  rss_.Channels[0].Logo.Bitmap = previous;
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_EQ(Logo(), previous);
+
+  WriteLogo("<html>not a picture</html>");
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_EQ(Logo(), previous);
+  rss_.Channels[0].Logo.Bitmap.reset();
+  rss_.LoadLogo(0, &decoder_);
+  ASSERT_TRUE(Logo());
+  EXPECT_EQ(Logo()->Width, 0);
+
+  rss_.LoadLogo(5, &decoder_);  // no such feed
+  rss_.LoadLogo(-1, &decoder_);
+}
+
+}  // namespace
+}  // namespace kivo
