@@ -1,0 +1,10 @@
+#include "platform/Locale.h"
+
+namespace kivo {
+
+ILocaleFormats& SystemLocale() {
+  static TFixedLocaleFormats locale;
+  return locale;
+}
+
+}  // namespace kivo

@@ -1,0 +1,114 @@
+// Pictures of the shown page: the viewer asks for them one by one, they are
+// fetched one at a time in that order by a worker each, and handed to the
+// viewer when the worker's WM_IMAGE_LOADED arrives. Showing another feed
+// drops the queue; a worker still running then posts nothing.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "platform/UiMessages.h"
+
+namespace kivo {
+
+// A picture the viewer waits for.
+struct twebimage {
+  std::string Source;  // as the page names it; the viewer knows the picture by it
+  std::string Url;     // the full address fetched
+};
+
+// Downloads an address (http or https); empty on failure.
+using TImageDownload = std::function<std::string(const std::string& url)>;
+// Reads a local file whole; nullopt when it cannot.
+using TImageFileReader = std::function<std::optional<std::string>(const std::string& path)>;
+
+// The file a "file:" address names, when it may be opened: the text after
+// "file:///", "%XX" decoded, and (when it holds "/") "|" -> ":" and
+// "/" -> "\". Only a path on a local drive ("C:\...") qualifies: a host after
+// "file://", or a path that turns out to be "\\host\..." or "//host/...", is
+// never opened.
+std::optional<std::string> LocalImagePath(std::string_view address);
+
+// The worker's job: the bytes of the picture at `address`, empty when it
+// cannot be fetched or the scheme is neither http, https nor file.
+std::string LoadImageBytes(const std::string& address, const TImageDownload& download,
+                           const TImageFileReader& readFile);
+
+// Runs each job once on a thread of its own (or at once, in tests).
+class IImageWorkerStarter {
+ public:
+  virtual ~IImageWorkerStarter() = default;
+  virtual void Start(std::function<void()> job) = 0;
+};
+
+// One std::thread per job; finished threads are joined on the next start,
+// the rest when the starter goes (which waits for them).
+class TThreadImageWorkerStarter final : public IImageWorkerStarter {
+ public:
+  TThreadImageWorkerStarter() = default;
+  TThreadImageWorkerStarter(const TThreadImageWorkerStarter&) = delete;
+  TThreadImageWorkerStarter& operator=(const TThreadImageWorkerStarter&) = delete;
+  ~TThreadImageWorkerStarter() override;
+  void Start(std::function<void()> job) override;
+
+ private:
+  struct TRunning {
+    std::thread Thread;
+    std::shared_ptr<std::atomic<bool>> Finished;
+  };
+  void JoinFinished();
+  std::vector<TRunning> running_;
+};
+
+// What the viewer gets for a finished picture.
+struct TLoadedImage {
+  std::string Source;
+  std::string Bytes;  // empty: no picture
+};
+
+// The queue and its worker, on the window's thread. The poster, the starter
+// and whatever the download function uses must outlive every worker started.
+class TImageQueue {
+ public:
+  TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster, TImageDownload download,
+              TImageFileReader readFile);
+  TImageQueue(const TImageQueue&) = delete;
+  TImageQueue& operator=(const TImageQueue&) = delete;
+  ~TImageQueue();
+
+  // A picture request of the viewer for the shown feed. False: answer with
+  // no picture (the feed does not load pictures). True: answer with the
+  // viewer's wait stream; the picture follows with WM_IMAGE_LOADED.
+  bool ImageRequest(const std::string& source, bool loadImages, std::string_view feedBase);
+
+  // WM_IMAGE_LOADED: the head's picture once its worker has finished, and the
+  // next worker started; nullopt for an empty queue, and for a message left
+  // over from a worker of a page no longer shown.
+  std::optional<TLoadedImage> ImageLoaded();
+
+  // A feed is shown: the running worker is told to stop, the queue emptied.
+  void Reset();
+
+  const std::deque<twebimage>& Entries() const { return entries_; }
+
+ private:
+  struct TJob;
+  void StartHead();
+
+  IImageWorkerStarter& starter_;
+  IMessagePoster& poster_;
+  TImageDownload download_;
+  TImageFileReader readFile_;
+  std::deque<twebimage> entries_;
+  std::shared_ptr<TJob> current_;  // the worker of the head entry
+};
+
+}  // namespace kivo

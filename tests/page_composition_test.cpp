@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "feeds/TextDecoding.h"
+#include "reader/PageComposition.h"
+
+namespace kivo {
+namespace {
+
+const std::string kHead =
+    "<html><head><META http-equiv=\"content-type\" content=\"text/html; charset=windows-1251\"></head><body>";
+const std::string kZeroDateLine =
+    "<div align=right><font size=1 color=blue> 30.12.1899 00:00:00</font></div>";
+const std::string kEnd = "</font></body></html>";
+
+// Shows which value each format was given, so a mix-up of the two shows.
+class MarkingLocale : public ILocaleFormats {
+ public:
+  std::string FormatShortDate(TDateTime value) const override { return "D" + DateTimeToText(value); }
+  std::string FormatLongTime(TDateTime value) const override { return "T" + DateTimeToText(value); }
+  char DecimalSeparator() const override { return ','; }
+};
+
+TComposedFeed Compose(const std::string& cache, const std::string& marks = "", bool horlines = true,
+                      int fontSize = 2) {
+  return ComposeFeedPage(WinToUtf16(cache), marks, 0, horlines, fontSize, TFixedLocaleFormats());
+}
+
+// The part of the feed page between the font tag and the closing fragment.
+std::string Body(const TComposedFeed& composed, int fontSize = 2) {
+  const std::string start = kHead + kZeroDateLine + "<font size=" + std::to_string(fontSize) + ">";
+  const std::string& page = composed.PageHtml;
+  EXPECT_TRUE(page.starts_with(start)) << page;
+  EXPECT_TRUE(page.ends_with(kEnd)) << page;
+  if (page.size() < start.size() + kEnd.size()) return {};
+  return page.substr(start.size(), page.size() - start.size() - kEnd.size());
+}
+
+std::string Items(const std::string& items) {
+  return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<myrssnodes>" + items + "</myrssnodes>";
+}
+
+TEST(ComposeFeedPage, NeverConvertedFeedShowsTheZeroDateLine) {
+  const TComposedFeed composed = Compose("");
+  EXPECT_EQ(composed.PageHtml, kHead + kZeroDateLine + "<font size=2>" + kEnd);
+  EXPECT_TRUE(composed.Items.empty());
+}
+
+TEST(ComposeFeedPage, DateLineGivesEachLocaleFormatTheSameValue) {
+  const TDateTime updated = EncodeDateTime(2024, 2, 29, 23, 5, 7);
+  const TComposedFeed composed = ComposeFeedPage(u"", "", updated, true, 3, MarkingLocale());
+  EXPECT_EQ(composed.PageHtml, kHead +
+                                   "<div align=right><font size=1 color=blue> D29.02.2024 23:05:07 "
+                                   "T29.02.2024 23:05:07</font></div><font size=3>" +
+                                   kEnd);
+}
+
+// The system's formats differ from machine to machine; the fields must not.
+TEST(SystemLocale, FormatsTheFieldsOfTheGivenValue) {
+  const TDateTime value = EncodeDateTime(2024, 2, 29, 13, 5, 7);
+  const std::string date = SystemLocale().FormatShortDate(value);
+  const std::string time = SystemLocale().FormatLongTime(value);
+  EXPECT_NE(date.find("29"), std::string::npos) << date;
+  EXPECT_EQ(date.find("05"), std::string::npos) << date;
+  EXPECT_NE(time.find("05"), std::string::npos) << time;
+  EXPECT_NE(time.find("07"), std::string::npos) << time;
+  EXPECT_EQ(time.find("29"), std::string::npos) << time;
+  const char separator = SystemLocale().DecimalSeparator();
+  EXPECT_TRUE(separator == '.' || separator == ',') << separator;
+}
+
+TEST(ComposeFeedPage, CacheWithoutThemesGivesOnlyTheFrame) {
+  const std::vector<std::string> caches = {
+      "",
+      "not xml at all",
+      "<<<>>>",
+      Items(""),
+      Items("<item></item><item/>"),
+      "<myrssnodes>",
+      "<title>lonely</title>",  // a root without children is not a theme
+  };
+  for (const auto& cache : caches) {
+    const TComposedFeed composed = Compose(cache);
+    EXPECT_EQ(Body(composed), "") << cache;
+    EXPECT_TRUE(composed.Items.empty()) << cache;
+  }
+}
+
+TEST(ComposeFeedPage, FragmentsFollowTheCacheOrderAndNameMatchIsExact) {
+  const TComposedFeed composed = Compose(Items(
+      "<item><link>L</link><Title>no</Title><title>T</title><text><![CDATA[a<br>&amp;]]></text><date>D</date>"
+      "<category>C1</category><category>C2</category><image>I</image>"
+      "<title>again</title><titles>no</titles></item>"));
+  EXPECT_EQ(
+      Body(composed),
+      "<div>L</div><div><b>T</b></div><div>a<br>&amp;</div><div>D</div><div>C1</div><div>C2</div><div>I</div>"
+      "<div><b>again</b></div><hr>");
+  ASSERT_EQ(composed.Items.size(), 1u);
+  const tchannelrecord& theme = composed.Items[0];
+  EXPECT_EQ(theme.Title, u"again") << "a repeated child replaces the field";
+  EXPECT_EQ(theme.Category, u"C2");
+  EXPECT_EQ(theme.Link, u"L");
+  EXPECT_EQ(theme.Image, u"I");
+}
+
+TEST(ComposeFeedPage, EmptyTitleStillAddsTheBoldDiv) {
+  const TComposedFeed composed = Compose(Items("<item><title></title><date>D</date></item>"));
+  EXPECT_EQ(Body(composed), "<div><b></b></div><div>D</div><hr>");
+  ASSERT_EQ(composed.Items.size(), 1u);
+  EXPECT_EQ(MakeThemePage(composed.Items[0], 2), "<html><body><font size=2><div>D</div></body></html>");
+}
+
+TEST(ComposeFeedPage, ThemeWithoutKnownFieldsTakesAPlaceAndAddsOnlyTheDivider) {
+  const TComposedFeed composed =
+      Compose(Items("<item><foo>x</foo></item><item><title>B</title></item>"), "", false);
+  EXPECT_EQ(Body(composed), "<br><div><b>B</b></div><br>");
+  ASSERT_EQ(composed.Items.size(), 2u);
+  EXPECT_EQ(composed.Items[0].Title, u"");
+  EXPECT_EQ(composed.Items[1].Title, u"B");
+}
+
+TEST(ComposeFeedPage, ChildlessElementBeforeAThemeKeepsItsPlaceInTheList) {
+  const TComposedFeed composed = Compose(Items("<note>x</note><item><title>B</title></item><tail/>"));
+  EXPECT_EQ(Body(composed), "<div><b>B</b></div><hr>");
+  ASSERT_EQ(composed.Items.size(), 2u);
+  EXPECT_EQ(composed.Items[0].Title, u"");
+  EXPECT_EQ(composed.Items[1].Title, u"B");
+}
+
+TEST(ComposeFeedPage, DividerFollowsEveryThemeTheLastIncluded) {
+  const std::string cache = Items("<item><title>A</title></item><item><title>B</title></item>");
+  EXPECT_EQ(Body(Compose(cache, "", true)), "<div><b>A</b></div><hr><div><b>B</b></div><hr>");
+  EXPECT_EQ(Body(Compose(cache, "", false)), "<div><b>A</b></div><br><div><b>B</b></div><br>");
+}
+
+TEST(ComposeFeedPage, OtherRootIsTheOnlyTheme) {
+  const TComposedFeed composed = Compose("<item><title>A</title><item><title>inner</title></item></item>");
+  EXPECT_EQ(Body(composed), "<div><b>A</b></div><hr>");
+  ASSERT_EQ(composed.Items.size(), 1u);
+}
+
+TEST(ComposeFeedPage, Windows1251BytesPassThroughAndFieldsAreWide) {
+  const std::string title = "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\x31";  // "Привет №1"
+  const TComposedFeed composed = Compose(Items("<item><title>" + title + "</title></item>"));
+  EXPECT_EQ(Body(composed), "<div><b>" + title + "</b></div><hr>");
+  ASSERT_EQ(composed.Items.size(), 1u);
+  EXPECT_EQ(composed.Items[0].Title, u"\u041F\u0440\u0438\u0432\u0435\u0442 \u21161");
+}
+
+TEST(ComposeFeedPage, ThemeTakesTheHighestMatchingMark) {
+  struct Case {
+    std::string marks;
+    int mark;
+    const char* why;
+  };
+  const std::vector<Case> cases = {
+      {"", 0, "no marks"},
+      {"T D=2\r\nT D=4\r\n", 4, "highest wins"},
+      {"T D=4\r\nT D=2\r\n", 4, "highest wins whatever the order"},
+      {"t d=3\r\n", 3, "letter case aside"},
+      {"xT D=2\r\n", 0, "a key that merely ends with the theme's key"},
+      {"T D=2x\r\n", 0, "value not a number"},
+      {"T D=7\r\nT D=0\r\n", 0, "only marks 1 to 4 count"},
+      {"T D=1\nT D=7", 1, "LF lines, no final break"},
+      {"T D =2\r\n", 0, "blank before the equals sign"},
+  };
+  for (const auto& c : cases) {
+    const TComposedFeed composed = Compose(Items("<item><title>T</title><date>D</date></item>"), c.marks);
+    ASSERT_EQ(composed.Items.size(), 1u);
+    EXPECT_EQ(composed.Items[0].Mark, c.mark) << c.why;
+  }
+}
+
+TEST(ComposeFeedPage, TitleWithEqualsSignKeepsItsMark) {
+  const TComposedFeed composed = Compose(
+      Items("<item><title>a=b</title><date>1=2</date></item><item><title>b</title><date>1=2</date></item>"),
+      "a=b 1=2=3\r\n");
+  ASSERT_EQ(composed.Items.size(), 2u);
+  EXPECT_EQ(composed.Items[0].Mark, 3);
+  EXPECT_EQ(composed.Items[1].Mark, 0) << "\"b 1=2\" is only a suffix of the marked key";
+}
+
+TEST(MakeFeedPage, ReplacesPageAndThemesOfThatFeedOnly) {
+  TRSS rss;
+  rss.SetCount(2);
+  tchannels& feed = rss.Channels[1];
+  feed.ItemCacheText = WinToUtf16(Items("<item><title>A</title><date>D</date></item>"));
+  feed.ReadMarks = "A D=2\r\n";
+  feed.NeedHorlines = false;
+  feed.Items.resize(5);
+  MakeFeedPage(rss, 1, 1, TFixedLocaleFormats());
+  EXPECT_EQ(feed.PageHtml, kHead + kZeroDateLine + "<font size=1><div><b>A</b></div><div>D</div><br>" + kEnd);
+  ASSERT_EQ(feed.Items.size(), 1u);
+  EXPECT_EQ(feed.Items[0].Mark, 2);
+  EXPECT_TRUE(rss.Channels[0].PageHtml.empty());
+
+  MakeFeedPage(rss, 2, 1, TFixedLocaleFormats());  // no such feed
+  MakeFeedPage(rss, -1, 1, TFixedLocaleFormats());
+  EXPECT_EQ(rss.Channels.size(), 2u);
+}
+
+TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
+  tchannels feed;
+  TComposedFeed composed = Compose(Items("<item><title>A</title><date>D</date></item>"), "A D=1\r\n");
+  feed.ReadMarks = "A D=1\r\nA D=4\r\n";  // the user marked it meanwhile
+  AdoptComposedFeed(feed, std::move(composed));
+  ASSERT_EQ(feed.Items.size(), 1u);
+  EXPECT_EQ(feed.Items[0].Mark, 4);
+  EXPECT_TRUE(feed.PageHtml.starts_with(kHead));
+}
+
+TEST(MakeThemePage, FixedOrderAndEmptyFieldsLeftOut) {
+  tchannelrecord theme;
+  theme.Title = u"T";
+  theme.Text = u"X<br>";
+  theme.Date = u"D";
+  theme.Category = u"C";
+  theme.Link = u"L";
+  theme.Image = u"I";
+  EXPECT_EQ(MakeThemePage(theme, 3),
+            "<html><body><font size=3><div><b>T</b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
+            "<div>I</div></body></html>");
+  EXPECT_EQ(MakeThemePage(tchannelrecord{}, 2), "<html><body><font size=2></body></html>");
+  theme = {};
+  theme.Category = u"\u041A";  // Cyrillic K: one windows-1251 byte
+  EXPECT_EQ(MakeThemePage(theme, 1), "<html><body><font size=1><div>\xCA</div></body></html>");
+}
+
+}  // namespace
+}  // namespace kivo

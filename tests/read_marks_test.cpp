@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "feeds/TextDecoding.h"
+#include "platform/FileIo.h"
+#include "reader/ReadMarks.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SetReadMarkText, OneLinePerKeyInItsStoredForm) {
+  struct Case {
+    std::string text;
+    std::string key;
+    int mark;
+    std::string expected;
+    const char* why;
+  };
+  const std::vector<Case> cases = {
+      {"", "A D", 1, "A D=1\r\n", "first mark"},
+      {"A D=1\r\n", "A D", 2, "A D=2\r\n", "replaced, not appended"},
+      {"a d=1\r\n", "A D", 0, "a d=0\r\n", "letter case aside; the line keeps its own key"},
+      {"\xC0 D=1\r\n", "\xE0 D", 3, "\xC0 D=3\r\n", "Cyrillic letter case"},
+      {"a=b D=1\r\n", "a=b D", 4, "a=b D=4\r\n", "a title with an equals sign is found"},
+      {"xA D=1\r\n", "A D", 2, "xA D=1\r\nA D=2\r\n", "a key ending with the key is another key"},
+      {"A D=x\r\n", "A D", 1, "A D=x\r\nA D=1\r\n", "a line without a number belongs to no key"},
+      {"A D=1\r\nA D=2\r\n", "A D", 3, "A D=3\r\nA D=2\r\n", "only the first line changes"},
+      {"B=1\nA D=1\rC=2", "A D", 0, "B=1\r\nA D=0\r\nC=2\r\n", "any line break becomes CR LF"},
+      {"B=1\r\n\r\nC=2\r\n", "X", 1, "B=1\r\n\r\nC=2\r\nX=1\r\n", "empty lines stay"},
+      {"", "two\r\nlines D", 1, "two  lines D=1\r\n", "a key never spans lines"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SetReadMarkText(c.text, c.key, c.mark), c.expected) << c.why;
+}
+
+TEST(SetReadMark, RepeatedMarkingKeepsOneLineWithTheLastMark) {
+  TRSS rss;
+  rss.SetCount(1);
+  for (int mark : {1, 0, 2, 4, 1}) SetReadMark(rss, 0, "T=x 01.01.2024", mark);
+  SetReadMark(rss, 0, "Other 02.01.2024", 3);
+  EXPECT_EQ(rss.Channels[0].ReadMarks, "T=x 01.01.2024=1\r\nOther 02.01.2024=3\r\n");
+  SetReadMark(rss, 1, "X", 1);  // no such feed
+  SetReadMark(rss, -1, "X", 1);
+  EXPECT_EQ(rss.Channels.size(), 1u);
+}
+
+TEST(ReadMarksIndex, FirstLineForLookupHighestMarkForComposition) {
+  const TReadMarksIndex index("A D=7\r\nnoise\r\na d=2\r\n=1\r\nB=0\r\n");
+  const auto first = index.Find("A D");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->Index, 0u);
+  EXPECT_EQ(first->Value, 7);
+  EXPECT_EQ(index.HighestMark("A D"), 2);
+  ASSERT_TRUE(index.Find(""));
+  EXPECT_EQ(index.Find("")->Value, 1);
+  EXPECT_EQ(index.HighestMark("B"), 0);
+  EXPECT_FALSE(index.Find("D"));
+  EXPECT_EQ(MarkOfTheme("A D=7\r\na d=2\r\n", "A D"), 2);
+}
+
+TEST(ThemeKey, TitleBlankDateInWindows1251) {
+  tchannelrecord theme;
+  theme.Title = u"\u041F=1";
+  theme.Date = u"Mon,\n 1 Jan";
+  EXPECT_EQ(ThemeKey(theme), "\xCF=1 Mon,  1 Jan");
+}
+
+class ReadMarksFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ =
+        fs::temp_directory_path() /
+        ("kivo_read_marks_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    rss_.SetCount(1);
+    Feed().CacheFile = (dir_ / "feed.rss").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  tchannels& Feed() { return rss_.Channels[0]; }
+  std::string RdPath() const { return (dir_ / "feed.rd").string(); }
+  void AddTheme(std::u16string title, std::u16string date, int mark = 0) {
+    tchannelrecord theme;
+    theme.Title = std::move(title);
+    theme.Date = std::move(date);
+    theme.Mark = mark;
+    Feed().Items.push_back(theme);
+  }
+
+  fs::path dir_;
+  TRSS rss_;
+};
+
+TEST_F(ReadMarksFileTest, FileIsCrLfLinesTheLastOneToo) {
+  Feed().ReadMarks = "A D=1\nB D=2";
+  ASSERT_TRUE(WriteReadMarks(Feed()));
+  EXPECT_EQ(ReadFileBytes(RdPath()), "A D=1\r\nB D=2\r\n");
+}
+
+TEST_F(ReadMarksFileTest, EmptyTextReplacesTheFileWithAnEmptyOne) {
+  ASSERT_TRUE(WriteFileAtomic(RdPath(), "old=1\r\n"));
+  ASSERT_TRUE(WriteReadMarks(Feed()));
+  EXPECT_EQ(ReadFileBytes(RdPath()), "");
+}
+
+TEST_F(ReadMarksFileTest, RecordWithoutCacheFileWritesNothing) {
+  tchannels blank;
+  EXPECT_TRUE(WriteReadMarks(blank));
+  EXPECT_FALSE(FileExists(".rd"));
+}
+
+TEST_F(ReadMarksFileTest, LoadTakesTheFirstLineOfEachKey) {
+  ASSERT_TRUE(WriteFileAtomic(RdPath(), "A D=2\nnoise\r\na d=4\rB=x D=3\r\nC D=zz\r\n"));
+  AddTheme(u"A", u"D");
+  AddTheme(u"B=x", u"D");
+  AddTheme(u"C", u"D", 4);   // value not a number: unread
+  AddTheme(u"=x", u"D", 1);  // only a suffix of "B=x D": unread
+  LoadReadMarks(rss_, 0);
+  EXPECT_EQ(Feed().ReadMarks, "A D=2\r\nnoise\r\na d=4\r\nB=x D=3\r\nC D=zz\r\n");
+  std::vector<int> marks;
+  for (const auto& theme : Feed().Items) marks.push_back(theme.Mark);
+  EXPECT_EQ(marks, (std::vector<int>{2, 3, 0, 0}));
+}
+
+TEST_F(ReadMarksFileTest, MissingFileLeavesEverythingUnread) {
+  Feed().ReadMarks = "stale=1\r\n";
+  AddTheme(u"stale", u"", 1);
+  LoadReadMarks(rss_, 0);
+  EXPECT_EQ(Feed().ReadMarks, "");
+  EXPECT_EQ(Feed().Items[0].Mark, 0);
+}
+
+TEST_F(ReadMarksFileTest, FeedWithoutThemesStillKeepsItsMarksForTheNextSave) {
+  ASSERT_TRUE(WriteFileAtomic(RdPath(), "gone D=2\r\n"));
+  LoadReadMarks(rss_, 0);
+  EXPECT_EQ(Feed().ReadMarks, "gone D=2\r\n");
+  ASSERT_TRUE(WriteReadMarks(Feed()));
+  EXPECT_EQ(ReadFileBytes(RdPath()), "gone D=2\r\n");
+  LoadReadMarks(rss_, 5);  // no such feed
+}
+
+TEST_F(ReadMarksFileTest, MarksSurviveSaveAndLoad) {
+  AddTheme(u"\u041D\u043E\u0432\u043E\u0441\u0442\u044C", u"01.01.2024");
+  AddTheme(u"a=b", u"02.01.2024");
+  for (const auto& theme : Feed().Items) SetReadMark(rss_, 0, ThemeKey(theme), 3);
+  ASSERT_TRUE(WriteReadMarks(Feed()));
+  Feed().ReadMarks.clear();
+  for (auto& theme : Feed().Items) theme.Mark = 0;
+  LoadReadMarks(rss_, 0);
+  EXPECT_EQ(Feed().Items[0].Mark, 3);
+  EXPECT_EQ(Feed().Items[1].Mark, 3);
+}
+
+}  // namespace
+}  // namespace kivo
