@@ -14,7 +14,8 @@ native_packages=(
   build-essential cmake make git pkg-config ca-certificates
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev valgrind
-  libcurl4-openssl-dev libcpp-httplib-dev
+  libpugixml-dev librapidxml-dev libexpat1-dev libxml2-dev libtinyxml2-dev
+  libcurl4-openssl-dev libcpp-httplib-dev libssl-dev openssl
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   xvfb xauth x11-apps imagemagick
 )
