@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the native (ASan+UBSan) and the Windows
-# configurations, and runs both test suites: the Windows one under Wine on a
-# virtual display. Both suites always run; the exit code is non-zero when
-# either fails.
+# Installs what is missing, builds the native (ASan+UBSan), the ThreadSanitizer
+# and the Windows configurations, and runs the three test suites: the TSan one
+# only runs the thread tests, the Windows one runs under Wine on a virtual
+# display. All suites always run; the exit code is non-zero when any fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -13,13 +13,13 @@ windows=$(cat build/windows-flavour)
 summary() { grep -E '^[0-9]+% tests passed' "$1" | tail -n 1; }
 counts() { sed -nE 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' "$1" | tail -n 1; }
 
-run_suite() {  # name preset log
-  local name=$1 preset=$2 log=$3
+run_suite() {  # name preset log [target]
+  local name=$1 preset=$2 log=$3 target=${4:+--target $4}
   echo "=== $name: configure and build ($preset)"
   if ! cmake --preset "$preset" >"$log.configure" 2>&1; then
     cat "$log.configure"; echo "=== $name: configuration FAILED"; return 1
   fi
-  if ! cmake --build --preset "$preset" -j2 >"$log.build" 2>&1; then
+  if ! cmake --build --preset "$preset" -j2 $target >"$log.build" 2>&1; then
     tail -n 60 "$log.build"; echo "=== $name: build FAILED"; return 1
   fi
   echo "=== $name: tests"
@@ -52,6 +52,7 @@ stop_windows_session() {
 
 mkdir -p build/logs
 run_suite native native build/logs/native.log; native_rc=$?
+run_suite tsan native-tsan build/logs/tsan.log kivorss_thread_tests; tsan_rc=$?
 
 [ "$windows" = win64 ] && echo "=== NOTE: 32-bit Wine unavailable; Windows tests run as the win64 fallback build"
 start_windows_session
@@ -61,11 +62,15 @@ stop_windows_session
 echo
 echo "=== Summary"
 echo "native (ASan+UBSan): $(summary build/logs/native.log 2>/dev/null || true)"
+echo "threads (TSan): $(summary build/logs/tsan.log 2>/dev/null || true)"
 echo "windows ($windows, Wine): $(summary build/logs/windows.log 2>/dev/null || true)"
 read -r nf nt < <(counts build/logs/native.log 2>/dev/null || true; echo "")
+read -r tf tt < <(counts build/logs/tsan.log 2>/dev/null || true; echo "")
 read -r wf wt < <(counts build/logs/windows.log 2>/dev/null || true; echo "")
-failed=$(( ${nf:-0} + ${wf:-0} )); passed=$(( ${nt:-0} - ${nf:-0} + ${wt:-0} - ${wf:-0} ))
+failed=$(( ${nf:-0} + ${tf:-0} + ${wf:-0} ))
+passed=$(( ${nt:-0} - ${nf:-0} + ${tt:-0} - ${tf:-0} + ${wt:-0} - ${wf:-0} ))
 [ "$native_rc" -ne 0 ] && [ "${nf:-0}" -eq 0 ] && failed=$((failed + 1))
+[ "$tsan_rc" -ne 0 ] && [ "${tf:-0}" -eq 0 ] && failed=$((failed + 1))
 [ "$windows_rc" -ne 0 ] && [ "${wf:-0}" -eq 0 ] && failed=$((failed + 1))
 echo "tests: $passed passed, $failed failed"
-[ "$native_rc" -eq 0 ] && [ "$windows_rc" -eq 0 ]
+[ "$native_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ] && [ "$windows_rc" -eq 0 ]

@@ -1,7 +1,119 @@
+// fetch URL [--proxy HOST:PORT]: downloads a feed with the platform's client,
+// converts it as a load would and prints what happened, for diagnosis: sizes,
+// encoding, themes (as UTF-8), and why a feed came out empty.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "feeds/FeedConversion.h"
+#include "feeds/TextDecoding.h"
+#include "feeds/procinet.h"
+#include "platform/Http.h"
 #include "tools/cli/Commands.h"
+#include "tools/cli/Output.h"
 
 namespace kivo::cli {
+namespace {
 
-int CmdFetch(const Args&) { return Usage("fetch: not available in this build"); }
+constexpr const char* kFetchUsage = "usage: kivorss-cli fetch URL [--proxy HOST:PORT]";
+constexpr int kExitEmpty = 1;
+
+// Passes requests on and remembers the size the last response announced.
+class TAnnouncementRecorder final : public IHttpClient {
+ public:
+  explicit TAnnouncementRecorder(IHttpClient& client) : client_(client) {}
+
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
+    auto response = client_.Get(request);
+    if (response) announced_ = response->AnnouncedSize();
+    return response;
+  }
+  std::optional<std::int64_t> Announced() const { return announced_; }
+
+ private:
+  IHttpClient& client_;
+  std::optional<std::int64_t> announced_;
+};
+
+struct TFetchArgs {
+  std::string Url;
+  TProxySettings Proxy;
+};
+
+std::optional<TFetchArgs> ParseFetchArgs(const Args& args) {
+  TFetchArgs fetch;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--proxy" && i + 1 < args.size()) {
+      const std::string& proxy = args[++i];
+      const std::size_t colon = proxy.rfind(':');
+      if (colon == std::string::npos || colon == 0) return std::nullopt;
+      fetch.Proxy.UseProxy = true;
+      fetch.Proxy.ProxyHost = proxy.substr(0, colon);
+      fetch.Proxy.ProxyPort = proxy.substr(colon + 1);
+    } else if (arg.starts_with("--") || !fetch.Url.empty()) {
+      return std::nullopt;
+    } else {
+      fetch.Url = arg;
+    }
+  }
+  if (fetch.Url.empty()) return std::nullopt;
+  return fetch;
+}
+
+std::string FirstLine(const std::string& text) {
+  return text.substr(0, text.find_first_of("\r\n"));
+}
+
+void PrintThemes(const TConvertedFeed& feed) {
+  int n = 0;
+  for (const TmoxXMLNode2* item = feed.Document->FirstChild(); item; item = item->NextSibling()) {
+    WriteBytes("  " + std::to_string(++n) + ". " + WinToUtf8(item->ChildText("title")) + " | " +
+               WinToUtf8(item->ChildText("date")) + "\n");
+  }
+}
+
+// Prints the diagnosis; true when the feed gave themes.
+bool Diagnose(const std::string& body, int received) {
+  if (received < 0) {
+    WriteBytes("empty: download failed\n");
+    return false;
+  }
+  if (received == 0) {
+    WriteBytes("empty: empty body\n");
+    return false;
+  }
+  TmoxXMLParser2 source;
+  source.LoadFromString(body);
+  TConversionSettings settings;
+  settings.DeclaredEncoding = DeclaredEncoding(source);
+  const TConvertedFeed feed = ConvertFeed(source, settings, {});
+  const std::string declared = settings.DeclaredEncoding.empty() ? "(none)" : settings.DeclaredEncoding;
+  WriteBytes("encoding: " + declared + ", decoded as " + std::string(EncodingModeName(feed.Mode)) + "\n");
+  WriteBytes("items: " + std::to_string(feed.ItemCount()) + "\n");
+  PrintThemes(feed);
+  const std::string parseError = FirstLine(source.ErrorText());
+  if (!parseError.empty()) WriteBytes("parse error: " + parseError + "\n");
+  if (feed.ItemCount() > 0) return true;
+  WriteBytes(parseError.empty() ? "empty: no items found\n" : "empty: parse error: " + parseError + "\n");
+  return false;
+}
+
+}  // namespace
+
+int CmdFetch(const Args& args) {
+  const auto fetch = ParseFetchArgs(args);
+  if (!fetch) return Usage(kFetchUsage);
+  TAnnouncementRecorder http(PlatformHttpClient());
+  TNetContext ctx;
+  ctx.Http = &http;
+  std::string body;
+  const int received = DownloadFile(MakeDownloadParams(fetch->Url, fetch->Proxy), body, -1, ctx);
+  WriteBytes("url: " + fetch->Url + "\n");
+  std::string sizes = "bytes: " + std::to_string(received);
+  if (http.Announced()) sizes += ", announced: " + std::to_string(*http.Announced());
+  WriteBytes(sizes + "\n");
+  return Diagnose(body, received) ? kExitOk : kExitEmpty;
+}
 
 }  // namespace kivo::cli

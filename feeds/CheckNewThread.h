@@ -1,0 +1,114 @@
+// The update check: at each feed's period the size the server announces for
+// the feed is compared with the remembered one. The check worker works on a
+// copy of what it needs and hands its finding over through a mailbox; the
+// window's thread adopts it (HasNew, NetFileSize, LastCheck).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "feeds/FeedMailbox.h"
+#include "feeds/procinet.h"
+#include "platform/Clock.h"
+#include "platform/Http.h"
+#include "platform/UiMessages.h"
+#include "plugin/PluginSettings.h"
+#include "plugin/Unit_RSSlist.h"
+
+namespace kivo {
+
+struct TCheckSnapshot {
+  int FeedIndex = -1;
+  std::uint64_t Generation = 0;
+  std::shared_ptr<TFeedRunState> Run;
+  std::string Url;
+  std::string RawFile;
+  bool CheckExtCheck = false;
+  int NetFileSize = 0;  // the remembered size
+  TProxySettings Proxy;
+};
+
+TCheckSnapshot TakeCheckSnapshot(const TRSS& rss, int i, const TPluginGlobals& globals);
+
+struct TCheckResult {
+  int FeedIndex = -1;
+  std::uint64_t Generation = 0;
+  int Size = -1;         // what GetRemoteSize found
+  bool Changed = false;  // at least 1 and not the remembered size
+  TDateTime FinishedAt = 0;
+};
+
+using TCheckMailbox = TFeedMailbox<TCheckResult>;
+
+struct TCheckServices {
+  IHttpClient* Http = nullptr;
+  IClock* Clock = nullptr;           // null: the system clock
+  IMessagePoster* Poster = nullptr;  // null: no messages
+  std::shared_ptr<TCheckMailbox> Mailbox;
+  std::chrono::milliseconds Deadline = kRequestDeadline;
+};
+
+// The check on the calling thread, without touching Checking.
+TCheckResult CheckFeed(const TCheckSnapshot& feed, const TCheckServices& services);
+
+class TCheckNewThread final : public IFeedWorker {
+ public:
+  // Sets Checking and starts the thread at once. The thread puts its result
+  // into the mailbox, clears Checking and, when the size changed, posts
+  // WM_FEED_CHANGED with the feed index.
+  TCheckNewThread(TCheckSnapshot feed, TCheckServices services);
+  ~TCheckNewThread() override;  // waits for the thread to end
+  TCheckNewThread(const TCheckNewThread&) = delete;
+  TCheckNewThread& operator=(const TCheckNewThread&) = delete;
+
+ private:
+  void Execute();
+
+  const TCheckSnapshot feed_;
+  const TCheckServices services_;
+  std::thread thread_;
+};
+
+// On the window's thread, for WM_FEED_CHANGED with lParam i: adopts the results
+// of feed i that belong to the record there now: LastCheck from each; HasNew
+// and NetFileSize from a change, unless a load has meanwhile brought the
+// remembered size to the one found. True when a change was adopted.
+bool AdoptCheckResult(TRSS& rss, TCheckMailbox& mailbox, int i);
+
+// Makes the check worker of feed i.
+using TCheckWorkerFactory = std::function<std::unique_ptr<IFeedWorker>(TRSS& rss, int i)>;
+
+// Real TCheckNewThreads; `globals` (for the proxy) must outlive the factory.
+TCheckWorkerFactory CheckThreadFactory(const TPluginGlobals& globals, TCheckServices services);
+
+// The logic of the window's CheckNewTimer.
+class TCheckNewScheduler {
+ public:
+  static constexpr int kTimerIntervalMs = 10000;
+
+  // `mailbox` is the one the factory's workers report to.
+  TCheckNewScheduler(IClock& clock, std::shared_ptr<TCheckMailbox> mailbox, TCheckWorkerFactory factory);
+
+  // One tick (CheckNewTimerTimer): the caller has stopped the timer and starts
+  // it again when this returns true, which is exactly when `checkForNew` is on.
+  // Every feed that takes part in checking, is neither being checked nor
+  // loaded, has no announced change waiting, and whose LastCheck lies a period
+  // or more back gets a new check worker in CheckThread.
+  bool Tick(TRSS& rss, bool checkForNew);
+
+ private:
+  void StartChecks(TRSS& rss);
+  // LastCheck from the checks of feed i that ended finding nothing new.
+  void TakeInFinishedChecks(tchannels& feed, int i);
+  bool IsDue(const tchannels& feed, int i, TDateTime now) const;
+
+  IClock& clock_;
+  std::shared_ptr<TCheckMailbox> mailbox_;
+  TCheckWorkerFactory factory_;
+};
+
+}  // namespace kivo

@@ -1,0 +1,66 @@
+// Turns a parsed feed document into the plugin's item cache: a "myrssnodes"
+// document of items with up to six kinds of field, in windows-1251. Pure: it
+// reads only its arguments, so any thread may call it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "feeds/moxXMLParser2.h"
+#include "plugin/Unit_RSSlist.h"
+
+namespace kivo {
+
+// The per-feed element names that give an item's fields; compared without
+// regard to letter case.
+struct TFeedTags {
+  std::string Title = "title";
+  std::string Description = "description";
+  std::string PubDate = "pubDate";
+  std::string Category = "category";
+  std::string Link = "link";
+  std::string Image = "image";
+};
+
+TFeedTags FeedTagsOf(const tchannels& feed);
+
+// How the field texts of a document are brought into windows-1251.
+enum class EncodingMode { Win1251, Koi8, Utf8, Latin1, Cp1252 };
+
+// From the declared encoding name (any case); an empty name means UTF-8, and
+// so does every name not known here.
+EncodingMode EncodingModeFor(std::string_view declaredEncoding);
+std::string_view EncodingModeName(EncodingMode mode);
+
+// The "encoding" attribute of the document's declaration, as written.
+std::string DeclaredEncoding(const TmoxXMLParser2& source);
+
+struct TConversionSettings {
+  TFeedTags Tags;
+  bool CheckDoubleTags = true;
+  std::string DeclaredEncoding;
+  bool AccumulateUnread = false;
+  // The logo address from the last conversion; kept unless the document names one.
+  std::string LogoUrl;
+};
+
+struct TConvertedFeed {
+  std::unique_ptr<TmoxXMLParser2> Document;  // root "myrssnodes", encoding "windows-1251"
+  std::string LogoUrl;
+  EncodingMode Mode = EncodingMode::Utf8;
+  int NewItemCount = 0;      // items taken from the document
+  int CarriedItemCount = 0;  // unread items kept from `previousItems`
+
+  int ItemCount() const { return NewItemCount + CarriedItemCount; }
+  // The item cache file's bytes.
+  std::string Text() const { return Document->XmlText(); }
+};
+
+// `previousItems` are the themes as the theme list last knew them; with
+// AccumulateUnread, those not read and no longer in the document are kept.
+TConvertedFeed ConvertFeed(const TmoxXMLParser2& source, const TConversionSettings& settings,
+                           const std::vector<tchannelrecord>& previousItems);
+
+}  // namespace kivo

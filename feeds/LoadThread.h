@@ -1,0 +1,117 @@
+// The worker that refreshes one feed: downloads the document, the site icon
+// and the logo, converts the document into the item cache and composes the
+// feed page. It works on a copy of what it needs, taken on the window's thread
+// when it is created, and hands its result over whole through a mailbox and
+// WM_FEED_LOADED; it writes nothing of the feed table but the flags in `Run`.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "feeds/FeedConversion.h"
+#include "feeds/FeedMailbox.h"
+#include "feeds/procinet.h"
+#include "imaging/ImageDecoder.h"
+#include "platform/Clock.h"
+#include "platform/Http.h"
+#include "platform/Locale.h"
+#include "platform/UiMessages.h"
+#include "plugin/PluginSettings.h"
+#include "plugin/Unit_RSSlist.h"
+#include "reader/PageComposition.h"
+
+namespace kivo {
+
+// What a load needs of the feed record and the settings, copied at creation.
+struct TLoadSnapshot {
+  int FeedIndex = -1;
+  std::uint64_t Generation = 0;
+  std::shared_ptr<TFeedRunState> Run;
+  std::string Url;
+  std::string CacheFile;
+  std::string RawFile;
+  TFeedTags Tags;
+  bool CheckDoubleTags = true;
+  bool NeedHorlines = true;
+  std::string ReadMarks;
+  std::vector<tchannelrecord> Items;
+  std::string LogoUrl;
+  std::shared_ptr<const TBitmap32> LogoBitmap;
+  bool AccumulateUnread = false;
+  bool LoadLogos = true;
+  TProxySettings Proxy;
+  int FontSize = 2;
+};
+
+TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& globals);
+
+struct TLoadResult {
+  int FeedIndex = -1;
+  std::uint64_t Generation = 0;
+  int NetFileSize = -1;  // the feed download's result
+  // A document arrived and was converted; the fields below are set only then.
+  bool Converted = false;
+  bool CacheChanged = false;  // the item cache file was replaced
+  std::u16string ItemCacheText;
+  TComposedFeed Page;
+  TDateTime LastUpdated = 0;
+  std::string LogoUrl;
+  bool LogoReloaded = false;  // LogoBitmap is the feed's new logo (null: none)
+  std::shared_ptr<const TBitmap32> LogoBitmap;
+};
+
+using TLoadMailbox = TFeedMailbox<TLoadResult>;
+
+// Shared by all load workers; everything here must outlive them.
+struct TLoadServices {
+  IHttpClient* Http = nullptr;
+  IClock* Clock = nullptr;           // null: the system clock
+  IMessagePoster* Poster = nullptr;  // null: no messages
+  IImageDecoder* ImageDecoder = nullptr;
+  const ILocaleFormats* Locale = nullptr;  // null: the fixed formats
+  std::shared_ptr<TLoadMailbox> Mailbox;
+  std::chrono::milliseconds Deadline = kRequestDeadline;  // of each request
+};
+
+// The whole load on the calling thread, without touching `Run`'s Loading:
+// delete the raw file, download the feed and the site icon, convert, fetch the
+// logo, save the item cache, compose the page. Throws when the downloaded
+// document cannot be read back.
+TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
+
+class TLoadThread final : public IFeedWorker {
+ public:
+  // Sets Loading and starts the thread at once.
+  TLoadThread(TLoadSnapshot feed, TLoadServices services);
+  // Waits for the thread to end.
+  ~TLoadThread() override;
+  TLoadThread(const TLoadThread&) = delete;
+  TLoadThread& operator=(const TLoadThread&) = delete;
+
+ private:
+  void Execute();
+
+  const TLoadSnapshot feed_;
+  const TLoadServices services_;
+  std::thread thread_;
+};
+
+// A load worker for feed i; null for an index that names no feed.
+std::unique_ptr<IFeedWorker> StartLoadThread(const TRSS& rss, int i, const TPluginGlobals& globals,
+                                             const TLoadServices& services);
+
+// On the window's thread, for WM_FEED_LOADED with lParam i: takes the results
+// of feed i from the mailbox and adopts those of the record that is there now
+// (same Generation); results of records a reload has replaced are dropped.
+// True when a result was adopted.
+bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i);
+
+// Frees the feed's load worker when it has finished (Loading clear). A message
+// can arrive after a newer load of the feed has started; that worker stays.
+void ReleaseFinishedLoadThread(tchannels& feed);
+
+}  // namespace kivo

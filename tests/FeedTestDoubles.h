@@ -1,0 +1,164 @@
+// In-process stand-ins for the network, the clock, the window's message queue
+// and the image decoder, shared by the worker tests. All are thread-safe.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "imaging/ImageDecoder.h"
+#include "platform/Clock.h"
+#include "platform/Http.h"
+#include "platform/UiMessages.h"
+
+namespace kivo::testing {
+
+struct FakeRoute {
+  std::string Body;
+  std::int64_t Announced = -1;  // -1: the body's size
+  bool TimesOut = false;        // every read reports a timeout
+  bool Throws = false;          // Get throws, as a broken client might
+};
+
+class FakeHttpClient final : public IHttpClient {
+ public:
+  // `url` as "host/target" without scheme, e.g. "feeds.test/a.xml".
+  void Serve(const std::string& url, FakeRoute route) {
+    const std::lock_guard lock(mutex_);
+    routes_[url] = std::move(route);
+  }
+  void Serve(const std::string& url, std::string body) { Serve(url, FakeRoute{std::move(body)}); }
+  void SetLatency(std::chrono::milliseconds latency) { latencyMs_ = latency.count(); }
+
+  std::vector<std::string> Requests() const {
+    const std::lock_guard lock(mutex_);
+    return requests_;
+  }
+  int RequestCount(const std::string& url) const {
+    const std::lock_guard lock(mutex_);
+    int count = 0;
+    for (const auto& r : requests_) count += r == url ? 1 : 0;
+    return count;
+  }
+
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
+    const std::string url = request.Host + request.Target;
+    FakeRoute route;
+    {
+      const std::lock_guard lock(mutex_);
+      requests_.push_back(url);
+      const auto found = routes_.find(url);
+      if (found == routes_.end()) return nullptr;
+      route = found->second;
+    }
+    if (latencyMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_));
+    if (route.Throws) throw std::runtime_error("client broke down");
+    return std::make_unique<Response>(std::move(route));
+  }
+
+ private:
+  class Response final : public IHttpResponse {
+   public:
+    explicit Response(FakeRoute route) : route_(std::move(route)) {}
+    std::int64_t AnnouncedSize() override {
+      return route_.Announced < 0 ? static_cast<std::int64_t>(route_.Body.size()) : route_.Announced;
+    }
+    int Read(char* buffer, int size) override {
+      if (route_.TimesOut) return kReadTimedOut;
+      const std::size_t n = std::min(static_cast<std::size_t>(size), route_.Body.size() - at_);
+      std::memcpy(buffer, route_.Body.data() + at_, n);
+      at_ += n;
+      return static_cast<int>(n);
+    }
+
+   private:
+    FakeRoute route_;
+    std::size_t at_ = 0;
+  };
+
+  mutable std::mutex mutex_;
+  std::map<std::string, FakeRoute> routes_;
+  std::vector<std::string> requests_;
+  std::atomic<long long> latencyMs_{0};
+};
+
+class FakeClock final : public IClock {
+ public:
+  explicit FakeClock(TDateTime now = 46000.5) : now_(now) {}
+  std::uint64_t TickMs() override { return tick_.load(); }
+  TDateTime Now() override { return now_.load(); }
+  void SetNow(TDateTime now) { now_ = now; }
+  void AdvanceMinutes(double minutes) { now_ = now_.load() + minutes / 1440.0; }
+
+ private:
+  std::atomic<std::uint64_t> tick_{1000};
+  std::atomic<TDateTime> now_;
+};
+
+// The window's message queue: workers post, the test's "window thread" waits.
+class MessageQueue final : public IMessagePoster {
+ public:
+  struct Message {
+    unsigned Id;
+    long LParam;
+  };
+
+  void Post(unsigned message, long lParam) override {
+    {
+      const std::lock_guard lock(mutex_);
+      messages_.push_back({message, lParam});
+    }
+    ready_.notify_all();
+  }
+
+  // The next message, or false after `timeout` without one.
+  bool Wait(Message& message, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::unique_lock lock(mutex_);
+    if (!ready_.wait_for(lock, timeout, [this] { return !messages_.empty(); })) return false;
+    message = messages_.front();
+    messages_.pop_front();
+    return true;
+  }
+
+  // Every message of that kind posted so far, in order, taken out of the queue.
+  std::vector<long> Take(unsigned id) {
+    const std::lock_guard lock(mutex_);
+    std::vector<long> taken;
+    std::deque<Message> kept;
+    for (const Message& m : messages_) {
+      if (m.Id == id) {
+        taken.push_back(m.LParam);
+      } else {
+        kept.push_back(m);
+      }
+    }
+    messages_ = std::move(kept);
+    return taken;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ready_;
+  std::deque<Message> messages_;
+};
+
+// Decodes anything of at least one byte into a 1 x 1 picture whose pixel is the
+// file's first byte, so a test can tell which file was loaded.
+class FirstBytePictureDecoder final : public IImageDecoder {
+ public:
+  std::optional<TBitmap32> Decode(ImageKind, std::string_view bytes) override {
+    if (bytes.empty()) return std::nullopt;
+    return TBitmap32{1, 1, {static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[0]))}};
+  }
+};
+
+}  // namespace kivo::testing

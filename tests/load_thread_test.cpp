@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "FeedTestDoubles.h"
+#include "feeds/FeedMessages.h"
+#include "feeds/LoadThread.h"
+#include "feeds/TextDecoding.h"
+#include "platform/FileIo.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeClock;
+using testing::FakeHttpClient;
+using testing::FakeRoute;
+using testing::MessageQueue;
+
+constexpr char kFeedUrl[] = "http://feeds.test/news/rss.xml";
+constexpr char kFeedPath[] = "feeds.test/news/rss.xml";
+const std::string kOldLogo = "GIF89a old logo";
+const std::string kNewLogo = "BM new logo bytes";
+
+std::string FeedWith(const std::string& channelContent) {
+  return R"(<?xml version="1.0" encoding="utf-8"?><rss><channel><title>News</title>)" + channelContent +
+         "</channel></rss>";
+}
+
+const std::string kTwoItems = FeedWith(
+    "<image><url>http://img.test/logo.gif</url></image>"
+    "<item><title>First</title><pubDate>d1</pubDate></item>"
+    "<item><title>Second</title><pubDate>d2</pubDate></item>");
+
+class LoadThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kivo_load_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    rss_.SetCount(1);
+    tchannels& feed = Feed();
+    feed.Url = kFeedUrl;
+    feed.CacheFile = (dir_ / "feed.rss").string();
+    feed.RawFile = (dir_ / "feed.xml").string();
+    feed.TitleTag = "title";
+    feed.DescriptionTag = "description";
+    feed.PubDateTag = "pubDate";
+    feed.CategoryTag = "category";
+    feed.LinkTag = "link";
+    feed.ImageTag = "image";
+    feed.CheckDoubleTags = true;
+    services_.Http = &http_;
+    services_.Clock = &clock_;
+    services_.Poster = &queue_;
+    services_.ImageDecoder = &decoder_;
+    services_.Mailbox = mailbox_;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  tchannels& Feed() { return rss_.Channels[0]; }
+  std::string FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
+  void Write(const std::string& path, const std::string& bytes) { ASSERT_TRUE(WriteFileAtomic(path, bytes)); }
+  std::string Read(const std::string& path) { return ReadFileBytes(path).value_or("<missing>"); }
+
+  TLoadResult LoadNow() { return LoadFeed(TakeLoadSnapshot(rss_, 0, globals_), services_); }
+
+  // Runs the worker to its end and adopts what it handed over.
+  bool LoadInThread() {
+    { TLoadThread thread(TakeLoadSnapshot(rss_, 0, globals_), services_); }
+    return AdoptLoadResult(rss_, *mailbox_, 0);
+  }
+
+  fs::path dir_;
+  TRSS rss_;
+  TPluginGlobals globals_;
+  FakeHttpClient http_;
+  FakeClock clock_;
+  MessageQueue queue_;
+  testing::FirstBytePictureDecoder decoder_;
+  std::shared_ptr<TLoadMailbox> mailbox_ = std::make_shared<TLoadMailbox>();
+  TLoadServices services_;
+};
+
+TEST_F(LoadThreadTest, SuccessfulLoadWritesCacheIconAndLogoAndComposesThePage) {
+  http_.Serve(kFeedPath, kTwoItems);
+  http_.Serve("feeds.test/favicon.ico", "icon bytes");
+  http_.Serve("img.test/logo.gif", kNewLogo);
+  const TLoadResult result = LoadNow();
+
+  EXPECT_TRUE(result.Converted);
+  EXPECT_TRUE(result.CacheChanged);
+  EXPECT_EQ(result.NetFileSize, static_cast<int>(kTwoItems.size()));
+  EXPECT_EQ(Read(Feed().RawFile), kTwoItems);
+  EXPECT_EQ(Read(FileOf(".ico")), "icon bytes");
+  EXPECT_EQ(Read(FileOf(".img")), kNewLogo);
+  const std::string cache = Read(Feed().CacheFile);
+  EXPECT_EQ(WinToUtf16(cache), result.ItemCacheText);
+  EXPECT_NE(cache.find("<title>Second</title>"), std::string::npos);
+  EXPECT_EQ(result.Page.Items.size(), 2u);
+  EXPECT_NE(result.Page.PageHtml.find("<div><b>First</b></div>"), std::string::npos);
+  EXPECT_EQ(result.LastUpdated, clock_.Now());
+  EXPECT_EQ(result.LogoUrl, "http://img.test/logo.gif");
+  ASSERT_TRUE(result.LogoReloaded && result.LogoBitmap);
+  EXPECT_EQ(result.LogoBitmap->Pixels.at(0), static_cast<std::uint32_t>('B'));
+}
+
+TEST_F(LoadThreadTest, FailedOrEmptyDownloadKeepsTheOldCacheAndConvertsNothing) {
+  Write(Feed().CacheFile, "old cache");
+  Write(Feed().RawFile, "old raw");
+  for (const bool empty : {false, true}) {
+    if (empty) http_.Serve(kFeedPath, "");
+    const TLoadResult result = LoadNow();
+    EXPECT_EQ(result.NetFileSize, empty ? 0 : -1);
+    EXPECT_FALSE(result.Converted);
+    EXPECT_FALSE(FileExists(Feed().RawFile)) << "a stale raw file would feed the title check";
+    EXPECT_EQ(Read(Feed().CacheFile), "old cache");
+  }
+}
+
+TEST_F(LoadThreadTest, FeedWithoutItemsLeavesTheCacheFileButEmptiesTheText) {
+  Write(Feed().CacheFile, "old cache");
+  http_.Serve(kFeedPath, FeedWith(""));
+  const TLoadResult result = LoadNow();
+  EXPECT_TRUE(result.Converted);
+  EXPECT_FALSE(result.CacheChanged);
+  EXPECT_EQ(Read(Feed().CacheFile), "old cache");
+  EXPECT_EQ(result.ItemCacheText, u"<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<myrssnodes/>");
+  EXPECT_TRUE(result.Page.Items.empty());
+}
+
+TEST_F(LoadThreadTest, FailedLogoDownloadKeepsTheOldLogo) {
+  Write(FileOf(".img"), kOldLogo);
+  http_.Serve(kFeedPath, kTwoItems);
+  const TLoadResult result = LoadNow();
+  EXPECT_EQ(Read(FileOf(".img")), kOldLogo);
+  ASSERT_TRUE(result.LogoReloaded && result.LogoBitmap);
+  EXPECT_EQ(result.LogoBitmap->Pixels.at(0), static_cast<std::uint32_t>('G'));
+}
+
+TEST_F(LoadThreadTest, LogoAddressResolvedAgainstTheSiteRootAndSkippedWhenLogosAreOff) {
+  http_.Serve(kFeedPath, FeedWith("<image><url>pics/l.gif</url></image><item><title>a</title></item>"));
+  http_.Serve("feeds.test/pics/l.gif", kNewLogo);
+  LoadNow();
+  EXPECT_EQ(Read(FileOf(".img")), kNewLogo);
+
+  fs::remove(FileOf(".img"));
+  rss_.LoadLogos = false;
+  const TLoadResult result = LoadNow();
+  EXPECT_FALSE(result.LogoReloaded);
+  EXPECT_EQ(result.LogoUrl, "pics/l.gif");
+  EXPECT_FALSE(FileExists(FileOf(".img")));
+}
+
+TEST_F(LoadThreadTest, EarlierLogoAddressUsedWhenTheDocumentNamesNone) {
+  Feed().Logo.Url = "http://img.test/logo.gif";
+  http_.Serve(kFeedPath, FeedWith("<item><title>a</title></item>"));
+  http_.Serve("img.test/logo.gif", kNewLogo);
+  EXPECT_TRUE(LoadNow().LogoReloaded);
+  EXPECT_EQ(http_.RequestCount("img.test/logo.gif"), 1);
+}
+
+TEST_F(LoadThreadTest, UnreadThemesOfTheRecordAreCarriedOverWithAccumulateUnread) {
+  globals_.AccumulateUnread = true;
+  Feed().Items = {tchannelrecord{u"Gone", u"", u"d0", u"", u"", u"", 0}};
+  http_.Serve(kFeedPath, kTwoItems);
+  const TLoadResult result = LoadNow();
+  ASSERT_EQ(result.Page.Items.size(), 3u);
+  EXPECT_EQ(result.Page.Items[2].Title, u"Gone");
+}
+
+TEST_F(LoadThreadTest, WorkerClearsLoadingSetsProgressAndPostsLoaded) {
+  http_.Serve(kFeedPath, kTwoItems);
+  Feed().Run->Progress = 0;
+  ASSERT_TRUE(LoadInThread());
+  EXPECT_FALSE(Feed().Run->Loading);
+  EXPECT_EQ(Feed().Run->Progress, 100);
+  EXPECT_EQ(queue_.Take(WM_FEED_LOADED), std::vector<long>{0});
+  EXPECT_EQ(Feed().Items.size(), 2u);
+  EXPECT_EQ(Feed().NetFileSize, static_cast<int>(kTwoItems.size()));
+  EXPECT_EQ(Feed().LastUpdated, clock_.Now());
+  EXPECT_EQ(Feed().Logo.Url, "http://img.test/logo.gif");
+}
+
+TEST_F(LoadThreadTest, LoadingSetBeforeTheThreadRuns) {
+  http_.Serve(kFeedPath, kTwoItems);
+  http_.SetLatency(std::chrono::milliseconds(50));
+  TLoadThread thread(TakeLoadSnapshot(rss_, 0, globals_), services_);
+  EXPECT_TRUE(Feed().Run->Loading);
+}
+
+TEST_F(LoadThreadTest, LoadingClearedWhenTheServerHangsOrAnErrorEscapes) {
+  http_.Serve(kFeedPath, FakeRoute{"", 100, true});
+  ASSERT_TRUE(LoadInThread());
+  EXPECT_FALSE(Feed().Run->Loading);
+  EXPECT_EQ(Feed().NetFileSize, -1);
+  EXPECT_EQ(queue_.Take(WM_FEED_LOADED).size(), 1u);
+
+  http_.Serve(kFeedPath, FakeRoute{"", -1, false, true});
+  Feed().NetFileSize = 7;
+  EXPECT_FALSE(LoadInThread());
+  EXPECT_FALSE(Feed().Run->Loading);
+  EXPECT_EQ(Feed().Run->Progress, 100);
+  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "no message after an escaped error";
+  EXPECT_EQ(Feed().NetFileSize, 7);
+}
+
+TEST_F(LoadThreadTest, ResultOfAReplacedRecordIsDropped) {
+  http_.Serve(kFeedPath, kTwoItems);
+  TLoadResult result = LoadNow();
+  mailbox_->Put(std::move(result));
+  Feed().Generation = NextFeedGeneration();  // what a reload does to the record
+  EXPECT_FALSE(AdoptLoadResult(rss_, *mailbox_, 0));
+  EXPECT_TRUE(Feed().Items.empty());
+  EXPECT_EQ(mailbox_->Size(), 0u);
+}
+
+TEST_F(LoadThreadTest, ResultForAFeedThatNoLongerExistsIsDropped) {
+  TLoadResult result;
+  result.FeedIndex = 3;
+  mailbox_->Put(std::move(result));
+  EXPECT_FALSE(AdoptLoadResult(rss_, *mailbox_, 3));
+  EXPECT_EQ(mailbox_->Size(), 0u);
+}
+
+TEST_F(LoadThreadTest, MarkSetWhileTheWorkerRanIsKept) {
+  http_.Serve(kFeedPath, kTwoItems);
+  TLoadResult result = LoadNow();
+  Feed().ReadMarks = "First d1=3\r\n";
+  mailbox_->Put(std::move(result));
+  ASSERT_TRUE(AdoptLoadResult(rss_, *mailbox_, 0));
+  EXPECT_EQ(Feed().Items.at(0).Mark, 3);
+}
+
+TEST_F(LoadThreadTest, MessageOfAnEarlierLoadDoesNotFreeTheOneRunningNow) {
+  http_.Serve(kFeedPath, kTwoItems);
+  http_.SetLatency(std::chrono::milliseconds(50));
+  Feed().LoadThread = StartLoadThread(rss_, 0, globals_, services_);
+  ReleaseFinishedLoadThread(Feed());
+  EXPECT_TRUE(Feed().LoadThread) << "freeing a running worker blocks the window until it ends";
+  EXPECT_EQ(queue_.Take(WM_FEED_LOADED).size(), 0u);
+  testing::MessageQueue::Message message{};
+  ASSERT_TRUE(queue_.Wait(message));
+  ReleaseFinishedLoadThread(Feed());
+  EXPECT_FALSE(Feed().LoadThread);
+}
+
+}  // namespace
+}  // namespace kivo
