@@ -1,0 +1,39 @@
+#include "plugin/PluginLog.h"
+
+#include "platform/FileIo.h"
+
+namespace kivo {
+
+namespace {
+
+// Keeps the newest half of `text`, cut after a line end so no line is torn.
+std::string KeepLastHalf(const std::string& text) {
+  const std::size_t half = text.size() / 2;
+  const std::size_t lineEnd = text.find('\n', half);
+  if (lineEnd == std::string::npos) return text.substr(half);
+  return text.substr(lineEnd + 1);
+}
+
+}  // namespace
+
+std::string FormatLogLine(TDateTime when, std::size_t code, std::string_view what) {
+  std::string line = DateTimeToText(when) + " code " + std::to_string(code) + ": ";
+  for (char c : what) line += (c == '\r' || c == '\n') ? ' ' : c;
+  return line;
+}
+
+TPluginLog::TPluginLog(std::string path, std::size_t limit) : path_(std::move(path)), limit_(limit) {}
+
+bool TPluginLog::Append(std::string_view line) noexcept {
+  try {
+    std::string text = ReadFileBytes(path_).value_or(std::string());
+    text.append(line);
+    text.append("\r\n");
+    if (text.size() > limit_) text = KeepLastHalf(text);
+    return WriteFileAtomic(path_, text);
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace kivo

@@ -1,0 +1,20 @@
+// The platform services of the plugin object over Win32.
+#pragma once
+
+#include "plugin/PluginHost.h"
+
+namespace kivo {
+
+class TWin32Platform final : public IPluginPlatform {
+ public:
+  // A handle of 0 names this module: a host that did not write the handle
+  // still gets the plugin's own path, not its own executable's.
+  std::u16string ModuleFileName(TPluginWord dllHandle) override;
+  TScreenSize ScreenSize() override;
+  void CreateFolder(const std::string& path) override;
+  TPluginWord LoadButtonIcon() override;
+  THostString MakeHostString(std::u16string_view text) override;
+  IImageDecoder* ImageDecoder() override;
+};
+
+}  // namespace kivo
