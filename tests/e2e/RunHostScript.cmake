@@ -1,0 +1,32 @@
+# cmake -DEMULATOR=... -DHOST=KivoHost.exe -DPLUGIN=X.dll -DSCRIPT=x.script -DWORK=dir
+#       [-DRC=n] [-DOUTPUT_CONTAINS=text] -P RunHostScript.cmake
+# Copies the plugin into an empty folder (so its INI, Cache\ and the settings
+# file start empty) and runs the script in KivoHost from there.
+cmake_minimum_required(VERSION 3.25)
+if(NOT DEFINED RC)
+  set(RC 0)
+endif()
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+if(EXISTS ${PLUGIN})
+  file(COPY ${PLUGIN} DESTINATION ${WORK})
+endif()
+get_filename_component(plugin_name ${PLUGIN} NAME)
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+execute_process(
+  COMMAND ${emulator} ${HOST} --plugin ${WORK}/${plugin_name} --settings ${WORK}/KivoHost.settings
+          --script ${SCRIPT}
+  WORKING_DIRECTORY ${WORK}
+  OUTPUT_FILE ${WORK}/stdout.txt ERROR_FILE ${WORK}/stderr.txt RESULT_VARIABLE rc)
+file(READ ${WORK}/stdout.txt out)
+file(READ ${WORK}/stderr.txt err)
+message("${out}")
+if(NOT rc STREQUAL RC)
+  message(FATAL_ERROR "KivoHost exited with ${rc}, expected ${RC}\nhost log:\n${err}")
+endif()
+if(DEFINED OUTPUT_CONTAINS)
+  string(FIND "${out}${err}" "${OUTPUT_CONTAINS}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the output lacks [${OUTPUT_CONTAINS}]\nhost log:\n${err}")
+  endif()
+endif()

@@ -1,0 +1,88 @@
+#include "tools/host/Screenshot.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "platform/FileIo.h"
+#include "tools/host/GdiHandles.h"
+#include "tools/host/Text.h"
+
+namespace kivo::host {
+namespace {
+
+constexpr WORD kBitsPerPixel = 24;
+
+BITMAPINFOHEADER BottomUpHeader(SIZE size) {
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = size.cx;
+  header.biHeight = size.cy;
+  header.biPlanes = 1;
+  header.biBitCount = kBitsPerPixel;
+  header.biCompression = BI_RGB;
+  return header;
+}
+
+std::size_t RowBytes(SIZE size) {
+  return (static_cast<std::size_t>(size.cx) * 3 + 3) & ~std::size_t{3};
+}
+
+template <typename T>
+void AppendRaw(std::string& out, const T& value) {
+  out.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+std::string BmpFile(const BITMAPINFOHEADER& header, std::string_view pixels) {
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+  std::string out;
+  AppendRaw(out, file);
+  AppendRaw(out, header);
+  out.append(pixels);
+  return out;
+}
+
+// The window as the screen shows it, frame included. PrintWindow would be
+// independent of overlapping windows, but Wine's leaves children and custom
+// painting out.
+std::string CaptureWindow(HWND window, SIZE size, BITMAPINFOHEADER header) {
+  WholeWindowDc source(window);
+  UniqueMemoryDc memory(CreateCompatibleDC(source.Get()));
+  void* bits = nullptr;
+  BITMAPINFO info{};
+  info.bmiHeader = header;
+  UniqueBitmap bitmap(CreateDIBSection(source.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return {};
+  {
+    SelectedObject selection(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, size.cx, size.cy, source.Get(), 0, 0, SRCCOPY);
+    GdiFlush();
+  }
+  return std::string(static_cast<const char*>(bits), RowBytes(size) * static_cast<std::size_t>(size.cy));
+}
+
+}  // namespace
+
+bool SaveWindowBitmap(HWND window, const std::wstring& file, std::string& error) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  RECT bounds{};
+  GetWindowRect(window, &bounds);
+  const SIZE size{bounds.right - bounds.left, bounds.bottom - bounds.top};
+  if (size.cx <= 0 || size.cy <= 0) {
+    error = "the window has no area";
+    return false;
+  }
+  const BITMAPINFOHEADER header = BottomUpHeader(size);
+  const std::string pixels = CaptureWindow(window, size, header);
+  if (pixels.empty()) {
+    error = "cannot create a bitmap of the window";
+    return false;
+  }
+  if (WriteFileAtomic(ToAnsiPath(file), BmpFile(header, pixels))) return true;
+  error = "cannot write " + ToUtf8(file);
+  return false;
+}
+
+}  // namespace kivo::host

@@ -1,0 +1,292 @@
+#include "tools/host/ScriptParser.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+#include "plugin/u_plugin_info.h"
+#include "tools/host/Text.h"
+
+namespace kivo::host::script {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class SyntaxError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct SplitLine {
+  Words Items;
+  std::string Source;
+};
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+// Appends the quoted part that starts at `pos` (on the quote) to `word`.
+std::size_t TakeQuoted(std::string_view line, std::size_t pos, std::string& word) {
+  for (++pos; pos < line.size() && line[pos] != '"'; ++pos) {
+    if (line[pos] == '\\' && pos + 1 < line.size() && (line[pos + 1] == '"' || line[pos + 1] == '\\')) ++pos;
+    word.push_back(line[pos]);
+  }
+  if (pos >= line.size()) throw SyntaxError("unterminated quote");
+  return pos + 1;
+}
+
+SplitLine Split(std::string_view line) {
+  SplitLine result;
+  std::size_t pos = 0;
+  std::size_t end = 0;
+  for (;;) {
+    while (pos < line.size() && IsSpace(line[pos])) ++pos;
+    if (pos >= line.size() || line[pos] == '#') break;
+    std::string word;
+    while (pos < line.size() && !IsSpace(line[pos])) {
+      if (line[pos] == '"')
+        pos = TakeQuoted(line, pos, word);
+      else
+        word.push_back(line[pos++]);
+    }
+    result.Items.push_back(std::move(word));
+    end = pos;
+  }
+  const std::size_t begin = line.find_first_not_of(" \t");
+  if (!result.Items.empty()) result.Source = std::string(line.substr(begin, end - begin));
+  return result;
+}
+
+std::optional<TPluginWord> ParseNumber(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
+  const bool hex = text.starts_with("0x") || text.starts_with("0X");
+  if (hex) text.remove_prefix(2);
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, hex ? 16 : 10);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value > 0xFFFFFFFFu) return std::nullopt;
+  const auto word = static_cast<TPluginWord>(value);
+  return negative ? static_cast<TPluginWord>(0u - word) : word;
+}
+
+TPluginWord Number(std::string_view text, const char* what) {
+  const auto value = ParseNumber(text);
+  if (!value) throw SyntaxError(std::string(what) + " must be a number: " + std::string(text));
+  return *value;
+}
+
+unsigned Count(std::string_view text, const char* what) {
+  if (text.starts_with('-')) throw SyntaxError(std::string(what) + " must not be negative");
+  return static_cast<unsigned>(Number(text, what));
+}
+
+void RequireCount(const Words& args, std::size_t least, std::size_t most, const char* usage) {
+  if (args.size() < least || args.size() > most) throw SyntaxError(std::string("usage: ") + usage);
+}
+
+std::pair<std::string, std::string> KeyValue(const std::string& word) {
+  const auto equals = word.find('=');
+  if (equals == std::string::npos) throw SyntaxError("expected KEY=VALUE, got " + word);
+  return {word.substr(0, equals), word.substr(equals + 1)};
+}
+
+// \r, \n and \\ as dump-settings writes them.
+std::string Unescaped(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (text[i] == '\\' && (next == 'r' || next == 'n' || next == '\\')) {
+      out.push_back(next == 'r' ? '\r' : next == 'n' ? '\n' : '\\');
+      ++i;
+    } else {
+      out.push_back(text[i]);
+    }
+  }
+  return out;
+}
+
+Value ParseValue(std::string_view text) {
+  if (text.starts_with("wstr:")) return Value{0, FromUtf8(text.substr(5))};
+  return Value{Number(text, "a value"), std::nullopt};
+}
+
+Command ParseSend(const Words& args) {
+  if (args.empty()) throw SyntaxError("usage: send CODE [wparam=V] [lparam=V] [xparam=V]");
+  static const std::map<std::string, Param> kParams = {
+      {"wparam", Param::WParam}, {"lparam", Param::LParam}, {"xparam", Param::XParam}};
+  Send send{Number(args[0], "CODE"), {}};
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const auto [key, text] = KeyValue(args[i]);
+    const auto param = kParams.find(key);
+    if (param == kParams.end()) throw SyntaxError("send has no parameter " + key);
+    auto& slot = send.Params[static_cast<std::size_t>(param->second)];
+    if (slot) throw SyntaxError(key + " given twice");
+    slot = ParseValue(text);
+  }
+  return send;
+}
+
+Command ParseExpectValues(const Words& args) {
+  static const std::map<std::string, Key> kKeys = {{"wparam", Key::WParam},   {"lparam", Key::LParam},
+                                                   {"xparam", Key::XParam},   {"result", Key::Result},
+                                                   {"buttons", Key::Buttons}, {"contacts", Key::Contacts}};
+  ExpectValues expect;
+  for (const auto& word : args) {
+    const auto [key, text] = KeyValue(word);
+    const auto subject = kKeys.find(key);
+    if (subject == kKeys.end()) throw SyntaxError("cannot expect " + key);
+    expect.Checks.push_back({subject->second, Number(text, key.c_str())});
+  }
+  return expect;
+}
+
+std::optional<Visibility> VisibilityOf(const std::string& word) {
+  if (word == "window-visible") return Visibility::Visible;
+  if (word == "window-hidden") return Visibility::Hidden;
+  return std::nullopt;
+}
+
+Command ParseExpect(const Words& args) {
+  if (args.empty()) throw SyntaxError("expect what?");
+  const Words rest(args.begin() + 1, args.end());
+  if (const auto state = VisibilityOf(args[0])) {
+    RequireCount(rest, 1, 1, "expect window-visible|window-hidden CLASS");
+    return ExpectWindow{*state, WideFromUtf8(rest[0])};
+  }
+  static const std::map<std::string, Command> kBare = {{"unchanged", ExpectUnchanged{}},
+                                                       {"windows-as-remembered", ExpectWindowsAsRemembered{}},
+                                                       {"no-window-visible", ExpectNoWindowVisible{}}};
+  const auto bare = kBare.find(args[0]);
+  if (bare == kBare.end()) return ParseExpectValues(args);
+  if (!rest.empty()) throw SyntaxError("expect " + args[0] + " takes nothing more");
+  return bare->second;
+}
+
+Command ParseWaitUntil(const Words& args) {
+  const char* usage = "wait-until window-visible|window-hidden CLASS TIMEOUT_MS";
+  RequireCount(args, 3, 3, usage);
+  const auto state = VisibilityOf(args[0]);
+  if (!state) throw SyntaxError(std::string("usage: ") + usage);
+  return WaitForWindow{*state, WideFromUtf8(args[1]), Count(args[2], "TIMEOUT_MS")};
+}
+
+std::function<Command(const Words&)> GestureParser(GestureKind kind, const char* usage) {
+  return [kind, usage](const Words& args) -> Command {
+    RequireCount(args, 0, 1, usage);
+    return Gesture{kind, args.empty() ? 0 : Count(args[0], "N")};
+  };
+}
+
+void CheckSettingOffset(FieldType type, std::size_t offset) {
+  const std::size_t strings = settings_offset::kCallString;
+  const bool ok = type == FieldType::Byte ? offset < strings
+                  : type == FieldType::Int
+                      ? offset % 4 == 0 && offset < strings
+                      : offset % 4 == 0 && offset >= strings && offset < settings_offset::kRecordSize;
+  if (!ok) throw SyntaxError("no such field at offset " + std::to_string(offset));
+}
+
+Command ParseSetSetting(const Words& args) {
+  RequireCount(args, 3, 3, "set-setting byte|int|wstr OFFSET VALUE");
+  static const std::map<std::string, FieldType> kTypes = {
+      {"byte", FieldType::Byte}, {"int", FieldType::Int}, {"wstr", FieldType::Wide}};
+  const auto type = kTypes.find(args[0]);
+  if (type == kTypes.end()) throw SyntaxError("field type must be byte, int or wstr");
+  SetSetting set{type->second, Count(args[1], "OFFSET"), 0, {}};
+  CheckSettingOffset(set.Type, set.Offset);
+  if (set.Type == FieldType::Wide)
+    set.Text = FromUtf8(Unescaped(args[2]));
+  else
+    set.Number = static_cast<std::int32_t>(Number(args[2], "VALUE"));
+  if (set.Type == FieldType::Byte && (set.Number < 0 || set.Number > 255))
+    throw SyntaxError("a byte is 0..255");
+  return set;
+}
+
+template <typename T>
+std::function<Command(const Words&)> FileParser(const char* usage) {
+  return [usage](const Words& args) -> Command {
+    RequireCount(args, 1, 1, usage);
+    return T{WideFromUtf8(args[0])};
+  };
+}
+
+std::function<Command(const Words&)> FileTextParser(bool wholeLine, const char* usage) {
+  return [wholeLine, usage](const Words& args) -> Command {
+    RequireCount(args, 2, 2, usage);
+    return ExpectFileContains{WideFromUtf8(args[0]), args[1], wholeLine};
+  };
+}
+
+std::function<Command(const Words&)> Bare(Command command, const char* verb) {
+  return [command, verb](const Words& args) {
+    RequireCount(args, 0, 0, verb);
+    return command;
+  };
+}
+
+const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
+  static const std::map<std::string, std::function<Command(const Words&)>> kVerbs = {
+      {"send", ParseSend},
+      {"expect", ParseExpect},
+      {"wait-until", ParseWaitUntil},
+      {"wait",
+       [](const Words& args) -> Command {
+         RequireCount(args, 1, 1, "wait MS");
+         return Wait{Count(args[0], "MS")};
+       }},
+      {"remember-windows", Bare(RememberWindows{}, "remember-windows")},
+      {"click-button", GestureParser(GestureKind::ClickButton, "click-button [N]")},
+      {"contact-dblclick", GestureParser(GestureKind::ContactDoubleClick, "contact-dblclick [N]")},
+      {"contact-hint", GestureParser(GestureKind::ContactHint, "contact-hint [N]")},
+      {"set-setting", ParseSetSetting},
+      {"dump-settings", FileParser<DumpSettings>("dump-settings FILE")},
+      {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},
+      {"expect-file-contains", FileTextParser(false, "expect-file-contains FILE TEXT")},
+      {"expect-file-line", FileTextParser(true, "expect-file-line FILE TEXT")},
+      {"screenshot",
+       [](const Words& args) -> Command {
+         RequireCount(args, 2, 2, "screenshot CLASS FILE");
+         return Screenshot{WideFromUtf8(args[0]), WideFromUtf8(args[1])};
+       }},
+      {"stop", Bare(Lifecycle{LifecycleStep::Stop}, "stop")},
+      {"start", Bare(Lifecycle{LifecycleStep::Start}, "start")},
+      {"restart", Bare(Lifecycle{LifecycleStep::Restart}, "restart")},
+      {"quit", Bare(Lifecycle{LifecycleStep::Quit}, "quit")},
+  };
+  return kVerbs;
+}
+
+Command ParseWords(const Words& words) {
+  const auto verb = Verbs().find(words[0]);
+  if (verb == Verbs().end()) throw SyntaxError("unknown command " + words[0]);
+  return verb->second(Words(words.begin() + 1, words.end()));
+}
+
+}  // namespace
+
+ParseResult ParseScript(std::string_view text) {
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  ParseResult result;
+  int lineNumber = 0;
+  while (!text.empty()) {
+    const std::size_t newline = text.find('\n');
+    const std::string_view line = text.substr(0, newline);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    ++lineNumber;
+    try {
+      SplitLine split = Split(line);
+      if (split.Items.empty()) continue;
+      result.Steps.push_back({lineNumber, std::move(split.Source), ParseWords(split.Items)});
+    } catch (const SyntaxError& error) {
+      result.Errors.push_back("line " + std::to_string(lineNumber) + ": " + error.what());
+    }
+  }
+  return result;
+}
+
+}  // namespace kivo::host::script
