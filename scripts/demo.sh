@@ -1,27 +1,51 @@
 #!/usr/bin/env bash
-# The demo. For now a placeholder: the host emulator (KivoHost) that will load
-# the plugin with bundled sample feeds served locally does not exist yet. Until
-# it does, this builds the Windows DLL and the command-line tool, loads the DLL
-# under Wine as the messenger would, and shows the core on a sample feed.
+# The demo: KivoHost (the host emulator) loads KivoRss.dll under Wine exactly
+# as the messenger does, and the feed pipeline fetches the bundled sample feeds
+# from a local server. With a display (DISPLAY set) KivoHost opens its window
+# for you to use; without one it runs a scripted session on a virtual display
+# and saves screenshots into build/demo/.
+#
+# Still to come: the real reader window (tabs, theme list, HTML view) replaces
+# the current stand-in window; until then the feeds are shown by kivorss-cli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 bash scripts/setup.sh
 windows=$(cat build/windows-flavour)
+echo "=== building (native tools, $windows plugin and host)"
+cmake --preset native >/dev/null
+cmake --build --preset native -j2 --target kivorss-cli kivo-test-server >/dev/null
 cmake --preset "$windows" >/dev/null
-cmake --build --preset "$windows" -j2 --target KivoRss kivorss-cli dll_load_test >/dev/null
+cmake --build --preset "$windows" -j2 --target KivoRss KivoHost >/dev/null
 
-echo "--------------------------------------------------------------------------"
-echo "KivoRss demo (PLACEHOLDER: the host emulator arrives with the plugin core)"
-echo "--------------------------------------------------------------------------"
+out=$root/build/demo
+rm -rf "$out" && mkdir -p "$out"
+server=$root/build/native/tests/server/kivo-test-server
+"$server" --daemon --state-dir "$out/server" --data-dir "$root/tests/data" >/dev/null
+trap '"$server" --stop --state-dir "$out/server" >/dev/null 2>&1 || true' EXIT
+http=$(sed -n 's/^http=//p' "$out/server/ports")
+
+echo "=== the sample feeds, served at http://$http/feeds/, through the plugin's pipeline"
+for feed in sample_feed.xml feed_cp1251.xml feed_koi8r.xml atom_feed.xml; do
+  echo "--- $feed"
+  "$root/build/native/tools/cli/kivorss-cli" fetch "http://$http/feeds/$feed" || true
+done
+
 bin=$root/build/$windows
+cp "$bin/plugin/win32/KivoRss.dll" "$out/"
 export KIVO_WINE_BUILD_DIR=$bin
-echo "1. Loading $bin/plugin/win32/KivoRss.dll under Wine:"
-scripts/wine-run.sh "$bin/tests/win32/dll_load_test.exe" "$bin/plugin/win32/KivoRss.dll"
-sample=$root/tests/data/sample_feed.xml
-if [ -f "$sample" ]; then
-  echo "2. The sample feed $sample parsed and written back by kivorss-cli.exe:"
-  scripts/wine-run.sh "$bin/tools/cli/kivorss-cli.exe" xml-roundtrip "$sample" | head -n 30
-  echo
+if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
+  echo "=== KivoHost with KivoRss (close the window to stop the plugin)"
+  scripts/wine-run.sh "$bin/tools/host/KivoHost.exe" --plugin "$out/KivoRss.dll" --settings "$out/KivoHost.settings"
+else
+  echo "=== KivoHost with KivoRss, scripted (no display: screenshots in $out)"
+  cp scripts/demo/demo.script "$out/"
+  (cd "$out" && "$root/scripts/wine-run.sh" "$bin/tools/host/KivoHost.exe" --plugin "$out/KivoRss.dll" \
+      --settings "$out/KivoHost.settings" --script "$out/demo.script")
+  for shot in host reader; do
+    [ -f "$out/$shot.bmp" ] && convert "$out/$shot.bmp" "$out/$shot.png" && echo "saved $out/$shot.png"
+  done
+  echo "=== the plugin's INI after the session:"
+  cat "$out/KivoRss.ini" 2>/dev/null | tr -d '\r' | head -20
 fi
