@@ -21,7 +21,7 @@ cmake --build --preset "$windows" -j2 --target KivoRss KivoHost >/dev/null
 
 out=$root/build/demo
 rm -rf "$out" && mkdir -p "$out"
-server=$root/build/native/tests/server/kivo-test-server
+server=$root/build/native/tools/feedserver/kivo-test-server
 "$server" --daemon --state-dir "$out/server" --data-dir "$root/tests/data" >/dev/null
 trap '"$server" --stop --state-dir "$out/server" >/dev/null 2>&1 || true' EXIT
 http=$(sed -n 's/^http=//p' "$out/server/ports")
