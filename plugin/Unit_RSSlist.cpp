@@ -68,8 +68,24 @@ bool TRSS::IsValid(int i) const {
 
 void TRSS::SetCount(int n) {
   const auto count = static_cast<size_t>(std::max(n, 0));
-  for (size_t i = count; i < Channels.size(); ++i) Channels[i].Logo.Bitmap.reset();
+  ReapRetiredWorkers();
+  for (size_t i = count; i < Channels.size(); ++i) {
+    Channels[i].Logo.Bitmap.reset();
+    RetireWorkers(Channels[i]);
+  }
   Channels.resize(count);
+}
+
+void TRSS::RetireWorkers(tchannels& channel) {
+  for (auto* worker : {&channel.LoadThread, &channel.CheckThread}) {
+    if (*worker) Retired.push_back({std::move(*worker), channel.Run});
+  }
+}
+
+void TRSS::ReapRetiredWorkers() {
+  std::erase_if(Retired, [](const TRetiredWorker& retired) {
+    return !retired.Run->Loading.load() && !retired.Run->Checking.load();
+  });
 }
 
 void TRSS::SetItemCount(int i, int n) {

@@ -101,14 +101,26 @@ struct tchannels {
   std::uint64_t Generation = NextFeedGeneration();
 };
 
+// A worker of a record that a reload or a shrink removed. It runs to its end on
+// its own (its results are dropped by generation) and is joined once its feed's
+// flags say it finished, or when the table goes: a reload never waits for it.
+struct TRetiredWorker {
+  std::unique_ptr<IFeedWorker> Worker;
+  std::shared_ptr<TFeedRunState> Run;
+};
+
 struct TRSS {
   std::vector<tchannels> Channels;
   bool LoadLogos = true;
+  std::vector<TRetiredWorker> Retired;
 
   int High() const;  // -1 when there are no feeds
   bool IsValid(int i) const;
-  // Records beyond `n` go (with their logos); new ones start empty.
+  // Records beyond `n` go (with their logos; their workers are retired);
+  // new ones start empty.
   void SetCount(int n);
+  void RetireWorkers(tchannels& channel);
+  void ReapRetiredWorkers();
   // Grows the table to i + 1 records first when i lies beyond it.
   void SetItemCount(int i, int n);
   // -1 for a feed without items; 0 for an index that names no feed.

@@ -122,6 +122,38 @@ TEST(TRSS, SetCountDropsLogosAndStartsNewRecordsEmpty) {
   EXPECT_FALSE(rss.Channels[1].Run->Loading);
 }
 
+// A reload must not wait on the window's thread for downloads of the records
+// it replaces (up to the request deadline): their workers are kept aside and
+// joined once finished, or when the table goes.
+TEST(TRSS, ReloadRetiresRunningWorkersInsteadOfWaitingForThem) {
+  struct Worker final : IFeedWorker {
+    explicit Worker(int& joined) : joined_(joined) {}
+    ~Worker() override { ++joined_; }
+    int& joined_;
+  };
+  int joined = 0;
+  {
+    TRSS rss;
+    rss.SetCount(2);
+    rss.Channels[0].Run->Loading = true;
+    rss.Channels[0].LoadThread = std::make_unique<Worker>(joined);
+    rss.Channels[1].CheckThread = std::make_unique<Worker>(joined);
+    const auto stillLoading = rss.Channels[0].Run;
+
+    rss.SetCount(0);
+    EXPECT_EQ(joined, 0) << "no worker is joined while the reload runs";
+    rss.SetCount(1);
+    EXPECT_EQ(joined, 1) << "the finished check worker is joined at the next reload";
+    stillLoading->Loading = false;
+    rss.SetCount(1);
+    EXPECT_EQ(joined, 2);
+    rss.Channels[0].Run->Checking = true;
+    rss.Channels[0].CheckThread = std::make_unique<Worker>(joined);
+    rss.SetCount(0);
+  }
+  EXPECT_EQ(joined, 3) << "the table's end joins what is left";
+}
+
 TEST(TRSS, GrowingTheTableKeepsRunStateAndStamps) {
   TRSS rss;
   rss.SetCount(1);
