@@ -156,6 +156,7 @@ TEST_F(FeedThreadsTest, ReloadsWhileFiftyFeedsLoadAndCheckDropStaleResultsWithou
     EXPECT_EQ(adopted_, (round + 1) * kFeeds) << "only the loads of the live records count";
   }
 
+  rss_.Retired.clear();  // as the stop does: joins the workers the reloads set aside
   for (auto& feed : rss_.Channels) {
     feed.CheckThread.reset();
     feed.CheckUpdates = false;

@@ -88,8 +88,26 @@ TPluginMessage Send(IKivoPlugin* plugin, TPluginWord code, TPluginWord wParam = 
   return message;
 }
 
+BOOL CALLBACK TakeOwnReader(HWND window, LPARAM found) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (process != GetCurrentProcessId() || std::wstring(name) != L"TForm1") return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The reader window of this process: other tests of the run may have theirs
+// open on the same display, so a plain FindWindow could find one of those.
+HWND FindOwnReader() {
+  HWND found = nullptr;
+  EnumWindows(TakeOwnReader, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 bool ReaderVisible() {
-  const HWND window = FindWindowW(L"TForm1", nullptr);
+  const HWND window = FindOwnReader();
   return window != nullptr && IsWindowVisible(window);
 }
 
@@ -120,7 +138,7 @@ void RunSession(const std::wstring& dllPath, const std::filesystem::path& folder
   CHECK(std::u16string(info->PluginName) == u"RSS Reader For Kivo Nimbra");
 
   Send(plugin, PM_RUN);
-  CHECK(FindWindowW(L"TForm1", nullptr) != nullptr);
+  CHECK(FindOwnReader() != nullptr);
   CHECK(!ReaderVisible());
   CHECK(std::filesystem::is_directory(folder / "Cache"));
   CHECK(service.record[settings_offset::kInitialised] == 1);
@@ -144,7 +162,7 @@ void RunSession(const std::wstring& dllPath, const std::filesystem::path& folder
   Send(plugin, PM_TEXT_NOTICE, reinterpret_cast<TPluginWord>(word.c_str()));
 
   Send(plugin, PM_QUIT);
-  CHECK(FindWindowW(L"TForm1", nullptr) == nullptr);
+  CHECK(FindOwnReader() == nullptr);
   CHECK(std::filesystem::exists(folder / "KivoRss.ini"));
   CHECK(service.WideAt(settings_offset::kCallString) == u"rss#");
   CHECK(!service.WideAt(settings_offset::kFeedList).empty());
