@@ -1,16 +1,41 @@
 #!/usr/bin/env bash
 # Builds the benchmark programs (native, Release) and runs every one of them.
-#   bench/run.sh [NAME...]   e.g. bench/run.sh xml_scaling_bench
+#   bench/run.sh [NAME...]     e.g. bench/run.sh parsers_bench
+#   bench/run.sh --callgrind   instructions per input byte of one parse of a
+#                              generated 1 MB feed, and the hottest functions
+# KIVO_BENCH_BUILD=DIR builds in DIR instead of the native-release preset's folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh >/dev/null
-cmake --preset native-release >/dev/null
-cmake --build --preset native-release -j2 >/dev/null
+if [ -n "${KIVO_BENCH_BUILD:-}" ]; then
+  build=$KIVO_BENCH_BUILD
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKIVO_BENCH=ON >/dev/null
+  cmake --build "$build" -j2 >/dev/null
+else
+  build=build/native-release
+  cmake --preset native-release >/dev/null
+  cmake --build --preset native-release -j2 >/dev/null
+fi
+bin=$build/bench
+
+if [ "${1:-}" = "--callgrind" ]; then
+  out=$build/callgrind.out
+  printed=$(valgrind --tool=callgrind --collect-atstart=no \
+    --toggle-collect='kivo::TmoxXMLParser2::LoadFromBuffer*' --callgrind-out-file="$out" \
+    "$bin/parse_once" 2>/dev/null)
+  bytes=${printed%% *}
+  ir=$(awk '/^(summary|totals):/ {print $2; exit}' "$out")
+  awk -v ir="$ir" -v bytes="$bytes" \
+    'BEGIN { printf "parse: %d instructions for %d bytes = %.1f instructions per byte\n", ir, bytes, ir / bytes }'
+  callgrind_annotate --inclusive=no "$out" 2>/dev/null | grep -E '^ *[0-9,]+ ' | head -n 15
+  exit 0
+fi
+
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
   for f in bench/*_bench.cpp; do names+=("$(basename "$f" .cpp)"); done
 fi
 for n in "${names[@]}"; do
   echo "=== $n"
-  "build/native-release/bench/$n"
+  "$bin/$n"
 done

@@ -25,7 +25,8 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ missing (run scripts/setu
 out=$root/build/fuzz
 mkdir -p "$out"
 shopt -s nullglob
-core_sources=(feeds/*.cpp options/*.cpp plugin/*.cpp platform/*.cpp reader/*.cpp imaging/*.cpp)
+# Every portable folder of the core (the KIVO_SUBSYSTEMS of CMakeLists.txt).
+core_sources=(plugin/*.cpp feeds/*.cpp reader/*.cpp options/*.cpp viewer/*.cpp imaging/*.cpp tray/*.cpp platform/*.cpp)
 shopt -u nullglob
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
 
