@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "tests/FakeSettingsRecord.h"
 #include "plugin/IniFile.h"
 #include "plugin/PluginSettings.h"
 
@@ -20,28 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace off = settings_offset;
 
-class FakeRecord : public ISettingsRecord {
- public:
-  std::uint8_t Byte(std::size_t offset) const override { return bytes.at(offset); }
-  void SetByte(std::size_t offset, std::uint8_t value) override { bytes.at(offset) = value; }
-  std::int32_t Int(std::size_t offset) const override {
-    std::int32_t value = 0;
-    std::memcpy(&value, &bytes.at(offset), sizeof value);
-    return value;
-  }
-  void SetInt(std::size_t offset, std::int32_t value) override {
-    bytes.at(offset + sizeof value - 1);  // range check
-    std::memcpy(&bytes[offset], &value, sizeof value);
-  }
-  std::u16string Wide(std::size_t offset) const override {
-    const auto found = strings.find(offset);
-    return found == strings.end() ? std::u16string() : found->second;
-  }
-  void SetWide(std::size_t offset, const std::u16string& value) override { strings[offset] = value; }
-
-  std::array<std::uint8_t, off::kRecordSize> bytes{};
-  std::map<std::size_t, std::u16string> strings;
-};
+using testing::FakeRecord;
 
 class FakeWindow : public IReaderWindowOps {
  public:
