@@ -1,9 +1,13 @@
 #include "platform/FileIo.h"
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <system_error>
+#include <thread>
 
 namespace kivo {
 namespace fs = std::filesystem;
@@ -14,7 +18,13 @@ namespace {
 // the rest of the plugin uses for file names too.
 fs::path ToPath(const std::string& path) { return fs::path(path); }
 
-std::string TemporaryNameFor(const std::string& path) { return path + ".tmp~"; }
+// Unique per write: two workers replacing the same file (a reload leaves the
+// old record's load running beside the new one's) must not share a temporary,
+// or one renames the other's half-written bytes and the other's rename fails.
+std::string TemporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  return path + "." + std::to_string(counter.fetch_add(1)) + ".tmp~";
+}
 
 bool WriteAndFlush(const std::string& path, std::string_view bytes) {
   std::ofstream out(ToPath(path), std::ios::binary | std::ios::trunc);
@@ -22,6 +32,17 @@ bool WriteAndFlush(const std::string& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   return static_cast<bool>(out);
+}
+
+// Windows refuses to replace a file another thread is replacing or reading at
+// that moment; those refusals last milliseconds, so a few tries ride them out.
+void ReplaceWithRetries(const std::string& from, const std::string& to, std::error_code& ec) {
+  constexpr int kTries = 50;
+  for (int attempt = 1;; ++attempt) {
+    fs::rename(ToPath(from), ToPath(to), ec);
+    if (!ec || attempt == kTries) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 }  // namespace
@@ -46,7 +67,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     return false;
   }
   std::error_code ec;
-  fs::rename(ToPath(temporary), ToPath(path), ec);
+  ReplaceWithRetries(temporary, path, ec);
   if (ec) {
     fs::remove(ToPath(temporary), ec);
     return false;
