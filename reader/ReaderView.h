@@ -1,0 +1,119 @@
+// What the reader window's logic needs of its window: the controls, the
+// timers and the system around it. The Win32 window implements it thinly;
+// tests give a fake. The logic (reader/ReaderWindow.h) owns every decision;
+// the view only shows and reports.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "imaging/Bitmap.h"
+#include "plugin/PluginSettings.h"
+
+namespace kivo {
+
+enum class TReaderTimer { CheckNew, Timer1, TimerSaveReaded };
+
+// The three columns of the theme list, 8-bit texts; row 0 is the header.
+struct TGridRow {
+  std::string Mark;
+  std::string Title;
+  std::string Date;
+};
+
+struct TWorkArea {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+};
+
+class IReaderView {
+ public:
+  virtual ~IReaderView() = default;
+
+  // The window.
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void BringToFront() = 0;
+  virtual TWindowRect GetPlacement() const = 0;
+  virtual void SetPlacement(const TWindowRect& rect) = 0;
+  virtual TScreenSize ScreenSize() const = 0;
+  virtual TWorkArea WorkArea() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+
+  // TabControl1: texts as given ("title|wu"); drawing asks the logic.
+  virtual void ClearTabs() = 0;
+  virtual void AddTab(const std::string& text) = 0;
+  virtual int TabCount() const = 0;
+  virtual int SelectedTab() const = 0;  // -1 with no tabs
+  virtual void SetSelectedTab(int index) = 0;
+  virtual void RepaintTabs() = 0;
+  virtual void SetTabsAtBottom(bool bottom) = 0;
+
+  // PopupMenu2 (the feeds menu).
+  virtual void ClearFeedMenu() = 0;
+  virtual void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) = 0;
+  virtual int FeedMenuCount() const = 0;
+
+  // ImageList2: site icons by feed index; the default is PngImageList1 picture 0.
+  virtual void ClearFeedIcons() = 0;
+  virtual void AppendDefaultFeedIcon() = 0;
+  virtual int FeedIconCount() const = 0;
+  virtual void SetFeedIcon(int index, const TBitmap32& picture) = 0;
+
+  // Imagelogo.
+  virtual void ShowLogo(const TBitmap32& picture, int width) = 0;
+  virtual void HideLogo() = 0;
+
+  // StringGrid1: the rows replace the list; cells are drawn by asking the logic.
+  virtual void SetGridRows(const std::vector<TGridRow>& rows) = 0;
+  virtual void SetGridRow(int row, const TGridRow& cells) = 0;  // and redraws it
+  virtual int GridRowCount() const = 0;
+  virtual int SelectedRow() const = 0;
+  // Selects without reporting a click; the logic runs the selection itself.
+  virtual void SetSelectedRow(int row) = 0;
+  virtual bool GridVisible() const = 0;
+  virtual void SetGridVisible(bool visible) = 0;
+  virtual int GridHeight() const = 0;
+  virtual void SetGridHeight(int height) = 0;
+
+  // htmlLite1; its tag is kept by the logic.
+  virtual void ViewerClear() = 0;
+  virtual void ViewerSetSystemColors() = 0;  // window and window-text colours
+  virtual void ViewerLoadHtml(const std::string& html) = 0;
+  virtual int ViewerScrollPos() const = 0;
+  virtual void ViewerScrollTo(int y) = 0;
+  virtual void ViewerInsertImage(const std::string& source, std::optional<TBitmap32> picture) = 0;
+
+  // StatusBar1: panel 5's text; the other panels are drawn by asking the logic.
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void RepaintStatus() = 0;
+
+  virtual void StartTimer(TReaderTimer timer) = 0;  // restarts a running one
+  virtual void StopTimer(TReaderTimer timer) = 0;
+  virtual bool TimerRunning(TReaderTimer timer) const = 0;
+
+  // The splitter keeps the mouse pointer on the bar.
+  virtual void MovePointerBy(int dy) = 0;
+  // The system's default handler for an address, in a normal window.
+  virtual void OpenWithShell(const std::string& target) = 0;
+};
+
+// What the reader logic reaches outside its window: the tray icon, the
+// pop-up, the special contacts, the plugin's feed table and settings.
+class IReaderHost {
+ public:
+  virtual ~IReaderHost() = default;
+  virtual TRSS* Feeds() = 0;  // null while the plugin is stopped
+  virtual TPluginGlobals& Globals() = 0;
+  virtual bool TrayBlinking() const = 0;
+  virtual void SetTrayBlinking(bool blinking) = 0;  // off shows the first frame
+  virtual void ShowNotification(const std::string& caption, const std::string& text) = 0;
+  virtual void SetContactNew(int feed, bool hasNew) = 0;
+  virtual void SetContactCounts(int feed, int unread, int total) = 0;
+};
+
+}  // namespace kivo

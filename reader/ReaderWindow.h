@@ -1,0 +1,170 @@
+// TForm1, the reader window, as logic: tabs of feeds, the theme list, the
+// viewer, the status bar, the load and update-check workers and their
+// notices, the read-mark timers, the splitter and the window geometry. It
+// drives an IReaderView and is driven by the view's events (named after the
+// controls' handlers) and by the plugin core (IReaderWindow).
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "feeds/CheckNewThread.h"
+#include "feeds/LoadThread.h"
+#include "plugin/PluginHost.h"
+#include "reader/ImageQueue.h"
+#include "reader/ReaderView.h"
+#include "viewer/Canvas.h"
+
+namespace kivo {
+
+// How a tab is drawn.
+struct TTabLook {
+  std::string Text;       // up to the first "|"
+  int Background = 3;     // skin bitmap: 4 news, 5 selected, 3 otherwise
+  int Offset = 2;         // 3 for the selected tab without news
+  bool HighlightText = false;
+  bool DrawIcon = false;  // ImageList2 picture = tab index
+};
+
+// How a theme-list cell is drawn.
+struct TCellLook {
+  bool Bold = false;
+  enum class Back { Window, OddRow, Selected, Header } Background = Back::Window;
+  TColor TextColor = 0;          // 0x00RRGGBB; window text unless marked
+  bool SystemTextColor = true;   // window text / highlight text (selected)
+  bool Centered = false;         // header columns 1 and 2
+  int Picture = -1;              // column 0: PngImageList1 picture, or -1
+  std::string Text;              // columns 1 and 2
+};
+
+// One of the five drawn status panels.
+struct TStatusPanelLook {
+  int Picture = -1;         // PngImageList1, at (left + 1, top)
+  std::string Text;         // in blue from left + 18
+  std::optional<int> Progress;  // panel 0 while loading: 0..100
+};
+
+struct TReaderServices {
+  IReaderView* View = nullptr;
+  IReaderHost* Host = nullptr;
+  IClock* Clock = nullptr;
+  const ILocaleFormats* Locale = nullptr;
+  IImageDecoder* ImageDecoder = nullptr;
+  TLoadServices Loads;        // its Mailbox is shared with the workers
+  TCheckServices Checks;
+  IImageWorkerStarter* ImageStarter = nullptr;
+  IMessagePoster* Poster = nullptr;  // WM_IMAGE_LOADED and the workers' notices
+  TImageDownload DownloadImage;
+  TImageFileReader ReadImageFile;
+};
+
+class TReaderWindow final : public IReaderWindow {
+ public:
+  explicit TReaderWindow(TReaderServices services);
+  // Joins every worker of the feed table before the poster goes.
+  ~TReaderWindow() override;
+
+  // IReaderWindowOps (the settings code) and IReaderWindow (the plugin core).
+  void SetLogoVisible(bool visible) override;
+  void settabsposition(int position) override;
+  void SetCheckNewTimerEnabled(bool enabled) override;
+  TWindowRect GetPlacement() const override;
+  void SetPlacement(const TWindowRect& rect) override;
+  void ClearFeedMenu() override;
+  void ClearTabs() override;
+  void ClearFeedIcons() override;
+  void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) override;
+  void AddTab(const std::string& text) override;
+  void LoadIconOfSite(int index, const std::string& path) override;
+  void check_new_grid_count(int feedIndex) override;
+  bool Visible() const override;
+  void SetVisible(bool visible) override;
+  void TabControl1Change() override;
+  void TrIconDblClick() override;
+  void ToolOptionsClick() override;
+  void PopupMenu1At(int x, int y) override;
+
+  // Commands.
+  void LoadPage(int feedIndex);
+  void ShowFeed(int feedIndex);
+  void SelectTab(int feedIndex);
+  void ToolButton1Click();  // load the current feed
+  void ToolButton5Click();  // load all feeds
+  void N6Click();           // show the window
+  void N7Click();           // hide the window
+
+  // Tabs.
+  void TabControl1Changing();
+  void TabControl1MouseUp(int tabIndex);
+  TTabLook TabControl1DrawTab(int tabIndex, bool selected) const;
+
+  // Theme list.
+  void CreateThemes(int feedIndex);
+  TCellLook StringGrid1DrawCell(int column, int row, bool selected) const;
+  void StringGrid1Click();
+  void StringGrid1MouseDown(int rowUnderPointer);  // right button
+  void StringGrid1DblClick();
+  void N8Click(int tag);   // N8, N9, N14, N18, N19: the item's tag
+  void N11Click(int tag);  // N11, N12
+  void makethemeasreadunread(int row, int mark);
+
+  // Timers.
+  void Timer1Timer();
+  void TimerSaveReadedTimer();
+  void CheckNewTimerTimer();
+
+  // Worker notices (lParam = feed index).
+  void OnFeedLoaded(int feedIndex);    // WM_FEED_LOADED
+  void OnFeedChanged(int feedIndex);   // WM_FEED_CHANGED
+  void OnFeedProgress(int feedIndex);  // WM_FEED_PROGRESS
+  void OnImageLoaded();                // WM_IMAGE_LOADED
+
+  // Viewer.
+  bool htmlLite1ImageRequest(const std::string& source);
+  bool htmlLite1HotSpotClick(const std::string& target);  // true: handled
+
+  // Status bar, panels 0 to 4.
+  TStatusPanelLook StatusBar1DrawPanel(int panel) const;
+
+  // Splitter bar.
+  void Panel2MouseDown(int offsetInBar);
+  void Panel2MouseMove(bool leftButton, int yInGrid);
+  void Image1MouseUp();
+  void Panel2Click();
+
+  // Geometry.
+  void FormShow();
+  void FormResize();
+  // A moving or sizing rectangle, edges snapped to the work area.
+  TWindowRect SnapToWorkArea(const TWindowRect& rect) const;
+
+  int CurrentFeed() const;
+  int ViewerTag() const { return viewerTag_; }
+  const std::string& BaseAddress() const { return baseAddress_; }
+
+ private:
+  TReaderServices services_;
+  int viewerTag_ = -1;
+  std::string baseAddress_;
+  int dragOffset_ = 0;
+  bool dragging_ = false;
+  bool moved_ = false;
+  std::unique_ptr<TImageQueue> images_;
+  std::shared_ptr<TCheckMailbox> checkMailbox_;
+  std::unique_ptr<TCheckNewScheduler> scheduler_;
+};
+
+// Pure rules, tested apart.
+// The link decision: only http, https and mailto targets go to the shell.
+bool OpensWithShell(std::string_view target);
+// A title drawn as plain text: numeric character references decoded.
+std::string PlainTitle(std::string_view title);
+// Logo width at 25 pixels high, halves to even; a zero height counts as 1.
+int LogoWidth(int width, int height);
+// The restored placement clamped to the screen (stored left 0: centred).
+TWindowRect RestoredPlacement(const TWindowRect& stored, TScreenSize screen);
+// The odd-row colour: the window colour as 65536 * b + 256 * g + r, minus 0x070702.
+TColor OddRowColor(TColor window);
+
+}  // namespace kivo
