@@ -1,40 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <random>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "platform/FileIo.h"
 #include "plugin/IniFile.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    path_ = fs::temp_directory_path() / ("kivo_ini_" + std::to_string(seed()) + std::to_string(seed()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
+using testing::TempFolder;
 
 TIniFile IniOf(const TempFolder& folder, const std::string& text) {
   const std::string path = folder.File("test.ini");

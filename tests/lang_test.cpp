@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,33 +9,21 @@
 #include "feeds/TextDecoding.h"
 #include "options/UnitLang.h"
 #include "platform/FileIo.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempFolder {
+class LangFolder : public testing::TempFolder {
  public:
-  TempFolder() {
-    std::random_device seed;
-    path_ = fs::temp_directory_path() / ("kivo_lang_" + std::to_string(seed()) + std::to_string(seed()));
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  // The plugin folder form: ends with a separator.
-  std::string Folder() const { return (path_ / "").string(); }
+  LangFolder() : TempFolder("kivo_lang_") {}
   void Write(const std::string& name, const std::string& text) const {
-    ASSERT_TRUE(WriteFileAtomic((path_ / name).string(), text));
+    ASSERT_TRUE(WriteFileAtomic(File(name), text));
   }
-  void MakeFolder(const std::string& name) const { fs::create_directories(path_ / name); }
-  void Remove(const std::string& name) const { fs::remove(path_ / name); }
-
- private:
-  fs::path path_;
+  void MakeFolder(const std::string& name) const { fs::create_directories(Path() / name); }
+  void Remove(const std::string& name) const { fs::remove(Path() / name); }
 };
 
 std::string Win(const char* utf8) {
@@ -148,7 +135,7 @@ TEST_F(LangTest, UnloadEmptiesEveryText) {
 }
 
 TEST_F(LangTest, FileWithOneKeyKeepsRussianAndEmptiesValueTexts) {
-  TempFolder folder;
+  LangFolder folder;
   folder.Write("Mini.lng", "[RSS_Reader_Lang_File]\r\nlang_main_form_caption=Mini Reader\r\n");
   set_lang_russian();
   const TLangTexts russian = Lang;
@@ -164,7 +151,7 @@ TEST_F(LangTest, FileWithOneKeyKeepsRussianAndEmptiesValueTexts) {
 }
 
 TEST_F(LangTest, MissingFileChangesNothing) {
-  TempFolder folder;
+  LangFolder folder;
   set_lang_english();
   const TLangTexts before = Lang;
   EXPECT_FALSE(load_lang_file(folder.Folder() + "Absent.lng", '.'));
@@ -175,7 +162,7 @@ TEST_F(LangTest, MissingFileChangesNothing) {
 }
 
 TEST_F(LangTest, FileReadsOnlyKnownKeysOfItsSection) {
-  TempFolder folder;
+  LangFolder folder;
   folder.Write("Full.lng",
                "; translated by hand\n"
                "[Other]\nlang_plug_show=wrong section\n"
@@ -229,7 +216,7 @@ TEST_F(LangTest, VersionTestAcceptsPointAndCommaWithEitherSeparator) {
 }
 
 TEST_F(LangTest, EmptyFolderOffersExactlyTheBuiltinLanguages) {
-  TempFolder folder;
+  LangFolder folder;
   std::vector<std::string> list = {"stale"};
   fill_language_list(list, folder.Folder());
   EXPECT_EQ(list, (std::vector<std::string>{kRussianName, kUkrainianName, "English"}));
@@ -238,7 +225,7 @@ TEST_F(LangTest, EmptyFolderOffersExactlyTheBuiltinLanguages) {
 }
 
 TEST_F(LangTest, LanguageFilesFollowTheBuiltinsSortedWithoutCase) {
-  TempFolder folder;
+  LangFolder folder;
   for (const char* name :
        {"b.lng", "A.LNG", "Deutsch.Lng", ".lng", "notes.txt", "x.lng.bak", "lng", "c.d.lng"})
     folder.Write(name, "");
@@ -256,7 +243,7 @@ struct ApplyCase {
 };
 
 TEST_F(LangTest, ApplyClampsTheIndexAndStartsFromRussian) {
-  TempFolder folder;
+  LangFolder folder;
   folder.Write("English.lng", "[RSS_Reader_Lang_File]\nlang_main_form_caption=File English\n");
   folder.Write("Zulu.lng",
                "[RSS_Reader_Lang_File]\nlang_main_form_caption=Zulu\nlang_opt_label_versionval=1\n");
@@ -291,7 +278,7 @@ TEST_F(LangTest, ApplyClampsTheIndexAndStartsFromRussian) {
 }
 
 TEST_F(LangTest, RemovedLanguageFileLeavesRussianAndKeepsTheIndex) {
-  TempFolder folder;
+  LangFolder folder;
   folder.Write("Gone.lng", "[RSS_Reader_Lang_File]\nlang_main_form_caption=Gone\n");
   std::vector<std::string> list;
   fill_language_list(list, folder.Folder());

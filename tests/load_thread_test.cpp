@@ -8,6 +8,7 @@
 #include "feeds/LoadThread.h"
 #include "feeds/TextDecoding.h"
 #include "platform/FileIo.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -36,10 +37,6 @@ const std::string kTwoItems = FeedWith(
 class LoadThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kivo_load_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     rss_.SetCount(1);
     tchannels& feed = Feed();
     feed.Url = kFeedUrl;
@@ -58,7 +55,6 @@ class LoadThreadTest : public ::testing::Test {
     services_.ImageDecoder = &decoder_;
     services_.Mailbox = mailbox_;
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   tchannels& Feed() { return rss_.Channels[0]; }
   std::string FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
@@ -73,7 +69,8 @@ class LoadThreadTest : public ::testing::Test {
     return AdoptLoadResult(rss_, *mailbox_, 0);
   }
 
-  fs::path dir_;
+  testing::TempFolder temp_{"kivo_load_"};
+  const fs::path dir_ = temp_.Path();
   TRSS rss_;
   TPluginGlobals globals_;
   FakeHttpClient http_;

@@ -5,6 +5,7 @@
 
 #include "platform/FileIo.h"
 #include "plugin/PluginLog.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -13,16 +14,10 @@ namespace fs = std::filesystem;
 
 class PluginLogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kivo_log_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  std::string PathOf(const char* name) const { return (dir_ / name).string(); }
+  std::string PathOf(const char* name) const { return temp_.File(name); }
 
-  fs::path dir_;
+  testing::TempFolder temp_{"kivo_log_"};
+  const fs::path dir_ = temp_.Path();
 };
 
 TEST_F(PluginLogTest, AppendsLinesInOrder) {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/FileIo.h"
 #include "plugin/Unit_RSSlist.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -183,22 +183,16 @@ class FakeDecoder : public IImageDecoder {
 class LogoTest : public ::testing::Test {
  protected:
   LogoTest() {
-    std::random_device seed;
-    folder_ = fs::temp_directory_path() / ("kivo_logo_" + std::to_string(seed()) + std::to_string(seed()));
-    fs::create_directories(folder_);
     rss_.SetCount(1);
     rss_.Channels[0].CacheFile = (folder_ / "feed.rss").string();
-  }
-  ~LogoTest() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
   }
   void WriteLogo(std::string_view bytes) {
     ASSERT_TRUE(WriteFileAtomic((folder_ / "feed.img").string(), bytes));
   }
   const std::shared_ptr<const TBitmap32>& Logo() { return rss_.Channels[0].Logo.Bitmap; }
 
-  fs::path folder_;
+  testing::TempFolder temp_{"kivo_logo_"};
+  const fs::path folder_ = temp_.Path();
   TRSS rss_;
   FakeDecoder decoder_;
 };

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "tests/FakeSettingsRecord.h"
 #include "plugin/IniFile.h"
 #include "plugin/PluginSettings.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -67,9 +67,6 @@ constexpr TDateTime kNow = 45292.5;  // 01.01.2024 12:00:00
 class SettingsTest : public ::testing::Test {
  protected:
   SettingsTest() {
-    std::random_device seed;
-    folder_ =
-        fs::temp_directory_path() / ("kivo_settings_" + std::to_string(seed()) + std::to_string(seed()));
     fs::create_directories(folder_ / "Cache");
     context_.Record = &record_;
     context_.Window = &window_;
@@ -80,10 +77,6 @@ class SettingsTest : public ::testing::Test {
     context_.ScreenSize = [] { return TScreenSize{1280, 1024}; };
     context_.Now = [] { return kNow; };
   }
-  ~SettingsTest() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
 
   void StoreFeeds(const std::u16string& text) {
     record_.bytes[off::kInitialised] = 1;
@@ -93,7 +86,8 @@ class SettingsTest : public ::testing::Test {
   std::string CachePath(const std::string& name) const { return context_.CacheFolder + name; }
   void Load() { LoadSettings(globals_, rss_, context_); }
 
-  fs::path folder_;
+  testing::TempFolder temp_{"kivo_settings_"};
+  const fs::path folder_ = temp_.Path();
   FakeRecord record_;
   FakeWindow window_;
   FakeTray tray_;

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "feeds/TextDecoding.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -205,17 +205,11 @@ TEST(Trim, RemovesOnlyControlsAndSpaceNotHighBytes) {
   EXPECT_EQ(Trim("  \n "), "");
 }
 
-class CacheDirTest : public testing::Test {
+class CacheDirTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("kivo_cachedir_" + std::to_string(std::random_device{}()));
-    fs::create_directories(folder);
-    pluginFolder = folder.string() + static_cast<char>(fs::path::preferred_separator);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  fs::path folder;
-  std::string pluginFolder;
+  testing::TempFolder temp{"kivo_cachedir_"};
+  const fs::path folder = temp.Path();
+  const std::string pluginFolder = temp.Folder();
 };
 
 TEST_F(CacheDirTest, WithoutCacheFolderReturnsThePluginFolder) {
