@@ -14,9 +14,14 @@ enum class ImageKind { Bmp, Gif, Png, Jpeg, Icon };
 class IImageDecoder {
  public:
   virtual ~IImageDecoder() = default;
-  // The whole picture (a GIF gives its first frame); nullopt when `bytes`
-  // cannot be decoded as `kind`. Implementations may be called from workers.
+  // The whole picture (a GIF gives its first frame, an icon file its first
+  // entry); nullopt when `bytes` cannot be decoded as `kind`. Implementations
+  // may be called from workers.
   virtual std::optional<TBitmap32> Decode(ImageKind kind, std::string_view bytes) = 0;
+  // An icon file holds several sizes: the one nearest to `side` x `side`.
+  virtual std::optional<TBitmap32> DecodeIcon(std::string_view bytes, int /*side*/) {
+    return Decode(ImageKind::Icon, bytes);
+  }
 };
 
 }  // namespace kivo

@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "imaging/win32/WicImageDecoder.h"
 #include "plugin/win32/ThisModule.h"
 
 namespace kivo {
@@ -37,7 +38,7 @@ THostString TWin32Platform::MakeHostString(std::u16string_view text) {
 }
 
 IImageDecoder* TWin32Platform::ImageDecoder() {
-  return nullptr;
+  return &SharedImageDecoder();
 }
 
 }  // namespace kivo
