@@ -79,6 +79,10 @@ class IReaderView {
   virtual void SetGridVisible(bool visible) = 0;
   virtual int GridHeight() const = 0;
   virtual void SetGridHeight(int height) = 0;
+  virtual int GridWidth() const { return 0; }
+  virtual void SetGridColumnWidths(int /*c0*/, int /*c1*/, int /*c2*/) {}
+  // Image1 drawn again from skin bitmap 2.
+  virtual void RedrawSplitter() {}
 
   // htmlLite1; its tag is kept by the logic.
   virtual void ViewerClear() = 0;
@@ -100,6 +104,8 @@ class IReaderView {
   virtual void MovePointerBy(int dy) = 0;
   // The system's default handler for an address, in a normal window.
   virtual void OpenWithShell(const std::string& target) = 0;
+  // PopupMenu1 (its one item N1) at a screen point.
+  virtual void PopupMenu1At(int /*x*/, int /*y*/) {}
 };
 
 // What the reader logic reaches outside its window: the tray icon, the
@@ -114,6 +120,8 @@ class IReaderHost {
   virtual void ShowNotification(const std::string& caption, const std::string& text) = 0;
   virtual void SetContactNew(int feed, bool hasNew) = 0;
   virtual void SetContactCounts(int feed, int unread, int total) = 0;
+  // The options dialog (ToolOptions).
+  virtual void OpenOptions() {}
 };
 
 }  // namespace kivo

@@ -8,11 +8,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "feeds/CheckNewThread.h"
 #include "feeds/LoadThread.h"
 #include "plugin/PluginHost.h"
 #include "reader/ImageQueue.h"
+#include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
 #include "viewer/Canvas.h"
 
@@ -20,9 +23,9 @@ namespace kivo {
 
 // How a tab is drawn.
 struct TTabLook {
-  std::string Text;       // up to the first "|"
-  int Background = 3;     // skin bitmap: 4 news, 5 selected, 3 otherwise
-  int Offset = 2;         // 3 for the selected tab without news
+  std::string Text;    // up to the first "|"
+  int Background = 3;  // skin bitmap: 4 news, 5 selected, 3 otherwise
+  int Offset = 2;      // 3 for the selected tab without news
   bool HighlightText = false;
   bool DrawIcon = false;  // ImageList2 picture = tab index
 };
@@ -31,17 +34,17 @@ struct TTabLook {
 struct TCellLook {
   bool Bold = false;
   enum class Back { Window, OddRow, Selected, Header } Background = Back::Window;
-  TColor TextColor = 0;          // 0x00RRGGBB; window text unless marked
-  bool SystemTextColor = true;   // window text / highlight text (selected)
-  bool Centered = false;         // header columns 1 and 2
-  int Picture = -1;              // column 0: PngImageList1 picture, or -1
-  std::string Text;              // columns 1 and 2
+  TColor TextColor = 0;         // 0x00RRGGBB; window text unless marked
+  bool SystemTextColor = true;  // window text / highlight text (selected)
+  bool Centered = false;        // header columns 1 and 2
+  int Picture = -1;             // column 0: PngImageList1 picture, or -1
+  std::string Text;             // columns 1 and 2
 };
 
 // One of the five drawn status panels.
 struct TStatusPanelLook {
-  int Picture = -1;         // PngImageList1, at (left + 1, top)
-  std::string Text;         // in blue from left + 18
+  int Picture = -1;             // PngImageList1, at (left + 1, top)
+  std::string Text;             // in blue from left + 18
   std::optional<int> Progress;  // panel 0 while loading: 0..100
 };
 
@@ -51,16 +54,18 @@ struct TReaderServices {
   IClock* Clock = nullptr;
   const ILocaleFormats* Locale = nullptr;
   IImageDecoder* ImageDecoder = nullptr;
-  TLoadServices Loads;        // its Mailbox is shared with the workers
+  TLoadServices Loads;  // its Mailbox is shared with the workers
   TCheckServices Checks;
-  IImageWorkerStarter* ImageStarter = nullptr;
-  IMessagePoster* Poster = nullptr;  // WM_IMAGE_LOADED and the workers' notices
+  IImageWorkerStarter* ImageStarter = nullptr;  // null: a thread per picture, joined by the window
+  IMessagePoster* Poster = nullptr;             // WM_IMAGE_LOADED and the workers' notices
   TImageDownload DownloadImage;
   TImageFileReader ReadImageFile;
+  tgradientsclass* Skin = nullptr;  // resized with the window; may be null
 };
 
 class TReaderWindow final : public IReaderWindow {
  public:
+  // View and Host are required; every other service may be left out.
   explicit TReaderWindow(TReaderServices services);
   // Joins every worker of the feed table before the poster goes.
   ~TReaderWindow() override;
@@ -142,9 +147,24 @@ class TReaderWindow final : public IReaderWindow {
   int CurrentFeed() const;
   int ViewerTag() const { return viewerTag_; }
   const std::string& BaseAddress() const { return baseAddress_; }
+  // The theme list as the logic last filled it; row 0 is the header.
+  const std::vector<TGridRow>& GridRows() const { return grid_; }
 
  private:
+  void CompleteServices();
+  TRSS* Feeds() const;
+  tchannels* Feed(int index) const;  // null for an index that names no feed
+  TPluginGlobals& Globals() const;
+  void ShowLogoOf(const tchannels* feed);
+  void SetGridMark(int row, int mark);
+  int GridMark(int row) const;  // column 0 as a number, -1 when it is none
+  std::string UpdatedFeedsText() const;
+
   TReaderServices services_;
+  std::vector<std::string> tabs_;                          // TabControl1's texts
+  std::vector<TGridRow> grid_ = std::vector<TGridRow>(2);  // a header and one row, as designed
+  std::unique_ptr<IMessagePoster> ownPoster_;
+  std::unique_ptr<IImageWorkerStarter> ownStarter_;  // goes before ownPoster_
   int viewerTag_ = -1;
   std::string baseAddress_;
   int dragOffset_ = 0;
@@ -156,7 +176,8 @@ class TReaderWindow final : public IReaderWindow {
 };
 
 // Pure rules, tested apart.
-// The link decision: only http, https and mailto targets go to the shell.
+// The link decision: only targets whose own scheme is http, https or mailto
+// (any letter case) go to the shell.
 bool OpensWithShell(std::string_view target);
 // A title drawn as plain text: numeric character references decoded.
 std::string PlainTitle(std::string_view title);

@@ -1,0 +1,448 @@
+#include "reader/ReaderWindow.h"
+
+#include <utility>
+
+#include "feeds/FeedMessages.h"
+#include "imaging/ImageSignature.h"
+#include "options/URLSubs.h"
+#include "options/UnitLang.h"
+#include "platform/FileIo.h"
+#include "reader/ReadMarks.h"
+
+namespace kivo {
+
+namespace {
+
+// "Обновились ленты:" in windows-1251.
+constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:";
+constexpr std::string_view kInfoCaption = "Info";
+constexpr int kSiteIconSide = 32;
+
+class TNoPoster final : public IMessagePoster {
+ public:
+  void Post(unsigned, long) override {}
+};
+
+// A picture by its first bytes; nullopt for an unknown kind or a failed decode.
+std::optional<TBitmap32> DecodePicture(IImageDecoder* decoder, std::string_view bytes) {
+  const std::optional<ImageKind> kind = SniffImageKind(bytes);
+  if (!kind || !decoder) return std::nullopt;
+  if (*kind == ImageKind::Icon) return decoder->DecodeIcon(bytes, kSiteIconSide);
+  return decoder->Decode(*kind, bytes);
+}
+
+std::string TabCaption(std::string_view tabText) {
+  return std::string(tabText.substr(0, tabText.find('|')));
+}
+
+}  // namespace
+
+TReaderWindow::TReaderWindow(TReaderServices services) : services_(std::move(services)) {
+  CompleteServices();
+  checkMailbox_ = services_.Checks.Mailbox;
+  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster, services_.DownloadImage,
+                                          services_.ReadImageFile);
+  scheduler_ = std::make_unique<TCheckNewScheduler>(*services_.Clock, checkMailbox_,
+                                                    CheckThreadFactory(Globals(), services_.Checks));
+}
+
+// What the caller left out: the window's own poster, picture threads and
+// mailboxes; the workers post to the window's poster.
+void TReaderWindow::CompleteServices() {
+  TReaderServices& s = services_;
+  if (!s.Poster) {
+    ownPoster_ = std::make_unique<TNoPoster>();
+    s.Poster = ownPoster_.get();
+  }
+  if (!s.ImageStarter) {
+    ownStarter_ = std::make_unique<TThreadImageWorkerStarter>();
+    s.ImageStarter = ownStarter_.get();
+  }
+  if (!s.Clock) s.Clock = &SystemClock();
+  if (!s.Loads.Mailbox) s.Loads.Mailbox = std::make_shared<TLoadMailbox>();
+  if (!s.Loads.Poster) s.Loads.Poster = s.Poster;
+  if (!s.Loads.Clock) s.Loads.Clock = s.Clock;
+  if (!s.Loads.Locale) s.Loads.Locale = s.Locale;
+  if (!s.Loads.ImageDecoder) s.Loads.ImageDecoder = s.ImageDecoder;
+  if (!s.Checks.Mailbox) s.Checks.Mailbox = std::make_shared<TCheckMailbox>();
+  if (!s.Checks.Poster) s.Checks.Poster = s.Poster;
+  if (!s.Checks.Clock) s.Checks.Clock = s.Clock;
+}
+
+TReaderWindow::~TReaderWindow() {
+  // Workers post to the poster until they end: join them all while it lives.
+  images_.reset();
+  ownStarter_.reset();
+  if (TRSS* rss = Feeds()) {
+    for (tchannels& feed : rss->Channels) {
+      feed.LoadThread.reset();
+      feed.CheckThread.reset();
+    }
+    rss->Retired.clear();
+  }
+}
+
+TRSS* TReaderWindow::Feeds() const {
+  return services_.Host ? services_.Host->Feeds() : nullptr;
+}
+
+tchannels* TReaderWindow::Feed(int index) const {
+  TRSS* rss = Feeds();
+  return rss && rss->IsValid(index) ? &rss->Channels[static_cast<std::size_t>(index)] : nullptr;
+}
+
+TPluginGlobals& TReaderWindow::Globals() const {
+  return services_.Host->Globals();
+}
+
+int TReaderWindow::CurrentFeed() const {
+  return services_.View->SelectedTab();
+}
+
+// IReaderWindowOps and IReaderWindow.
+
+void TReaderWindow::SetLogoVisible(bool visible) {
+  if (visible) {
+    ShowLogoOf(Feed(CurrentFeed()));
+  } else {
+    services_.View->HideLogo();
+  }
+}
+
+void TReaderWindow::settabsposition(int position) {
+  services_.View->SetTabsAtBottom(position == 1);
+}
+
+void TReaderWindow::SetCheckNewTimerEnabled(bool enabled) {
+  if (enabled) {
+    services_.View->StartTimer(TReaderTimer::CheckNew);
+  } else {
+    services_.View->StopTimer(TReaderTimer::CheckNew);
+  }
+}
+
+TWindowRect TReaderWindow::GetPlacement() const {
+  return services_.View->GetPlacement();
+}
+
+void TReaderWindow::SetPlacement(const TWindowRect& rect) {
+  services_.View->SetPlacement(rect);
+}
+
+void TReaderWindow::ClearFeedMenu() {
+  services_.View->ClearFeedMenu();
+}
+
+void TReaderWindow::ClearTabs() {
+  tabs_.clear();
+  services_.View->ClearTabs();
+}
+
+void TReaderWindow::ClearFeedIcons() {
+  services_.View->ClearFeedIcons();
+}
+
+void TReaderWindow::AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) {
+  services_.View->AddFeedMenuItem(caption, hint, tag);
+}
+
+void TReaderWindow::AddTab(const std::string& text) {
+  tabs_.push_back(text);
+  services_.View->AddTab(text);
+}
+
+void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
+  IReaderView& view = *services_.View;
+  if (index < 0) {
+    view.AppendDefaultFeedIcon();
+    index = view.FeedIconCount() - 1;
+  }
+  if (index < 0 || !Globals().ShowFeedIcons || !FileExists(path)) return;
+  const std::optional<std::string> bytes = ReadFileBytes(path);
+  if (!bytes) return;
+  // An unknown or broken file keeps the default icon.
+  if (const std::optional<TBitmap32> icon = DecodePicture(services_.ImageDecoder, *bytes)) {
+    view.SetFeedIcon(index, *icon);
+  }
+}
+
+bool TReaderWindow::Visible() const {
+  return services_.View->Visible();
+}
+
+void TReaderWindow::SetVisible(bool visible) {
+  services_.View->SetVisible(visible);
+}
+
+void TReaderWindow::TrIconDblClick() {
+  if (Visible()) {
+    N7Click();
+  } else {
+    N6Click();
+  }
+}
+
+void TReaderWindow::ToolOptionsClick() {
+  services_.Host->OpenOptions();
+}
+
+void TReaderWindow::PopupMenu1At(int x, int y) {
+  services_.View->PopupMenu1At(x, y);
+}
+
+// Commands.
+
+void TReaderWindow::LoadPage(int feedIndex) {
+  if (feedIndex < 0) feedIndex = CurrentFeed();
+  tchannels* feed = Feed(feedIndex);
+  if (!feed) return;
+  IReaderView& view = *services_.View;
+  if (feed->LoadThread && feed->Run->Loading) {
+    view.SetStatusText(Lang.lang_file_still_loading);
+    return;
+  }
+  feed->LoadThread.reset();
+  feed->Run->Progress = 0;
+  feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), services_.Loads);
+  if (feedIndex == CurrentFeed()) {
+    view.SetStatusText(Lang.lang_file_loading);
+    view.RepaintStatus();
+  }
+}
+
+void TReaderWindow::ShowFeed(int feedIndex) {
+  IReaderView& view = *services_.View;
+  view.ViewerClear();
+  view.ViewerSetSystemColors();
+  images_->Reset();
+  // A pending read mark belongs to the theme shown until now; a selection below starts it anew.
+  view.StopTimer(TReaderTimer::Timer1);
+  tchannels* feed = Feed(feedIndex);
+  if (!feed) return;
+  if (!feed->ShowPanel) {
+    view.ViewerLoadHtml(feed->PageHtml);
+    view.ViewerScrollTo(feed->ScrollPos);
+    return;
+  }
+  view.ViewerClear();
+  CreateThemes(feedIndex);
+  int row = 1;
+  for (std::size_t r = 1; r < grid_.size(); ++r) {
+    if (grid_[r].Title == feed->SelectedTheme) {
+      row = static_cast<int>(r);
+      break;
+    }
+  }
+  if (view.SelectedRow() != row) {
+    view.SetSelectedRow(row);
+    StringGrid1Click();
+  }
+}
+
+void TReaderWindow::SelectTab(int feedIndex) {
+  if (feedIndex == CurrentFeed() || feedIndex < 0 || feedIndex >= services_.View->TabCount()) return;
+  TabControl1Changing();
+  services_.View->SetSelectedTab(feedIndex);
+  TabControl1Change();
+}
+
+void TReaderWindow::ToolButton1Click() {
+  LoadPage(-1);
+}
+
+void TReaderWindow::ToolButton5Click() {
+  const TRSS* rss = Feeds();
+  for (int i = 0; rss && i <= rss->High(); ++i) LoadPage(i);
+}
+
+void TReaderWindow::N6Click() {
+  IReaderView& view = *services_.View;
+  if (services_.Host->TrayBlinking()) services_.Host->SetTrayBlinking(false);
+  if (!view.Visible()) view.SetVisible(true);
+  view.BringToFront();
+}
+
+void TReaderWindow::N7Click() {
+  if (services_.View->Visible()) services_.View->SetVisible(false);
+}
+
+// Tabs.
+
+void TReaderWindow::TabControl1Changing() {
+  tchannels* feed = Feed(CurrentFeed());
+  if (!feed) return;
+  const IReaderView& view = *services_.View;
+  if (view.GridVisible()) {
+    const int row = view.SelectedRow();
+    if (row >= 0 && static_cast<std::size_t>(row) < grid_.size()) {
+      feed->SelectedTheme = grid_[static_cast<std::size_t>(row)].Title;
+    }
+  } else {
+    feed->ScrollPos = view.ViewerScrollPos();
+  }
+  feed->ShowPanel = view.GridVisible();
+  feed->PanelSize = view.GridHeight();
+}
+
+void TReaderWindow::TabControl1Change() {
+  IReaderView& view = *services_.View;
+  const int current = CurrentFeed();
+  tchannels* feed = Feed(current);
+  if (services_.Host->TrayBlinking() && !(feed && feed->HasNew)) services_.Host->SetTrayBlinking(false);
+  for (TGridRow& row : grid_) row = {};
+  view.SetGridRows(grid_);
+  if (feed) {
+    viewerTag_ = current;
+    baseAddress_ = UrlRoot(feed->Url);
+    ShowFeed(current);
+    view.SetStatusText(feed->Run->Loading ? Lang.lang_file_still_loading : std::string());
+    view.SetGridVisible(feed->ShowPanel);
+    view.SetGridHeight(feed->PanelSize);
+    view.RepaintStatus();
+  }
+  ShowLogoOf(feed);
+}
+
+void TReaderWindow::ShowLogoOf(const tchannels* feed) {
+  const TRSS* rss = Feeds();
+  if (feed && feed->Logo.Bitmap && rss && rss->LoadLogos) {
+    const TBitmap32& logo = *feed->Logo.Bitmap;
+    services_.View->ShowLogo(logo, LogoWidth(logo.Width, logo.Height));
+  } else {
+    services_.View->HideLogo();
+  }
+}
+
+void TReaderWindow::TabControl1MouseUp(int tabIndex) {
+  tchannels* feed = Feed(tabIndex);
+  if (!feed) return;
+  feed->HasNew = false;
+  services_.Host->SetContactNew(tabIndex, false);
+  services_.View->RepaintTabs();
+}
+
+TTabLook TReaderWindow::TabControl1DrawTab(int tabIndex, bool selected) const {
+  TTabLook look;
+  if (tabIndex >= 0 && static_cast<std::size_t>(tabIndex) < tabs_.size()) {
+    look.Text = PlainTitle(TabCaption(tabs_[static_cast<std::size_t>(tabIndex)]));
+  }
+  const tchannels* feed = Feed(tabIndex);
+  const bool hasNew = feed && feed->HasNew;
+  look.Background = hasNew ? 4 : selected ? 5 : 3;
+  look.Offset = selected && !hasNew ? 3 : 2;
+  look.HighlightText = selected && !hasNew;
+  look.DrawIcon = Globals().ShowFeedIcons && tabIndex >= 0 && services_.View->FeedMenuCount() > tabIndex;
+  return look;
+}
+
+// Worker notices.
+
+void TReaderWindow::OnFeedLoaded(int feedIndex) {
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  const bool adopted = AdoptLoadResult(*rss, *services_.Loads.Mailbox, feedIndex);
+  tchannels* feed = Feed(feedIndex);
+  if (!feed) return;
+  LoadIconOfSite(feedIndex, ChangeFileExt(feed->CacheFile, ".ico"));
+  ReleaseFinishedLoadThread(*feed);
+  rss->ReapRetiredWorkers();
+  feed->ScrollPos = 0;
+  // The feed's contact shows its counts also while another tab is shown.
+  if (adopted) check_new_grid_count(feedIndex);
+  if (feedIndex == CurrentFeed()) TabControl1Change();
+  if (feed->NetFileSize < 0) {
+    services_.Host->ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
+  }
+}
+
+void TReaderWindow::OnFeedChanged(int feedIndex) {
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  AdoptCheckResult(*rss, *checkMailbox_, feedIndex);
+  const tchannels* feed = Feed(feedIndex);
+  if (!feed || !feed->HasNew || !feed->ShowBaloon) return;
+  services_.Host->SetContactNew(feedIndex, true);
+  services_.Host->SetTrayBlinking(true);
+  if (!feed->NotLoadUpdates) LoadPage(feedIndex);
+  services_.View->RepaintTabs();
+  if (Globals().ShowPopup) services_.Host->ShowNotification(Lang.lang_main_form_caption, UpdatedFeedsText());
+}
+
+std::string TReaderWindow::UpdatedFeedsText() const {
+  std::string text(kUpdatedFeeds);
+  text += '\r';
+  for (const tchannels& feed : Feeds()->Channels) {
+    if (feed.HasNew && feed.ShowBaloon) text.append(feed.Title).append("\r");
+  }
+  return text;
+}
+
+void TReaderWindow::OnFeedProgress(int feedIndex) {
+  if (feedIndex == CurrentFeed() && Feed(feedIndex)) services_.View->RepaintStatus();
+}
+
+void TReaderWindow::OnImageLoaded() {
+  std::optional<TLoadedImage> image = images_->ImageLoaded();
+  if (!image) return;
+  services_.View->ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
+}
+
+// Viewer.
+
+bool TReaderWindow::htmlLite1ImageRequest(const std::string& source) {
+  const tchannels* feed = Feed(viewerTag_);
+  return images_->ImageRequest(source, feed && feed->LoadImages, baseAddress_);
+}
+
+bool TReaderWindow::htmlLite1HotSpotClick(const std::string& target) {
+  if (!OpensWithShell(target)) return false;
+  services_.View->OpenWithShell(target);
+  return true;
+}
+
+// Status bar.
+
+TStatusPanelLook TReaderWindow::StatusBar1DrawPanel(int panel) const {
+  TStatusPanelLook look;
+  const tchannels* feed = Feed(CurrentFeed());
+  if (!feed) return look;
+  const auto counted = [&look](int picture, int count) {
+    if (count < 1) return;
+    look.Picture = picture;
+    look.Text = " - " + std::to_string(count);
+  };
+  switch (panel) {
+    case 0:
+      if (feed->Run->Loading) look.Progress = feed->Run->Progress.load();
+      break;
+    case 1:
+      look.Picture = feed->NewCount == 0 ? 2 : 1;
+      look.Text = " - " + std::to_string(feed->NewCount) + " (" + std::to_string(feed->Items.size()) + ")";
+      break;
+    case 2:
+      counted(3, feed->Mark2Count);
+      break;
+    case 3:
+      counted(4, feed->Mark3Count);
+      break;
+    case 4:
+      counted(5, feed->Mark4Count);
+      break;
+    default:
+      break;
+  }
+  return look;
+}
+
+// Timers.
+
+void TReaderWindow::CheckNewTimerTimer() {
+  IReaderView& view = *services_.View;
+  view.StopTimer(TReaderTimer::CheckNew);
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  rss->ReapRetiredWorkers();
+  if (scheduler_->Tick(*rss, Globals().CheckForNew)) view.StartTimer(TReaderTimer::CheckNew);
+}
+
+}  // namespace kivo

@@ -1,0 +1,209 @@
+// The theme list (StringGrid1) of the reader window and the read marks.
+#include <algorithm>
+#include <charconv>
+
+#include "feeds/TextDecoding.h"
+#include "options/UnitLang.h"
+#include "reader/PageComposition.h"
+#include "reader/ReadMarks.h"
+#include "reader/ReaderWindow.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr TColor kGreenText = 0x008000;
+constexpr TColor kBlueText = 0x0000FF;
+constexpr TColor kRedText = 0xFF0000;
+
+std::optional<int> ParseMark(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+// Lets Timer1 run exactly when it ran before a marking command.
+void KeepTimer1(IReaderView& view, bool running) {
+  if (view.TimerRunning(TReaderTimer::Timer1) == running) return;
+  if (running) {
+    view.StartTimer(TReaderTimer::Timer1);
+  } else {
+    view.StopTimer(TReaderTimer::Timer1);
+  }
+}
+
+TGridRow ThemeRow(const tchannelrecord& theme) {
+  return {std::to_string(theme.Mark), Utf16ToWin(theme.Title), Utf16ToWin(theme.Date)};
+}
+
+}  // namespace
+
+void TReaderWindow::CreateThemes(int feedIndex) {
+  const tchannels* feed = Feed(feedIndex);
+  if (!feed) return;
+  grid_.assign(1, TGridRow{"", Lang.lang_main_list_title, Lang.lang_main_list_date});
+  for (const tchannelrecord& theme : feed->Items) grid_.push_back(ThemeRow(theme));
+  if (grid_.size() == 1) grid_.emplace_back();
+  services_.View->SetGridRows(grid_);
+  check_new_grid_count(feedIndex);
+}
+
+void TReaderWindow::check_new_grid_count(int feedIndex) {
+  tchannels* feed = Feed(feedIndex);
+  if (!feed) return;
+  feed->NewCount = feed->Mark2Count = feed->Mark3Count = feed->Mark4Count = 0;
+  for (const tchannelrecord& theme : feed->Items) {
+    switch (theme.Mark) {
+      case 0:
+        ++feed->NewCount;
+        break;
+      case 2:
+        ++feed->Mark2Count;
+        break;
+      case 3:
+        ++feed->Mark3Count;
+        break;
+      case 4:
+        ++feed->Mark4Count;
+        break;
+      default:
+        break;
+    }
+  }
+  if (Globals().ShowListContacts) {
+    services_.Host->SetContactCounts(feedIndex, feed->NewCount, static_cast<int>(feed->Items.size()));
+  }
+}
+
+int TReaderWindow::GridMark(int row) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= grid_.size()) return -1;
+  return ParseMark(grid_[static_cast<std::size_t>(row)].Mark).value_or(-1);
+}
+
+TCellLook TReaderWindow::StringGrid1DrawCell(int column, int row, bool selected) const {
+  TCellLook look;
+  const int mark = GridMark(row);
+  look.Bold = mark == 0 || mark > 1;
+  if (selected) {
+    look.Background = TCellLook::Back::Selected;
+  } else if (row == 0) {
+    look.Background = TCellLook::Back::Header;
+    look.Bold = true;
+  } else {
+    look.Background = row % 2 == 1 ? TCellLook::Back::OddRow : TCellLook::Back::Window;
+  }
+  if (mark >= 2 && mark <= 4) {
+    look.SystemTextColor = false;
+    look.TextColor = mark == 2 ? kGreenText : mark == 3 ? kBlueText : kRedText;
+  }
+  look.Centered = row == 0 && column >= 1;
+  if (column == 0) {
+    if (mark >= 0 && mark <= 4) look.Picture = mark + 1;
+  } else if (row >= 0 && static_cast<std::size_t>(row) < grid_.size()) {
+    const TGridRow& cells = grid_[static_cast<std::size_t>(row)];
+    look.Text = PlainTitle(column == 1 ? cells.Title : cells.Date);
+  }
+  return look;
+}
+
+void TReaderWindow::StringGrid1Click() {
+  IReaderView& view = *services_.View;
+  tchannels* feed = Feed(viewerTag_);
+  const int row = view.SelectedRow();
+  const int theme = row - 1;
+  if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
+    view.ViewerClear();
+    return;
+  }
+  if (feed->HasNew) {
+    feed->HasNew = false;
+    services_.Host->SetContactNew(viewerTag_, false);
+    view.RepaintTabs();
+  }
+  view.StopTimer(TReaderTimer::Timer1);
+  view.StartTimer(TReaderTimer::Timer1);
+  if (static_cast<std::size_t>(row) < grid_.size())
+    feed->SelectedTheme = grid_[static_cast<std::size_t>(row)].Title;
+  view.ViewerLoadHtml(MakeThemePage(feed->Items[static_cast<std::size_t>(theme)], Globals().FontSize));
+  view.ViewerScrollTo(0);
+}
+
+void TReaderWindow::StringGrid1MouseDown(int rowUnderPointer) {
+  IReaderView& view = *services_.View;
+  if (rowUnderPointer < 1 || rowUnderPointer >= view.GridRowCount()) return;
+  if (rowUnderPointer == view.SelectedRow()) return;
+  view.SetSelectedRow(rowUnderPointer);
+  StringGrid1Click();
+}
+
+void TReaderWindow::StringGrid1DblClick() {
+  N8Click(1);
+}
+
+void TReaderWindow::N8Click(int tag) {
+  IReaderView& view = *services_.View;
+  const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
+  const int row = view.SelectedRow();
+  if (row >= 1) {
+    // Choosing the mark a theme already has makes it read.
+    const int current = std::max(GridMark(row), 0);
+    makethemeasreadunread(row, current == tag ? 1 : tag);
+  }
+  KeepTimer1(view, timerRan);
+}
+
+void TReaderWindow::N11Click(int tag) {
+  IReaderView& view = *services_.View;
+  const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
+  for (int row = 1; static_cast<std::size_t>(row) < grid_.size(); ++row) {
+    if (GridMark(row) < 2) makethemeasreadunread(row, tag);
+  }
+  KeepTimer1(view, timerRan);
+}
+
+void TReaderWindow::makethemeasreadunread(int row, int mark) {
+  tchannels* feed = Feed(viewerTag_);
+  if (!feed) return;
+  IReaderView& view = *services_.View;
+  const int theme = row - 1;
+  if (theme >= 0 && static_cast<std::size_t>(theme) < feed->Items.size()) {
+    tchannelrecord& record = feed->Items[static_cast<std::size_t>(theme)];
+    record.Mark = mark;
+    SetReadMark(*Feeds(), viewerTag_, ThemeKey(record), mark);
+    SetGridMark(row, mark);
+    check_new_grid_count(viewerTag_);
+  }
+  view.RepaintStatus();
+  // Saved a minute after the first change, however many follow.
+  if (!view.TimerRunning(TReaderTimer::TimerSaveReaded)) view.StartTimer(TReaderTimer::TimerSaveReaded);
+}
+
+void TReaderWindow::SetGridMark(int row, int mark) {
+  if (row < 1 || static_cast<std::size_t>(row) >= grid_.size()) return;
+  TGridRow& cells = grid_[static_cast<std::size_t>(row)];
+  cells.Mark = std::to_string(mark);
+  services_.View->SetGridRow(row, cells);
+}
+
+void TReaderWindow::Timer1Timer() {
+  IReaderView& view = *services_.View;
+  view.StopTimer(TReaderTimer::Timer1);
+  const tchannels* feed = Feed(viewerTag_);
+  const int row = view.SelectedRow();
+  const int theme = row - 1;
+  if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
+    view.ViewerClear();
+    return;
+  }
+  if (feed->Items[static_cast<std::size_t>(theme)].Mark == 0) makethemeasreadunread(row, 1);
+}
+
+void TReaderWindow::TimerSaveReadedTimer() {
+  services_.View->StopTimer(TReaderTimer::TimerSaveReaded);
+  const TRSS* rss = Feeds();
+  if (!rss) return;
+  for (const tchannels& feed : rss->Channels) WriteReadMarks(feed);
+}
+
+}  // namespace kivo

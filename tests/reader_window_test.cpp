@@ -1,0 +1,473 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "feeds/FeedMessages.h"
+#include "feeds/TextDecoding.h"
+#include "options/UnitLang.h"
+#include "platform/FileIo.h"
+#include "reader/ReaderWindow.h"
+#include "tests/FeedTestDoubles.h"
+#include "tests/ReaderTestDoubles.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Theme {
+  const char16_t* title;
+  int mark;
+};
+
+struct IdleWorker final : IFeedWorker {};
+
+class RunAtOnceStarter final : public IImageWorkerStarter {
+ public:
+  void Start(std::function<void()> job) override { job(); }
+};
+
+TReaderServices Services(IReaderView& view, IReaderHost& host) {
+  TReaderServices services;
+  services.View = &view;
+  services.Host = &host;
+  return services;
+}
+
+class ReaderWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    set_lang_english();
+    dir_ = fs::temp_directory_path() / "kivo_reader_window";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    host_.feeds = &rss_;
+  }
+
+  void TearDown() override {
+    window_.reset();
+    fs::remove_all(dir_);
+  }
+
+  void AddFeed(const std::string& title, const std::vector<Theme>& themes, bool showPanel = true) {
+    tchannels& feed = rss_.Channels.emplace_back();
+    const std::string n = std::to_string(rss_.Channels.size() - 1);
+    feed.Title = title;
+    feed.Url = "http://feeds.test/f" + n + ".xml";
+    feed.CacheFile = (dir_ / ("f" + n + ".rss")).string();
+    feed.RawFile = ChangeFileExt(feed.CacheFile, ".xml");
+    feed.TitleTag = "title";
+    feed.DescriptionTag = "description";
+    feed.ShowPanel = showPanel;
+    feed.ShowBaloon = true;
+    for (const Theme& theme : themes)
+      feed.Items.push_back({theme.title, u"", u"D", u"", u"", u"", theme.mark});
+  }
+
+  // As the settings load does, then the first tab shown.
+  TReaderWindow& Open() {
+    TReaderServices services = Services(view_, host_);
+    services.ImageDecoder = &decoder_;
+    services.Poster = &queue_;
+    services.Loads.Http = &http_;
+    services.Checks.Http = &http_;
+    services.Checks.Mailbox = checkMailbox_;
+    services.ImageStarter = &starter_;
+    services.DownloadImage = [this](const std::string& url) {
+      downloads_.push_back(url);
+      return std::string("GIF89a");
+    };
+    window_ = std::make_unique<TReaderWindow>(std::move(services));
+    for (int i = 0; i <= rss_.High(); ++i) {
+      window_->AddFeedMenuItem(rss_.Channels[i].Title, "", i);
+      window_->AddTab(rss_.Channels[i].Title + "|wu");
+    }
+    window_->TabControl1Change();
+    return *window_;
+  }
+
+  // A click on a row of the theme list.
+  void Select(int row) {
+    view_.SetSelectedRow(row);
+    window_->StringGrid1Click();
+  }
+
+  std::vector<int> Marks(int feed = 0) const {
+    std::vector<int> marks;
+    for (const auto& theme : rss_.Channels[feed].Items) marks.push_back(theme.Mark);
+    return marks;
+  }
+
+  fs::path dir_;
+  TRSS rss_;
+  testing::FakeReaderView view_;
+  testing::FakeReaderHost host_;
+  testing::FakeHttpClient http_;
+  testing::MessageQueue queue_;
+  testing::FirstBytePictureDecoder decoder_;
+  RunAtOnceStarter starter_;
+  std::shared_ptr<TCheckMailbox> checkMailbox_ = std::make_shared<TCheckMailbox>();
+  std::vector<std::string> downloads_;
+  std::unique_ptr<TReaderWindow> window_;
+};
+
+TEST_F(ReaderWindowTest, ThemeLeftWithinThreeSecondsStaysUnreadAndTheOneKeptBecomesRead) {
+  AddFeed("A", {{u"one", 0}, {u"two", 0}});
+  TReaderWindow& window = Open();
+  Select(1);
+  Select(2);  // the user moves on before Timer1 fires
+  EXPECT_EQ(view_.timerStarts[TReaderTimer::Timer1], 2) << "restarted, not left running";
+  window.Timer1Timer();
+  EXPECT_EQ(Marks(), (std::vector<int>{0, 1}));
+  EXPECT_FALSE(window.StringGrid1DrawCell(1, 2, false).Bold);
+  EXPECT_TRUE(window.StringGrid1DrawCell(1, 1, false).Bold);
+  EXPECT_FALSE(view_.TimerRunning(TReaderTimer::Timer1));
+}
+
+TEST_F(ReaderWindowTest, PendingReadMarkDoesNotHitTheThemeOfTheNextTab) {
+  AddFeed("A", {{u"a", 0}});
+  AddFeed("B", {{u"b", 0}}, false);
+  TReaderWindow& window = Open();
+  Select(1);
+  window.SelectTab(1);
+  EXPECT_FALSE(view_.TimerRunning(TReaderTimer::Timer1));
+  EXPECT_EQ(Marks(1), std::vector<int>{0});
+}
+
+TEST_F(ReaderWindowTest, MarkCommandsChooseTheMarkAsTheMenuRulesSay) {
+  struct Case {
+    int before;
+    int tag;  // N8 1, N9 0, N14 2, N18 3, N19 4
+    int after;
+  };
+  const std::vector<Case> cases = {{1, 1, 1}, {0, 1, 1}, {0, 0, 1}, {1, 0, 0},
+                                   {2, 2, 1}, {0, 2, 2}, {3, 4, 4}, {4, 4, 1}};
+  for (const Case& c : cases) {
+    rss_.Channels.clear();
+    AddFeed("A", {{u"t", c.before}});
+    TReaderWindow& window = Open();
+    view_.StopTimer(TReaderTimer::Timer1);
+    window.N8Click(c.tag);
+    EXPECT_EQ(Marks()[0], c.after) << c.before << " with tag " << c.tag;
+    EXPECT_FALSE(view_.TimerRunning(TReaderTimer::Timer1)) << "a stopped Timer1 stays stopped";
+  }
+}
+
+TEST_F(ReaderWindowTest, MarkAllLeavesColouredThemesAlone) {
+  AddFeed("A", {{u"a", 0}, {u"b", 1}, {u"c", 2}, {u"d", 3}, {u"e", 4}});
+  TReaderWindow& window = Open();
+  Select(1);
+  window.N11Click(1);
+  EXPECT_EQ(Marks(), (std::vector<int>{1, 1, 2, 3, 4}));
+  window.N11Click(0);
+  EXPECT_EQ(Marks(), (std::vector<int>{0, 0, 2, 3, 4}));
+  EXPECT_TRUE(view_.TimerRunning(TReaderTimer::Timer1)) << "a running Timer1 keeps running";
+}
+
+TEST_F(ReaderWindowTest, ReadMarksFileHasOneLinePerKeyWithTheLastMark) {
+  AddFeed("A", {{u"Same", 0}, {u"Same", 0}, {u"Other", 0}});
+  TReaderWindow& window = Open();
+  window.N8Click(2);
+  window.N8Click(4);
+  view_.SetSelectedRow(2);  // same title and date: the same line
+  window.N8Click(3);
+  view_.SetSelectedRow(3);
+  window.N8Click(1);
+  EXPECT_EQ(view_.timerStarts[TReaderTimer::TimerSaveReaded], 1) << "a minute after the first change";
+  window.TimerSaveReadedTimer();
+  EXPECT_EQ(ReadFileBytes((dir_ / "f0.rd").string()).value_or(""), "Same D=3\r\nOther D=1\r\n");
+  EXPECT_FALSE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+}
+
+TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
+  AddFeed("A", {{u"a", 0}, {u"b", 0}, {u"c", 2}, {u"d", 3}, {u"e", 1}});
+  host_.globals.ShowListContacts = true;
+  TReaderWindow& window = Open();
+  struct Panel {
+    int picture;
+    std::string text;
+  };
+  const auto panels = [&window] {
+    std::vector<Panel> shown;
+    for (int p = 1; p <= 4; ++p)
+      shown.push_back({window.StatusBar1DrawPanel(p).Picture, window.StatusBar1DrawPanel(p).Text});
+    return shown;
+  };
+  auto shown = panels();
+  EXPECT_EQ(shown[0].text, " - 2 (5)");
+  EXPECT_EQ(shown[0].picture, 1);
+  EXPECT_EQ(shown[1].text, " - 1");
+  EXPECT_EQ(shown[3].picture, -1) << "no red theme";
+  window.N11Click(1);
+  shown = panels();
+  EXPECT_EQ(shown[0].text, " - 0 (5)");
+  EXPECT_EQ(shown[0].picture, 2);
+  EXPECT_EQ(host_.contactCounts[0], (std::pair{0, 5}));
+  EXPECT_FALSE(window.StatusBar1DrawPanel(0).Progress) << "no bar while idle";
+  rss_.Channels[0].Run->Loading = true;
+  rss_.Channels[0].Run->Progress = 40;
+  EXPECT_EQ(window.StatusBar1DrawPanel(0).Progress, 40);
+  rss_.Channels[0].Run->Loading = false;
+}
+
+TEST_F(ReaderWindowTest, EmptyFeedCountsNoRowAndNoFeedsShowNothing) {
+  AddFeed("Empty", {});
+  TReaderWindow& window = Open();
+  EXPECT_EQ(window.StatusBar1DrawPanel(1).Text, " - 0 (0)");
+  EXPECT_EQ(view_.rows.size(), 2u) << "header and one empty row";
+}
+
+TEST_F(ReaderWindowTest, NoFeedsShowNoPanelsAndLoadNothing) {
+  TReaderWindow& none = Open();
+  for (int p = 0; p <= 4; ++p) {
+    const TStatusPanelLook look = none.StatusBar1DrawPanel(p);
+    EXPECT_EQ(look.Picture, -1) << p;
+    EXPECT_TRUE(look.Text.empty() && !look.Progress) << p;
+  }
+  none.LoadPage(-1);
+  none.ToolButton5Click();
+  none.N8Click(1);
+  EXPECT_TRUE(view_.statusText.empty());
+}
+
+TEST_F(ReaderWindowTest, LoadWhileLoadingOnlySaysStillLoading) {
+  AddFeed("A", {});
+  TReaderWindow& window = Open();
+  tchannels& feed = rss_.Channels[0];
+  feed.LoadThread = std::make_unique<IdleWorker>();
+  const IFeedWorker* running = feed.LoadThread.get();
+  feed.Run->Loading = true;
+  window.ToolButton5Click();
+  EXPECT_EQ(view_.statusText, Lang.lang_file_still_loading);
+  EXPECT_EQ(feed.LoadThread.get(), running);
+  feed.Run->Loading = false;
+}
+
+TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
+  AddFeed("Good", {});
+  AddFeed("Gone", {});
+  http_.Serve("feeds.test/f0.xml",
+              "<rss><channel><item><title>New</title></item><item><title>Two</title></item></channel></rss>");
+  TReaderWindow& window = Open();
+  window.ToolButton5Click();
+  EXPECT_EQ(view_.statusText, Lang.lang_file_loading);
+  for (int loaded = 0; loaded < 2;) {
+    testing::MessageQueue::Message message{};
+    ASSERT_TRUE(queue_.Wait(message));
+    if (message.Id != WM_FEED_LOADED) continue;
+    window.OnFeedLoaded(static_cast<int>(message.LParam));
+    ++loaded;
+  }
+  ASSERT_EQ(view_.rows.size(), 3u);
+  EXPECT_EQ(view_.rows[2].Title, "Two");
+  EXPECT_EQ(view_.statusText, "");
+  ASSERT_EQ(host_.notifications.size(), 1u);
+  EXPECT_EQ(host_.notifications[0],
+            (std::pair<std::string, std::string>{"Info", Lang.lang_err_load + " - Gone"}));
+  EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
+}
+
+TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
+  AddFeed("F0", {});
+  AddFeed("F1", {});
+  AddFeed("F2", {});
+  rss_.Channels[0].NotLoadUpdates = true;
+  rss_.Channels[1].ShowBaloon = false;
+  TReaderWindow& window = Open();
+  for (int i = 0; i < 3; ++i) {
+    checkMailbox_->Put({i, rss_.Channels[i].Generation, 1234, true, 0});  // as a check worker does
+    window.OnFeedChanged(i);
+  }
+  EXPECT_TRUE(host_.blinking);
+  EXPECT_EQ(host_.contactNew, (std::map<int, bool>{{0, true}, {2, true}}));
+  EXPECT_EQ(host_.notifications.back().second,
+            "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:\rF0\rF2\r");
+  EXPECT_FALSE(rss_.Channels[0].LoadThread) << "NotLoadUpdates";
+  EXPECT_FALSE(rss_.Channels[1].LoadThread) << "ShowBaloon off";
+  EXPECT_TRUE(rss_.Channels[2].LoadThread);
+  EXPECT_EQ(window.TabControl1DrawTab(1, false).Background, 4) << "still drawn as having news";
+  window.TabControl1MouseUp(1);
+  EXPECT_EQ(window.TabControl1DrawTab(1, false).Background, 3);
+}
+
+TEST_F(ReaderWindowTest, SwitchingBackReselectsTheRememberedThemeAndStopsBlinking) {
+  AddFeed("A", {{u"Alpha", 1}, {u"Beta", 1}, {u"Gamma", 1}});
+  AddFeed("B", {{u"x", 1}});
+  TReaderWindow& window = Open();
+  window.StringGrid1MouseDown(3);
+  host_.blinking = true;
+  window.SelectTab(1);
+  EXPECT_FALSE(host_.blinking);
+  window.SelectTab(0);
+  EXPECT_EQ(view_.selectedRow, 3);
+  EXPECT_NE(view_.html.find("Gamma"), std::string::npos);
+}
+
+TEST_F(ReaderWindowTest, SplitterTogglesTheListOnlyWhenNotDragged) {
+  AddFeed("A", {{u"a", 1}}, false);
+  TReaderWindow& window = Open();
+  view_.gridVisible = true;
+  window.Panel2MouseDown(3);
+  window.Panel2MouseMove(true, 203);
+  window.Image1MouseUp();
+  window.Panel2Click();
+  EXPECT_TRUE(view_.gridVisible) << "a drag only sizes the list";
+  EXPECT_EQ(rss_.Channels[0].PanelSize, 200);
+  view_.gridVisible = false;
+  view_.scrollPos = 77;
+  window.Panel2MouseDown(3);
+  window.Image1MouseUp();
+  window.Panel2Click();
+  EXPECT_TRUE(view_.gridVisible && rss_.Channels[0].ShowPanel);
+  EXPECT_EQ(view_.pointerMoves, std::vector<int>{200});
+  EXPECT_EQ(rss_.Channels[0].ScrollPos, 77) << "the feed page's position is kept for later";
+}
+
+TEST_F(ReaderWindowTest, LogoShownAtTabHeightOnlyWhenLogosLoad) {
+  AddFeed("A", {});
+  rss_.Channels[0].Logo.Bitmap = std::make_shared<const TBitmap32>(TBitmap32{100, 50, {}});
+  Open();
+  EXPECT_EQ(view_.logoWidth, 50);
+  rss_.LoadLogos = false;
+  window_->TabControl1Change();
+  EXPECT_FALSE(view_.logoWidth);
+}
+
+TEST_F(ReaderWindowTest, FreedWindowLeavesNoWorkerRunning) {
+  AddFeed("A", {});
+  AddFeed("B", {});
+  http_.SetLatency(std::chrono::milliseconds(100));
+  Open().ToolButton5Click();
+  rss_.RetireWorkers(rss_.Channels[1]);
+  window_.reset();
+  EXPECT_FALSE(rss_.Channels[0].LoadThread);
+  EXPECT_TRUE(rss_.Retired.empty());
+  EXPECT_FALSE(rss_.Channels[0].Run->Loading || rss_.Channels[1].Run->Loading);
+}
+
+TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {
+  AddFeed("A", {{u"a", 1}});
+  rss_.Channels[0].Url = "https://feeds.test/a.xml";
+  TReaderWindow& window = Open();
+  EXPECT_FALSE(window.htmlLite1ImageRequest("p.gif")) << "LoadImages off";
+  rss_.Channels[0].LoadImages = true;
+  ASSERT_TRUE(window.htmlLite1ImageRequest("//cdn.test/p.gif"));
+  window.OnImageLoaded();
+  EXPECT_EQ(downloads_, std::vector<std::string>{"https://cdn.test/p.gif"});
+  ASSERT_EQ(view_.images.size(), 1u);
+  EXPECT_TRUE(view_.images[0].second);
+}
+
+TEST_F(ReaderWindowTest, SiteIconReplacedOnlyByARecognisedFile) {
+  struct Case {
+    std::string bytes;
+    bool showIcons;
+    bool replaced;
+  };
+  const std::vector<Case> cases = {{"\x89PNG\r\n\x1a\n....", true, true},
+                                   {std::string("\0\0\1\0\1\0....", 10), true, true},
+                                   {"plain text file", true, false},
+                                   {"\x89PNG\r\n\x1a\n....", false, false}};
+  TReaderWindow& window = Open();
+  const std::string path = (dir_ / "x.ico").string();
+  for (const Case& c : cases) {
+    ASSERT_TRUE(WriteFileAtomic(path, c.bytes));
+    host_.globals.ShowFeedIcons = c.showIcons;
+    window.LoadIconOfSite(-1, path);
+    EXPECT_EQ(view_.icons.back().has_value(), c.replaced) << c.bytes;
+  }
+  window.LoadIconOfSite(-1, (dir_ / "missing.ico").string());
+  EXPECT_FALSE(view_.icons.back());
+}
+
+TEST(ReaderRules, OnlyHttpHttpsAndMailtoTargetsReachTheShell) {
+  const std::vector<std::pair<const char*, bool>> cases = {
+      {"http://a.test/", true},
+      {"HTTPS://a.test/x?y=1", true},
+      {"MailTo:me@a.test", true},
+      {"file:///C:/Windows/calc.exe", false},
+      {"javascript:alert('http://x')", false},
+      {"\\\\host\\share\\x.exe", false},
+      {"//host/path", false},
+      {"page.html?u=http://x", false},
+      {"#anchor", false},
+      {" http://a.test/", false},
+      {"ftp://a.test/", false},
+  };
+  for (const auto& [target, opens] : cases) EXPECT_EQ(OpensWithShell(target), opens) << target;
+}
+
+TEST(ReaderRules, TitlesShowNumericCharacterReferencesAsText) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"A&#8212;B",
+       "A\x97"
+       "B"},
+      {"&#x41;&#X42;", "AB"},
+      {"&#1040;", "\xC0"},
+      {"&#9731;", "&#9731;"},
+      {"&#10;", "&#10;"},
+      {"&#65", "&#65"},
+      {"&#;&#x;", "&#;&#x;"},
+      {"&#99999999999;", "&#99999999999;"},
+      {"&amp;#65;", "&amp;#65;"},
+  };
+  for (const auto& [title, shown] : cases) EXPECT_EQ(PlainTitle(title), shown) << title;
+  testing::FakeReaderView view;
+  testing::FakeReaderHost host;
+  TRSS rss;
+  host.feeds = &rss;
+  TReaderWindow window(Services(view, host));
+  window.AddTab("&#1103;&#233;|wu");
+  EXPECT_EQ(window.TabControl1DrawTab(0, true).Text, "\xFF&#233;")
+      << "the tab text, without what lies outside the code page";
+}
+
+TEST(ReaderRules, GeometryNumbers) {
+  EXPECT_EQ(LogoWidth(100, 50), 50);
+  EXPECT_EQ(LogoWidth(1, 2), 12) << "12.5 goes to the even neighbour";
+  EXPECT_EQ(LogoWidth(3, 2), 38) << "37.5 goes to the even neighbour";
+  EXPECT_EQ(LogoWidth(4, 0), 100) << "a zero height counts as 1";
+  EXPECT_EQ(RestoredPlacement({3000, 10, 600, 400}, {1280, 1024}).Left, 1260);
+  EXPECT_EQ(OddRowColor(0xFFFFFF), 0xFDF8F8u);
+  EXPECT_EQ(OddRowColor(0x000000), 0u);
+
+  testing::FakeReaderView view;
+  testing::FakeReaderHost host;
+  TReaderWindow window(Services(view, host));
+  view.workArea = {0, 0, 1280, 994};
+  struct Case {
+    TWindowRect moving;
+    int left;
+    int top;
+  };
+  for (const Case& c : std::vector<Case>{{{4, 300, 600, 400}, 0, 300},
+                                         {{-5, 300, 600, 400}, 0, 300},
+                                         {{6, 300, 600, 400}, 6, 300},
+                                         {{677, 597, 600, 400}, 680, 594}}) {
+    const TWindowRect snapped = window.SnapToWorkArea(c.moving);
+    EXPECT_EQ(snapped.Left, c.left) << c.moving.Left;
+    EXPECT_EQ(snapped.Top, c.top) << c.moving.Top;
+  }
+}
+
+TEST(ReaderSkin, DomeAndLighteningLines) {
+  const TBitmap32 dome = DomeBitmap(0x808080, 2, 18);
+  // Line 9 of 18: |sin(0.5 * 3.1415) * 30| = 30.
+  EXPECT_EQ(dome.Pixels[9 * 2], 0xFF626262u);
+  EXPECT_EQ(dome.Pixels[0], 0xFF808080u);
+  EXPECT_EQ(DomeBitmap(0x100000, 1, 18).Pixels[9], 0xFF000000u) << "limited to 0";
+  const TBitmap32 light = LighteningBitmap(0x00F0FE, 1, 18);
+  EXPECT_EQ(light.Pixels[5], 0xFF0FFFFFu);
+  tgradientsclass skin(TSkinColors{}, 40);
+  skin.ThemeChanged(TSkinColors{});
+  EXPECT_EQ(skin.Bitmap(0).Pixels[0], 0xFFFFFFFFu) << "header white after a theme change";
+  EXPECT_EQ(skin.Bitmap(4).Width, 40);
+}
+
+}  // namespace
+}  // namespace kivo
