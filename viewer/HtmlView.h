@@ -6,6 +6,7 @@
 // view (the scroll position already applied) unless a name says "document".
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,8 @@ class THtmlView {
   int ScrollPos() const { return scrollPos_; }
   // Clamped to 0 .. max(0, DocumentHeight - viewport height).
   void ScrollTo(int y);
+  // Scrolls to <a name> or an element's id; false when the page has none such.
+  bool ScrollToAnchor(std::string_view name);
 
   // Everything intersecting `clip` (client coordinates).
   void Paint(ICanvas& canvas, const TRect& clip) const;
@@ -90,6 +93,9 @@ class THtmlView {
   int width_ = 0;
   int height_ = 0;
   int scrollPos_ = 0;
+  std::size_t selectionAnchor_ = 0;  // characters of the page text
+  std::size_t selectionFocus_ = 0;
+  int hotLink_ = -1;
 };
 
 }  // namespace kivo

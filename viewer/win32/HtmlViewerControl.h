@@ -52,6 +52,8 @@ class THtmlViewerControl {
   void SelectAll();
   std::u16string SelectedText() const;
   void ClearSelection();
+  // The selected text as Unicode text on the clipboard; nothing when none is selected.
+  void CopySelection() const;
 
   // The answer to a request; nullopt shows no picture.
   void InsertImage(const std::string& source, std::optional<TBitmap32> picture);

@@ -1,0 +1,738 @@
+#include "viewer/HtmlLayout.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+namespace kivo {
+namespace {
+
+constexpr int kBodyMargin = 8;
+constexpr int kUnbounded = std::numeric_limits<int>::max() / 4;
+constexpr int kMarkerGap = 6;
+constexpr int kMaxColumns = 1000;
+constexpr TColor kRuleColor = 0x808080;
+constexpr TColor kBorderColor = 0x808080;
+
+int Offset(TAlign align, int room) {
+  if (room <= 0) return 0;
+  return align == TAlign::Center ? room / 2 : align == TAlign::Right ? room : 0;
+}
+
+int Resolve(const TLength& length, int of) {
+  if (!length.Set) return 0;
+  return length.Percent ? static_cast<int>(static_cast<std::int64_t>(of) * length.Value / 100) : length.Value;
+}
+
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+
+std::u16string Alphabetic(int number, char16_t first) {
+  std::u16string out;
+  for (int n = number; n > 0; n = (n - 1) / 26)
+    out.insert(out.begin(), static_cast<char16_t>(first + (n - 1) % 26));
+  return out;
+}
+
+std::u16string Roman(int number, bool upper) {
+  constexpr std::pair<int, std::u16string_view> kDigits[] = {
+      {1000, u"m"}, {900, u"cm"}, {500, u"d"}, {400, u"cd"}, {100, u"c"}, {90, u"xc"}, {50, u"l"},
+      {40, u"xl"},  {10, u"x"},   {9, u"ix"},  {5, u"v"},    {4, u"iv"},  {1, u"i"}};
+  std::u16string out;
+  for (const auto& [value, digits] : kDigits) {
+    for (; number >= value; number -= value) out += digits;
+  }
+  if (upper) {
+    for (char16_t& c : out) c = static_cast<char16_t>(c - 32);
+  }
+  return out;
+}
+
+std::u16string MarkerLabel(TMarker marker, int number) {
+  const bool positive = number > 0 && number < 4000;
+  std::u16string label;
+  if (marker == TMarker::LowerAlpha && positive)
+    label = Alphabetic(number, u'a');
+  else if (marker == TMarker::UpperAlpha && positive)
+    label = Alphabetic(number, u'A');
+  else if (marker == TMarker::LowerRoman && positive)
+    label = Roman(number, false);
+  else if (marker == TMarker::UpperRoman && positive)
+    label = Roman(number, true);
+  else
+    for (const char c : std::to_string(number)) label += static_cast<char16_t>(c);
+  return label + u'.';
+}
+
+}  // namespace
+
+std::pair<std::size_t, std::size_t> THtmlLayout::ItemsBetween(int top, int bottom) const {
+  const auto first = std::upper_bound(MaxBottom.begin(), MaxBottom.end(), top);
+  const auto last = std::lower_bound(MinTop.begin(), MinTop.end(), bottom);
+  const auto begin = static_cast<std::size_t>(first - MaxBottom.begin());
+  const auto end = static_cast<std::size_t>(last - MinTop.begin());
+  return {begin, std::max(begin, end)};
+}
+
+THtmlLayoutEngine::THtmlLayoutEngine(const THtmlContent& content, IFontMetrics& metrics)
+    : content_(content),
+      metrics_(metrics),
+      styleMetrics_(content.Styles.size()),
+      pieces_(content.Boxes.size()),
+      piecesMade_(content.Boxes.size(), false),
+      measures_(content.Boxes.size()) {}
+
+void THtmlLayoutEngine::ForgetMeasures() {
+  std::fill(measures_.begin(), measures_.end(), TWidths{});
+}
+
+int THtmlLayoutEngine::TextWidth(int style, std::uint32_t start, std::uint32_t end) {
+  if (end <= start) return 0;
+  return metrics_.TextWidth(content_.Styles[static_cast<std::size_t>(style)].Font,
+                            std::u16string_view(content_.Text).substr(start, end - start));
+}
+
+const THtmlLayoutEngine::TStyleMetrics& THtmlLayoutEngine::Metrics(int style) {
+  TStyleMetrics& m = styleMetrics_[static_cast<std::size_t>(style)];
+  if (!m.Known) {
+    const TFontSpec& font = content_.Styles[static_cast<std::size_t>(style)].Font;
+    m.Known = true;
+    m.Ascent = metrics_.Ascent(font);
+    m.Descent = std::max(0, metrics_.LineHeight(font) - m.Ascent);
+    m.Space = metrics_.TextWidth(font, u" ");
+  }
+  return m;
+}
+
+// ---- pieces -------------------------------------------------------------------
+
+void THtmlLayoutEngine::AddTextPieces(const TInlineItem& item, std::vector<TPiece>& pieces) {
+  const std::u16string& text = content_.Text;
+  const auto add = [&](std::uint32_t start, std::uint32_t end, bool space, bool breakAfter) {
+    pieces.push_back(
+        {TPieceKind::Word, space, breakAfter, &item, start, end, TextWidth(item.Style, start, end)});
+  };
+  if (item.Pre) {
+    add(item.Start, item.End, false, false);
+    return;
+  }
+  std::uint32_t start = item.Start;
+  for (std::uint32_t i = item.Start; i < item.End; ++i) {
+    const char16_t c = text[i];
+    if (c == ' ') {
+      add(start, i, true, true);
+      start = i + 1;
+    } else if (c == '-' && i > start && i + 1 < item.End && text[i + 1] != ' ') {
+      add(start, i + 1, false, true);
+      start = i + 1;
+    }
+  }
+  if (start < item.End) add(start, item.End, false, false);
+}
+
+const std::vector<THtmlLayoutEngine::TPiece>& THtmlLayoutEngine::Pieces(int box) {
+  std::vector<TPiece>& pieces = pieces_[static_cast<std::size_t>(box)];
+  if (piecesMade_[static_cast<std::size_t>(box)]) return pieces;
+  piecesMade_[static_cast<std::size_t>(box)] = true;
+  for (const TInlineItem& item : Box(box).Items) {
+    switch (item.Kind) {
+      case TInlineKind::Text:
+        AddTextPieces(item, pieces);
+        break;
+      case TInlineKind::Image:
+        if (!pieces.empty()) pieces.back().BreakAfter = true;
+        pieces.push_back({TPieceKind::Image, false, true, &item, item.Start, item.End, 0});
+        break;
+      case TInlineKind::Break:
+        pieces.push_back({TPieceKind::Break, false, true, &item, item.Start, item.End, 0});
+        break;
+      case TInlineKind::Anchor:
+        pieces.push_back({TPieceKind::Anchor, false, false, &item, 0, 0, 0});
+        break;
+    }
+  }
+  return pieces;
+}
+
+int THtmlLayoutEngine::PieceWidth(const TPiece& piece) const {
+  if (piece.Kind == TPieceKind::Image)
+    return ImageSize(content_, content_.Images[static_cast<std::size_t>(piece.Item->Index)]).Width;
+  return piece.Width;
+}
+
+// ---- content widths -------------------------------------------------------------
+
+THtmlLayoutEngine::TWidths THtmlLayoutEngine::Measure(int index) {
+  if (measures_[static_cast<std::size_t>(index)].Min >= 0) return measures_[static_cast<std::size_t>(index)];
+  const TBox& box = Box(index);
+  TWidths widths{0, 0};
+  switch (box.Kind) {
+    case TBoxKind::Inline:
+      widths = MeasureInline(index);
+      break;
+    case TBoxKind::Table:
+      widths = MeasureTable(index);
+      break;
+    case TBoxKind::Rule:
+      if (box.Width.Set && !box.Width.Percent) widths = {box.Width.Value, box.Width.Value};
+      break;
+    default:
+      for (const int child : box.Children) {
+        const TWidths c = Measure(child);
+        widths = {std::max(widths.Min, c.Min), std::max(widths.Max, c.Max)};
+      }
+      widths.Min += box.IndentLeft + box.IndentRight;
+      widths.Max += box.IndentLeft + box.IndentRight;
+      break;
+  }
+  if (box.Kind == TBoxKind::Cell) {
+    const TBox& table = Box(Box(box.Parent).Parent);
+    const int frame = 2 * (table.CellPadding + (table.Border > 0 ? 1 : 0));
+    if (box.NoWrap) widths.Min = widths.Max;
+    widths = {widths.Min + frame, widths.Max + frame};
+  }
+  measures_[static_cast<std::size_t>(index)] = widths;
+  return widths;
+}
+
+THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureInline(int box) {
+  const std::vector<TPiece>& pieces = Pieces(box);
+  TWidths widths{0, 0};
+  int group = 0;
+  int line = 0;
+  int trailing = 0;
+  for (const TPiece& piece : pieces) {
+    if (piece.Kind == TPieceKind::Break) {
+      widths.Max = std::max(widths.Max, line - trailing);
+      widths.Min = std::max(widths.Min, group);
+      line = trailing = group = 0;
+      continue;
+    }
+    const int width = PieceWidth(piece);
+    group += width;
+    line += width;
+    trailing = 0;
+    if (piece.BreakAfter) {
+      widths.Min = std::max(widths.Min, group);
+      group = 0;
+    }
+    if (piece.SpaceAfter) {
+      trailing = Metrics(piece.Item->Style).Space;
+      line += trailing;
+    }
+  }
+  widths.Max = std::max(widths.Max, line - trailing);
+  widths.Min = std::max(widths.Min, group);
+  return widths;
+}
+
+THtmlLayoutEngine::TGrid THtmlLayoutEngine::Grid(int table) const {
+  TGrid grid;
+  for (const int child : Box(table).Children) {
+    const TBox& box = Box(child);
+    if (box.Kind != TBoxKind::Row) {
+      grid.Captions.push_back(child);
+      continue;
+    }
+    int columns = 0;
+    for (const int cell : box.Children) columns += Box(cell).ColSpan;
+    grid.Columns = std::clamp(columns, grid.Columns, kMaxColumns);
+    grid.Rows.push_back(box.Children);
+  }
+  return grid;
+}
+
+std::vector<THtmlLayoutEngine::TColumn> THtmlLayoutEngine::Columns(const TGrid& grid, int table) {
+  std::vector<TColumn> columns(static_cast<std::size_t>(grid.Columns));
+  const int spacing = Box(table).CellSpacing;
+  for (const bool spanned : {false, true}) {
+    for (const std::vector<int>& row : grid.Rows) {
+      int col = 0;
+      for (const int cell : row) {
+        if (col >= grid.Columns) break;
+        const TBox& box = Box(cell);
+        const int span = std::min(box.ColSpan, grid.Columns - col);
+        const TWidths widths = Measure(cell);
+        const auto first = columns.begin() + col;
+        col += span;
+        if ((span > 1) != spanned) continue;
+        if (span == 1) {
+          first->Min = std::max(first->Min, widths.Min);
+          first->Max = std::max(first->Max, widths.Max);
+          if (box.Width.Set && box.Width.Percent) first->Percent = std::max(first->Percent, box.Width.Value);
+          if (box.Width.Set && !box.Width.Percent) first->Fixed = std::max(first->Fixed, box.Width.Value);
+          continue;
+        }
+        // A spanning cell widens its columns evenly by what they lack.
+        int haveMin = spacing * (span - 1), haveMax = haveMin;
+        for (auto c = first; c != first + span; ++c) haveMin += c->Min, haveMax += c->Max;
+        for (auto c = first; c != first + span; ++c) {
+          c->Min += std::max(0, widths.Min - haveMin) / span;
+          c->Max += std::max(0, widths.Max - haveMax) / span;
+        }
+      }
+    }
+  }
+  for (TColumn& column : columns) {
+    column.Max = std::max(column.Max, column.Min);
+    if (column.Fixed > 0) column.Max = std::max(column.Min, column.Fixed);
+  }
+  return columns;
+}
+
+THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureTable(int index) {
+  const TBox& table = Box(index);
+  const TGrid grid = Grid(index);
+  const std::vector<TColumn> columns = Columns(grid, index);
+  const int overhead = table.CellSpacing * (grid.Columns + 1) + 2 * table.Border;
+  TWidths widths{overhead, overhead};
+  for (const TColumn& column : columns) widths.Min += column.Min, widths.Max += column.Max;
+  for (const int caption : grid.Captions) {
+    const TWidths c = Measure(caption);
+    widths = {std::max(widths.Min, c.Min), std::max(widths.Max, c.Max)};
+  }
+  if (table.Width.Set && !table.Width.Percent) {
+    widths.Min = std::max(widths.Min, table.Width.Value);
+    widths.Max = widths.Min;
+  }
+  return widths;
+}
+
+int THtmlLayoutEngine::TableWidth(const std::vector<TColumn>& columns, const TBox& table,
+                                  int available) const {
+  const int overhead = table.CellSpacing * (static_cast<int>(columns.size()) + 1) + 2 * table.Border;
+  int sumMin = overhead, sumMax = overhead;
+  for (const TColumn& column : columns) sumMin += column.Min, sumMax += column.Max;
+  if (table.Width.Set) return std::max(Resolve(table.Width, available), sumMin);
+  return std::max(std::min(available, sumMax), sumMin);
+}
+
+std::vector<int> THtmlLayoutEngine::ColumnWidths(std::vector<TColumn> columns, const TBox& table,
+                                                 int inner) const {
+  for (TColumn& column : columns) {
+    if (column.Percent > 0) column.Min = column.Max = std::max(column.Min, inner * column.Percent / 100);
+  }
+  std::int64_t sumMin = 0, sumMax = 0, flexibleMax = 0;
+  int flexible = 0;
+  for (const TColumn& column : columns) {
+    sumMin += column.Min;
+    sumMax += column.Max;
+    if (column.Percent == 0 && column.Fixed == 0) flexibleMax += column.Max, ++flexible;
+  }
+  std::vector<int> widths;
+  widths.reserve(columns.size());
+  if (inner >= sumMax) {
+    const std::int64_t extra = table.Width.Set || sumMax < inner ? inner - sumMax : 0;
+    for (const TColumn& column : columns) {
+      const bool grows = flexible == 0 || (column.Percent == 0 && column.Fixed == 0);
+      const std::int64_t pool = flexible == 0 ? sumMax : flexibleMax;
+      const std::int64_t count = flexible == 0 ? static_cast<std::int64_t>(columns.size()) : flexible;
+      std::int64_t share = 0;
+      if (grows) share = pool > 0 ? extra * column.Max / pool : extra / std::max<std::int64_t>(count, 1);
+      widths.push_back(column.Max + static_cast<int>(share));
+    }
+  } else if (inner > sumMin) {
+    for (const TColumn& column : columns)
+      widths.push_back(column.Min +
+                       static_cast<int>((column.Max - column.Min) * (inner - sumMin) / (sumMax - sumMin)));
+  } else {
+    for (const TColumn& column : columns) widths.push_back(column.Min);
+  }
+  return widths;
+}
+
+// ---- blocks -------------------------------------------------------------------
+
+THtmlLayout THtmlLayoutEngine::Layout(int width) {
+  out_ = {};
+  out_.Width = width;
+  out_.AnchorTops.assign(content_.Anchors.size(), -1);
+  if (width <= 0 || content_.Boxes.empty()) return std::move(out_);
+  y_ = kBodyMargin;
+  pendingMargin_ = 0;
+  suppressMargin_ = true;
+  pendingMarker_ = -1;
+  LayoutFlow(0, kBodyMargin, width - 2 * kBodyMargin, false);
+  out_.Height = y_ + kBodyMargin;
+  Index();
+  return std::move(out_);
+}
+
+void THtmlLayoutEngine::FlushMargin() {
+  if (!suppressMargin_) y_ += pendingMargin_;
+  pendingMargin_ = 0;
+  suppressMargin_ = false;
+}
+
+void THtmlLayoutEngine::LayoutBox(int box, int x, int width, bool noWrap) {
+  switch (Box(box).Kind) {
+    case TBoxKind::Inline:
+      LayoutInline(box, x, width, noWrap);
+      break;
+    case TBoxKind::Table:
+      LayoutTable(box, x, width);
+      break;
+    case TBoxKind::Rule:
+      LayoutRule(box, x, width);
+      break;
+    default:
+      LayoutFlow(box, x, width, noWrap);
+      break;
+  }
+}
+
+void THtmlLayoutEngine::LayoutFlow(int index, int x, int width, bool noWrap) {
+  const TBox& box = Box(index);
+  AddMargin(box.MarginTop);
+  const int innerX = x + box.IndentLeft;
+  const int innerWidth = std::max(0, width - box.IndentLeft - box.IndentRight);
+  if (box.Kind == TBoxKind::ListItem) {
+    pendingMarker_ = index;
+    markerX_ = innerX;
+  }
+  for (const int child : box.Children) LayoutBox(child, innerX, innerWidth, noWrap);
+  if (pendingMarker_ == index) {
+    FlushMargin();
+    const TStyleMetrics& m = Metrics(box.MarkerStyle);
+    EmitMarker(y_ + m.Ascent, y_, m.Ascent + m.Descent);
+    y_ += m.Ascent + m.Descent;
+  }
+  AddMargin(box.MarginBottom);
+}
+
+void THtmlLayoutEngine::LayoutRule(int index, int x, int width) {
+  const TBox& box = Box(index);
+  AddMargin(box.MarginTop);
+  FlushMargin();
+  const int ruleWidth = box.Width.Set ? std::min(Resolve(box.Width, width), width) : width;
+  const int left = x + Offset(box.Align, width - ruleWidth);
+  const TRect rect{left, y_, left + ruleWidth, y_ + box.RuleSize};
+  if (box.Background || box.NoShade || box.RuleSize < 2) {
+    AddItem(TDisplayKind::Fill, rect, box.Background.value_or(kRuleColor));
+  } else {
+    AddItem(TDisplayKind::Frame, rect, kRuleColor);
+  }
+  y_ += box.RuleSize;
+  AddMargin(box.MarginBottom);
+}
+
+void THtmlLayoutEngine::LayoutTable(int index, int x, int width) {
+  const TBox& table = Box(index);
+  FlushMargin();
+  if (pendingMarker_ >= 0) {
+    const TStyleMetrics& m = Metrics(Box(pendingMarker_).MarkerStyle);
+    EmitMarker(y_ + m.Ascent, y_, m.Ascent + m.Descent);
+  }
+  const TGrid grid = Grid(index);
+  const std::vector<TColumn> columns = Columns(grid, index);
+  const int tableWidth = TableWidth(columns, table, width);
+  const int overhead = table.CellSpacing * (grid.Columns + 1) + 2 * table.Border;
+  const std::vector<int> widths = ColumnWidths(columns, table, tableWidth - overhead);
+  const int left = x + Offset(table.Align, width - tableWidth);
+  for (const int caption : grid.Captions) LayoutBox(caption, left, tableWidth, false);
+  FlushMargin();
+  const int top = y_;
+  const std::size_t background = table.Background ? AddItem(TDisplayKind::Fill, {}, *table.Background) : 0;
+  y_ += table.Border + table.CellSpacing;
+  for (const std::vector<int>& row : grid.Rows)
+    LayoutRow(row, table, widths, left + table.Border + table.CellSpacing);
+  y_ += table.Border;
+  const TRect rect{left, top, left + tableWidth, y_};
+  if (table.Background) out_.Items[background].Rect = rect;
+  for (int i = 0; i < table.Border; ++i)
+    AddItem(TDisplayKind::Frame, {rect.Left + i, rect.Top + i, rect.Right - i, rect.Bottom - i},
+            kBorderColor);
+  pendingMargin_ = 0;
+  suppressMargin_ = false;
+}
+
+void THtmlLayoutEngine::LayoutRow(const std::vector<int>& cells, const TBox& table,
+                                  const std::vector<int>& widths, int x) {
+  const int top = y_;
+  std::vector<TCellRun> runs;
+  int col = 0;
+  int rowHeight = 0;
+  for (const int cell : cells) {
+    const int columns = static_cast<int>(widths.size());
+    if (col >= columns) break;
+    const TBox& box = Box(cell);
+    const int span = std::min(box.ColSpan, columns - col);
+    int width = table.CellSpacing * (span - 1);
+    for (int c = col; c < col + span; ++c) width += widths[static_cast<std::size_t>(c)];
+    const std::size_t background = box.Background ? AddItem(TDisplayKind::Fill, {}, *box.Background) : 0;
+    const std::size_t first = out_.Items.size();
+    const int height = LayoutCell(cell, table, x, top, width);
+    runs.push_back({cell, {x, top, x + width, top}, first, out_.Items.size(), height, background});
+    rowHeight = std::max(rowHeight, height);
+    x += width + table.CellSpacing;
+    col += span;
+  }
+  for (TCellRun& run : runs) {
+    run.Rect.Bottom = top + rowHeight;
+    const TVAlign align = Box(run.Box).VAlign;
+    const int room = rowHeight - run.Height;
+    ShiftItems(run.First, run.End, align == TVAlign::Top ? 0 : align == TVAlign::Middle ? room / 2 : room);
+    if (Box(run.Box).Background) out_.Items[run.Background].Rect = run.Rect;
+    if (table.Border > 0) AddItem(TDisplayKind::Frame, run.Rect, kBorderColor);
+  }
+  y_ = top + rowHeight + table.CellSpacing;
+}
+
+int THtmlLayoutEngine::LayoutCell(int cell, const TBox& table, int x, int top, int width) {
+  const int inset = table.CellPadding + (table.Border > 0 ? 1 : 0);
+  const int savedMarker = pendingMarker_;
+  pendingMarker_ = -1;
+  y_ = top + inset;
+  pendingMargin_ = 0;
+  suppressMargin_ = true;
+  const TBox& box = Box(cell);
+  for (const int child : box.Children)
+    LayoutBox(child, x + inset, std::max(0, width - 2 * inset), box.NoWrap);
+  pendingMarker_ = savedMarker;
+  return y_ - top + inset;
+}
+
+// ---- lines --------------------------------------------------------------------
+
+void THtmlLayoutEngine::LayoutInline(int box, int x, int width, bool noWrap) {
+  const std::vector<TPiece>& pieces = Pieces(box);
+  line_.clear();
+  lineUsed_ = trailingSpace_ = 0;
+  lineX_ = x;
+  lineWidth_ = width;
+  fitWidth_ = noWrap ? kUnbounded : width;
+  lineAlign_ = Box(box).Align;
+  std::size_t group = 0;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    const TPiece& piece = pieces[i];
+    if (piece.Kind == TPieceKind::Break) {
+      PlaceGroup(pieces, group, i);
+      FinishLine(&piece);
+      group = i + 1;
+    } else if (piece.BreakAfter || i + 1 == pieces.size()) {
+      PlaceGroup(pieces, group, i + 1);
+      group = i + 1;
+    }
+  }
+  if (!line_.empty()) FinishLine(nullptr);
+}
+
+void THtmlLayoutEngine::PlaceGroup(const std::vector<TPiece>& pieces, std::size_t begin, std::size_t end) {
+  if (begin >= end) return;
+  int width = 0;
+  bool pre = false;
+  for (std::size_t i = begin; i < end; ++i) {
+    width += PieceWidth(pieces[i]);
+    pre = pre || pieces[i].Item->Pre;
+  }
+  if (lineUsed_ > 0 && lineUsed_ + width > fitWidth_) FinishLine(nullptr);
+  if (lineUsed_ + width <= fitWidth_ || pre) {
+    for (std::size_t i = begin; i < end; ++i)
+      AddPart(pieces[i], pieces[i].Start, pieces[i].End, PieceWidth(pieces[i]));
+  } else {
+    for (std::size_t i = begin; i < end; ++i) SplitWord(pieces[i]);
+  }
+  const TPiece& last = pieces[end - 1];
+  if (last.SpaceAfter) {
+    trailingSpace_ = Metrics(last.Item->Style).Space;
+    lineUsed_ += trailingSpace_;
+  }
+}
+
+// A word wider than the line goes on by characters.
+void THtmlLayoutEngine::SplitWord(const TPiece& piece) {
+  const int pieceWidth = PieceWidth(piece);
+  if (piece.Kind != TPieceKind::Word) {
+    if (lineUsed_ > 0 && lineUsed_ + pieceWidth > fitWidth_) FinishLine(nullptr);
+    AddPart(piece, piece.Start, piece.End, pieceWidth);
+    return;
+  }
+  if (lineUsed_ + pieceWidth <= fitWidth_) {
+    AddPart(piece, piece.Start, piece.End, pieceWidth);
+    return;
+  }
+  const int style = piece.Item->Style;
+  std::uint32_t start = piece.Start;
+  while (start < piece.End) {
+    std::uint32_t count = FitCharacters(style, start, piece.End, fitWidth_ - lineUsed_);
+    if (count == piece.End - start) {
+      AddPart(piece, start, piece.End, TextWidth(style, start, piece.End));
+      return;
+    }
+    if (count == 0 && lineUsed_ > 0) {
+      FinishLine(nullptr);
+      continue;
+    }
+    count = std::max<std::uint32_t>(count, IsHighSurrogate(content_.Text[start]) ? 2 : 1);
+    count = std::min(count, piece.End - start);
+    AddPart(piece, start, start + count, TextWidth(style, start, start + count));
+    FinishLine(nullptr);
+    start += count;
+  }
+}
+
+// How many characters from `start` fit into `room` pixels. Characters are
+// taken to be at least a pixel wide, which bounds the search by the room.
+std::uint32_t THtmlLayoutEngine::FitCharacters(int style, std::uint32_t start, std::uint32_t end, int room) {
+  std::uint32_t low = 0;
+  std::uint32_t high =
+      std::min<std::uint32_t>(end - start, static_cast<std::uint32_t>(std::max(room, 0)) + 1);
+  while (low < high) {
+    const std::uint32_t mid = (low + high + 1) / 2;
+    if (TextWidth(style, start, start + mid) <= room) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  if (low > 0 && low < end - start && IsHighSurrogate(content_.Text[start + low - 1])) --low;
+  return low;
+}
+
+void THtmlLayoutEngine::AddPart(const TPiece& piece, std::uint32_t start, std::uint32_t end, int width) {
+  line_.push_back({&piece, lineUsed_, width, start, end});
+  lineUsed_ += width;
+  trailingSpace_ = 0;
+}
+
+void THtmlLayoutEngine::FinishLine(const TPiece* lineBreak) {
+  int ascent = 0, descent = 0;
+  bool content = false;
+  for (const TLinePart& part : line_) {
+    if (part.Piece->Kind == TPieceKind::Word) {
+      const TStyleMetrics& m = Metrics(part.Piece->Item->Style);
+      ascent = std::max(ascent, m.Ascent);
+      descent = std::max(descent, m.Descent);
+      content = true;
+    } else if (part.Piece->Kind == TPieceKind::Image) {
+      ascent = std::max(
+          ascent,
+          ImageSize(content_, content_.Images[static_cast<std::size_t>(part.Piece->Item->Index)]).Height);
+      content = true;
+    }
+  }
+  if (!content && lineBreak != nullptr) {
+    const TStyleMetrics& m = Metrics(lineBreak->Item->Style);
+    ascent = m.Ascent;
+    descent = m.Descent;
+  }
+  const int height = ascent + descent;
+  if (height > 0) FlushMargin();
+  const int used = lineUsed_ - trailingSpace_;
+  const int left = lineX_ + Offset(lineAlign_, lineWidth_ - used);
+  if (pendingMarker_ >= 0 && height > 0) EmitMarker(y_ + ascent, y_, height);
+  EmitParts(left, y_, y_ + ascent, height);
+  y_ += height;
+  line_.clear();
+  lineUsed_ = trailingSpace_ = 0;
+}
+
+void THtmlLayoutEngine::EmitParts(int left, int top, int baseline, int height) {
+  constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::size_t run = kNone;
+  for (const TLinePart& part : line_) {
+    const TInlineItem& item = *part.Piece->Item;
+    const int x = left + part.X;
+    if (part.Piece->Kind == TPieceKind::Anchor) {
+      out_.AnchorTops[static_cast<std::size_t>(item.Index)] = top;
+      continue;
+    }
+    if (part.Piece->Kind == TPieceKind::Image) {
+      const TSize size = ImageSize(content_, content_.Images[static_cast<std::size_t>(item.Index)]);
+      TDisplayItem& image =
+          out_.Items[AddItem(TDisplayKind::Image, {x, baseline - size.Height, x + size.Width, baseline})];
+      image.Image = item.Index;
+      image.Link = item.Link;
+      image.Start = item.Start;
+      image.End = item.End;
+      run = kNone;
+      continue;
+    }
+    // Words of one run on one line become one item.
+    if (run != kNone) {
+      TDisplayItem& last = out_.Items[run];
+      if (last.Style == item.Style && last.Link == item.Link &&
+          (part.Start == last.End || (part.Start == last.End + 1 && content_.Text[last.End] == ' '))) {
+        last.End = part.End;
+        last.Rect.Right = x + part.Width;
+        continue;
+      }
+    }
+    if (part.Start == part.End) continue;
+    run = AddItem(TDisplayKind::Text, {x, top, x + part.Width, top + height});
+    TDisplayItem& text = out_.Items[run];
+    text.TextTop = baseline - Metrics(item.Style).Ascent;
+    text.Style = item.Style;
+    text.Link = item.Link;
+    text.Start = part.Start;
+    text.End = part.End;
+  }
+}
+
+void THtmlLayoutEngine::EmitMarker(int baseline, int top, int height) {
+  const TBox& box = Box(pendingMarker_);
+  pendingMarker_ = -1;
+  if (box.Marker == TMarker::None) return;
+  const TStyleMetrics& m = Metrics(box.MarkerStyle);
+  if (box.Marker == TMarker::Disc || box.Marker == TMarker::Circle || box.Marker == TMarker::Square) {
+    const int side = std::max(3, m.Ascent / 3);
+    const int right = markerX_ - kMarkerGap - side / 2;
+    const int bottom = baseline - m.Ascent / 3 + side / 2;
+    const TRect rect{right - side, bottom - side, right, bottom};
+    AddItem(box.Marker == TMarker::Circle ? TDisplayKind::Frame : TDisplayKind::Fill, rect,
+            kDefaultTextColor);
+    return;
+  }
+  const std::u16string label = MarkerLabel(box.Marker, box.Number);
+  const int width =
+      metrics_.TextWidth(content_.Styles[static_cast<std::size_t>(box.MarkerStyle)].Font, label);
+  const int right = markerX_ - kMarkerGap;
+  const std::size_t i = AddItem(TDisplayKind::Marker, {right - width, top, right, top + height});
+  TDisplayItem& item = out_.Items[i];
+  item.TextTop = baseline - m.Ascent;
+  item.Style = box.MarkerStyle;
+  item.Start = static_cast<std::uint32_t>(out_.MarkerText.size());
+  out_.MarkerText += label;
+  item.End = static_cast<std::uint32_t>(out_.MarkerText.size());
+}
+
+// ---- the display list ----------------------------------------------------------
+
+std::size_t THtmlLayoutEngine::AddItem(TDisplayKind kind, const TRect& rect, TColor color) {
+  TDisplayItem item;
+  item.Kind = kind;
+  item.Rect = rect;
+  item.Color = color;
+  out_.Items.push_back(item);
+  return out_.Items.size() - 1;
+}
+
+void THtmlLayoutEngine::ShiftItems(std::size_t first, std::size_t end, int dy) {
+  if (dy == 0) return;
+  for (std::size_t i = first; i < end; ++i) {
+    TDisplayItem& item = out_.Items[i];
+    item.Rect.Top += dy;
+    item.Rect.Bottom += dy;
+    item.TextTop += dy;
+  }
+}
+
+void THtmlLayoutEngine::Index() {
+  const std::vector<TDisplayItem>& items = out_.Items;
+  out_.MaxBottom.resize(items.size());
+  out_.MinTop.resize(items.size());
+  int bottom = std::numeric_limits<int>::min();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    bottom = std::max(bottom, items[i].Rect.Bottom);
+    out_.MaxBottom[i] = bottom;
+    if (items[i].Kind == TDisplayKind::Text) out_.TextItems.push_back(static_cast<int>(i));
+  }
+  int top = std::numeric_limits<int>::max();
+  for (std::size_t i = items.size(); i-- > 0;) {
+    top = std::min(top, items[i].Rect.Top);
+    out_.MinTop[i] = top;
+  }
+}
+
+}  // namespace kivo

@@ -1,0 +1,131 @@
+#include "viewer/win32/GdiCanvas.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace kivo {
+
+namespace {
+
+// A page that keeps asking for new sizes and faces must not hoard GDI objects.
+constexpr std::size_t kMaxCachedFonts = 128;
+
+LOGFONTW MakeLogFont(const TFontSpec& font) {
+  LOGFONTW logFont{};
+  logFont.lfHeight = -std::max(1, font.SizePx);
+  logFont.lfWeight = font.Bold ? FW_BOLD : FW_NORMAL;
+  logFont.lfItalic = font.Italic;
+  logFont.lfUnderline = font.Underline;
+  logFont.lfStrikeOut = font.Strike;
+  logFont.lfCharSet = static_cast<BYTE>(font.Charset);
+  logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  logFont.lfQuality = DEFAULT_QUALITY;
+  logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::size_t length = std::min<std::size_t>(font.Face.size(), LF_FACESIZE - 1);
+  std::copy_n(font.Face.data(), length, logFont.lfFaceName);
+  return logFont;
+}
+
+const wchar_t* Wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+int ClampedLength(std::u16string_view text) {
+  return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+}
+
+std::uint32_t Premultiplied(std::uint32_t argb) {
+  const std::uint32_t alpha = argb >> 24;
+  if (alpha == 255) return argb;
+  const auto scale = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
+  return alpha << 24 | scale(argb >> 16 & 0xFF) << 16 | scale(argb >> 8 & 0xFF) << 8 | scale(argb & 0xFF);
+}
+
+}  // namespace
+
+COLORREF ToColorRef(TColor color) {
+  return RGB(color >> 16 & 0xFF, color >> 8 & 0xFF, color & 0xFF);
+}
+
+TGdiFonts::TGdiFonts() : dc_(CreateCompatibleDC(nullptr)) {}
+
+HFONT TGdiFonts::Font(const TFontSpec& font) {
+  return EntryFor(font).Font.Get();
+}
+
+const TGdiFonts::TEntry& TGdiFonts::EntryFor(const TFontSpec& font) {
+  const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                  [&font](const TEntry& entry) { return entry.Spec == font; });
+  if (found != entries_.end()) return *found;
+  if (entries_.size() >= kMaxCachedFonts) entries_.clear();
+  const LOGFONTW logFont = MakeLogFont(font);
+  TEntry& entry = entries_.emplace_back();
+  entry.Spec = font;
+  entry.Font.Reset(CreateFontIndirectW(&logFont));
+  TSelectedObject selected(dc_.Get(), entry.Font.Get());
+  GetTextMetricsW(dc_.Get(), &entry.Metrics);
+  return entry;
+}
+
+int TGdiFonts::TextWidth(const TFontSpec& font, std::u16string_view text) {
+  if (text.empty()) return 0;
+  TSelectedObject selected(dc_.Get(), Font(font));
+  SIZE size{};
+  GetTextExtentPoint32W(dc_.Get(), Wide(text), ClampedLength(text), &size);
+  return size.cx;
+}
+
+int TGdiFonts::LineHeight(const TFontSpec& font) {
+  return EntryFor(font).Metrics.tmHeight;
+}
+
+int TGdiFonts::Ascent(const TFontSpec& font) {
+  return EntryFor(font).Metrics.tmAscent;
+}
+
+TGdiCanvas::TGdiCanvas(HDC dc, TGdiFonts& fonts) : dc_(dc), fonts_(fonts), savedState_(SaveDC(dc)) {
+  SetBkMode(dc_, TRANSPARENT);
+  SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+}
+
+TGdiCanvas::~TGdiCanvas() {
+  RestoreDC(dc_, savedState_);
+}
+
+void TGdiCanvas::FillRect(const TRect& rect, TColor color) {
+  if (rect.Width() <= 0 || rect.Height() <= 0) return;
+  SetBkColor(dc_, ToColorRef(color));
+  const RECT area{rect.Left, rect.Top, rect.Right, rect.Bottom};
+  ExtTextOutW(dc_, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
+}
+
+void TGdiCanvas::FrameRect(const TRect& rect, TColor color) {
+  if (rect.Width() <= 0 || rect.Height() <= 0) return;
+  FillRect(TRect{rect.Left, rect.Top, rect.Right, rect.Top + 1}, color);
+  FillRect(TRect{rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom}, color);
+  FillRect(TRect{rect.Left, rect.Top, rect.Left + 1, rect.Bottom}, color);
+  FillRect(TRect{rect.Right - 1, rect.Top, rect.Right, rect.Bottom}, color);
+}
+
+void TGdiCanvas::DrawText(int x, int y, const TFontSpec& font, TColor color, std::u16string_view text) {
+  if (text.empty()) return;
+  TSelectedObject selected(dc_, fonts_.Font(font));
+  SetTextColor(dc_, ToColorRef(color));
+  ExtTextOutW(dc_, x, y, 0, nullptr, Wide(text), static_cast<UINT>(ClampedLength(text)), nullptr);
+}
+
+void TGdiCanvas::DrawImage(const TRect& rect, const TBitmap32& image) {
+  if (rect.Width() <= 0 || rect.Height() <= 0 || image.Width <= 0 || image.Height <= 0) return;
+  const std::size_t count = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height);
+  if (image.Pixels.size() < count) return;
+  TDibSurface source(image.Width, image.Height);
+  if (!source) return;
+  std::transform(image.Pixels.data(), image.Pixels.data() + count, source.Pixels(), Premultiplied);
+  GdiFlush();
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc_, rect.Left, rect.Top, rect.Width(), rect.Height(), source.Dc(), 0, 0, image.Width,
+             image.Height, blend);
+}
+
+}  // namespace kivo
