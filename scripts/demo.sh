@@ -4,9 +4,6 @@
 # from a local server. With a display (DISPLAY set) KivoHost opens its window
 # for you to use; without one it runs a scripted session on a virtual display
 # and saves screenshots into build/demo/.
-#
-# Still to come: the real reader window (tabs, theme list, HTML view) replaces
-# the current stand-in window; until then the feeds are shown by kivorss-cli.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -25,6 +22,8 @@ server=$root/build/native/tools/feedserver/kivo-test-server
 "$server" --daemon --state-dir "$out/server" --data-dir "$root/tests/data" >/dev/null
 trap '"$server" --stop --state-dir "$out/server" >/dev/null 2>&1 || true' EXIT
 http=$(sed -n 's/^http=//p' "$out/server/ports")
+# demo.script puts the sample feeds of this server into the feed list.
+export KIVO_TEST_HTTP=$http
 
 echo "=== the sample feeds, served at http://$http/feeds/, through the plugin's pipeline"
 for feed in sample_feed.xml feed_cp1251.xml feed_koi8r.xml atom_feed.xml; do
@@ -43,7 +42,7 @@ else
   cp scripts/demo/demo.script "$out/"
   (cd "$out" && "$root/scripts/wine-run.sh" "$bin/tools/host/KivoHost.exe" --plugin "$out/KivoRss.dll" \
       --settings "$out/KivoHost.settings" --script "$out/demo.script")
-  for shot in host reader; do
+  for shot in host reader reader_feed_page; do
     [ -f "$out/$shot.bmp" ] && convert "$out/$shot.bmp" "$out/$shot.png" && echo "saved $out/$shot.png"
   done
   echo "=== the plugin's INI after the session:"

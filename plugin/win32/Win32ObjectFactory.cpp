@@ -3,14 +3,13 @@
 #include <exception>
 
 #include "plugin/u_kivo_plugin.h"
-#include "plugin/win32/ReaderWindowView.h"
+#include "plugin/win32/ReaderForm.h"
 #include "plugin/win32/TrayIconView.h"
 
 namespace kivo {
 
 namespace {
 
-class TNoSkin final : public ISkin {};
 class TNoContactList final : public IContactList {};
 
 // Window events arrive through the system's message loop, where no exception may pass.
@@ -33,11 +32,14 @@ std::unique_ptr<IContactList> TWin32ObjectFactory::CreateContacts() {
 }
 
 std::unique_ptr<ISkin> TWin32ObjectFactory::CreateSkin() {
-  return std::make_unique<TNoSkin>();
+  std::unique_ptr<tgradientsclass> skin = CreateWin32Skin();
+  skin_ = skin.get();
+  return skin;
 }
 
+// The start creates the skin first and frees it after the window.
 std::unique_ptr<IReaderWindow> TWin32ObjectFactory::CreateReaderWindow() {
-  return std::make_unique<TReaderWindowView>();
+  return CreateWin32ReaderWindow(skin_);
 }
 
 // The icon reaches the reader window through PluginInstance, not through

@@ -1,7 +1,9 @@
 # cmake -DEMULATOR=... -DHOST=KivoHost.exe -DPLUGIN=X.dll -DSCRIPT=x.script -DWORK=dir
-#       [-DRC=n] [-DOUTPUT_CONTAINS=text] -P RunHostScript.cmake
+#       [-DRC=n] [-DOUTPUT_CONTAINS=text] [-DSERVER_FILE=ports] -P RunHostScript.cmake
 # Copies the plugin into an empty folder (so its INI, Cache\ and the settings
-# file start empty) and runs the script in KivoHost from there.
+# file start empty) and runs the script in KivoHost from there. With
+# SERVER_FILE the script finds the test server at $KIVO_TEST_HTTP (host:port)
+# and its port alone in $KIVO_TEST_PORT; without a server it is skipped.
 cmake_minimum_required(VERSION 3.25)
 if(NOT DEFINED RC)
   set(RC 0)
@@ -10,6 +12,17 @@ file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 if(EXISTS ${PLUGIN})
   file(COPY ${PLUGIN} DESTINATION ${WORK})
+endif()
+if(DEFINED SERVER_FILE)
+  if(NOT EXISTS "${SERVER_FILE}")
+    message("SKIPPED: no test server (${SERVER_FILE} is missing)")
+    return()
+  endif()
+  file(STRINGS ${SERVER_FILE} http REGEX "^http=")
+  string(REGEX REPLACE "^http=" "" http "${http}")
+  string(REGEX REPLACE "^.*:" "" port "${http}")
+  set(ENV{KIVO_TEST_HTTP} ${http})
+  set(ENV{KIVO_TEST_PORT} ${port})
 endif()
 get_filename_component(plugin_name ${PLUGIN} NAME)
 string(REPLACE "|" ";" emulator "${EMULATOR}")

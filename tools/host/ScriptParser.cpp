@@ -1,11 +1,14 @@
 #include "tools/host/ScriptParser.h"
 
+#include <windows.h>
+
 #include <charconv>
 #include <functional>
 #include <map>
 #include <stdexcept>
 
 #include "plugin/u_plugin_info.h"
+#include "reader/ReaderCommands.h"
 #include "tools/host/Text.h"
 
 namespace kivo::host::script {
@@ -37,6 +40,28 @@ std::size_t TakeQuoted(std::string_view line, std::size_t pos, std::string& word
   return pos + 1;
 }
 
+std::string EnvironmentVariable(const std::string& name) {
+  const std::wstring wideName = WideFromUtf8(name);
+  const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (size == 0) throw SyntaxError("no environment variable " + name);
+  std::wstring value(size, L'\0');
+  value.resize(GetEnvironmentVariableW(wideName.c_str(), value.data(), size));
+  return ToUtf8(value);
+}
+
+// ${NAME} -> the environment variable NAME.
+std::string Expanded(const std::string& word) {
+  std::string out;
+  std::size_t pos = 0;
+  for (std::size_t open; (open = word.find("${", pos)) != std::string::npos;) {
+    const std::size_t close = word.find('}', open);
+    if (close == std::string::npos) throw SyntaxError("unterminated ${ in " + word);
+    out += word.substr(pos, open - pos) + EnvironmentVariable(word.substr(open + 2, close - open - 2));
+    pos = close + 1;
+  }
+  return out + word.substr(pos);
+}
+
 SplitLine Split(std::string_view line) {
   SplitLine result;
   std::size_t pos = 0;
@@ -51,7 +76,7 @@ SplitLine Split(std::string_view line) {
       else
         word.push_back(line[pos++]);
     }
-    result.Items.push_back(std::move(word));
+    result.Items.push_back(Expanded(word));
     end = pos;
   }
   const std::size_t begin = line.find_first_not_of(" \t");
@@ -156,6 +181,16 @@ Command ParseExpect(const Words& args) {
     RequireCount(rest, 1, 1, "expect window-visible|window-hidden CLASS");
     return ExpectWindow{*state, WideFromUtf8(rest[0])};
   }
+  static const std::map<std::string, ReaderQuery> kReader = {{"reader-row", ReaderQuery::RowMark},
+                                                             {"reader-rows", ReaderQuery::RowCount},
+                                                             {"reader-tab", ReaderQuery::SelectedTab}};
+  if (const auto query = kReader.find(args[0]); query != kReader.end()) {
+    const bool row = query->second == ReaderQuery::RowMark;
+    RequireCount(rest, row ? 2 : 1, row ? 2 : 1,
+                 "expect reader-row N MARK | reader-rows COUNT | reader-tab N");
+    const auto value = static_cast<int>(Number(rest.back(), "the value"));
+    return ExpectReader{query->second, row ? static_cast<int>(Count(rest[0], "N")) : 0, value};
+  }
   static const std::map<std::string, Command> kBare = {{"unchanged", ExpectUnchanged{}},
                                                        {"windows-as-remembered", ExpectWindowsAsRemembered{}},
                                                        {"no-window-visible", ExpectNoWindowVisible{}}};
@@ -166,7 +201,8 @@ Command ParseExpect(const Words& args) {
 }
 
 Command ParseWaitUntil(const Words& args) {
-  const char* usage = "wait-until window-visible|window-hidden CLASS TIMEOUT_MS";
+  if (args.size() == 2 && args[0] == "reader-idle") return WaitReaderIdle{Count(args[1], "TIMEOUT_MS")};
+  const char* usage = "wait-until window-visible|window-hidden CLASS TIMEOUT_MS | reader-idle TIMEOUT_MS";
   RequireCount(args, 3, 3, usage);
   const auto state = VisibilityOf(args[0]);
   if (!state) throw SyntaxError(std::string("usage: ") + usage);
@@ -221,6 +257,22 @@ std::function<Command(const Words&)> FileTextParser(bool wholeLine, const char* 
   };
 }
 
+std::function<Command(const Words&)> ReaderCommandParser(const char* usage) {
+  return [usage](const Words& args) -> Command {
+    RequireCount(args, 1, 1, usage);
+    const auto id = ReaderCommandByName(args[0]);
+    if (!id) throw SyntaxError("the reader window has no " + args[0]);
+    return ReaderCommand{*id};
+  };
+}
+
+std::function<Command(const Words&)> ReaderDoParser(ReaderAction action, const char* usage) {
+  return [action, usage](const Words& args) -> Command {
+    RequireCount(args, 1, 1, usage);
+    return ReaderDo{action, static_cast<int>(Count(args[0], "N"))};
+  };
+}
+
 std::function<Command(const Words&)> Bare(Command command, const char* verb) {
   return [command, verb](const Words& args) {
     RequireCount(args, 0, 0, verb);
@@ -252,6 +304,10 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
          RequireCount(args, 2, 2, "screenshot CLASS FILE");
          return Screenshot{WideFromUtf8(args[0]), WideFromUtf8(args[1])};
        }},
+      {"reader-click", ReaderCommandParser("reader-click CONTROL")},
+      {"reader-menu", ReaderCommandParser("reader-menu ITEM")},
+      {"reader-select-tab", ReaderDoParser(ReaderAction::SelectTab, "reader-select-tab N")},
+      {"reader-select-row", ReaderDoParser(ReaderAction::SelectRow, "reader-select-row N")},
       {"stop", Bare(Lifecycle{LifecycleStep::Stop}, "stop")},
       {"start", Bare(Lifecycle{LifecycleStep::Start}, "start")},
       {"restart", Bare(Lifecycle{LifecycleStep::Restart}, "restart")},

@@ -17,6 +17,21 @@
 //   expect-file-line FILE TEXT                      a whole line (without its CR LF) is TEXT
 //   screenshot CLASS FILE.bmp
 //   stop   start   restart   quit
+//
+// The reader window (class TForm1) as a user drives it. The host sends it
+// WM_COMMAND with the control's or menu item's identifier (reader/ReaderCommands.h),
+// and the registered message "KivoRss.ReaderProbe" for tabs, rows and queries:
+//   reader-click CONTROL      ToolButton6 ToolButton1 ToolButton5 ToolOptions ToolButton3,
+//                             Image1 (a click on the splitter bar: shows or hides the theme list)
+//   reader-menu ITEM          N8 N9 N11 N12 N14 N18 N19 (theme-list menu, on the selected row),
+//                             N15 (information box) N1 N6 (show) N7 (hide)
+//   reader-select-tab N       as a click on tab N (from 0)
+//   reader-select-row N       as a click on theme-list row N (from 1; row 0 is the header)
+//   wait-until reader-idle TIMEOUT_MS               no feed loads, no load notice is pending
+//   expect reader-row N MARK | reader-rows COUNT | reader-tab N
+//
+// ${NAME} in a word is replaced by the environment variable NAME (an error when unset),
+// e.g. the address of the local test server.
 #pragma once
 
 #include <array>
@@ -99,6 +114,24 @@ struct Screenshot {
   std::wstring ClassName;
   std::wstring File;
 };
+// WM_COMMAND to the reader window.
+struct ReaderCommand {
+  int Id;
+};
+enum class ReaderAction { SelectTab, SelectRow };
+struct ReaderDo {
+  ReaderAction Action;
+  int Index;
+};
+struct WaitReaderIdle {
+  unsigned TimeoutMs;
+};
+enum class ReaderQuery { RowMark, RowCount, SelectedTab };
+struct ExpectReader {
+  ReaderQuery Query;
+  int Argument;  // the row for RowMark
+  int Value;
+};
 enum class LifecycleStep { Stop, Start, Restart, Quit };
 struct Lifecycle {
   LifecycleStep Step;
@@ -106,7 +139,8 @@ struct Lifecycle {
 
 using Command = std::variant<Send, ExpectValues, ExpectUnchanged, ExpectWindow, WaitForWindow,
                              RememberWindows, ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture,
-                             SetSetting, DumpSettings, DumpIni, ExpectFileContains, Screenshot, Lifecycle>;
+                             SetSetting, DumpSettings, DumpIni, ExpectFileContains, Screenshot, Lifecycle,
+                             ReaderCommand, ReaderDo, WaitReaderIdle, ExpectReader>;
 
 struct Step {
   int Line;

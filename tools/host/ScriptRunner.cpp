@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/FileIo.h"
+#include "reader/ReaderCommands.h"
 #include "tools/host/MessageNames.h"
 #include "tools/host/Screenshot.h"
 #include "tools/host/Text.h"
@@ -62,6 +63,17 @@ bool HasLine(std::string_view text, std::string_view line) {
 
 bool WriteText(const std::wstring& file, const std::string& text) {
   return WriteFileAtomic(ToAnsiPath(file), text);
+}
+
+// The plugin's reader window, or null.
+HWND ReaderWindow() {
+  const auto windows = TopWindowsOfClass(L"TForm1");
+  return windows.empty() ? nullptr : windows.front().Handle;
+}
+
+LRESULT Probe(HWND reader, TReaderProbe probe, int argument) {
+  static const UINT message = RegisterWindowMessageW(kReaderProbeMessage);
+  return SendMessageW(reader, message, static_cast<WPARAM>(probe), static_cast<LPARAM>(argument));
 }
 
 }  // namespace
@@ -274,6 +286,42 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::Lifecycle& step) {
   }
   haveRecord_ = false;
   return {ok ? Verdict::Pass : Verdict::Error, error};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::ReaderCommand& command) {
+  const HWND reader = ReaderWindow();
+  if (reader == nullptr) return {Verdict::Fail, "no reader window"};
+  SendMessageW(reader, WM_COMMAND, MAKEWPARAM(command.Id, 0), 0);
+  return {Verdict::Pass, {}};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::ReaderDo& action) {
+  const HWND reader = ReaderWindow();
+  if (reader == nullptr) return {Verdict::Fail, "no reader window"};
+  const TReaderProbe probe =
+      action.Action == script::ReaderAction::SelectTab ? TReaderProbe::SelectTab : TReaderProbe::SelectRow;
+  if (Probe(reader, probe, action.Index) == 1) return {Verdict::Pass, {}};
+  return {Verdict::Fail, "no such " + std::string(probe == TReaderProbe::SelectTab ? "tab" : "row")};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::WaitReaderIdle& wait) {
+  const auto idle = [] {
+    const HWND reader = ReaderWindow();
+    return reader != nullptr && Probe(reader, TReaderProbe::Busy, 0) == 0;
+  };
+  if (PumpUntil(idle, wait.TimeoutMs)) return {Verdict::Pass, {}};
+  return {Verdict::Fail, ReaderWindow() == nullptr ? "no reader window" : "still loading"};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectReader& expect) {
+  const HWND reader = ReaderWindow();
+  if (reader == nullptr) return {Verdict::Fail, "no reader window"};
+  static constexpr TReaderProbe kProbes[] = {TReaderProbe::RowMark, TReaderProbe::RowCount,
+                                             TReaderProbe::SelectedTab};
+  const auto actual =
+      static_cast<int>(Probe(reader, kProbes[static_cast<std::size_t>(expect.Query)], expect.Argument));
+  if (actual == expect.Value) return {Verdict::Pass, {}};
+  return {Verdict::Fail, "is " + std::to_string(actual)};
 }
 
 }  // namespace kivo::host

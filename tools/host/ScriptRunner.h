@@ -59,6 +59,10 @@ class ScriptRunner {
   Outcome Do(const script::ExpectFileContains& expect);
   Outcome Do(const script::Screenshot& shot);
   Outcome Do(const script::Lifecycle& step);
+  Outcome Do(const script::ReaderCommand& command);
+  Outcome Do(const script::ReaderDo& action);
+  Outcome Do(const script::WaitReaderIdle& wait);
+  Outcome Do(const script::ExpectReader& expect);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;

@@ -1,0 +1,868 @@
+#include "reader/win32/ReaderWindowView.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "feeds/FeedMessages.h"
+#include "options/UnitLang.h"
+#include "reader/ReaderCommands.h"
+#include "reader/win32/Gdi.h"
+#include "viewer/win32/HtmlViewerControl.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr int kDesignClientWidth = 578;
+constexpr int kDesignClientHeight = 342;
+constexpr int kTopStripHeight = 25;
+constexpr int kButtonWidth = 39;
+constexpr int kSeparatorWidth = 8;
+constexpr int kSplitterHeight = 8;
+constexpr int kMinGridHeight = 0;
+constexpr std::array<int, 6> kStatusWidths = {106, 100, 60, 60, 60, 300};
+constexpr int kTextPanel = 5;
+
+constexpr int kIdTabs = 10;
+constexpr int kIdGrid = 11;
+constexpr int kIdViewer = 12;
+constexpr int kIdStatus = 13;
+constexpr int kIdSplitter = 14;
+constexpr int kCmdViewerCopy = 501;
+
+struct TButtonSpec {
+  int Command;
+  int Picture;
+};
+constexpr std::array<TButtonSpec, 5> kButtons = {{{kCmdToolButton6, 6},
+                                                  {kCmdToolButton1, 9},
+                                                  {kCmdToolButton5, 17},
+                                                  {kCmdToolOptions, 7},
+                                                  {kCmdToolButton3, 8}}};
+
+constexpr std::array<std::pair<int, int>, 7> kGridMenuTags = {
+    {{kCmdN8, 1}, {kCmdN9, 0}, {kCmdN11, 1}, {kCmdN12, 0}, {kCmdN14, 2}, {kCmdN18, 3}, {kCmdN19, 4}}};
+
+constexpr std::array<UINT, 3> kTimerIntervals = {10000, 3000, 60000};  // by TReaderTimer
+
+UINT_PTR TimerId(TReaderTimer timer) {
+  return static_cast<UINT_PTR>(timer) + 1;
+}
+
+HMENU IdOf(int id) {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+TColor SysColor(int index) {
+  return gdi::FromColorRef(GetSysColor(index));
+}
+
+void AppendItem(HMENU menu, int command, const std::string& caption) {
+  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), gdi::Wide(caption).c_str());
+}
+
+}  // namespace
+
+// Image1: the bar under the theme list that sizes and toggles it.
+class TSplitterBar final : public TWindowBase {
+ public:
+  struct TEvents {
+    std::function<void(int offset)> Down;
+    std::function<void(bool leftButton, POINT screen)> Move;
+    std::function<void(bool inside)> Up;
+    std::function<const TBitmap32*()> Picture;
+  };
+
+  TSplitterBar(HWND parent, TEvents events)
+      : class_(L"TKivoSplitterBar", &TWindowBase::WindowProc), events_(std::move(events)) {
+    Create(0, class_.Name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 100, kSplitterHeight, parent,
+           IdOf(kIdSplitter));
+  }
+  ~TSplitterBar() override { Destroy(); }
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_PAINT:
+        Paint();
+        return 0;
+      case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZENS)));
+        return TRUE;
+      case WM_LBUTTONDOWN:
+        SetCapture(Handle());
+        if (events_.Down) events_.Down(GET_Y_LPARAM(lParam));
+        return 0;
+      case WM_MOUSEMOVE: {
+        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ClientToScreen(Handle(), &screen);
+        if (events_.Move) events_.Move((wParam & MK_LBUTTON) != 0, screen);
+        return 0;
+      }
+      case WM_LBUTTONUP: {
+        const bool captured = GetCapture() == Handle();
+        ReleaseCapture();
+        RECT client{};
+        GetClientRect(Handle(), &client);
+        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (captured && events_.Up) events_.Up(PtInRect(&client, point) != FALSE);
+        return 0;
+      }
+      default:
+        return TWindowBase::HandleMessage(message, wParam, lParam);
+    }
+  }
+
+ private:
+  void Paint() {
+    PAINTSTRUCT paint{};
+    const HDC dc = BeginPaint(Handle(), &paint);
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
+    if (const TBitmap32* picture = events_.Picture ? events_.Picture() : nullptr) {
+      gdi::DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
+    }
+    EndPaint(Handle(), &paint);
+  }
+
+  TWindowClassUse class_;
+  TEvents events_;
+};
+
+TReaderWindowView::TReaderWindowView(tgradientsclass* skin, IReaderHost& host)
+    : class_(L"TForm1", &TWindowBase::WindowProc),
+      skin_(skin),
+      host_(host),
+      probeMessage_(RegisterWindowMessageW(kReaderProbeMessage)),
+      pictures_(WindowPictures()),
+      feedIcons_(16, 16) {
+  const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  RECT frame{0, 0, kDesignClientWidth, kDesignClientHeight};
+  constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  // Created centred on the screen; a stored placement moves it later.
+  Create(0, class_.Name(), gdi::Wide(Lang.lang_main_form_caption).c_str(), kStyle,
+         (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width,
+         height, nullptr, nullptr);
+  CreateControls();
+  Layout();
+  languageHook_ =
+      TAssotiateLanguageHook(TLangWindow::Reader, [this] { SetCaption(Lang.lang_main_form_caption); });
+}
+
+TReaderWindowView::~TReaderWindowView() {
+  languageHook_ = TAssotiateLanguageHook();
+  logic_ = nullptr;
+  for (int timer = 0; timer < 3; ++timer) KillTimer(Handle(), static_cast<UINT_PTR>(timer) + 1);
+  if (viewer_) RemoveWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer);
+  viewer_.reset();
+  splitter_.reset();
+  grid_.reset();
+  Destroy();
+}
+
+void TReaderWindowView::OnHandlerFailure(const char* what) noexcept {
+  if (failureLog_) failureLog_(what);
+}
+
+// ---- controls and layout
+
+void TReaderWindowView::CreateControls() {
+  CreateToolBar();
+  tabs_ = CreateWindowExW(
+      0, WC_TABCONTROLW, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_MULTILINE | TCS_OWNERDRAWFIXED | TCS_HOTTRACK, 0,
+      kTopStripHeight, 100, 100, Handle(), IdOf(kIdTabs), nullptr, nullptr);
+  SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle(),
+                            IdOf(kIdStatus), nullptr, nullptr);
+  std::array<int, kStatusWidths.size()> edges{};
+  int right = 0;
+  for (std::size_t i = 0; i < kStatusWidths.size(); ++i) edges[i] = right += kStatusWidths[i];
+  SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  for (int panel = 0; panel < kTextPanel; ++panel) {
+    SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(SBT_OWNERDRAW | panel), 0);
+  }
+
+  TThemeGridEvents gridEvents;
+  gridEvents.DrawCell = [this](int column, int row, bool selected) {
+    return logic_ ? logic_->StringGrid1DrawCell(column, row, selected) : TCellLook{};
+  };
+  gridEvents.SkinBitmap = [this](int index) { return SkinBitmap(index); };
+  gridEvents.Click = [this] {
+    if (logic_) logic_->StringGrid1Click();
+  };
+  gridEvents.RightDown = [this](int row, POINT screen) {
+    if (logic_) logic_->StringGrid1MouseDown(row);
+    ShowGridMenu(screen);
+  };
+  gridEvents.DoubleClick = [this] {
+    if (logic_) logic_->StringGrid1DblClick();
+  };
+  grid_ = std::make_unique<TThemeGrid>(Handle(), kIdGrid, pictures_, std::move(gridEvents));
+
+  TSplitterBar::TEvents barEvents;
+  barEvents.Down = [this](int offset) {
+    if (logic_) logic_->Panel2MouseDown(offset);
+  };
+  barEvents.Move = [this](bool leftButton, POINT screen) {
+    ScreenToClient(grid_->Handle(), &screen);
+    if (logic_) logic_->Panel2MouseMove(leftButton, screen.y);
+  };
+  barEvents.Up = [this](bool inside) {
+    if (!logic_) return;
+    logic_->Image1MouseUp();
+    if (inside) logic_->Panel2Click();
+  };
+  barEvents.Picture = [this] { return SkinBitmap(2); };
+  splitter_ = std::make_unique<TSplitterBar>(Handle(), std::move(barEvents));
+
+  viewer_ = std::make_unique<THtmlViewerControl>(Handle(), kIdViewer);
+  THtmlViewerEvents viewerEvents;
+  viewerEvents.LinkClick = [this](const std::string& target) {
+    return logic_ != nullptr && logic_->htmlLite1HotSpotClick(target);
+  };
+  viewerEvents.ImageRequest = [this](const std::string& source) {
+    return logic_ != nullptr && logic_->htmlLite1ImageRequest(source);
+  };
+  viewerEvents.RightClick = [this](POINT screen, const std::optional<std::string>&) {
+    ShowViewerMenu(screen);
+  };
+  viewer_->SetEvents(std::move(viewerEvents));
+  SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
+
+  // The tab control lies under the controls shown on its pages.
+  SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TReaderWindowView::CreateToolBar() {
+  int x = 0;
+  for (const TButtonSpec& spec : kButtons) {
+    x += kSeparatorWidth;
+    buttons_.push_back(CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, 0,
+                                       kButtonWidth, kTopStripHeight, Handle(), IdOf(spec.Command), nullptr,
+                                       nullptr));
+    x += kButtonWidth;
+  }
+}
+
+RECT TReaderWindowView::TabDisplayRect() const {
+  RECT rect{};
+  GetWindowRect(tabs_, &rect);
+  MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&rect), 2);
+  TabCtrl_AdjustRect(tabs_, FALSE, &rect);
+  return rect;
+}
+
+void TReaderWindowView::Layout() {
+  if (tabs_ == nullptr || !grid_ || !splitter_) return;
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  RECT statusRect{};
+  GetWindowRect(status_, &statusRect);
+  const int statusHeight = statusRect.bottom - statusRect.top;
+  const int tabsHeight = std::max(0, static_cast<int>(client.bottom) - kTopStripHeight - statusHeight);
+  MoveWindow(tabs_, 0, kTopStripHeight, client.right, tabsHeight, TRUE);
+  const RECT page = TabDisplayRect();
+  const int width = std::max(0, static_cast<int>(page.right - page.left));
+  int y = page.top;
+  const int gridHeight =
+      std::clamp(gridHeight_, kMinGridHeight,
+                 std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - kSplitterHeight));
+  ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
+  if (gridVisible_) {
+    MoveWindow(grid_->Handle(), page.left, y, width, gridHeight, TRUE);
+    y += gridHeight;
+  }
+  MoveWindow(splitter_->Handle(), page.left, y, width, kSplitterHeight, TRUE);
+  y += kSplitterHeight;
+  if (viewer_) viewer_->SetBounds(page.left, y, width, std::max(0, static_cast<int>(page.bottom) - y));
+  InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+const TBitmap32* TReaderWindowView::SkinBitmap(int index) const {
+  if (skin_ == nullptr || index < 0 || index >= tgradientsclass::kBitmaps) return nullptr;
+  const TBitmap32& bitmap = skin_->Bitmap(index);
+  return bitmap.Width > 0 ? &bitmap : nullptr;
+}
+
+// ---- drawing
+
+void TReaderWindowView::PaintTopStrip() {
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(Handle(), &paint);
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  gdi::Fill(dc, RECT{0, 0, client.right, kTopStripHeight}, GetSysColor(COLOR_BTNFACE));
+  if (logo_) gdi::DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
+  EndPaint(Handle(), &paint);
+}
+
+void TReaderWindowView::DrawButton(const DRAWITEMSTRUCT& item) const {
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  gdi::Fill(item.hDC, item.rcItem, GetSysColor(COLOR_BTNFACE));
+  if (pressed) DrawEdge(item.hDC, const_cast<RECT*>(&item.rcItem), BDR_SUNKENOUTER, BF_RECT);
+  const auto spec = std::find_if(kButtons.begin(), kButtons.end(), [&](const TButtonSpec& button) {
+    return button.Command == static_cast<int>(item.CtlID);
+  });
+  if (spec == kButtons.end()) return;
+  const int offset = pressed ? 1 : 0;
+  pictures_.Draw(item.hDC, spec->Picture, item.rcItem.left + (kButtonWidth - 16) / 2 + offset,
+                 item.rcItem.top + (kTopStripHeight - 16) / 2 + offset);
+}
+
+void TReaderWindowView::DrawTab(const DRAWITEMSTRUCT& item) const {
+  if (logic_ == nullptr) return;
+  const int index = static_cast<int>(item.itemID);
+  const TTabLook look = logic_->TabControl1DrawTab(index, (item.itemState & ODS_SELECTED) != 0);
+  const RECT& rect = item.rcItem;
+  gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
+  if (const TBitmap32* background = SkinBitmap(look.Background)) gdi::DrawPiece(item.hDC, rect, *background);
+  const HFONT font = reinterpret_cast<HFONT>(SendMessageW(tabs_, WM_GETFONT, 0, 0));
+  const gdi::TSelect selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text,
+              GetSysColor(look.HighlightText ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), rect);
+  if (look.DrawIcon) feedIcons_.Draw(item.hDC, index, rect.left + look.Offset, rect.top + look.Offset);
+}
+
+void TReaderWindowView::DrawStatusPanel(const DRAWITEMSTRUCT& item) const {
+  const RECT& rect = item.rcItem;
+  gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
+  if (logic_ == nullptr) return;
+  const TStatusPanelLook look = logic_->StatusBar1DrawPanel(static_cast<int>(item.itemID));
+  if (look.Progress) {
+    const RECT bar{rect.left + 3, rect.top + 2, rect.right - 3, rect.bottom - 2};
+    gdi::Fill(item.hDC, bar, RGB(192, 192, 192));
+    const LONG right = std::min<LONG>(bar.right, rect.left + *look.Progress);
+    if (right > bar.left)
+      gdi::Fill(item.hDC, RECT{bar.left, bar.top, right, bar.bottom}, GetSysColor(COLOR_HOTLIGHT));
+    gdi::Frame(item.hDC, bar, RGB(0, 0, 255));
+  }
+  if (look.Picture >= 0) pictures_.Draw(item.hDC, look.Picture, rect.left + 1, rect.top);
+  if (!look.Text.empty()) {
+    const gdi::TSelect selected(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+    gdi::TextAt(item.hDC, rect.left + 18, rect.top + 1, look.Text, RGB(0, 0, 255), rect);
+  }
+}
+
+// ---- events
+
+void TReaderWindowView::OnCommand(int command) {
+  if (command >= kCmdFeedMenuFirst) return OnFeedMenuCommand(command - kCmdFeedMenuFirst);
+  if (command == kCmdViewerCopy && viewer_) {
+    if (viewer_->SelectedText().empty()) {
+      viewer_->SelectAll();
+      viewer_->CopySelection();
+      viewer_->ClearSelection();
+    } else {
+      viewer_->CopySelection();
+    }
+    return;
+  }
+  if (command == kCmdN15) return ShowInformation();
+  if (command == kCmdImage1) return ClickSplitter();
+  if (logic_ == nullptr) return;
+  const auto tag = std::find_if(kGridMenuTags.begin(), kGridMenuTags.end(),
+                                [command](const auto& entry) { return entry.first == command; });
+  if (tag != kGridMenuTags.end()) {
+    if (command == kCmdN11 || command == kCmdN12) {
+      logic_->N11Click(tag->second);
+    } else {
+      logic_->N8Click(tag->second);
+    }
+    return;
+  }
+  switch (command) {
+    case kCmdToolButton6: {
+      const gdi::TMenu menu(CreatePopupMenu());
+      for (const TFeedMenuItem& item : feedMenu_)
+        AppendItem(menu.get(), kCmdFeedMenuFirst + item.Tag, item.Caption);
+      ShowMenuBelow(command, menu.get());
+      break;
+    }
+    case kCmdToolButton1:
+      logic_->ToolButton1Click();
+      break;
+    case kCmdToolButton5:
+      logic_->ToolButton5Click();
+      break;
+    case kCmdToolOptions:
+      logic_->ToolOptionsClick();
+      break;
+    case kCmdToolButton3: {
+      const gdi::TMenu menu(CreatePopupMenu());
+      AppendItem(menu.get(), kCmdN15, Lang.lang_main_popup_menu_info);
+      ShowMenuBelow(command, menu.get());
+      break;
+    }
+    case kCmdN1:
+    case kCmdN6:
+      logic_->N6Click();
+      break;
+    case kCmdN7:
+      logic_->N7Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void TReaderWindowView::OnFeedMenuCommand(int tag) {
+  if (logic_ == nullptr) return;
+  if (tag >= 0 && tag < TabCount()) logic_->SelectTab(tag);
+  logic_->N6Click();
+}
+
+bool TReaderWindowView::OnNotify(const NMHDR& header) {
+  if (header.hwndFrom != tabs_ || logic_ == nullptr) return false;
+  switch (header.code) {
+    case TCN_SELCHANGING:
+      logic_->TabControl1Changing();
+      return true;
+    case TCN_SELCHANGE:
+      logic_->TabControl1Change();
+      return true;
+    case NM_CLICK: {
+      TCHITTESTINFO hit{};
+      GetCursorPos(&hit.pt);
+      ScreenToClient(tabs_, &hit.pt);
+      const int index = TabCtrl_HitTest(tabs_, &hit);
+      if (index >= 0) logic_->TabControl1MouseUp(index);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void TReaderWindowView::OnTimer(UINT_PTR id) {
+  if (logic_ == nullptr) return;
+  switch (id) {
+    case 1:
+      logic_->CheckNewTimerTimer();
+      break;
+    case 2:
+      logic_->Timer1Timer();
+      break;
+    case 3:
+      logic_->TimerSaveReadedTimer();
+      break;
+    default:
+      break;
+  }
+}
+
+bool TReaderWindowView::OnWorkerNotice(UINT message, LPARAM lParam) {
+  const int feed = static_cast<int>(lParam);
+  switch (message) {
+    case WM_FEED_LOADED:
+      if (logic_) logic_->OnFeedLoaded(feed);
+      return true;
+    case WM_FEED_CHANGED:
+      if (logic_) logic_->OnFeedChanged(feed);
+      return true;
+    case WM_FEED_PROGRESS:
+      if (logic_) logic_->OnFeedProgress(feed);
+      return true;
+    case WM_IMAGE_LOADED:
+      if (logic_) logic_->OnImageLoaded();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TReaderWindowView::OnMoveOrSize(RECT& rect) const {
+  if (logic_ == nullptr) return;
+  const TWindowRect snapped =
+      logic_->SnapToWorkArea({rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top});
+  rect = RECT{snapped.Left, snapped.Top, snapped.Left + snapped.Width, snapped.Top + snapped.Height};
+}
+
+// The wheel goes to the theme list or the viewer under the pointer, wherever
+// the focus is; anywhere else it does nothing.
+void TReaderWindowView::RouteWheel(WPARAM wParam, LPARAM lParam) {
+  for (const HWND target : {grid_ ? grid_->Handle() : nullptr, viewer_ ? viewer_->Handle() : nullptr}) {
+    if (target != nullptr && IsWindowVisible(target) && PointerOver(target, lParam)) {
+      SendMessageW(target, WM_MOUSEWHEEL, wParam, lParam);
+      return;
+    }
+  }
+}
+
+// The viewer scrolls itself by the wheel: it keeps only the turns made over it.
+LRESULT CALLBACK TReaderWindowView::ViewerWheelFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                      UINT_PTR, DWORD_PTR) {
+  if (message == WM_MOUSEWHEEL && !PointerOver(window, lParam)) {
+    return SendMessageW(GetParent(window), message, wParam, lParam);
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void TReaderWindowView::OnThemeChanged() {
+  if (skin_ != nullptr) {
+    skin_->ThemeChanged(TSkinColors{SysColor(COLOR_BTNFACE), SysColor(COLOR_MENUHILIGHT),
+                                    SysColor(COLOR_GRADIENTACTIVECAPTION), 0xFFFFFF});
+  }
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
+}
+
+void TReaderWindowView::ShowMenuBelow(int buttonCommand, HMENU menu) {
+  RECT button{};
+  GetWindowRect(GetDlgItem(Handle(), buttonCommand), &button);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, Handle(), nullptr);
+}
+
+void TReaderWindowView::ShowGridMenu(POINT screen) {
+  const gdi::TMenu menu(CreatePopupMenu());
+  AppendItem(menu.get(), kCmdN8, Lang.lang_main_popup_mark_read);
+  AppendItem(menu.get(), kCmdN9, Lang.lang_main_popup_mark_unread);
+  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+  AppendItem(menu.get(), kCmdN11, Lang.lang_main_popup_mark_readall);
+  AppendItem(menu.get(), kCmdN12, Lang.lang_main_popup_mark_unreadall);
+  AppendItem(menu.get(), kCmdN14, Lang.lang_main_popup_mark_green);
+  AppendItem(menu.get(), kCmdN18, Lang.lang_main_popup_mark_blue);
+  AppendItem(menu.get(), kCmdN19, Lang.lang_main_popup_mark_red);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
+}
+
+void TReaderWindowView::ShowViewerMenu(POINT screen) {
+  const gdi::TMenu menu(CreatePopupMenu());
+  AppendItem(menu.get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
+  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
+}
+
+void TReaderWindowView::ShowInformation() {
+  std::string text;
+  if (TRSS* feeds = host_.Feeds(); feeds != nullptr && feeds->IsValid(SelectedTab())) {
+    const tchannels& feed = feeds->Channels[static_cast<std::size_t>(SelectedTab())];
+    text += Lang.lang_hint_feed + " " + feed.Title + "\r" + Lang.lang_hint_feedaddr + " " + feed.Url + "\r";
+  }
+  text += "\r" + Lang.lang_opt_label_version + " 2.7\r";
+  MessageBoxW(Handle(), gdi::Wide(text).c_str(), gdi::Wide(Lang.lang_main_form_caption).c_str(),
+              MB_OK | MB_ICONINFORMATION);
+}
+
+void TReaderWindowView::ClickSplitter() {
+  if (logic_ == nullptr) return;
+  logic_->Panel2MouseDown(0);
+  logic_->Image1MouseUp();
+  logic_->Panel2Click();
+}
+
+bool TReaderWindowView::Busy() const {
+  const TRSS* feeds = host_.Feeds();
+  if (feeds == nullptr) return false;
+  return std::any_of(feeds->Channels.begin(), feeds->Channels.end(), [](const tchannels& feed) {
+    return feed.LoadThread != nullptr || (feed.Run && feed.Run->Loading.load());
+  });
+}
+
+LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
+  const int argument = static_cast<int>(lParam);
+  switch (static_cast<TReaderProbe>(wParam)) {
+    case TReaderProbe::SelectTab:
+      if (logic_ == nullptr || argument < 0 || argument >= TabCount()) return 0;
+      logic_->TabControl1Changing();
+      SetSelectedTab(argument);
+      logic_->TabControl1Change();
+      return 1;
+    case TReaderProbe::SelectRow:
+      if (logic_ == nullptr || argument < 1 || argument >= GridRowCount()) return 0;
+      SetSelectedRow(argument);
+      logic_->StringGrid1Click();
+      return 1;
+    case TReaderProbe::Busy:
+      return Busy() ? 1 : 0;
+    case TReaderProbe::RowMark: {
+      const TGridRow* row = grid_->Row(argument);
+      if (row == nullptr || row->Mark.empty()) return -1;
+      try {
+        return std::stoi(row->Mark);
+      } catch (const std::exception&) {
+        return -1;
+      }
+    }
+    case TReaderProbe::RowCount:
+      return GridRowCount();
+    case TReaderProbe::SelectedTab:
+      return SelectedTab();
+  }
+  return 0;
+}
+
+LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == probeMessage_ && probeMessage_ != 0) return OnProbe(wParam, lParam);
+  if (OnWorkerNotice(message, lParam)) return 0;
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) return 0;
+      break;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item.hwndItem == tabs_)
+        DrawTab(item);
+      else if (item.hwndItem == status_)
+        DrawStatusPanel(item);
+      else if (item.CtlType == ODT_BUTTON)
+        DrawButton(item);
+      return TRUE;
+    }
+    case WM_TIMER:
+      OnTimer(wParam);
+      return 0;
+    case WM_SIZE:
+      Layout();
+      if (logic_) logic_->FormResize();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam != FALSE && logic_) logic_->FormShow();
+      break;
+    case WM_MOVING:
+    case WM_SIZING:
+      OnMoveOrSize(*reinterpret_cast<RECT*>(lParam));
+      return TRUE;
+    case WM_MOUSEWHEEL:
+      RouteWheel(wParam, lParam);
+      return 0;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      OnThemeChanged();
+      break;
+    case WM_PAINT:
+      PaintTopStrip();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_CLOSE:
+      // Closing only hides: the window lives until the plugin stops.
+      ShowWindow(Handle(), SW_HIDE);
+      return 0;
+    default:
+      break;
+  }
+  return TWindowBase::HandleMessage(message, wParam, lParam);
+}
+
+// ---- IReaderView
+
+bool TReaderWindowView::Visible() const {
+  return IsWindowVisible(Handle()) != FALSE;
+}
+
+void TReaderWindowView::SetVisible(bool visible) {
+  ShowWindow(Handle(), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TReaderWindowView::BringToFront() {
+  ShowWindow(Handle(), IsIconic(Handle()) ? SW_RESTORE : SW_SHOW);
+  SetForegroundWindow(Handle());
+}
+
+TWindowRect TReaderWindowView::GetPlacement() const {
+  RECT rect{};
+  GetWindowRect(Handle(), &rect);
+  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void TReaderWindowView::SetPlacement(const TWindowRect& rect) {
+  SetWindowPos(Handle(), nullptr, rect.Left, rect.Top, rect.Width, rect.Height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TScreenSize TReaderWindowView::ScreenSize() const {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+TWorkArea TReaderWindowView::WorkArea() const {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return {area.left, area.top, area.right, area.bottom};
+}
+
+void TReaderWindowView::SetCaption(const std::string& caption) {
+  SetWindowTextW(Handle(), gdi::Wide(caption).c_str());
+}
+
+void TReaderWindowView::ClearTabs() {
+  TabCtrl_DeleteAllItems(tabs_);
+  Layout();
+}
+
+void TReaderWindowView::AddTab(const std::string& text) {
+  std::wstring wide = gdi::Wide(text);
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = wide.data();
+  SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(TabCount()), reinterpret_cast<LPARAM>(&item));
+  Layout();
+}
+
+int TReaderWindowView::TabCount() const {
+  return TabCtrl_GetItemCount(tabs_);
+}
+
+int TReaderWindowView::SelectedTab() const {
+  return TabCtrl_GetCurSel(tabs_);
+}
+
+void TReaderWindowView::SetSelectedTab(int index) {
+  TabCtrl_SetCurSel(tabs_, index);
+  // Several rows of tabs move when another row is selected.
+  Layout();
+}
+
+void TReaderWindowView::RepaintTabs() {
+  InvalidateRect(tabs_, nullptr, TRUE);
+}
+
+void TReaderWindowView::SetTabsAtBottom(bool bottom) {
+  const LONG_PTR style = GetWindowLongPtrW(tabs_, GWL_STYLE);
+  SetWindowLongPtrW(tabs_, GWL_STYLE,
+                    bottom ? (style | TCS_BOTTOM) : (style & ~static_cast<LONG_PTR>(TCS_BOTTOM)));
+  Layout();
+}
+
+void TReaderWindowView::AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) {
+  feedMenu_.push_back({caption, hint, tag});
+}
+
+void TReaderWindowView::AppendDefaultFeedIcon() {
+  if (const TBitmap32* picture = pictures_.At(0)) feedIcons_.Append(*picture);
+}
+
+void TReaderWindowView::ShowLogo(const TBitmap32& picture, int width) {
+  logo_ = picture;
+  logoWidth_ = width;
+  RECT strip{0, 0, 1 << 15, kTopStripHeight};
+  InvalidateRect(Handle(), &strip, FALSE);
+}
+
+void TReaderWindowView::HideLogo() {
+  logo_.reset();
+  RECT strip{0, 0, 1 << 15, kTopStripHeight};
+  InvalidateRect(Handle(), &strip, FALSE);
+}
+
+void TReaderWindowView::SetGridRows(const std::vector<TGridRow>& rows) {
+  grid_->SetRows(rows);
+}
+
+void TReaderWindowView::SetGridRow(int row, const TGridRow& cells) {
+  grid_->SetRow(row, cells);
+}
+
+int TReaderWindowView::GridRowCount() const {
+  return grid_->RowCount();
+}
+
+int TReaderWindowView::SelectedRow() const {
+  return grid_->SelectedRow();
+}
+
+void TReaderWindowView::SetSelectedRow(int row) {
+  grid_->SetSelectedRow(row);
+}
+
+void TReaderWindowView::SetGridVisible(bool visible) {
+  gridVisible_ = visible;
+  Layout();
+}
+
+void TReaderWindowView::SetGridHeight(int height) {
+  gridHeight_ = std::max(height, kMinGridHeight);
+  Layout();
+}
+
+int TReaderWindowView::GridWidth() const {
+  const RECT page = TabDisplayRect();
+  return page.right - page.left;
+}
+
+void TReaderWindowView::SetGridColumnWidths(int c0, int c1, int c2) {
+  grid_->SetColumnWidths(c0, c1, c2);
+}
+
+void TReaderWindowView::RedrawSplitter() {
+  InvalidateRect(splitter_->Handle(), nullptr, FALSE);
+}
+
+void TReaderWindowView::ViewerClear() {
+  if (viewer_) viewer_->Clear();
+}
+
+void TReaderWindowView::ViewerSetSystemColors() {
+  if (viewer_) viewer_->SetColors(SysColor(COLOR_WINDOW), SysColor(COLOR_WINDOWTEXT));
+}
+
+void TReaderWindowView::ViewerLoadHtml(const std::string& html) {
+  if (viewer_) viewer_->LoadHtml(html);
+}
+
+int TReaderWindowView::ViewerScrollPos() const {
+  return viewer_ ? viewer_->ScrollPos() : 0;
+}
+
+void TReaderWindowView::ViewerScrollTo(int y) {
+  if (viewer_) viewer_->ScrollTo(y);
+}
+
+void TReaderWindowView::ViewerInsertImage(const std::string& source, std::optional<TBitmap32> picture) {
+  if (viewer_) viewer_->InsertImage(source, std::move(picture));
+}
+
+void TReaderWindowView::SetStatusText(const std::string& text) {
+  statusText_ = text;
+  SendMessageW(status_, SB_SETTEXTW, kTextPanel, reinterpret_cast<LPARAM>(gdi::Wide(text).c_str()));
+}
+
+void TReaderWindowView::RepaintStatus() {
+  InvalidateRect(status_, nullptr, TRUE);
+}
+
+void TReaderWindowView::StartTimer(TReaderTimer timer) {
+  const auto index = static_cast<std::size_t>(timer);
+  SetTimer(Handle(), TimerId(timer), kTimerIntervals[index], nullptr);
+  timers_[index] = true;
+}
+
+void TReaderWindowView::StopTimer(TReaderTimer timer) {
+  KillTimer(Handle(), TimerId(timer));
+  timers_[static_cast<std::size_t>(timer)] = false;
+}
+
+bool TReaderWindowView::TimerRunning(TReaderTimer timer) const {
+  return timers_[static_cast<std::size_t>(timer)];
+}
+
+void TReaderWindowView::MovePointerBy(int dy) {
+  POINT pointer{};
+  if (GetCursorPos(&pointer)) SetCursorPos(pointer.x, pointer.y + dy);
+}
+
+void TReaderWindowView::OpenWithShell(const std::string& target) {
+  ShellExecuteW(nullptr, L"open", gdi::Wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TReaderWindowView::PopupMenu1At(int x, int y) {
+  const gdi::TMenu menu(CreatePopupMenu());
+  AppendItem(menu.get(), kCmdN1, Lang.lang_plug_show);
+  // The menu closes on a click elsewhere only while our window is in front.
+  SetForegroundWindow(Handle());
+  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
+  PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+}  // namespace kivo
