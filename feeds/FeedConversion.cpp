@@ -39,7 +39,7 @@ std::string LinkAddress(const TmoxXMLNode2& node) {
     std::string href = node.Attribute("href");
     if (!href.empty()) return href;
   }
-  return node.Text();
+  return std::string(node.Text());
 }
 
 std::string LinkContent(const TmoxXMLNode2& node) {
@@ -48,8 +48,9 @@ std::string LinkContent(const TmoxXMLNode2& node) {
 }
 
 std::string ImageContent(const TmoxXMLNode2& node, const TmoxXMLNode2& url) {
-  std::string content = "<img src=\"" + url.Text() + "\" ";
-  if (const TmoxXMLNode2* title = node.FindChild("title", false)) content += " alt=\"" + title->Text() + "\" ";
+  std::string content = "<img src=\"" + std::string(url.Text()) + "\" ";
+  if (const TmoxXMLNode2* title = node.FindChild("title", false))
+    content += " alt=\"" + std::string(title->Text()) + "\" ";
   return content + " >";
 }
 

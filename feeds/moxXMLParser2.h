@@ -1,9 +1,15 @@
 // A small, forgiving, position-based XML parser and writer. It does not
 // validate, leaves entities in element text as written, and keeps whatever it
 // built when it meets an error. Bytes in, bytes out: text is never converted.
+//
+// A parsed tree does not copy its names and texts: they are views into the
+// source the parser keeps, and nodes live in blocks freed all at once. The
+// views a node hands out stay valid until that node's name or text is set
+// again or its document is reloaded or freed.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,10 +18,11 @@
 namespace kivo {
 
 class TmoxXMLParser2;
+class TmoxXMLArena;
 
 struct TmoxXMLAttribute2 {
-  std::string name;
-  std::string value;
+  std::string_view name;
+  std::string_view value;
 };
 
 class TmoxXMLNode2 {
@@ -26,24 +33,25 @@ class TmoxXMLNode2 {
   TmoxXMLNode2(const TmoxXMLNode2&) = delete;
   TmoxXMLNode2& operator=(const TmoxXMLNode2&) = delete;
 
-  const std::string& Name() const { return name_; }
-  // Also derives the prefix: the part before the first ':'.
-  void SetName(std::string name);
-  const std::string& Prefix() const { return prefix_; }
+  std::string_view Name() const { return name_; }
+  void SetName(std::string_view name);
+  // The part of the name before the first ':'.
+  std::string_view Prefix() const;
 
-  const std::string& Text() const { return text_; }
+  std::string_view Text() const { return text_; }
   // Also sets the cdata flag: true when the text holds '<' or '>'.
-  void SetText(std::string text);
+  void SetText(std::string_view text);
   bool Cdata() const { return cdata_; }
 
   TmoxXMLNode2* Parent() const { return parent_; }
   TmoxXMLParser2* Document() const { return document_; }
 
-  std::size_t ChildCount() const { return children_.size(); }
-  TmoxXMLNode2* Child(std::size_t index) const { return children_.at(index).get(); }
-  TmoxXMLNode2* FirstChild() const;
+  std::size_t ChildCount() const { return childCount_; }
+  // Throws std::out_of_range past the last child.
+  TmoxXMLNode2* Child(std::size_t index) const;
+  TmoxXMLNode2* FirstChild() const { return childCount_ == 0 ? nullptr : children_[0]; }
   TmoxXMLNode2* NextSibling() const;
-  TmoxXMLNode2* AddChild(std::string name);
+  TmoxXMLNode2* AddChild(std::string_view name);
   // Takes a parentless node and appends it as the last child.
   TmoxXMLNode2* AppendNode(std::unique_ptr<TmoxXMLNode2> node);
   // First child named exactly `name`; with `deep`, each child's subtree is
@@ -54,27 +62,38 @@ class TmoxXMLNode2 {
   // Value of the first attribute of that name, empty when none.
   std::string Attribute(std::string_view name) const;
   // Replaces the first attribute of that name, or appends one.
-  void SetAttribute(std::string_view name, std::string value);
-  void AppendAttribute(std::string name, std::string value);
-  std::size_t AttributeCount() const { return attributes_.size(); }
-  const TmoxXMLAttribute2& AttributeAt(std::size_t index) const { return attributes_.at(index); }
+  void SetAttribute(std::string_view name, std::string_view value);
+  void AppendAttribute(std::string_view name, std::string_view value);
+  std::size_t AttributeCount() const { return attributeCount_; }
+  // Throws std::out_of_range past the last attribute.
+  const TmoxXMLAttribute2& AttributeAt(std::size_t index) const;
 
  private:
   friend class TmoxXMLParser2;
+  friend class TmoxXMLArena;
 
   void Clear();
-  const TmoxXMLAttribute2* FindAttribute(std::string_view name) const;
+  TmoxXMLAttribute2* FindAttribute(std::string_view name) const;
   void Adopt(TmoxXMLNode2& child);
+  void AppendChild(TmoxXMLNode2& child);
+  // Where this node's children, attributes and set texts are stored.
+  TmoxXMLArena& Arena();
 
-  std::string name_;
-  std::string prefix_;
-  std::string text_;
-  bool cdata_ = false;
+  std::string_view name_;
+  std::string_view text_;
   TmoxXMLParser2* document_;
   TmoxXMLNode2* parent_ = nullptr;
-  std::size_t indexInParent_ = 0;
-  std::vector<std::unique_ptr<TmoxXMLNode2>> children_;
-  std::vector<TmoxXMLAttribute2> attributes_;
+  TmoxXMLNode2** children_ = nullptr;
+  TmoxXMLAttribute2* attributes_ = nullptr;
+  TmoxXMLArena* arena_ = nullptr;
+  // Only a node that was not itself made in an arena owns one.
+  std::unique_ptr<TmoxXMLArena> ownArena_;
+  std::uint32_t childCount_ = 0;
+  std::uint32_t childCapacity_ = 0;
+  std::uint32_t attributeCount_ = 0;
+  std::uint32_t attributeCapacity_ = 0;
+  std::uint32_t indexInParent_ = 0;
+  bool cdata_ = false;
 };
 
 // After parsing, the parser node is the document element itself.
@@ -102,10 +121,11 @@ class TmoxXMLParser2 : public TmoxXMLNode2 {
  private:
   class Reader;
 
-  void Parse();
+  void ClearTree();
   std::string WriteXml(std::size_t limit) const;
 
   std::unique_ptr<TmoxXMLNode2> declaration_;
+  // The parsed names and texts point into it.
   std::string source_;
   std::string errorText_;
 };

@@ -26,7 +26,7 @@ std::string Describe(const TConvertedFeed& feed) {
     if (!out.empty()) out += "\n";
     for (const TmoxXMLNode2* field = item->FirstChild(); field; field = field->NextSibling()) {
       if (field != item->FirstChild()) out += "|";
-      out += field->Name() + "=" + WinToUtf8(field->Text());
+      out.append(field->Name()).append("=").append(WinToUtf8(field->Text()));
     }
   }
   return out;
