@@ -16,20 +16,14 @@ std::uint32_t Premultiply(std::uint32_t pixel) {
 
 }  // namespace
 
-TBitmapHandle MakeDibSection(const TBitmap32& picture, TAlphaForm form) {
+TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form) {
   if (picture.Width < 1 || picture.Height < 1 ||
       picture.Pixels.size() != static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height))
-    return nullptr;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width;
-  info.bmiHeader.biHeight = -picture.Height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+    return {};
+  const BITMAPINFO info = TopDownDibInfo(picture.Width, picture.Height);
   void* bits = nullptr;
-  TBitmapHandle bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return nullptr;
+  TUniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return {};
   auto* target = static_cast<std::uint32_t*>(bits);
   if (form == TAlphaForm::Premultiplied) {
     std::transform(picture.Pixels.begin(), picture.Pixels.end(), target, Premultiply);
@@ -45,8 +39,8 @@ TImageListHandle MakeImageList(const std::vector<TBitmap32>& pictures, int side)
   if (!list) return nullptr;
   for (const TBitmap32& picture : pictures) {
     if (picture.Width != side || picture.Height != side) return nullptr;
-    const TBitmapHandle bitmap = MakeDibSection(picture, TAlphaForm::Straight);
-    if (!bitmap || ImageList_Add(list.get(), bitmap.get(), nullptr) < 0) return nullptr;
+    const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Straight);
+    if (!bitmap || ImageList_Add(list.get(), bitmap.Get(), nullptr) < 0) return nullptr;
   }
   return list;
 }

@@ -13,13 +13,9 @@
 #include <vector>
 
 #include "imaging/Bitmap.h"
+#include "platform/win32/GdiHandles.h"
 
 namespace kivo {
-
-struct TGdiObjectDeleter {
-  void operator()(HBITMAP bitmap) const { DeleteObject(bitmap); }
-};
-using TBitmapHandle = std::unique_ptr<std::remove_pointer_t<HBITMAP>, TGdiObjectDeleter>;
 
 struct TImageListDeleter {
   void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
@@ -31,7 +27,7 @@ using TImageListHandle = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, TIma
 enum class TAlphaForm { Premultiplied, Straight };
 
 // A top-down 32-bit DIB section of the picture; null when GDI refuses.
-TBitmapHandle MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaForm::Premultiplied);
+TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaForm::Premultiplied);
 
 // An ILC_COLOR32 list of `side` x `side` pictures; null when one of them has
 // another size or the list cannot be built.

@@ -22,14 +22,13 @@ TTrayIconView::TTrayIconView(std::function<void()> onDoubleClick)
       CreateWindowExW(0, class_.Name(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ThisModule(), nullptr);
   if (window_ == nullptr) throw std::runtime_error("tray window not created");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  icon_ = static_cast<HICON>(LoadImageW(ThisModule(), L"ICO1", IMAGE_ICON, 16, 16, LR_LOADTRANSPARENT));
+  icon_.Reset(static_cast<HICON>(LoadImageW(ThisModule(), L"ICO1", IMAGE_ICON, 16, 16, LR_LOADTRANSPARENT)));
 }
 
 TTrayIconView::~TTrayIconView() {
   SetVisible(false);
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   DestroyWindow(window_);
-  if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
 NOTIFYICONDATAW TTrayIconView::IconData() const {
@@ -39,7 +38,7 @@ NOTIFYICONDATAW TTrayIconView::IconData() const {
   data.uID = kTrayIconId;
   data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
   data.uCallbackMessage = kTrayCallback;
-  data.hIcon = icon_;
+  data.hIcon = icon_.Get();
   const std::u16string tip = WinToUtf16(Lang.lang_main_form_caption);
   const std::size_t length = std::min(tip.size(), std::size(data.szTip) - 1);
   std::copy_n(tip.begin(), length, data.szTip);

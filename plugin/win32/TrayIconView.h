@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include "platform/win32/GdiHandles.h"
 #include "plugin/PluginHost.h"
 #include "plugin/win32/WindowClass.h"
 
@@ -28,7 +29,7 @@ class TTrayIconView final : public ITrayIcon {
 
   TWindowClassUse class_;
   HWND window_ = nullptr;
-  HICON icon_ = nullptr;
+  TUniqueIcon icon_;
   bool visible_ = false;
   std::function<void()> onDoubleClick_;
 };

@@ -1,8 +1,10 @@
 #include "reader/win32/Gdi.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "feeds/TextDecoding.h"
+#include "imaging/win32/ImageLists.h"
 
 namespace kivo::gdi {
 
@@ -16,13 +18,13 @@ TColor FromColorRef(COLORREF color) {
 }
 
 void Fill(HDC dc, const RECT& rect, COLORREF color) {
-  const TBrush brush(CreateSolidBrush(color));
-  FillRect(dc, &rect, brush.get());
+  const TUniqueBrush brush(CreateSolidBrush(color));
+  FillRect(dc, &rect, brush.Get());
 }
 
 void Frame(HDC dc, const RECT& rect, COLORREF color) {
-  const TBrush brush(CreateSolidBrush(color));
-  FrameRect(dc, &rect, brush.get());
+  const TUniqueBrush brush(CreateSolidBrush(color));
+  FrameRect(dc, &rect, brush.Get());
 }
 
 std::wstring Wide(const std::string& text) {
@@ -37,52 +39,14 @@ void TextAt(HDC dc, int x, int y, const std::string& text, COLORREF color, const
   ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
 }
 
-namespace {
-
-// A premultiplied 32-bit DIB section of the picture, as AlphaBlend wants it.
-TBitmap PremultipliedDib(const TBitmap32& picture) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = picture.Width;
-  info.bmiHeader.biHeight = -picture.Height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  TBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return nullptr;
-  auto* out = static_cast<std::uint32_t*>(bits);
-  for (std::size_t i = 0; i < picture.Pixels.size(); ++i) {
-    const std::uint32_t pixel = picture.Pixels[i];
-    const std::uint32_t alpha = pixel >> 24;
-    const auto scale = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-    out[i] = (alpha << 24) | (scale((pixel >> 16) & 0xFF) << 16) | (scale((pixel >> 8) & 0xFF) << 8) |
-             scale(pixel & 0xFF);
-  }
-  return bitmap;
-}
-
-}  // namespace
-
 void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int height) {
-  if (picture.Width <= 0 || picture.Height <= 0 ||
-      picture.Pixels.size() <
-          static_cast<std::size_t>(picture.Width) * static_cast<std::size_t>(picture.Height)) {
-    return;
-  }
-  const TBitmap bitmap = PremultipliedDib(picture);
-  const HDC source = CreateCompatibleDC(dc);
-  if (!bitmap || source == nullptr) {
-    if (source != nullptr) DeleteDC(source);
-    return;
-  }
-  {
-    const TSelect selected(source, bitmap.get());
-    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source, 0,
-               0, picture.Width, picture.Height, blend);
-  }
-  DeleteDC(source);
+  const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Premultiplied);
+  const TUniqueMemoryDc source(CreateCompatibleDC(dc));
+  if (!bitmap || !source) return;
+  const TSelectedObject selected(source.Get(), bitmap.Get());
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source.Get(),
+             0, 0, picture.Width, picture.Height, blend);
 }
 
 void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture) {
@@ -99,18 +63,12 @@ void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture) {
     const auto row = picture.Pixels.begin() + static_cast<std::ptrdiff_t>(y) * picture.Width;
     piece.insert(piece.end(), row, row + width);
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = TopDownDibInfo(width, height);
   SetDIBitsToDevice(dc, rect.left, rect.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                     static_cast<UINT>(height), piece.data(), &info, DIB_RGB_COLORS);
 }
 
-TFont GuiFont(bool bold) {
+TUniqueFont GuiFont(bool bold) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   LOGFONTW font{};
@@ -122,7 +80,7 @@ TFont GuiFont(bool bold) {
   }
   font.lfCharSet = RUSSIAN_CHARSET;
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  return TFont(CreateFontIndirectW(&font));
+  return TUniqueFont(CreateFontIndirectW(&font));
 }
 
 }  // namespace kivo::gdi

@@ -119,15 +119,14 @@ class TSplitterBar final : public TWindowBase {
 
  private:
   void Paint() {
-    PAINTSTRUCT paint{};
-    const HDC dc = BeginPaint(Handle(), &paint);
+    const TPaintDc paint(Handle());
+    const HDC dc = paint.Get();
     RECT client{};
     GetClientRect(Handle(), &client);
     gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
     if (const TBitmap32* picture = events_.Picture ? events_.Picture() : nullptr) {
       gdi::DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
     }
-    EndPaint(Handle(), &paint);
   }
 
   TWindowClassUse class_;
@@ -298,13 +297,12 @@ const TBitmap32* TReaderWindowView::SkinBitmap(int index) const {
 // ---- drawing
 
 void TReaderWindowView::PaintTopStrip() {
-  PAINTSTRUCT paint{};
-  const HDC dc = BeginPaint(Handle(), &paint);
+  const TPaintDc paint(Handle());
+  const HDC dc = paint.Get();
   RECT client{};
   GetClientRect(Handle(), &client);
   gdi::Fill(dc, RECT{0, 0, client.right, kTopStripHeight}, GetSysColor(COLOR_BTNFACE));
   if (logo_) gdi::DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
-  EndPaint(Handle(), &paint);
 }
 
 void TReaderWindowView::DrawButton(const DRAWITEMSTRUCT& item) const {
@@ -328,7 +326,7 @@ void TReaderWindowView::DrawTab(const DRAWITEMSTRUCT& item) const {
   gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
   if (const TBitmap32* background = SkinBitmap(look.Background)) gdi::DrawPiece(item.hDC, rect, *background);
   const HFONT font = reinterpret_cast<HFONT>(SendMessageW(tabs_, WM_GETFONT, 0, 0));
-  const gdi::TSelect selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+  const TSelectedObject selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
   gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text,
               GetSysColor(look.HighlightText ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), rect);
   if (look.DrawIcon) feedIcons_.Draw(item.hDC, index, rect.left + look.Offset, rect.top + look.Offset);
@@ -349,7 +347,7 @@ void TReaderWindowView::DrawStatusPanel(const DRAWITEMSTRUCT& item) const {
   }
   if (look.Picture >= 0) pictures_.Draw(item.hDC, look.Picture, rect.left + 1, rect.top);
   if (!look.Text.empty()) {
-    const gdi::TSelect selected(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+    const TSelectedObject selected(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
     gdi::TextAt(item.hDC, rect.left + 18, rect.top + 1, look.Text, RGB(0, 0, 255), rect);
   }
 }
@@ -383,10 +381,10 @@ void TReaderWindowView::OnCommand(int command) {
   }
   switch (command) {
     case kCmdToolButton6: {
-      const gdi::TMenu menu(CreatePopupMenu());
+      const TUniqueMenu menu(CreatePopupMenu());
       for (const TFeedMenuItem& item : feedMenu_)
-        AppendItem(menu.get(), kCmdFeedMenuFirst + item.Tag, item.Caption);
-      ShowMenuBelow(command, menu.get());
+        AppendItem(menu.Get(), kCmdFeedMenuFirst + item.Tag, item.Caption);
+      ShowMenuBelow(command, menu.Get());
       break;
     }
     case kCmdToolButton1:
@@ -399,9 +397,9 @@ void TReaderWindowView::OnCommand(int command) {
       logic_->ToolOptionsClick();
       break;
     case kCmdToolButton3: {
-      const gdi::TMenu menu(CreatePopupMenu());
-      AppendItem(menu.get(), kCmdN15, Lang.lang_main_popup_menu_info);
-      ShowMenuBelow(command, menu.get());
+      const TUniqueMenu menu(CreatePopupMenu());
+      AppendItem(menu.Get(), kCmdN15, Lang.lang_main_popup_menu_info);
+      ShowMenuBelow(command, menu.Get());
       break;
     }
     case kCmdN1:
@@ -523,22 +521,22 @@ void TReaderWindowView::ShowMenuBelow(int buttonCommand, HMENU menu) {
 }
 
 void TReaderWindowView::ShowGridMenu(POINT screen) {
-  const gdi::TMenu menu(CreatePopupMenu());
-  AppendItem(menu.get(), kCmdN8, Lang.lang_main_popup_mark_read);
-  AppendItem(menu.get(), kCmdN9, Lang.lang_main_popup_mark_unread);
-  AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
-  AppendItem(menu.get(), kCmdN11, Lang.lang_main_popup_mark_readall);
-  AppendItem(menu.get(), kCmdN12, Lang.lang_main_popup_mark_unreadall);
-  AppendItem(menu.get(), kCmdN14, Lang.lang_main_popup_mark_green);
-  AppendItem(menu.get(), kCmdN18, Lang.lang_main_popup_mark_blue);
-  AppendItem(menu.get(), kCmdN19, Lang.lang_main_popup_mark_red);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
+  const TUniqueMenu menu(CreatePopupMenu());
+  AppendItem(menu.Get(), kCmdN8, Lang.lang_main_popup_mark_read);
+  AppendItem(menu.Get(), kCmdN9, Lang.lang_main_popup_mark_unread);
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendItem(menu.Get(), kCmdN11, Lang.lang_main_popup_mark_readall);
+  AppendItem(menu.Get(), kCmdN12, Lang.lang_main_popup_mark_unreadall);
+  AppendItem(menu.Get(), kCmdN14, Lang.lang_main_popup_mark_green);
+  AppendItem(menu.Get(), kCmdN18, Lang.lang_main_popup_mark_blue);
+  AppendItem(menu.Get(), kCmdN19, Lang.lang_main_popup_mark_red);
+  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
 }
 
 void TReaderWindowView::ShowViewerMenu(POINT screen) {
-  const gdi::TMenu menu(CreatePopupMenu());
-  AppendItem(menu.get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
-  TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
+  const TUniqueMenu menu(CreatePopupMenu());
+  AppendItem(menu.Get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
+  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
 }
 
 void TReaderWindowView::ShowInformation() {
@@ -857,11 +855,11 @@ void TReaderWindowView::OpenWithShell(const std::string& target) {
 }
 
 void TReaderWindowView::PopupMenu1At(int x, int y) {
-  const gdi::TMenu menu(CreatePopupMenu());
-  AppendItem(menu.get(), kCmdN1, Lang.lang_plug_show);
+  const TUniqueMenu menu(CreatePopupMenu());
+  AppendItem(menu.Get(), kCmdN1, Lang.lang_plug_show);
   // The menu closes on a click elsewhere only while our window is in front.
   SetForegroundWindow(Handle());
-  TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
+  TrackPopupMenu(menu.Get(), TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
   PostMessageW(Handle(), WM_NULL, 0, 0);
 }
 

@@ -185,7 +185,7 @@ void TThemeGrid::PaintCell(HDC dc, int column, int row, const RECT& rect) {
   }
   if (look.Picture >= 0) pictures_.Draw(dc, look.Picture, rect.left + 1, rect.top);
   if (column == 0 || look.Text.empty()) return;
-  const gdi::TSelect selectedFont(dc, look.Bold ? boldFont_.get() : font_.get());
+  const TSelectedObject selectedFont(dc, look.Bold ? boldFont_.Get() : font_.Get());
   int x = rect.left + 2;
   if (look.Centered) {
     SIZE size{};
@@ -197,29 +197,22 @@ void TThemeGrid::PaintCell(HDC dc, int column, int row, const RECT& rect) {
 }
 
 void TThemeGrid::Paint() {
-  PAINTSTRUCT paint{};
-  const HDC target = BeginPaint(Handle(), &paint);
+  const TPaintDc target(Handle());
   RECT client{};
   GetClientRect(Handle(), &client);
-  const HDC dc = CreateCompatibleDC(target);
-  const gdi::TBitmap buffer(
-      CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom)));
-  {
-    const gdi::TSelect selectedBuffer(dc, buffer.get());
-    gdi::Fill(dc, client, GetSysColor(COLOR_WINDOW));
-    const int lastRow = std::min(RowCount() - 1, topRow_ + VisibleDataRows());
-    for (int row = 0; row <= lastRow; row = row == 0 ? topRow_ : row + 1) {
-      for (int column = 0; column < 3; ++column) {
-        const RECT cell = CellRect(column, row);
-        gdi::Frame(dc, RECT{cell.left, cell.top, cell.right + kLineWidth, cell.bottom + kLineWidth},
-                   GetSysColor(COLOR_BTNFACE));
-        PaintCell(dc, column, row, cell);
-      }
+  const TBackBuffer buffer(target.Get(), SIZE{client.right, client.bottom});
+  const HDC dc = buffer.Dc();
+  gdi::Fill(dc, client, GetSysColor(COLOR_WINDOW));
+  const int lastRow = std::min(RowCount() - 1, topRow_ + VisibleDataRows());
+  for (int row = 0; row <= lastRow; row = row == 0 ? topRow_ : row + 1) {
+    for (int column = 0; column < 3; ++column) {
+      const RECT cell = CellRect(column, row);
+      gdi::Frame(dc, RECT{cell.left, cell.top, cell.right + kLineWidth, cell.bottom + kLineWidth},
+                 GetSysColor(COLOR_BTNFACE));
+      PaintCell(dc, column, row, cell);
     }
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
   }
-  DeleteDC(dc);
-  EndPaint(Handle(), &paint);
+  buffer.Present();
 }
 
 LRESULT TThemeGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

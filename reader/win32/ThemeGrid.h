@@ -61,8 +61,8 @@ class TThemeGrid final : public TWindowBase {
   void OnKey(WPARAM key);
 
   TWindowClassUse class_;
-  gdi::TFont font_ = gdi::GuiFont(false);
-  gdi::TFont boldFont_ = gdi::GuiFont(true);
+  TUniqueFont font_ = gdi::GuiFont(false);
+  TUniqueFont boldFont_ = gdi::GuiFont(true);
   const TPictureList& pictures_;
   TThemeGridEvents events_;
   std::vector<TGridRow> rows_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "imaging/win32/ImageLists.h"
 #include "imaging/win32/ResourceIds.h"
 #include "imaging/win32/WicImageDecoder.h"
+#include "platform/win32/GdiHandles.h"
 
 namespace kivo {
 namespace {
@@ -212,28 +214,15 @@ TEST(ImageLists, PopupSkinHasClearCornersAndAnOpaqueCaptionBand) {
 // A white 4 x 4 surface to draw on and read back.
 class TWhiteSurface {
  public:
-  TWhiteSurface()
-      : bitmap_(MakeDibSection(TBitmap32{4, 4, std::vector<std::uint32_t>(16, 0xFFFFFFFF)})),
-        dc_(CreateCompatibleDC(nullptr)),
-        previous_(SelectObject(dc_, bitmap_.get())) {}
-  ~TWhiteSurface() {
-    SelectObject(dc_, previous_);
-    DeleteDC(dc_);
-  }
-  TWhiteSurface(const TWhiteSurface&) = delete;
-  TWhiteSurface& operator=(const TWhiteSurface&) = delete;
-  HDC Dc() const { return dc_; }
+  TWhiteSurface() { std::fill_n(surface_.Pixels(), 16, 0xFFFFFFFFu); }
+  HDC Dc() const { return surface_.Dc(); }
   std::uint32_t Pixel(int x, int y) const {
     GdiFlush();
-    DIBSECTION section{};
-    GetObjectW(bitmap_.get(), sizeof section, &section);
-    return static_cast<const std::uint32_t*>(section.dsBm.bmBits)[y * 4 + x] & 0xFFFFFF;
+    return surface_.Pixels()[y * 4 + x] & 0xFFFFFF;
   }
 
  private:
-  TBitmapHandle bitmap_;
-  HDC dc_;
-  HGDIOBJ previous_;
+  TDibSurface surface_{4, 4};
 };
 
 // A list adds straight alpha and blends it itself; AlphaBlend takes it
@@ -246,14 +235,11 @@ TEST(ImageLists, BothDrawingPathsBlendAlphaExactlyOnce) {
     return list && ImageList_Draw(list.get(), 0, dc, 0, 0, ILD_NORMAL);
   };
   const auto drawWithAlphaBlend = [&](HDC dc) {
-    const TBitmapHandle bitmap = MakeDibSection(*picture);
-    HDC source = CreateCompatibleDC(nullptr);
-    HGDIOBJ previous = SelectObject(source, bitmap.get());
+    const TUniqueBitmap bitmap = MakeDibSection(*picture);
+    const TUniqueMemoryDc source(CreateCompatibleDC(nullptr));
+    const TSelectedObject selected(source.Get(), bitmap.Get());
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const bool drawn = AlphaBlend(dc, 0, 0, 4, 4, source, 0, 0, 4, 4, blend);
-    SelectObject(source, previous);
-    DeleteDC(source);
-    return drawn;
+    return AlphaBlend(dc, 0, 0, 4, 4, source.Get(), 0, 0, 4, 4, blend) != FALSE;
   };
   for (const auto& draw :
        {std::function<bool(HDC)>(drawWithList), std::function<bool(HDC)>(drawWithAlphaBlend)}) {

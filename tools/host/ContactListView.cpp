@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "tools/host/GdiHandles.h"
+#include "platform/win32/GdiHandles.h"
 #include "tools/host/WindowClass.h"
 
 namespace kivo::host {
@@ -20,7 +20,7 @@ SIZE ClientSize(HWND window) {
 }
 
 void Fill(HDC dc, const RECT& rect, COLORREF color) {
-  UniqueBrush brush(CreateSolidBrush(color));
+  TUniqueBrush brush(CreateSolidBrush(color));
   FillRect(dc, &rect, brush.Get());
 }
 
@@ -83,8 +83,8 @@ LRESULT HintWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
 }
 
 void HintWindow::Paint() {
-  PaintDc paint(window_);
-  BackBuffer buffer(paint.Get(), ClientSize(window_));
+  TPaintDc paint(window_);
+  TBackBuffer buffer(paint.Get(), ClientSize(window_));
   const RECT rect{0, 0, ClientSize(window_).cx, ClientSize(window_).cy};
   Fill(buffer.Dc(), rect, kHintBackground);
   SendDraw(channel_, PM_CONTACT_HINT_DRAW, contactId_, buffer.Dc(), rect);
@@ -178,9 +178,9 @@ LRESULT ContactListView::HandleMessage(HWND window, UINT message, WPARAM wParam,
 }
 
 void ContactListView::Paint() {
-  PaintDc paint(window_);
+  TPaintDc paint(window_);
   const SIZE size = ClientSize(window_);
-  BackBuffer buffer(paint.Get(), size);
+  TBackBuffer buffer(paint.Get(), size);
   Fill(buffer.Dc(), RECT{0, 0, size.cx, size.cy}, kListBackground);
   for (std::size_t row = 0; row < model_.Contacts().size(); ++row) DrawRow(buffer.Dc(), row, RowRect(row));
   buffer.Present();

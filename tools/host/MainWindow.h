@@ -9,12 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/GdiHandles.h"
 #include "tools/host/ContactListView.h"
-#include "tools/host/GdiHandles.h"
 #include "tools/host/HostModel.h"
 #include "tools/host/HostSession.h"
 
 namespace kivo::host {
+
+inline void DestroyOwnedWindow(HWND window) {
+  DestroyWindow(window);
+}
+using UniqueWindow = TUniqueHandle<HWND, DestroyOwnedWindow>;
 
 class MainWindow final : public IHostView {
  public:
@@ -58,7 +63,7 @@ class MainWindow final : public IHostView {
   HostModel& model_;
   IPluginChannel& channel_;
   HINSTANCE instance_ = nullptr;
-  UniqueFont font_;
+  TUniqueFont font_;
   UniqueWindow window_;
   ContactListView contacts_;
   HWND log_ = nullptr;

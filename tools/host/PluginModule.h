@@ -7,10 +7,15 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/GdiHandles.h"
 #include "plugin/u_plugin_info.h"
-#include "tools/host/GdiHandles.h"
 
 namespace kivo::host {
+
+inline void UnloadModule(HMODULE module) {
+  FreeLibrary(module);
+}
+using UniqueModule = TUniqueHandle<HMODULE, UnloadModule>;
 
 class PluginModule {
  public:

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "platform/FileIo.h"
-#include "tools/host/GdiHandles.h"
+#include "platform/win32/GdiHandles.h"
 #include "tools/host/Text.h"
 
 namespace kivo::host {
@@ -48,15 +48,15 @@ std::string BmpFile(const BITMAPINFOHEADER& header, std::string_view pixels) {
 // independent of overlapping windows, but Wine's leaves children and custom
 // painting out.
 std::string CaptureWindow(HWND window, SIZE size, BITMAPINFOHEADER header) {
-  WholeWindowDc source(window);
-  UniqueMemoryDc memory(CreateCompatibleDC(source.Get()));
+  TWindowDc source(window);
+  TUniqueMemoryDc memory(CreateCompatibleDC(source.Get()));
   void* bits = nullptr;
   BITMAPINFO info{};
   info.bmiHeader = header;
-  UniqueBitmap bitmap(CreateDIBSection(source.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  TUniqueBitmap bitmap(CreateDIBSection(source.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) return {};
   {
-    SelectedObject selection(memory.Get(), bitmap.Get());
+    TSelectedObject selection(memory.Get(), bitmap.Get());
     BitBlt(memory.Get(), 0, 0, size.cx, size.cy, source.Get(), 0, 0, SRCCOPY);
     GdiFlush();
   }
