@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each one.
 #   fuzz/run.sh [--seconds N] [--smoke] [TARGET...]
 # --seconds N  run every target for N seconds (default 300) on the shared corpus;
-# --smoke      replay the shared corpus once through every target, then fuzz 5 s:
+# --smoke      replay the shared corpus once through every target, then fuzz 2 s:
 #              what the test suite runs.
 # Findings are written to build/fuzz/findings/<target>/; turn each into a test.
 set -euo pipefail
@@ -13,7 +13,7 @@ seconds=300 smoke=0 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=$2; shift 2 ;;
-    --smoke) smoke=1; seconds=5; shift ;;
+    --smoke) smoke=1; seconds=2; shift ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -64,6 +64,7 @@ for t in "${targets[@]}"; do
     echo "fuzz: $t replays ${#files[@]} corpus files"
     "$bin" -runs=0 -timeout=10 -rss_limit_mb=2048 "${files[@]}" >"$out/$t.replay.log" 2>&1 \
       || { tail -n 40 "$out/$t.replay.log"; status=1; continue; }
+    seeds=()  # replayed already; the short run starts from its own corpus
   fi
   echo "fuzz: $t for ${seconds}s"
   if ! "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
