@@ -46,5 +46,5 @@ else
     [ -f "$out/$shot.bmp" ] && convert "$out/$shot.bmp" "$out/$shot.png" && echo "saved $out/$shot.png"
   done
   echo "=== the plugin's INI after the session:"
-  cat "$out/KivoRss.ini" 2>/dev/null | tr -d '\r' | head -20
+  cat "$out/KivoRss.ini" 2>/dev/null | tr -d '\r' | head -60
 fi
