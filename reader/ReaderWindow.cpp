@@ -70,6 +70,8 @@ void TReaderWindow::CompleteServices() {
 }
 
 TReaderWindow::~TReaderWindow() {
+  // Marks of the last minute are still only in memory: a stop must not lose them.
+  if (services_.View->TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
   // Workers post to the poster until they end: join them all while it lives.
   images_.reset();
   ownStarter_.reset();
@@ -343,12 +345,15 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   const bool adopted = AdoptLoadResult(*rss, *services_.Loads.Mailbox, feedIndex);
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
-  LoadIconOfSite(feedIndex, ChangeFileExt(feed->CacheFile, ".ico"));
   ReleaseFinishedLoadThread(*feed);
   rss->ReapRetiredWorkers();
+  // A notice whose result was already taken, or that belongs to a record a
+  // reload replaced, must not re-show, scroll or report the feed now there.
+  if (!adopted) return;
+  LoadIconOfSite(feedIndex, ChangeFileExt(feed->CacheFile, ".ico"));
   feed->ScrollPos = 0;
   // The feed's contact shows its counts also while another tab is shown.
-  if (adopted) check_new_grid_count(feedIndex);
+  check_new_grid_count(feedIndex);
   if (feedIndex == CurrentFeed()) TabControl1Change();
   if (feed->NetFileSize < 0) {
     services_.Host->ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
@@ -358,7 +363,9 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
 void TReaderWindow::OnFeedChanged(int feedIndex) {
   TRSS* rss = Feeds();
   if (!rss) return;
-  AdoptCheckResult(*rss, *checkMailbox_, feedIndex);
+  // Only news adopted now counts: a stale or repeated notice must not load,
+  // blink and announce the feed again.
+  if (!AdoptCheckResult(*rss, *checkMailbox_, feedIndex)) return;
   const tchannels* feed = Feed(feedIndex);
   if (!feed || !feed->HasNew || !feed->ShowBaloon) return;
   services_.Host->SetContactNew(feedIndex, true);

@@ -295,6 +295,35 @@ TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
   EXPECT_EQ(window.TabControl1DrawTab(1, false).Background, 3);
 }
 
+TEST_F(ReaderWindowTest, RepeatedOrStaleNoticesNeitherReannounceNorReportTheFeed) {
+  AddFeed("A", {{u"one", 1}});
+  rss_.Channels[0].NotLoadUpdates = true;
+  rss_.Channels[0].NetFileSize = -1;  // its last download failed
+  rss_.Channels[0].ScrollPos = 40;
+  TReaderWindow& window = Open();
+  checkMailbox_->Put({0, rss_.Channels[0].Generation, 1234, true, 0});
+  window.OnFeedChanged(0);
+  const std::size_t shown = host_.notifications.size();
+  ASSERT_EQ(shown, 1u);
+  host_.blinking = false;
+
+  window.OnFeedChanged(0);  // the same notice again: nothing left to adopt
+  window.OnFeedLoaded(0);   // a load notice whose result a reload dropped
+  EXPECT_EQ(host_.notifications.size(), shown);
+  EXPECT_FALSE(host_.blinking);
+  EXPECT_EQ(rss_.Channels[0].ScrollPos, 40);
+}
+
+TEST_F(ReaderWindowTest, StopWritesTheMarksMadeSinceTheLastSave) {
+  AddFeed("A", {{u"one", 0}});
+  TReaderWindow& window = Open();
+  Select(1);
+  window.N8Click(1);
+  ASSERT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+  window_.reset();
+  EXPECT_EQ(ReadFileBytes(ChangeFileExt(rss_.Channels[0].CacheFile, ".rd")), "one D=1\r\n");
+}
+
 TEST_F(ReaderWindowTest, SwitchingBackReselectsTheRememberedThemeAndStopsBlinking) {
   AddFeed("A", {{u"Alpha", 1}, {u"Beta", 1}, {u"Gamma", 1}});
   AddFeed("B", {{u"x", 1}});
