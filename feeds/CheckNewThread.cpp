@@ -39,6 +39,7 @@ TCheckResult CheckFeed(const TCheckSnapshot& feed, const TCheckServices& service
   ctx.Http = services.Http;
   ctx.Clock = services.Clock;
   ctx.Deadline = services.Deadline;
+  ctx.Cancel = services.Cancel;
   TCheckResult result;
   result.FeedIndex = feed.FeedIndex;
   result.Generation = feed.Generation;

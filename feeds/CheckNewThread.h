@@ -50,6 +50,7 @@ struct TCheckServices {
   IMessagePoster* Poster = nullptr;  // null: no messages
   std::shared_ptr<TCheckMailbox> Mailbox;
   std::chrono::milliseconds Deadline = kRequestDeadline;
+  std::shared_ptr<THttpCancel> Cancel;  // cuts off the requests at a stop; null: none
 };
 
 // The check on the calling thread, without touching Checking.

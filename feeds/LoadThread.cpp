@@ -27,6 +27,7 @@ TNetContext NetContextOf(const TLoadSnapshot& feed, const TLoadServices& service
   ctx.Poster = services.Poster;
   ctx.Run = feed.Run;
   ctx.Deadline = services.Deadline;
+  ctx.Cancel = services.Cancel;
   return ctx;
 }
 

@@ -75,6 +75,7 @@ struct TLoadServices {
   const ILocaleFormats* Locale = nullptr;  // null: the fixed formats
   std::shared_ptr<TLoadMailbox> Mailbox;
   std::chrono::milliseconds Deadline = kRequestDeadline;  // of each request
+  std::shared_ptr<THttpCancel> Cancel;  // cuts off the requests at a stop; null: none
 };
 
 // The whole load on the calling thread, without touching `Run`'s Loading:

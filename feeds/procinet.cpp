@@ -56,7 +56,7 @@ std::string AsciiLower(std::string_view text) {
   return lower;
 }
 
-THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, std::chrono::milliseconds timeout) {
+THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const TNetContext& ctx) {
   const TRequestAddress address = SplitAddress(params.URL);
   THttpRequest request;
   request.Host = address.Host;
@@ -69,8 +69,13 @@ THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, std::ch
   request.Password = params.Password;
   request.Headers = RequestHeaders();
   request.Revalidate = revalidate;
-  request.Timeout = timeout;
+  request.Timeout = ctx.Deadline;
+  request.Cancel = ctx.Cancel;
   return request;
+}
+
+bool Cancelled(const TNetContext& ctx) {
+  return ctx.Cancel && ctx.Cancel->Cancelled();
 }
 
 int ClampToInt(std::int64_t value) {
@@ -207,11 +212,11 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced) {
 
 int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
                  std::size_t maxBytes) {
-  if (ctx.Http == nullptr) return -1;
+  if (ctx.Http == nullptr || Cancelled(ctx)) return -1;
   IClock& clock = ctx.Clock ? *ctx.Clock : SystemClock();
   maxBytes = std::min<std::size_t>(maxBytes, INT_MAX);
   const TDeadline deadline(clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, true, ctx.Deadline));
+  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, true, ctx));
   if (!response || deadline.Passed()) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > static_cast<std::int64_t>(maxBytes)) return -1;
@@ -221,7 +226,7 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
   std::array<char, 2048> buffer{};
   for (;;) {
     const int n = response->Read(buffer.data(), kChunkBytes);
-    if (n == IHttpResponse::kReadTimedOut || deadline.Passed()) return -1;
+    if (n == IHttpResponse::kReadTimedOut || deadline.Passed() || Cancelled(ctx)) return -1;
     if (n <= 0) break;
     body.append(buffer.data(), static_cast<std::size_t>(n));
     if (body.size() > maxBytes) return -1;
@@ -233,10 +238,10 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
                   const std::string& rawFile) {
-  if (ctx.Http == nullptr) return -1;
+  if (ctx.Http == nullptr || Cancelled(ctx)) return -1;
   IClock& clock = ctx.Clock ? *ctx.Clock : SystemClock();
   const TDeadline deadline(clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, false, ctx.Deadline));
+  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, false, ctx));
   if (!response || deadline.Passed()) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > 0) return ClampToInt(announced);

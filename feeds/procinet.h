@@ -45,6 +45,7 @@ struct TNetContext {
   IMessagePoster* Poster = nullptr;    // null: no progress messages
   std::shared_ptr<TFeedRunState> Run;  // whose Progress a download writes; may be null
   std::chrono::milliseconds Deadline = kRequestDeadline;
+  std::shared_ptr<THttpCancel> Cancel;  // null: never cancelled
 };
 
 struct TPluginGlobals;
@@ -74,7 +75,8 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced);
 
 // Fetches params.URL and appends the whole body to `stream` in one piece;
 // returns its length (0 or more), or -1 when no response could be had, the
-// deadline passed or the body exceeds `maxBytes` (`stream` is then untouched).
+// deadline passed, the body exceeds `maxBytes` or the download was cancelled
+// (`stream` is then untouched).
 // A feed index of 0 or more reports progress into ctx.Run and posts
 // WM_FEED_PROGRESS with that index, at most every 300 ms.
 int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,

@@ -2,13 +2,61 @@
 // the native tools and tests. The response is read in chunks by the caller.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace kivo {
+
+// Cuts off the requests that carry it: a request not yet sent is refused, and
+// a client that can abort a wait for the network (curl) does so at once. A stop
+// cancels before it waits for the workers, so that a stalled server holds it up
+// for one wait at most.
+class THttpCancel {
+ public:
+  THttpCancel() = default;
+  THttpCancel(const THttpCancel&) = delete;
+  THttpCancel& operator=(const THttpCancel&) = delete;
+
+  // Runs every registered abort on the calling thread; later calls do nothing.
+  void Cancel();
+  bool Cancelled() const { return cancelled_.load(std::memory_order_acquire); }
+
+ private:
+  friend class THttpCancelWatch;
+  // 0 (and `abort` not kept) when already cancelled.
+  std::uint64_t Add(std::function<void()> abort);
+  // Once this returns the abort is not running and never will.
+  void Remove(std::uint64_t id);
+
+  std::mutex mutex_;
+  std::atomic<bool> cancelled_{false};
+  std::map<std::uint64_t, std::function<void()>> aborts_;
+  std::uint64_t nextId_ = 1;
+};
+
+// Keeps an abort registered with a cancel for as long as it lives. The abort
+// runs on the cancelling thread and must not take locks the worker holds.
+class THttpCancelWatch {
+ public:
+  THttpCancelWatch(std::shared_ptr<THttpCancel> cancel, std::function<void()> abort);
+  ~THttpCancelWatch();
+  THttpCancelWatch(const THttpCancelWatch&) = delete;
+  THttpCancelWatch& operator=(const THttpCancelWatch&) = delete;
+
+  // The request was cancelled (before the watch began, or since).
+  bool Cancelled() const { return cancel_ && cancel_->Cancelled(); }
+
+ private:
+  std::shared_ptr<THttpCancel> cancel_;
+  std::uint64_t id_ = 0;
+};
 
 struct THttpRequest {
   std::string Host;  // name or address, without a port
@@ -23,6 +71,7 @@ struct THttpRequest {
   bool Revalidate = false;           // a cached copy must be revalidated with the server
   // Connecting, sending and every wait for data give up after this.
   std::chrono::milliseconds Timeout{120000};
+  std::shared_ptr<THttpCancel> Cancel;  // null: never cancelled
 };
 
 class IHttpResponse {
@@ -42,7 +91,8 @@ class IHttpClient {
  public:
   virtual ~IHttpClient() = default;
   // Sends the request and returns once the response headers are in; null when
-  // the client cannot be set up, the connection fails or sending fails. The
+  // the client cannot be set up, the connection fails, sending fails or the
+  // request is cancelled (a cancelled response's reads fail). The
   // status code is not judged: an error page is a response like any other.
   virtual std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) = 0;
 };

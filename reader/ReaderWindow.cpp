@@ -65,6 +65,9 @@ void TReaderWindow::CompleteServices() {
   if (!s.Loads.Locale) s.Loads.Locale = s.Locale;
   if (!s.Loads.ImageDecoder) s.Loads.ImageDecoder = s.ImageDecoder;
   if (!s.Checks.Mailbox) s.Checks.Mailbox = std::make_shared<TCheckMailbox>();
+  if (!s.Cancel) s.Cancel = std::make_shared<THttpCancel>();
+  if (!s.Loads.Cancel) s.Loads.Cancel = s.Cancel;
+  if (!s.Checks.Cancel) s.Checks.Cancel = s.Cancel;
   if (!s.Checks.Poster) s.Checks.Poster = s.Poster;
   if (!s.Checks.Clock) s.Checks.Clock = s.Clock;
 }
@@ -72,7 +75,9 @@ void TReaderWindow::CompleteServices() {
 TReaderWindow::~TReaderWindow() {
   // Marks of the last minute are still only in memory: a stop must not lose them.
   if (services_.View->TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
-  // Workers post to the poster until they end: join them all while it lives.
+  // A stalled server must not hold up the stop. Workers post to the poster
+  // until they end: join them all while it lives.
+  services_.Cancel->Cancel();
   images_.reset();
   ownStarter_.reset();
   if (TRSS* rss = Feeds()) {

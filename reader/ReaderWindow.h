@@ -61,13 +61,18 @@ struct TReaderServices {
   TImageDownload DownloadImage;
   TImageFileReader ReadImageFile;
   tgradientsclass* Skin = nullptr;  // resized with the window; may be null
+  // Cancelled when the window goes, before it waits for its workers; the
+  // loads and checks get it unless given their own. DownloadImage should
+  // carry it too.
+  std::shared_ptr<THttpCancel> Cancel;
 };
 
 class TReaderWindow final : public IReaderWindow {
  public:
   // View and Host are required; every other service may be left out.
   explicit TReaderWindow(TReaderServices services);
-  // Joins every worker of the feed table before the poster goes.
+  // Cancels the workers' requests, then joins every worker of the feed table
+  // before the poster goes.
   ~TReaderWindow() override;
 
   // IReaderWindowOps (the settings code) and IReaderWindow (the plugin core).

@@ -27,6 +27,7 @@ struct FakeRoute {
   std::int64_t Announced = -1;  // -1: the body's size
   bool TimesOut = false;        // every read reports a timeout
   bool Throws = false;          // Get throws, as a broken client might
+  bool Stalls = false;          // reads wait until the request is cancelled (at most a minute)
 };
 
 class FakeHttpClient final : public IHttpClient {
@@ -62,18 +63,21 @@ class FakeHttpClient final : public IHttpClient {
     }
     if (latencyMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_));
     if (route.Throws) throw std::runtime_error("client broke down");
-    return std::make_unique<Response>(std::move(route));
+    if (request.Cancel && request.Cancel->Cancelled()) return nullptr;
+    return std::make_unique<Response>(std::move(route), request.Cancel);
   }
 
  private:
   class Response final : public IHttpResponse {
    public:
-    explicit Response(FakeRoute route) : route_(std::move(route)) {}
+    Response(FakeRoute route, std::shared_ptr<THttpCancel> cancel)
+        : route_(std::move(route)), cancel_(std::move(cancel)) {}
     std::int64_t AnnouncedSize() override {
       return route_.Announced < 0 ? static_cast<std::int64_t>(route_.Body.size()) : route_.Announced;
     }
     int Read(char* buffer, int size) override {
       if (route_.TimesOut) return kReadTimedOut;
+      if (route_.Stalls) return WaitForCancel();
       const std::size_t n = std::min(static_cast<std::size_t>(size), route_.Body.size() - at_);
       std::memcpy(buffer, route_.Body.data() + at_, n);
       at_ += n;
@@ -81,7 +85,17 @@ class FakeHttpClient final : public IHttpClient {
     }
 
    private:
+    int WaitForCancel() const {
+      const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+      while (std::chrono::steady_clock::now() < giveUp) {
+        if (cancel_ && cancel_->Cancelled()) return kReadFailed;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      return kReadTimedOut;
+    }
+
     FakeRoute route_;
+    std::shared_ptr<THttpCancel> cancel_;
     std::size_t at_ = 0;
   };
 

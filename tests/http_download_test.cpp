@@ -13,6 +13,7 @@
 #include <mutex>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "feeds/FeedMessages.h"
 #include "feeds/procinet.h"
@@ -67,6 +68,25 @@ struct TAddressCase {
   bool Secure;
   const char* Target;
 };
+
+TEST(HttpCancel, RunsEachLiveAbortOnceAndRefusesLaterWatches) {
+  auto cancel = std::make_shared<THttpCancel>();
+  int live = 0;
+  int ended = 0;
+  auto watch = std::make_unique<THttpCancelWatch>(cancel, [&live] { ++live; });
+  { THttpCancelWatch gone(cancel, [&ended] { ++ended; }); }
+  EXPECT_FALSE(watch->Cancelled());
+  cancel->Cancel();
+  cancel->Cancel();
+  EXPECT_EQ(live, 1);
+  EXPECT_EQ(ended, 0) << "a watch that ended has no abort left";
+  EXPECT_TRUE(watch->Cancelled());
+  int late = 0;
+  THttpCancelWatch after(cancel, [&late] { ++late; });
+  EXPECT_TRUE(after.Cancelled());
+  EXPECT_EQ(late, 0);
+  EXPECT_FALSE(THttpCancelWatch(nullptr, [] {}).Cancelled());
+}
 
 TEST(SplitAddress, FindsHostPortAndTarget) {
   const TAddressCase cases[] = {
@@ -617,6 +637,36 @@ TEST_F(ServerDownload, HungServerFailsAtDeadline) {
     EXPECT_EQ(body, "kept") << target;
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << target;
   }
+}
+
+TEST_F(ServerDownload, CancelCutsOffHungServerLongBeforeDeadline) {
+#ifdef _WIN32
+  GTEST_SKIP() << "WinInet gives up a blocked wait only at its deadline";
+#endif
+  ctx_.Deadline = 60s;
+  for (const char* target : {"/hang", "/hang-headers"}) {
+    ctx_.Cancel = std::make_shared<THttpCancel>();
+    std::thread stopper([cancel = ctx_.Cancel] {
+      std::this_thread::sleep_for(300ms);
+      cancel->Cancel();
+    });
+    std::string body = "kept";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Fetch(Url(target), body), -1) << target;
+    stopper.join();
+    EXPECT_EQ(body, "kept") << target;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << target;
+  }
+}
+
+TEST_F(ServerDownload, CancelledRequestIsNeverSent) {
+  ctx_.Cancel = std::make_shared<THttpCancel>();
+  ctx_.Cancel->Cancel();
+  std::string body;
+  EXPECT_EQ(Fetch(Url("/feeds/sample_feed.xml?cancelled"), body), -1);
+  EXPECT_EQ(GetRemoteSize(Direct(Url("/feeds/sample_feed.xml?cancelled")), 0, ctx_, false, ""), -1);
+  ctx_.Cancel.reset();
+  EXPECT_EQ(LastRequest("/feeds/sample_feed.xml?cancelled"), "");
 }
 
 TEST_F(ServerDownload, UnreachableServerFails) {

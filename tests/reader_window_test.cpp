@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "feeds/FeedMessages.h"
@@ -377,6 +379,23 @@ TEST_F(ReaderWindowTest, FreedWindowLeavesNoWorkerRunning) {
   EXPECT_FALSE(rss_.Channels[0].LoadThread);
   EXPECT_TRUE(rss_.Retired.empty());
   EXPECT_FALSE(rss_.Channels[0].Run->Loading || rss_.Channels[1].Run->Loading);
+}
+
+TEST_F(ReaderWindowTest, StopDoesNotWaitForAStalledServer) {
+  AddFeed("A", {});
+  AddFeed("B", {});
+  testing::FakeRoute stalled;
+  stalled.Body = "<rss/>";
+  stalled.Stalls = true;
+  http_.Serve("feeds.test/f0.xml", stalled);
+  http_.Serve("feeds.test/f1.xml", stalled);
+  Open().ToolButton5Click();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  const auto start = std::chrono::steady_clock::now();
+  window_.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(rss_.Channels[0].Run->Loading || rss_.Channels[1].Run->Loading);
+  EXPECT_EQ(http_.RequestCount("feeds.test/favicon.ico"), 0) << "nothing more is fetched after the stop";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {

@@ -103,6 +103,10 @@ class CurlResponse final : public IHttpResponse {
   // Drives the transfer until body bytes wait or it has ended.
   void Pump() {
     while (pending_.size() == taken_ && !done_) {
+      if (cancelWatch_ && cancelWatch_->Cancelled()) {
+        Finish(CURLE_ABORTED_BY_CALLBACK);
+        break;
+      }
       int running = 0;
       if (curl_multi_perform(multi_.get(), &running) != CURLM_OK) {
         Finish(CURLE_RECV_ERROR);
@@ -136,6 +140,8 @@ class CurlResponse final : public IHttpResponse {
   MultiHandle multi_;
   HeaderList headers_;
   EasyHandle easy_;
+  // Wakes the poll when the request is cancelled; goes before the multi handle.
+  std::unique_ptr<THttpCancelWatch> cancelWatch_;
   bool attached_ = false;
   std::string pending_;
   std::size_t taken_ = 0;
@@ -189,6 +195,9 @@ bool CurlResponse::Configure(const THttpRequest& request) {
   }
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  CURLM* multi = multi_.get();
+  cancelWatch_ = std::make_unique<THttpCancelWatch>(request.Cancel, [multi] { curl_multi_wakeup(multi); });
+  if (cancelWatch_->Cancelled()) return false;
   attached_ = curl_multi_add_handle(multi_.get(), easy) == CURLM_OK;
   return attached_;
 }

@@ -58,17 +58,18 @@ class TWindowPoster final : public IMessagePoster {
   HWND window_;
 };
 
-TNetContext PictureContext() {
+TNetContext PictureContext(std::shared_ptr<THttpCancel> cancel) {
   TNetContext context;
   context.Http = &PlatformHttpClient();
+  context.Cancel = std::move(cancel);
   return context;
 }
 
 // Pictures are fetched with the proxy settings of the moment.
-std::string DownloadPicture(const std::string& url) {
+std::string DownloadPicture(const std::string& url, const std::shared_ptr<THttpCancel>& cancel) {
   TKivoPlugin* plugin = PluginInstance;
   const TProxySettings proxy = plugin != nullptr ? ProxySettingsOf(plugin->Globals) : TProxySettings{};
-  return DownloadToStream(url, proxy, PictureContext());
+  return DownloadToStream(url, proxy, PictureContext(cancel));
 }
 
 TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoster& poster,
@@ -83,7 +84,8 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
   services.Skin = skin;
   services.Loads.Http = &PlatformHttpClient();
   services.Checks.Http = &PlatformHttpClient();
-  services.DownloadImage = &DownloadPicture;
+  services.Cancel = std::make_shared<THttpCancel>();
+  services.DownloadImage = [cancel = services.Cancel](const std::string& url) { return DownloadPicture(url, cancel); };
   services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path); };
   return services;
 }
