@@ -20,6 +20,13 @@ if grep -q 'x86_64-w64-mingw32' "$build_dir/CMakeCache.txt" 2>/dev/null; then
 else
   export WINEARCH=win32
 fi
+# With 32-bit Wine installed the "wine" launcher always takes it; a 64-bit build
+# (the fallback) goes to the 64-bit loader itself.
+wine_cmd=(wine)
+if [ "$WINEARCH" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+  export WINELOADER=/usr/lib/wine/wine64
+  wine_cmd=(/usr/lib/wine/wine64)
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the tests need neither, and there is no network.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -33,7 +40,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then wineboot -i >/dev/null 2>&1 || true; fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then "${wine_cmd[@]}" wineboot -i >/dev/null 2>&1 || true; fi
   ) 9>"$WINEPREFIX.lock"
 fi
 # A persistent server spares every test the server's start-up.
@@ -45,7 +52,7 @@ wineserver -p >/dev/null 2>&1 || true
 out=$(mktemp) err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 rc=0
-wine "$@" >"$out" 2>"$err" </dev/null || rc=$?
+"${wine_cmd[@]}" "$@" >"$out" 2>"$err" </dev/null || rc=$?
 cat "$out"
 cat "$err" >&2
 exit "$rc"
