@@ -48,6 +48,7 @@ enum class TReaderProbe : int {
   RowMark = 4,      // the mark of row lParam (column 0), -1 when none
   RowCount = 5,     // rows of the theme list, the header included
   SelectedTab = 6,  // -1 with no tabs
+  HotTab = 7,       // the tab drawn as under the mouse, -1 when none
 };
 
 }  // namespace kivo

@@ -162,6 +162,7 @@ TReaderWindowView::~TReaderWindowView() {
   logic_ = nullptr;
   for (int timer = 0; timer < 3; ++timer) KillTimer(Handle(), static_cast<UINT_PTR>(timer) + 1);
   if (viewer_) RemoveWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer);
+  if (tabs_ != nullptr) RemoveWindowSubclass(tabs_, &TReaderWindowView::TabHoverFilter, kIdTabs);
   viewer_.reset();
   splitter_.reset();
   grid_.reset();
@@ -237,6 +238,7 @@ void TReaderWindowView::CreateControls() {
   };
   viewer_->SetEvents(std::move(viewerEvents));
   SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
+  SetWindowSubclass(tabs_, &TReaderWindowView::TabHoverFilter, kIdTabs, reinterpret_cast<DWORD_PTR>(this));
 
   // The tab control lies under the controls shown on its pages.
   SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -327,8 +329,10 @@ void TReaderWindowView::DrawTab(const DRAWITEMSTRUCT& item) const {
   if (const TBitmap32* background = SkinBitmap(look.Background)) gdi::DrawPiece(item.hDC, rect, *background);
   const HFONT font = reinterpret_cast<HFONT>(SendMessageW(tabs_, WM_GETFONT, 0, 0));
   const TSelectedObject selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-  gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text,
-              GetSysColor(look.HighlightText ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT), rect);
+  const int textColour = index == hotTab_ ? COLOR_HOTLIGHT
+                         : look.HighlightText ? COLOR_HIGHLIGHTTEXT
+                                              : COLOR_WINDOWTEXT;
+  gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text, GetSysColor(textColour), rect);
   if (look.DrawIcon) feedIcons_.Draw(item.hDC, index, rect.left + look.Offset, rect.top + look.Offset);
 }
 
@@ -506,6 +510,32 @@ LRESULT CALLBACK TReaderWindowView::ViewerWheelFilter(HWND window, UINT message,
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
+// Owner-drawn tabs get no hot state from the control: the view tracks the
+// tab under the mouse itself and draws its text in the hot-light colour.
+LRESULT CALLBACK TReaderWindowView::TabHoverFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                                   UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<TReaderWindowView*>(data);
+  if (message == WM_MOUSEMOVE) {
+    TCHITTESTINFO hit{};
+    hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    self->SetHotTab(TabCtrl_HitTest(window, &hit));
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+    TrackMouseEvent(&track);
+  } else if (message == WM_MOUSELEAVE) {
+    self->SetHotTab(-1);
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void TReaderWindowView::SetHotTab(int index) {
+  if (index == hotTab_) return;
+  for (const int tab : {hotTab_, index}) {
+    RECT rect{};
+    if (tab >= 0 && TabCtrl_GetItemRect(tabs_, tab, &rect)) InvalidateRect(tabs_, &rect, FALSE);
+  }
+  hotTab_ = index;
+}
+
 void TReaderWindowView::OnThemeChanged() {
   if (skin_ != nullptr) {
     skin_->ThemeChanged(TSkinColors{SysColor(COLOR_BTNFACE), SysColor(COLOR_MENUHILIGHT),
@@ -594,6 +624,8 @@ LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
       return GridRowCount();
     case TReaderProbe::SelectedTab:
       return SelectedTab();
+    case TReaderProbe::HotTab:
+      return hotTab_;
   }
   return 0;
 }
@@ -696,6 +728,7 @@ void TReaderWindowView::SetCaption(const std::string& caption) {
 
 void TReaderWindowView::ClearTabs() {
   TabCtrl_DeleteAllItems(tabs_);
+  hotTab_ = -1;
   Layout();
 }
 

@@ -120,6 +120,9 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void RouteWheel(WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ViewerWheelFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK TabHoverFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR data);
+  void SetHotTab(int index);
   void OnThemeChanged();
   LRESULT OnProbe(WPARAM wParam, LPARAM lParam);
   void ShowMenuBelow(int buttonCommand, HMENU menu);
@@ -135,6 +138,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   TReaderWindow* logic_ = nullptr;
   std::function<void(const char*)> failureLog_;
   UINT probeMessage_ = 0;
+  int hotTab_ = -1;  // the tab under the mouse
 
   TPictureList pictures_;   // PngImageList1
   TPictureList feedIcons_;  // ImageList2

@@ -94,6 +94,25 @@ TEST_F(ReaderViewTest, TabsMoveToTheBottomAndBack) {
   EXPECT_EQ(RectIn(view.Handle(), Child(L"TKivoThemeGrid")).top, topGrid);
 }
 
+TEST_F(ReaderViewTest, TabUnderTheMouseIsHotUntilThePointerLeaves) {
+  view.AddTab("one|wu");
+  view.AddTab("two|wu");
+  const HWND tabs = Child(WC_TABCONTROLW);
+  RECT second{};
+  ASSERT_TRUE(TabCtrl_GetItemRect(tabs, 1, &second));
+  const auto moveTo = [tabs](LONG x, LONG y) { SendMessageW(tabs, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); };
+  moveTo((second.left + second.right) / 2, (second.top + second.bottom) / 2);
+  EXPECT_EQ(Probe(TReaderProbe::HotTab, 0), 1);
+  moveTo(second.right + 200, second.bottom + 200);
+  EXPECT_EQ(Probe(TReaderProbe::HotTab, 0), -1);
+  moveTo(second.left + 2, second.top + 2);
+  SendMessageW(tabs, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(Probe(TReaderProbe::HotTab, 0), -1);
+  moveTo(second.left + 2, second.top + 2);
+  view.ClearTabs();
+  EXPECT_EQ(Probe(TReaderProbe::HotTab, 0), -1) << "no tab left to be hot";
+}
+
 TEST_F(ReaderViewTest, ProbeReadsMarksOnlyFromNumericMarkCells) {
   view.SetGridRows({{"", "Title", "Date"}, {"1", "a", ""}, {"", "b", ""}, {"x", "c", ""}, {"4", "d", ""}});
   struct TCase {
