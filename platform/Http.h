@@ -5,57 +5,24 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace kivo {
 
-// Cuts off the requests that carry it: a request not yet sent is refused, and
-// a client that can abort a wait for the network (curl) does so at once. A stop
-// cancels before it waits for the workers, so that a stalled server holds it up
-// for one wait at most.
+// Cuts off the requests that carry it: a request not yet sent is refused, a
+// download stops at its next chunk, and a client whose waits for the network
+// are short (curl polls) gives up within one of them. A stop cancels before it
+// waits for the workers, so that a stalled server holds it up for one wait at
+// most.
 class THttpCancel {
  public:
-  THttpCancel() = default;
-  THttpCancel(const THttpCancel&) = delete;
-  THttpCancel& operator=(const THttpCancel&) = delete;
-
-  // Runs every registered abort on the calling thread; later calls do nothing.
-  void Cancel();
+  void Cancel() { cancelled_.store(true, std::memory_order_release); }
   bool Cancelled() const { return cancelled_.load(std::memory_order_acquire); }
 
  private:
-  friend class THttpCancelWatch;
-  // 0 (and `abort` not kept) when already cancelled.
-  std::uint64_t Add(std::function<void()> abort);
-  // Once this returns the abort is not running and never will.
-  void Remove(std::uint64_t id);
-
-  std::mutex mutex_;
   std::atomic<bool> cancelled_{false};
-  std::map<std::uint64_t, std::function<void()>> aborts_;
-  std::uint64_t nextId_ = 1;
-};
-
-// Keeps an abort registered with a cancel for as long as it lives. The abort
-// runs on the cancelling thread and must not take locks the worker holds.
-class THttpCancelWatch {
- public:
-  THttpCancelWatch(std::shared_ptr<THttpCancel> cancel, std::function<void()> abort);
-  ~THttpCancelWatch();
-  THttpCancelWatch(const THttpCancelWatch&) = delete;
-  THttpCancelWatch& operator=(const THttpCancelWatch&) = delete;
-
-  // The request was cancelled (before the watch began, or since).
-  bool Cancelled() const { return cancel_ && cancel_->Cancelled(); }
-
- private:
-  std::shared_ptr<THttpCancel> cancel_;
-  std::uint64_t id_ = 0;
 };
 
 struct THttpRequest {

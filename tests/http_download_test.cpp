@@ -69,25 +69,6 @@ struct TAddressCase {
   const char* Target;
 };
 
-TEST(HttpCancel, RunsEachLiveAbortOnceAndRefusesLaterWatches) {
-  auto cancel = std::make_shared<THttpCancel>();
-  int live = 0;
-  int ended = 0;
-  auto watch = std::make_unique<THttpCancelWatch>(cancel, [&live] { ++live; });
-  { THttpCancelWatch gone(cancel, [&ended] { ++ended; }); }
-  EXPECT_FALSE(watch->Cancelled());
-  cancel->Cancel();
-  cancel->Cancel();
-  EXPECT_EQ(live, 1);
-  EXPECT_EQ(ended, 0) << "a watch that ended has no abort left";
-  EXPECT_TRUE(watch->Cancelled());
-  int late = 0;
-  THttpCancelWatch after(cancel, [&late] { ++late; });
-  EXPECT_TRUE(after.Cancelled());
-  EXPECT_EQ(late, 0);
-  EXPECT_FALSE(THttpCancelWatch(nullptr, [] {}).Cancelled());
-}
-
 TEST(SplitAddress, FindsHostPortAndTarget) {
   const TAddressCase cases[] = {
       {"http://example.com/rss/feed.xml", "example.com", 80, false, "/rss/feed.xml"},

@@ -103,7 +103,7 @@ class CurlResponse final : public IHttpResponse {
   // Drives the transfer until body bytes wait or it has ended.
   void Pump() {
     while (pending_.size() == taken_ && !done_) {
-      if (cancelWatch_ && cancelWatch_->Cancelled()) {
+      if (cancel_ && cancel_->Cancelled()) {
         Finish(CURLE_ABORTED_BY_CALLBACK);
         break;
       }
@@ -140,8 +140,7 @@ class CurlResponse final : public IHttpResponse {
   MultiHandle multi_;
   HeaderList headers_;
   EasyHandle easy_;
-  // Wakes the poll when the request is cancelled; goes before the multi handle.
-  std::unique_ptr<THttpCancelWatch> cancelWatch_;
+  std::shared_ptr<THttpCancel> cancel_;  // looked at between polls
   bool attached_ = false;
   std::string pending_;
   std::size_t taken_ = 0;
@@ -195,9 +194,8 @@ bool CurlResponse::Configure(const THttpRequest& request) {
   }
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-  CURLM* multi = multi_.get();
-  cancelWatch_ = std::make_unique<THttpCancelWatch>(request.Cancel, [multi] { curl_multi_wakeup(multi); });
-  if (cancelWatch_->Cancelled()) return false;
+  cancel_ = request.Cancel;
+  if (cancel_ && cancel_->Cancelled()) return false;
   attached_ = curl_multi_add_handle(multi_.get(), easy) == CURLM_OK;
   return attached_;
 }
