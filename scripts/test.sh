@@ -38,13 +38,8 @@ start_windows_session() {
     sleep 1
   fi
   export WINEPREFIX=$KIVO_WINE_BUILD_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  local wine_cmd=(wine)
-  if [ "$windows" = win64 ]; then
-    export WINEARCH=win64
-    [ -x /usr/lib/wine/wine64 ] && export WINELOADER=/usr/lib/wine/wine64 && wine_cmd=(/usr/lib/wine/wine64)
-  else
-    export WINEARCH=win32
-  fi
+  [ "$windows" = win64 ] && export WINEARCH=win64 || export WINEARCH=win32
+  . scripts/wine-env.sh
   mkdir -p "$WINEPREFIX"
   [ -f "$WINEPREFIX/system.reg" ] || "${wine_cmd[@]}" wineboot -i >/dev/null 2>&1
   wineserver -p >/dev/null 2>&1

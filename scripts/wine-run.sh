@@ -20,13 +20,7 @@ if grep -q 'x86_64-w64-mingw32' "$build_dir/CMakeCache.txt" 2>/dev/null; then
 else
   export WINEARCH=win32
 fi
-# With 32-bit Wine installed the "wine" launcher always takes it; a 64-bit build
-# (the fallback) goes to the 64-bit loader itself.
-wine_cmd=(wine)
-if [ "$WINEARCH" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
-  export WINELOADER=/usr/lib/wine/wine64
-  wine_cmd=(/usr/lib/wine/wine64)
-fi
+. "$(dirname "$0")/wine-env.sh"
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installers: the tests need neither, and there is no network.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

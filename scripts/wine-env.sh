@@ -1,0 +1,8 @@
+# Sourced by the scripts that start Wine, once WINEARCH is set: wine_cmd is the
+# loader to call. With 32-bit Wine installed the "wine" launcher always takes
+# it, so a 64-bit build (the fallback) goes to the 64-bit loader itself.
+wine_cmd=(wine)
+if [ "${WINEARCH:-}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+  export WINELOADER=/usr/lib/wine/wine64
+  wine_cmd=(/usr/lib/wine/wine64)
+fi
