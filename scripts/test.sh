@@ -37,7 +37,7 @@ start_windows_session() {
     export DISPLAY=":$n"
     sleep 1
   fi
-  export WINEPREFIX=$KIVO_WINE_BUILD_DIR/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX=$KIVO_WINE_BUILD_DIR/wineprefix WINEDEBUG=-all
   [ "$windows" = win64 ] && export WINEARCH=win64 || export WINEARCH=win32
   . scripts/wine-env.sh
   mkdir -p "$WINEPREFIX"

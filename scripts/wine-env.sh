@@ -6,3 +6,7 @@ if [ "${WINEARCH:-}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
   export WINELOADER=/usr/lib/wine/wine64
   wine_cmd=(/usr/lib/wine/wine64)
 fi
+# No Mono or Gecko installers (the tests need neither, and there is no
+# network), and no debugger: a crashing test must fail at once, not wait in
+# winedbg until its time is up.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winedbg.exe=d"}

@@ -22,8 +22,6 @@ else
 fi
 . "$(dirname "$0")/wine-env.sh"
 export WINEDEBUG=${WINEDEBUG:--all}
-# No Mono or Gecko installers: the tests need neither, and there is no network.
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
