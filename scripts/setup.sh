@@ -19,8 +19,10 @@ native_packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   xvfb xauth x11-apps imagemagick
 )
-wine32_packages=(wine wine32:i386 libgstreamer-plugins-base1.0-0:i386)
-wine64_packages=(wine wine64 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
+# fonts-liberation: the metric twins of the Windows fonts the pages ask for;
+# without them Wine falls back to whatever the machine has and pictures differ.
+wine32_packages=(wine wine32:i386 libgstreamer-plugins-base1.0-0:i386 fonts-liberation)
+wine64_packages=(wine wine64 fonts-liberation g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64)
 
 missing() {
   local out=()
