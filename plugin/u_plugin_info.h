@@ -110,6 +110,16 @@ constexpr std::size_t kProxyUser = 72;
 constexpr std::size_t kProxyPassword = 76;
 // The host keeps at least this many bytes.
 constexpr std::size_t kRecordSize = 80;
+
+// Every offset above is the 32-bit host's. A 64-bit build (tests only) keeps a
+// whole pointer in each string slot, so there the slots lie sizeof(void*)
+// apart from the same start; InMemory maps an offset to its byte in memory.
+constexpr std::size_t kStringSlot = 4;
+constexpr std::size_t kStringCount = (kRecordSize - kCallString) / kStringSlot;
+constexpr std::size_t InMemory(std::size_t offset) {
+  return offset < kCallString ? offset : kCallString + (offset - kCallString) / kStringSlot * sizeof(void*);
+}
+constexpr std::size_t kRecordBytes = kCallString + kStringCount * sizeof(void*);
 }  // namespace settings_offset
 
 // Access to the host's settings record. The DLL reads and writes the host's

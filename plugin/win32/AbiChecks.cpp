@@ -57,7 +57,7 @@ static_assert(so::kLangIndex == 36);
 static_assert(so::kCallString == 52 && so::kUnused56 == 56 && so::kFeedList == 60);
 static_assert(so::kProxyHost == 64 && so::kProxyPort == 68 && so::kProxyUser == 72 &&
               so::kProxyPassword == 76);
-static_assert(so::kProxyPassword + sizeof(void*) <= so::kRecordSize);
+static_assert(so::kRecordBytes == so::kRecordSize && so::InMemory(so::kProxyPassword) == 76);
 #endif
 
 }  // namespace kivo

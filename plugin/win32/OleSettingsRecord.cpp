@@ -40,7 +40,7 @@ void TOleSettingsRecord::SetInt(std::size_t offset, std::int32_t value) {
 }
 
 std::u16string TOleSettingsRecord::Wide(std::size_t offset) const {
-  const BSTR text = ReadBstr(base_ + offset);
+  const BSTR text = ReadBstr(base_ + settings_offset::InMemory(offset));
   if (text == nullptr) return {};
   return std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
 }
@@ -49,14 +49,15 @@ std::u16string TOleSettingsRecord::Wide(std::size_t offset) const {
 void TOleSettingsRecord::SetWide(std::size_t offset, const std::u16string& value) {
   const auto* source = reinterpret_cast<const OLECHAR*>(value.c_str());
   const auto length = static_cast<UINT>(value.size());
-  BSTR text = ReadBstr(base_ + offset);
+  unsigned char* slot = base_ + settings_offset::InMemory(offset);
+  BSTR text = ReadBstr(slot);
   if (text != nullptr) {
     if (!SysReAllocStringLen(&text, source, length)) throw std::bad_alloc();
   } else {
     text = SysAllocStringLen(source, length);
     if (text == nullptr) throw std::bad_alloc();
   }
-  WriteBstr(base_ + offset, text);
+  WriteBstr(slot, text);
 }
 
 }  // namespace kivo

@@ -65,7 +65,7 @@ void Start(Probe& probe) {
   std::memcpy(record + 12, &starts, 4);
   record[0] = 1;
   record[1] = probe.handleBeforeLoad;
-  BSTR* feeds = reinterpret_cast<BSTR*>(record + 60);
+  BSTR* feeds = reinterpret_cast<BSTR*>(record + settings_offset::InMemory(settings_offset::kFeedList));
   if (SysStringLen(*feeds) == 0) SysReAllocString(feeds, L"first line\r\nsecond line");
   WriteIni(probe, starts);
   probe.window = CreateWindowExW(0, kWindowClass, L"Probe", WS_OVERLAPPEDWINDOW, 100, 100, 200, 120, nullptr,

@@ -35,7 +35,7 @@ extern const IKivoPluginServiceVtbl kServiceTable;
 struct FakeService {
   IKivoPluginService iface{&kServiceTable};
   std::uint32_t references = 1;
-  unsigned char record[settings_offset::kRecordSize] = {};
+  alignas(8) unsigned char record[settings_offset::kRecordBytes] = {};
   std::vector<TPluginMessage> sent;
   std::u16string lastHint;
   TPluginWord lastIcon = 0;
@@ -63,17 +63,18 @@ struct FakeService {
 
   std::u16string WideAt(std::size_t offset) const {
     BSTR text;
-    std::memcpy(&text, record + offset, sizeof text);
+    std::memcpy(&text, record + settings_offset::InMemory(offset), sizeof text);
     return text == nullptr ? std::u16string()
                            : std::u16string(reinterpret_cast<const char16_t*>(text), SysStringLen(text));
   }
   void FreeStrings() {
     for (std::size_t offset = settings_offset::kCallString; offset <= settings_offset::kProxyPassword;
-         offset += 4) {
+         offset += settings_offset::kStringSlot) {
+      unsigned char* slot = record + settings_offset::InMemory(offset);
       BSTR text;
-      std::memcpy(&text, record + offset, sizeof text);
+      std::memcpy(&text, slot, sizeof text);
       SysFreeString(text);
-      std::memset(record + offset, 0, sizeof text);
+      std::memset(slot, 0, sizeof text);
     }
   }
 };

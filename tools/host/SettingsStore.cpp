@@ -48,8 +48,10 @@ bool TakeText(std::string_view& in, std::u16string& text) {
   return true;
 }
 
+constexpr std::size_t kStringCount = settings_offset::kStringCount;
+
 std::size_t StringOffset(std::size_t index) {
-  return SettingsRecord::kRawSize + index * sizeof(TPluginWord);
+  return SettingsRecord::kRawSize + index * settings_offset::kStringSlot;
 }
 
 std::string Escaped(std::string_view text) {
@@ -76,12 +78,12 @@ SettingsRecord::~SettingsRecord() {
 
 TPluginWord SettingsRecord::WordAt(std::size_t offset) const {
   TPluginWord value = 0;
-  std::memcpy(&value, bytes_.data() + offset, sizeof value);
+  std::memcpy(&value, bytes_.data() + settings_offset::InMemory(offset), sizeof value);
   return value;
 }
 
 void SettingsRecord::SetWordAt(std::size_t offset, TPluginWord value) {
-  std::memcpy(bytes_.data() + offset, &value, sizeof value);
+  std::memcpy(bytes_.data() + settings_offset::InMemory(offset), &value, sizeof value);
 }
 
 std::int32_t SettingsRecord::Int(std::size_t offset) const {

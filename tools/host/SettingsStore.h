@@ -18,10 +18,8 @@ namespace kivo::host {
 // last. It never moves, since the plugin keeps its address.
 class SettingsRecord {
  public:
-  static constexpr std::size_t kSize = settings_offset::kRecordSize;
   // Bytes before the first string: stored in the file as they are.
   static constexpr std::size_t kRawSize = settings_offset::kCallString;
-  static constexpr std::size_t kStringCount = (kSize - kRawSize) / sizeof(TPluginWord);
 
   SettingsRecord() = default;
   ~SettingsRecord();
@@ -47,7 +45,7 @@ class SettingsRecord {
   TPluginWord WordAt(std::size_t offset) const;
   void SetWordAt(std::size_t offset, TPluginWord value);
 
-  alignas(4) std::array<std::uint8_t, kSize> bytes_{};
+  alignas(8) std::array<std::uint8_t, settings_offset::kRecordBytes> bytes_{};
 };
 
 // Records by plugin (the lower-case file name of its module), persisted in one
