@@ -2,10 +2,10 @@
 // and the image decoder, shared by the worker tests. All are thread-safe.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -39,16 +39,9 @@ class FakeHttpClient final : public IHttpClient {
   }
   void Serve(const std::string& url, std::string body) { Serve(url, FakeRoute{std::move(body)}); }
   void SetLatency(std::chrono::milliseconds latency) { latencyMs_ = latency.count(); }
-
-  std::vector<std::string> Requests() const {
-    const std::lock_guard lock(mutex_);
-    return requests_;
-  }
   int RequestCount(const std::string& url) const {
     const std::lock_guard lock(mutex_);
-    int count = 0;
-    for (const auto& r : requests_) count += r == url ? 1 : 0;
-    return count;
+    return static_cast<int>(std::count(requests_.begin(), requests_.end(), url));
   }
 
   std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
@@ -78,8 +71,7 @@ class FakeHttpClient final : public IHttpClient {
     int Read(char* buffer, int size) override {
       if (route_.TimesOut) return kReadTimedOut;
       if (route_.Stalls) return WaitForCancel();
-      const std::size_t n = std::min(static_cast<std::size_t>(size), route_.Body.size() - at_);
-      std::memcpy(buffer, route_.Body.data() + at_, n);
+      const std::size_t n = route_.Body.copy(buffer, static_cast<std::size_t>(size), at_);
       at_ += n;
       return static_cast<int>(n);
     }
@@ -105,17 +97,11 @@ class FakeHttpClient final : public IHttpClient {
   std::atomic<long long> latencyMs_{0};
 };
 
+// Time stands still.
 class FakeClock final : public IClock {
  public:
-  explicit FakeClock(TDateTime now = 46000.5) : now_(now) {}
-  std::uint64_t TickMs() override { return tick_.load(); }
-  TDateTime Now() override { return now_.load(); }
-  void SetNow(TDateTime now) { now_ = now; }
-  void AdvanceMinutes(double minutes) { now_ = now_.load() + minutes / 1440.0; }
-
- private:
-  std::atomic<std::uint64_t> tick_{1000};
-  std::atomic<TDateTime> now_;
+  std::uint64_t TickMs() override { return 1000; }
+  TDateTime Now() override { return 46000.5; }
 };
 
 // The window's message queue: workers post, the test's "window thread" waits.
@@ -146,16 +132,11 @@ class MessageQueue final : public IMessagePoster {
   // Every message of that kind posted so far, in order, taken out of the queue.
   std::vector<long> Take(unsigned id) {
     const std::lock_guard lock(mutex_);
+    const auto kept = std::stable_partition(messages_.begin(), messages_.end(),
+                                            [id](const Message& m) { return m.Id != id; });
     std::vector<long> taken;
-    std::deque<Message> kept;
-    for (const Message& m : messages_) {
-      if (m.Id == id) {
-        taken.push_back(m.LParam);
-      } else {
-        kept.push_back(m);
-      }
-    }
-    messages_ = std::move(kept);
+    for (auto m = kept; m != messages_.end(); ++m) taken.push_back(m->LParam);
+    messages_.erase(kept, messages_.end());
     return taken;
   }
 

@@ -2,6 +2,7 @@
 // host keeps what the logic asks of the tray, pop-up and contacts.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,12 +17,12 @@ class FakeReaderView final : public IReaderView {
  public:
   bool Visible() const override { return visible; }
   void SetVisible(bool value) override { visible = value; }
-  void BringToFront() override { ++broughtToFront; }
+  void BringToFront() override {}
   TWindowRect GetPlacement() const override { return placement; }
   void SetPlacement(const TWindowRect& rect) override { placement = rect; }
-  TScreenSize ScreenSize() const override { return screen; }
+  TScreenSize ScreenSize() const override { return {1280, 1024}; }
   TWorkArea WorkArea() const override { return workArea; }
-  void SetCaption(const std::string& text) override { caption = text; }
+  void SetCaption(const std::string&) override {}
 
   void ClearTabs() override {
     tabs.clear();
@@ -34,14 +35,12 @@ class FakeReaderView final : public IReaderView {
   int TabCount() const override { return static_cast<int>(tabs.size()); }
   int SelectedTab() const override { return selectedTab; }
   void SetSelectedTab(int index) override { selectedTab = index; }
-  void RepaintTabs() override { ++tabRepaints; }
-  void SetTabsAtBottom(bool bottom) override { tabsAtBottom = bottom; }
+  void RepaintTabs() override {}
+  void SetTabsAtBottom(bool) override {}
 
-  void ClearFeedMenu() override { feedMenu.clear(); }
-  void AddFeedMenuItem(const std::string& text, const std::string&, int) override {
-    feedMenu.push_back(text);
-  }
-  int FeedMenuCount() const override { return static_cast<int>(feedMenu.size()); }
+  void ClearFeedMenu() override { feedMenu = 0; }
+  void AddFeedMenuItem(const std::string&, const std::string&, int) override { ++feedMenu; }
+  int FeedMenuCount() const override { return feedMenu; }
 
   void ClearFeedIcons() override { icons.clear(); }
   void AppendDefaultFeedIcon() override { icons.emplace_back(); }
@@ -53,7 +52,7 @@ class FakeReaderView final : public IReaderView {
 
   void SetGridRows(const std::vector<TGridRow>& value) override {
     rows = value;
-    if (selectedRow >= GridRowCount()) selectedRow = GridRowCount() - 1;
+    selectedRow = std::min(selectedRow, GridRowCount() - 1);
   }
   void SetGridRow(int row, const TGridRow& cells) override { rows.at(row) = cells; }
   int GridRowCount() const override { return static_cast<int>(rows.size()); }
@@ -74,47 +73,31 @@ class FakeReaderView final : public IReaderView {
   }
 
   void SetStatusText(const std::string& text) override { statusText = text; }
-  void RepaintStatus() override { ++statusRepaints; }
+  void RepaintStatus() override {}
 
   void StartTimer(TReaderTimer timer) override {
     timers[timer] = true;
     ++timerStarts[timer];
   }
   void StopTimer(TReaderTimer timer) override { timers[timer] = false; }
-  bool TimerRunning(TReaderTimer timer) const override {
-    const auto found = timers.find(timer);
-    return found != timers.end() && found->second;
-  }
+  bool TimerRunning(TReaderTimer timer) const override { return timers.contains(timer) && timers.at(timer); }
 
   void MovePointerBy(int dy) override { pointerMoves.push_back(dy); }
-  void OpenWithShell(const std::string& target) override { opened.push_back(target); }
+  void OpenWithShell(const std::string&) override {}
 
-  bool visible = false;
-  int broughtToFront = 0;
+  bool visible = false, gridVisible = true;
   TWindowRect placement{100, 100, 600, 400};
-  TScreenSize screen{1280, 1024};
   TWorkArea workArea{0, 0, 1280, 994};
-  std::string caption;
   std::vector<std::string> tabs;
-  int selectedTab = -1;
-  int tabRepaints = 0;
-  bool tabsAtBottom = false;
-  std::vector<std::string> feedMenu;
+  int selectedTab = -1, feedMenu = 0, selectedRow = 1, gridHeight = 150, scrollPos = 0;
   std::vector<std::optional<TBitmap32>> icons;  // nullopt: the default icon
   std::optional<int> logoWidth;
   std::vector<TGridRow> rows;
-  int selectedRow = 1;
-  bool gridVisible = true;
-  int gridHeight = 150;
-  std::string html;
-  int scrollPos = 0;
+  std::string html, statusText;
   std::vector<std::pair<std::string, std::optional<TBitmap32>>> images;
-  std::string statusText;
-  int statusRepaints = 0;
   std::map<TReaderTimer, bool> timers;
   std::map<TReaderTimer, int> timerStarts;
   std::vector<int> pointerMoves;
-  std::vector<std::string> opened;
 };
 
 class FakeReaderHost final : public IReaderHost {
@@ -128,7 +111,6 @@ class FakeReaderHost final : public IReaderHost {
   }
   void SetContactNew(int feed, bool hasNew) override { contactNew[feed] = hasNew; }
   void SetContactCounts(int feed, int unread, int total) override { contactCounts[feed] = {unread, total}; }
-  void OpenOptions() override { ++optionsOpened; }
 
   TRSS* feeds = nullptr;
   TPluginGlobals globals;
@@ -136,7 +118,6 @@ class FakeReaderHost final : public IReaderHost {
   std::vector<std::pair<std::string, std::string>> notifications;
   std::map<int, bool> contactNew;
   std::map<int, std::pair<int, int>> contactCounts;
-  int optionsOpened = 0;
 };
 
 }  // namespace kivo::testing

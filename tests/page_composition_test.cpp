@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "feeds/TextDecoding.h"
@@ -42,12 +43,6 @@ std::string Items(const std::string& items) {
   return "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<myrssnodes>" + items + "</myrssnodes>";
 }
 
-TEST(ComposeFeedPage, NeverConvertedFeedShowsTheZeroDateLine) {
-  const TComposedFeed composed = Compose("");
-  EXPECT_EQ(composed.PageHtml, kHead + kZeroDateLine + "<font size=2>" + kEnd);
-  EXPECT_TRUE(composed.Items.empty());
-}
-
 TEST(ComposeFeedPage, DateLineGivesEachLocaleFormatTheSameValue) {
   const TDateTime updated = EncodeDateTime(2024, 2, 29, 23, 5, 7);
   const TComposedFeed composed = ComposeFeedPage(u"", "", updated, true, 3, MarkingLocale());
@@ -71,20 +66,48 @@ TEST(SystemLocale, FormatsTheFieldsOfTheGivenValue) {
   EXPECT_TRUE(separator == '.' || separator == ',') << separator;
 }
 
-TEST(ComposeFeedPage, CacheWithoutThemesGivesOnlyTheFrame) {
-  const std::vector<std::string> caches = {
-      "",
-      "not xml at all",
-      "<<<>>>",
-      Items(""),
-      Items("<item></item><item/>"),
-      "<myrssnodes>",
-      "<title>lonely</title>",  // a root without children is not a theme
+struct TPageCase {
+  const char* what;
+  std::string cache;
+  std::string body;
+  std::u16string titles;  // each after a "|"
+  bool horlines = true;
+};
+
+TEST(ComposeFeedPage, BodyAndThemeListFollowTheCache) {
+  const std::string cyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\x31";  // "Привет №1"
+  const std::string twoThemes = Items("<item><title>A</title></item><item><title>B</title></item>");
+  const TPageCase cases[] = {
+      {"never converted feed", "", "", u""},
+      {"not xml", "not xml at all", "", u""},
+      {"only markup", "<<<>>>", "", u""},
+      {"no themes", Items(""), "", u""},
+      {"themes without children", Items("<item></item><item/>"), "", u""},
+      {"root cut off", "<myrssnodes>", "", u""},
+      {"root without children is no theme", "<title>lonely</title>", "", u""},
+      {"empty title still adds the bold div", Items("<item><title></title><date>D</date></item>"),
+       "<div><b></b></div><div>D</div><hr>", u"|"},
+      {"theme without known fields keeps its place and adds only the divider",
+       Items("<item><foo>x</foo></item><item><title>B</title></item>"), "<br><div><b>B</b></div><br>", u"||B",
+       false},
+      {"childless element before a theme keeps its place",
+       Items("<note>x</note><item><title>B</title></item><tail/>"), "<div><b>B</b></div><hr>", u"||B"},
+      {"rule after every theme", twoThemes, "<div><b>A</b></div><hr><div><b>B</b></div><hr>", u"|A|B"},
+      {"break after every theme", twoThemes, "<div><b>A</b></div><br><div><b>B</b></div><br>", u"|A|B",
+       false},
+      {"another root is the only theme", "<item><title>A</title><item><title>inner</title></item></item>",
+       "<div><b>A</b></div><hr>", u"|A"},
+      {"windows-1251 bytes pass through, fields are wide",
+       Items("<item><title>" + cyrillic + "</title></item>"), "<div><b>" + cyrillic + "</b></div><hr>",
+       u"|\u041F\u0440\u0438\u0432\u0435\u0442 \u21161"},
   };
-  for (const auto& cache : caches) {
-    const TComposedFeed composed = Compose(cache);
-    EXPECT_EQ(Body(composed), "") << cache;
-    EXPECT_TRUE(composed.Items.empty()) << cache;
+  for (const TPageCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TComposedFeed composed = Compose(c.cache, "", c.horlines);
+    EXPECT_EQ(Body(composed), c.body);
+    std::u16string titles;
+    for (const tchannelrecord& theme : composed.Items) titles += u"|" + theme.Title;
+    EXPECT_EQ(titles, c.titles);
   }
 }
 
@@ -105,57 +128,8 @@ TEST(ComposeFeedPage, FragmentsFollowTheCacheOrderAndNameMatchIsExact) {
   EXPECT_EQ(theme.Image, u"I");
 }
 
-TEST(ComposeFeedPage, EmptyTitleStillAddsTheBoldDiv) {
-  const TComposedFeed composed = Compose(Items("<item><title></title><date>D</date></item>"));
-  EXPECT_EQ(Body(composed), "<div><b></b></div><div>D</div><hr>");
-  ASSERT_EQ(composed.Items.size(), 1u);
-  EXPECT_EQ(MakeThemePage(composed.Items[0], 2), "<html><body><font size=2><div>D</div></body></html>");
-}
-
-TEST(ComposeFeedPage, ThemeWithoutKnownFieldsTakesAPlaceAndAddsOnlyTheDivider) {
-  const TComposedFeed composed =
-      Compose(Items("<item><foo>x</foo></item><item><title>B</title></item>"), "", false);
-  EXPECT_EQ(Body(composed), "<br><div><b>B</b></div><br>");
-  ASSERT_EQ(composed.Items.size(), 2u);
-  EXPECT_EQ(composed.Items[0].Title, u"");
-  EXPECT_EQ(composed.Items[1].Title, u"B");
-}
-
-TEST(ComposeFeedPage, ChildlessElementBeforeAThemeKeepsItsPlaceInTheList) {
-  const TComposedFeed composed = Compose(Items("<note>x</note><item><title>B</title></item><tail/>"));
-  EXPECT_EQ(Body(composed), "<div><b>B</b></div><hr>");
-  ASSERT_EQ(composed.Items.size(), 2u);
-  EXPECT_EQ(composed.Items[0].Title, u"");
-  EXPECT_EQ(composed.Items[1].Title, u"B");
-}
-
-TEST(ComposeFeedPage, DividerFollowsEveryThemeTheLastIncluded) {
-  const std::string cache = Items("<item><title>A</title></item><item><title>B</title></item>");
-  EXPECT_EQ(Body(Compose(cache, "", true)), "<div><b>A</b></div><hr><div><b>B</b></div><hr>");
-  EXPECT_EQ(Body(Compose(cache, "", false)), "<div><b>A</b></div><br><div><b>B</b></div><br>");
-}
-
-TEST(ComposeFeedPage, OtherRootIsTheOnlyTheme) {
-  const TComposedFeed composed = Compose("<item><title>A</title><item><title>inner</title></item></item>");
-  EXPECT_EQ(Body(composed), "<div><b>A</b></div><hr>");
-  ASSERT_EQ(composed.Items.size(), 1u);
-}
-
-TEST(ComposeFeedPage, Windows1251BytesPassThroughAndFieldsAreWide) {
-  const std::string title = "\xCF\xF0\xE8\xE2\xE5\xF2 \xB9\x31";  // "Привет №1"
-  const TComposedFeed composed = Compose(Items("<item><title>" + title + "</title></item>"));
-  EXPECT_EQ(Body(composed), "<div><b>" + title + "</b></div><hr>");
-  ASSERT_EQ(composed.Items.size(), 1u);
-  EXPECT_EQ(composed.Items[0].Title, u"\u041F\u0440\u0438\u0432\u0435\u0442 \u21161");
-}
-
 TEST(ComposeFeedPage, ThemeTakesTheHighestMatchingMark) {
-  struct Case {
-    std::string marks;
-    int mark;
-    const char* why;
-  };
-  const std::vector<Case> cases = {
+  const std::tuple<std::string, int, const char*> cases[] = {
       {"", 0, "no marks"},
       {"T D=2\r\nT D=4\r\n", 4, "highest wins"},
       {"T D=4\r\nT D=2\r\n", 4, "highest wins whatever the order"},
@@ -166,20 +140,17 @@ TEST(ComposeFeedPage, ThemeTakesTheHighestMatchingMark) {
       {"T D=1\nT D=7", 1, "LF lines, no final break"},
       {"T D =2\r\n", 0, "blank before the equals sign"},
   };
-  for (const auto& c : cases) {
-    const TComposedFeed composed = Compose(Items("<item><title>T</title><date>D</date></item>"), c.marks);
+  for (const auto& [marks, mark, why] : cases) {
+    const TComposedFeed composed = Compose(Items("<item><title>T</title><date>D</date></item>"), marks);
     ASSERT_EQ(composed.Items.size(), 1u);
-    EXPECT_EQ(composed.Items[0].Mark, c.mark) << c.why;
+    EXPECT_EQ(composed.Items[0].Mark, mark) << why;
   }
-}
-
-TEST(ComposeFeedPage, TitleWithEqualsSignKeepsItsMark) {
-  const TComposedFeed composed = Compose(
+  const TComposedFeed equals = Compose(
       Items("<item><title>a=b</title><date>1=2</date></item><item><title>b</title><date>1=2</date></item>"),
       "a=b 1=2=3\r\n");
-  ASSERT_EQ(composed.Items.size(), 2u);
-  EXPECT_EQ(composed.Items[0].Mark, 3);
-  EXPECT_EQ(composed.Items[1].Mark, 0) << "\"b 1=2\" is only a suffix of the marked key";
+  ASSERT_EQ(equals.Items.size(), 2u);
+  EXPECT_EQ(equals.Items[0].Mark, 3) << "a title with an equals sign keeps its mark";
+  EXPECT_EQ(equals.Items[1].Mark, 0) << "\"b 1=2\" is only a suffix of the marked key";
 }
 
 TEST(MakeFeedPage, ReplacesPageAndThemesOfThatFeedOnly) {
@@ -212,20 +183,13 @@ TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
 }
 
 TEST(MakeThemePage, FixedOrderAndEmptyFieldsLeftOut) {
-  tchannelrecord theme;
-  theme.Title = u"T";
-  theme.Text = u"X<br>";
-  theme.Date = u"D";
-  theme.Category = u"C";
-  theme.Link = u"L";
-  theme.Image = u"I";
+  const tchannelrecord theme{u"T", u"X<br>", u"D", u"C", u"L", u"I", 0};
   EXPECT_EQ(MakeThemePage(theme, 3),
             "<html><body><font size=3><div><b>T</b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
             "<div>I</div></body></html>");
   EXPECT_EQ(MakeThemePage(tchannelrecord{}, 2), "<html><body><font size=2></body></html>");
-  theme = {};
-  theme.Category = u"\u041A";  // Cyrillic K: one windows-1251 byte
-  EXPECT_EQ(MakeThemePage(theme, 1), "<html><body><font size=1><div>\xCA</div></body></html>");
+  const tchannelrecord cyrillic{u"", u"", u"", u"\u041A", u"", u"", 0};  // one windows-1251 byte
+  EXPECT_EQ(MakeThemePage(cyrillic, 1), "<html><body><font size=1><div>\xCA</div></body></html>");
 }
 
 }  // namespace

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "feeds/TextDecoding.h"
 #include "platform/FileIo.h"
 #include "reader/ReadMarks.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(SetReadMarkText, OneLinePerKeyInItsStoredForm) {
   struct Case {
@@ -59,58 +58,43 @@ TEST(ReadMarksIndex, FirstLineForLookupHighestMarkForComposition) {
   EXPECT_EQ(index.Find("")->Value, 1);
   EXPECT_EQ(index.HighestMark("B"), 0);
   EXPECT_FALSE(index.Find("D"));
-  EXPECT_EQ(MarkOfTheme("A D=7\r\na d=2\r\n", "A D"), 2);
 }
 
 TEST(ThemeKey, TitleBlankDateInWindows1251) {
-  tchannelrecord theme;
-  theme.Title = u"\u041F=1";
-  theme.Date = u"Mon,\n 1 Jan";
+  const tchannelrecord theme{u"\u041F=1", u"", u"Mon,\n 1 Jan", u"", u"", u"", 0};
   EXPECT_EQ(ThemeKey(theme), "\xCF=1 Mon,  1 Jan");
 }
 
 class ReadMarksFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ =
-        fs::temp_directory_path() /
-        ("kivo_read_marks_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     rss_.SetCount(1);
-    Feed().CacheFile = (dir_ / "feed.rss").string();
+    Feed().CacheFile = dir_.File("feed.rss");
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
   tchannels& Feed() { return rss_.Channels[0]; }
-  std::string RdPath() const { return (dir_ / "feed.rd").string(); }
+  std::string RdPath() const { return dir_.File("feed.rd"); }
   void AddTheme(std::u16string title, std::u16string date, int mark = 0) {
-    tchannelrecord theme;
-    theme.Title = std::move(title);
-    theme.Date = std::move(date);
-    theme.Mark = mark;
-    Feed().Items.push_back(theme);
+    Feed().Items.push_back({std::move(title), u"", std::move(date), u"", u"", u"", mark});
+  }
+  std::vector<int> Marks() {
+    std::vector<int> marks;
+    for (const auto& theme : Feed().Items) marks.push_back(theme.Mark);
+    return marks;
   }
 
-  fs::path dir_;
+  testing::TempFolder dir_{"kivo_read_marks_"};
   TRSS rss_;
 };
 
-TEST_F(ReadMarksFileTest, FileIsCrLfLinesTheLastOneToo) {
-  Feed().ReadMarks = "A D=1\nB D=2";
-  ASSERT_TRUE(WriteReadMarks(Feed()));
-  EXPECT_EQ(ReadFileBytes(RdPath()), "A D=1\r\nB D=2\r\n");
-}
-
-TEST_F(ReadMarksFileTest, EmptyTextReplacesTheFileWithAnEmptyOne) {
-  ASSERT_TRUE(WriteFileAtomic(RdPath(), "old=1\r\n"));
-  ASSERT_TRUE(WriteReadMarks(Feed()));
-  EXPECT_EQ(ReadFileBytes(RdPath()), "");
-}
-
-TEST_F(ReadMarksFileTest, RecordWithoutCacheFileWritesNothing) {
-  tchannels blank;
-  EXPECT_TRUE(WriteReadMarks(blank));
+TEST_F(ReadMarksFileTest, FileIsCrLfLinesTheLastOneTooAndEmptyMarksEmptyIt) {
+  const std::pair<std::string, std::string> cases[] = {{"A D=1\nB D=2", "A D=1\r\nB D=2\r\n"}, {"", ""}};
+  for (const auto& [marks, file] : cases) {
+    ASSERT_TRUE(WriteFileAtomic(RdPath(), "old=1\r\n"));
+    Feed().ReadMarks = marks;
+    ASSERT_TRUE(WriteReadMarks(Feed()));
+    EXPECT_EQ(ReadFileBytes(RdPath()), file) << marks;
+  }
+  EXPECT_TRUE(WriteReadMarks(tchannels{})) << "a record without a cache file writes nothing";
   EXPECT_FALSE(FileExists(".rd"));
 }
 
@@ -122,9 +106,7 @@ TEST_F(ReadMarksFileTest, LoadTakesTheFirstLineOfEachKey) {
   AddTheme(u"=x", u"D", 1);  // only a suffix of "B=x D": unread
   LoadReadMarks(rss_, 0);
   EXPECT_EQ(Feed().ReadMarks, "A D=2\r\nnoise\r\na d=4\r\nB=x D=3\r\nC D=zz\r\n");
-  std::vector<int> marks;
-  for (const auto& theme : Feed().Items) marks.push_back(theme.Mark);
-  EXPECT_EQ(marks, (std::vector<int>{2, 3, 0, 0}));
+  EXPECT_EQ(Marks(), (std::vector<int>{2, 3, 0, 0}));
 }
 
 TEST_F(ReadMarksFileTest, MissingFileLeavesEverythingUnread) {
@@ -132,13 +114,12 @@ TEST_F(ReadMarksFileTest, MissingFileLeavesEverythingUnread) {
   AddTheme(u"stale", u"", 1);
   LoadReadMarks(rss_, 0);
   EXPECT_EQ(Feed().ReadMarks, "");
-  EXPECT_EQ(Feed().Items[0].Mark, 0);
+  EXPECT_EQ(Marks(), std::vector<int>{0});
 }
 
 TEST_F(ReadMarksFileTest, FeedWithoutThemesStillKeepsItsMarksForTheNextSave) {
   ASSERT_TRUE(WriteFileAtomic(RdPath(), "gone D=2\r\n"));
   LoadReadMarks(rss_, 0);
-  EXPECT_EQ(Feed().ReadMarks, "gone D=2\r\n");
   ASSERT_TRUE(WriteReadMarks(Feed()));
   EXPECT_EQ(ReadFileBytes(RdPath()), "gone D=2\r\n");
   LoadReadMarks(rss_, 5);  // no such feed
@@ -152,8 +133,7 @@ TEST_F(ReadMarksFileTest, MarksSurviveSaveAndLoad) {
   Feed().ReadMarks.clear();
   for (auto& theme : Feed().Items) theme.Mark = 0;
   LoadReadMarks(rss_, 0);
-  EXPECT_EQ(Feed().Items[0].Mark, 3);
-  EXPECT_EQ(Feed().Items[1].Mark, 3);
+  EXPECT_EQ(Marks(), (std::vector<int>{3, 3}));
 }
 
 }  // namespace

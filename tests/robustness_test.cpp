@@ -52,8 +52,7 @@ TPipelineResult RunPipeline(std::string_view bytes) {
   settings.DeclaredEncoding = DeclaredEncoding(source);
   const TConvertedFeed converted = ConvertFeed(source, settings, {});
   const std::string cache = converted.Text();
-  const TComposedFeed composed =
-      ComposeFeedPage(WinToUtf16(cache), "", 0, true, 2, TFixedLocaleFormats());
+  const TComposedFeed composed = ComposeFeedPage(WinToUtf16(cache), "", 0, true, 2, TFixedLocaleFormats());
   return {converted.ItemCount(), composed.PageHtml.size(), cache.size() + source.XmlText().size()};
 }
 
@@ -116,11 +115,15 @@ const THostileCase kHostileCases[] = {
     {"HugeTextNodeCopiedQuadratically",
      [] { return Feed("<item><title>" + std::string(kHugeText, 'x') + "</title></item>"); }},
     {"HugeDescriptionWithEntitiesRescannedPerEntity",
-     [] { return Feed("<item><title>t</title><description>" + Repeat("&amp;&lt;\xD0\x96", kHugeText / 64) +
-                      "</description></item>"); }},
+     [] {
+       return Feed("<item><title>t</title><description>" + Repeat("&amp;&lt;\xD0\x96", kHugeText / 64) +
+                   "</description></item>");
+     }},
     {"HugeCdataSectionCopiedQuadratically",
-     [] { return Feed("<item><title>t</title><description><![CDATA[" + std::string(kHugeText / 4, '<') +
-                      "]]></description></item>"); }},
+     [] {
+       return Feed("<item><title>t</title><description><![CDATA[" + std::string(kHugeText / 4, '<') +
+                   "]]></description></item>");
+     }},
     {"ManyAttributesSearchedPerInsertion",
      [] {
        std::string doc = "<rss";
@@ -161,7 +164,8 @@ TEST(Robustness, TruncatedFeedAtAnyByteReadsPastTheEnd) {
   int fullItems = RunPipeline(kSmallFeed).Items;
   EXPECT_EQ(fullItems, 2);
   for (std::size_t length = 0; length <= kSmallFeed.size(); ++length) {
-    const std::vector<char> prefix(kSmallFeed.begin(), kSmallFeed.begin() + static_cast<std::ptrdiff_t>(length));
+    const std::vector<char> prefix(kSmallFeed.begin(),
+                                   kSmallFeed.begin() + static_cast<std::ptrdiff_t>(length));
     const TPipelineResult result = RunPipeline(std::string_view(prefix.data(), prefix.size()));
     EXPECT_LE(result.Items, fullItems) << "prefix of " << length << " bytes";
   }

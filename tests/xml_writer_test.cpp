@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 #include "feeds/moxXMLParser2.h"
+#include "platform/FileIo.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -45,31 +47,27 @@ TEST(XmlWriter, HeaderDefaultsAndDeclaredValues) {
   EXPECT_EQ(Parse("<a/>")->XmlText(), std::string(kDefaultHeader) + "<a/>");
   EXPECT_EQ(Parse("<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>")->XmlText(),
             "<?xml version=\"1.1\" encoding=\"UTF-8\" ?>\r\n<a/>");
-  auto doc = Parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?><a/>");
-  doc->Declaration().SetAttribute("encoding", "windows-1251");
-  EXPECT_EQ(doc->XmlText(), "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<a/>");
 }
 
-TEST(XmlWriter, CdataTextWithClosingMarkerKeepsEverything) {
-  struct Case {
-    const char* text;
-    const char* written;
-    const char* readBack;
-  };
-  const Case cases[] = {
+TEST(XmlWriter, MarkupInTextIsWrittenAsCdataThatReadsBack) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      // text, as written, as read back
+      {"plain ]] text", "plain ]] text", "plain ]] text"},
+      {"&lt;", "&lt;", "&lt;"},
+      {"a<b", "<![CDATA[a<b]]>", "a<b"},
+      {"a>b", "<![CDATA[a>b]]>", "a>b"},
       {"a]]>b", "<![CDATA[a]]&gt;b]]>", "a]]&gt;b"},
       {"x]]>y<z>]]>", "<![CDATA[x]]&gt;y<z>]]&gt;]]>", "x]]&gt;y<z>]]&gt;"},
-      {"plain ]] text", "plain ]] text", "plain ]] text"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, written, readBack] : cases) {
     TmoxXMLParser2 doc;
     doc.SetName("r");
-    doc.AddChild("t")->SetText(c.text);
+    doc.AddChild("t")->SetText(text);
     doc.AddChild("after")->SetText("kept");
     const std::string xml = doc.XmlText();
-    EXPECT_NE(xml.find(std::string("<t>") + c.written + "</t>"), std::string::npos) << xml;
+    EXPECT_NE(xml.find(std::string("<t>") + written + "</t>"), std::string::npos) << xml;
     auto again = Parse(xml);
-    EXPECT_EQ(again->ChildText("t"), c.readBack);
+    EXPECT_EQ(again->ChildText("t"), readBack);
     EXPECT_EQ(again->ChildText("after"), "kept");
     EXPECT_TRUE(again->ErrorText().empty());
   }
@@ -87,33 +85,6 @@ TEST(XmlWriter, RoundTripIsStable) {
   EXPECT_NE(once.find("    <empty/>\r\n"), std::string::npos);
 }
 
-TEST(XmlNode, SetNameDerivesPrefix) {
-  struct Case {
-    const char* name;
-    const char* prefix;
-  };
-  const Case cases[] = {{"dc:date", "dc"}, {"title", ""}, {"a:b:c", "a"}, {":x", ""}};
-  for (const Case& c : cases) {
-    TmoxXMLNode2 node;
-    node.SetName(c.name);
-    EXPECT_EQ(node.Prefix(), c.prefix) << c.name;
-  }
-  EXPECT_EQ(Parse("<r><dc:date>1</dc:date></r>")->FirstChild()->Prefix(), "dc");
-}
-
-TEST(XmlNode, SetTextSetsCdataFlag) {
-  struct Case {
-    const char* text;
-    bool cdata;
-  };
-  const Case cases[] = {{"plain", false}, {"a<b", true}, {"a>b", true}, {"&lt;", false}, {"x]]>", true}};
-  TmoxXMLNode2 node;
-  for (const Case& c : cases) {
-    node.SetText(c.text);
-    EXPECT_EQ(node.Cdata(), c.cdata) << c.text;
-  }
-}
-
 TEST(XmlNode, FindChildSearchesEachSubtreeBeforeNextChild) {
   TmoxXMLParser2 doc;
   doc.SetName("r");
@@ -126,21 +97,15 @@ TEST(XmlNode, FindChildSearchesEachSubtreeBeforeNextChild) {
   EXPECT_EQ(doc.ChildText("missing"), "");
 }
 
-TEST(XmlNode, SiblingsParentsAndOwnership) {
+TEST(XmlNode, EmptyDocumentHasNoChildAndAnAppendedNodeJoinsTheSiblings) {
   TmoxXMLParser2 doc;
   EXPECT_EQ(doc.FirstChild(), nullptr);
   EXPECT_EQ(doc.NextSibling(), nullptr);
   TmoxXMLNode2* first = doc.AddChild("a");
-  auto detached = std::make_unique<TmoxXMLNode2>();
-  detached->SetName("b");
-  detached->AddChild("inner");
-  TmoxXMLNode2* second = doc.AppendNode(std::move(detached));
+  TmoxXMLNode2* second = doc.AppendNode(std::make_unique<TmoxXMLNode2>());
   EXPECT_EQ(first->NextSibling(), second);
   EXPECT_EQ(second->NextSibling(), nullptr);
   EXPECT_EQ(second->Parent(), &doc);
-  EXPECT_EQ(second->Document(), &doc);
-  EXPECT_EQ(second->FirstChild()->Document(), &doc);
-  EXPECT_EQ(doc.ChildCount(), 2u);
 }
 
 TEST(XmlNode, SetAttributeReplacesFirstOrAppends) {
@@ -154,20 +119,14 @@ TEST(XmlNode, SetAttributeReplacesFirstOrAppends) {
   EXPECT_EQ(doc->Attribute("z"), "");
 }
 
-TEST(XmlFiles, SaveThenLoadAndFailures) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kivo_xml_writer_test";
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "feed.xml").string();
-  TmoxXMLParser2 doc;
-  doc.SetName("myrssnodes");
-  doc.AddChild("title")->SetText("\xcd\xee\xe2\xee\xf1\xf2\xe8");  // windows-1251 bytes pass unchanged
-  doc.SaveToFile(path);
+TEST(XmlFiles, LoadKeepsTheBytesAndAMissingFileThrows) {
+  const testing::TempFolder dir("kivo_xml_file_");
+  const std::string path = dir.File("feed.xml");
+  ASSERT_TRUE(WriteFileAtomic(path, "<r><title>\xcd\xee\xe2\xee\xf1\xf2\xe8</title></r>"));
   TmoxXMLParser2 loaded;
   loaded.LoadFromFile(path);
-  EXPECT_EQ(loaded.ChildText("title"), "\xcd\xee\xe2\xee\xf1\xf2\xe8");
-  std::filesystem::remove_all(dir);
-  EXPECT_THROW(loaded.LoadFromFile(path), std::runtime_error);
-  EXPECT_THROW(doc.SaveToFile((dir / "missing" / "x.xml").string()), std::runtime_error);
+  EXPECT_EQ(loaded.ChildText("title"), "\xcd\xee\xe2\xee\xf1\xf2\xe8") << "windows-1251 bytes pass unchanged";
+  EXPECT_THROW(loaded.LoadFromFile(dir.File("missing.xml")), std::runtime_error);
 }
 
 }  // namespace
