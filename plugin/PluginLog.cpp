@@ -1,17 +1,19 @@
 #include "plugin/PluginLog.h"
 
+#include <algorithm>
+
 #include "platform/FileIo.h"
 
 namespace kivo {
 
 namespace {
 
-// Keeps the newest half of `text`, cut after a line end so no line is torn.
+// Keeps the newest half of `text` (whole lines, each ending in CR LF), and
+// always the newest line, even when that alone is longer than the half.
 std::string KeepLastHalf(const std::string& text) {
-  const std::size_t half = text.size() / 2;
-  const std::size_t lineEnd = text.find('\n', half);
-  if (lineEnd == std::string::npos) return text.substr(half);
-  return text.substr(lineEnd + 1);
+  const std::size_t newestStart = text.rfind('\n', text.size() - 2) + 1;  // npos + 1 == 0
+  const std::size_t halfLineStart = text.find('\n', text.size() / 2) + 1;
+  return text.substr(std::min(halfLineStart, newestStart));
 }
 
 }  // namespace

@@ -220,7 +220,10 @@ void TKivoPlugin::HideWindows(const TPluginMessage& message) {
   }
 }
 
+// A second hide before the restore must not forget what the first one hid:
+// a window counts as visible when it was at either hide.
 void TKivoPlugin::HideAll() {
+  const bool again = HideState.Hidden;
   HideState.Hidden = true;
   struct TWindowFlag {
     IPluginWindow* window;
@@ -232,17 +235,18 @@ void TKivoPlugin::HideAll() {
       {FeedSettingsDialog.get(), &HideState.FeedSettingsVisible},
       {NotifyWindow.get(), &HideState.NotifyVisible},
   };
-  for (const TWindowFlag& flag : windows) *flag.visible = false;
+  for (const TWindowFlag& flag : windows) *flag.visible = again && *flag.visible;
   for (const auto& [window, visible] : windows) {
     if (!window) continue;
-    *visible = window->Visible();
+    *visible = *visible || window->Visible();
     window->SetVisible(false);
   }
-  HideState.TrayVisible = TrayIcon && TrayIcon->Visible();
+  HideState.TrayVisible = (again && HideState.TrayVisible) || (TrayIcon && TrayIcon->Visible());
   if (TrayIcon) TrayIcon->SetVisible(false);
 }
 
 void TKivoPlugin::RestoreAll() {
+  HideState.Hidden = false;
   if (MainForm) MainForm->SetVisible(HideState.ReaderVisible);
   if (OptionsDialog) OptionsDialog->SetVisible(HideState.OptionsVisible);
   if (FeedSettingsDialog) FeedSettingsDialog->SetVisible(HideState.FeedSettingsVisible);

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -12,8 +10,9 @@
 #include "feeds/TextDecoding.h"
 #include "options/UnitLang.h"
 #include "platform/FileIo.h"
-#include "tests/FakeSettingsRecord.h"
 #include "plugin/u_kivo_plugin.h"
+#include "tests/FakeSettingsRecord.h"
+#include "tests/TempFolder.h"
 
 namespace kivo {
 namespace {
@@ -23,45 +22,81 @@ namespace off = settings_offset;
 
 using TEventLog = std::vector<std::string>;
 
-using testing::FakeRecord;
+// Logs its end, so a test sees what a stop frees and in which order.
+template <class Interface>
+class FakeObject : public Interface {
+ public:
+  FakeObject(TEventLog& log, std::string name) : log(log), name_(std::move(name)) {}
+  ~FakeObject() override { log.push_back("free " + name_); }
+  TEventLog& log;
 
-struct SentMessage {
-  TPluginMessage message;
-  std::u16string buttonHint;
-  TPluginWord buttonIcon = 0;
+ private:
+  std::string name_;
 };
 
-class FakeHost : public IHostService {
+template <class Interface>
+class FakeShown : public FakeObject<Interface> {
  public:
+  FakeShown(TEventLog& log, std::string name) : FakeObject<Interface>(log, std::move(name)) {}
+  bool Visible() const override { return visible; }
+  void SetVisible(bool value) override { visible = value; }
+  bool visible = false;
+};
+
+using FakeWindow = FakeShown<IPluginWindow>;
+
+class FakeReaderWindow : public FakeShown<IReaderWindow> {
+ public:
+  FakeReaderWindow(TEventLog& log, std::string name) : FakeShown(log, std::move(name)) {}
+  void SetLogoVisible(bool) override {}
+  void settabsposition(int) override {}
+  void SetCheckNewTimerEnabled(bool) override {}
+  TWindowRect GetPlacement() const override { return {0, 0, 700, 500}; }
+  void SetPlacement(const TWindowRect&) override {}
+  void ClearFeedMenu() override {}
+  void ClearTabs() override { tabs.clear(); }
+  void ClearFeedIcons() override {}
+  void AddFeedMenuItem(const std::string&, const std::string&, int) override {}
+  void AddTab(const std::string& text) override { tabs.push_back(text); }
+  void LoadIconOfSite(int, const std::string&) override {}
+  void check_new_grid_count(int) override {}
+  void TabControl1Change() override { log.push_back("reader TabControl1Change"); }
+  void TrIconDblClick() override { visible = !visible; }
+  void ToolOptionsClick() override {
+    if (failOptions) throw std::runtime_error("options broke");
+  }
+  void PopupMenu1At(int x, int y) override {
+    log.push_back("reader PopupMenu1 at " + std::to_string(x) + "," + std::to_string(y));
+  }
+
+  bool failOptions = false;
+  std::vector<std::string> tabs;
+};
+
+// Everything outside the plugin object: the host, the platform, the object
+// factory, the contact list handler and the clock.
+class FakeEnvironment : public IHostService,
+                        public IPluginPlatform,
+                        public IPluginObjectFactory,
+                        public IContactsHandler,
+                        public IClock {
+ public:
+  FakeEnvironment(fs::path folder, TEventLog& log) : folder_(std::move(folder)), log_(log) {}
+
   ISettingsRecord* GetSettings(TPluginWord dllHandle) override {
     settingsAskedFor = dllHandle;
     return hasRecord ? &record : nullptr;
   }
   void SendPluginMessage(TPluginMessage& message) override {
-    SentMessage sent{message, {}, 0};
     if (message.Code == PM_ADD_BUTTON) {
       const auto* button = reinterpret_cast<const TAddBtnInfo*>(message.WParam);
-      sent.buttonIcon = button->Icon;
-      sent.buttonHint = button->Hint;
+      buttonIcon = button->Icon;
+      buttonHint = button->Hint;
       message.Result = nextButtonId++;
     }
-    sent.message.Result = message.Result;
-    messages.push_back(sent);
+    sent.push_back(message);
   }
 
-  FakeRecord record;
-  bool hasRecord = true;
-  TPluginWord settingsAskedFor = 0;
-  TPluginWord nextButtonId = 41;
-  std::vector<SentMessage> messages;
-};
-
-class FakePlatform : public IPluginPlatform {
- public:
-  explicit FakePlatform(fs::path folder) : folder_(std::move(folder)) {
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
   std::u16string ModuleFileName(TPluginWord) override {
     return WinToUtf16((folder_ / "KivoRss.dll").string());
   }
@@ -81,144 +116,54 @@ class FakePlatform : public IPluginPlatform {
   }
   IImageDecoder* ImageDecoder() override { return nullptr; }
 
-  std::vector<std::string> createdFolders;
-  int iconLoads = 0;
-
- private:
-  fs::path folder_;
-};
-
-class FakeClock : public IClock {
- public:
-  std::uint64_t TickMs() override { return 0; }
-  TDateTime Now() override { return EncodeDateTime(2024, 5, 1, 12, 30, 0); }
-};
-
-class FakeWindow : public IPluginWindow {
- public:
-  FakeWindow(std::string name, TEventLog& log, bool visible)
-      : name_(std::move(name)), log_(log), visible_(visible) {}
-  ~FakeWindow() override { log_.push_back("free " + name_); }
-  bool Visible() const override { return visible_; }
-  void SetVisible(bool visible) override { visible_ = visible; }
-
- private:
-  std::string name_;
-  TEventLog& log_;
-  bool visible_;
-};
-
-class FakeReaderWindow : public IReaderWindow {
- public:
-  explicit FakeReaderWindow(TEventLog& log) : log_(log) {}
-  ~FakeReaderWindow() override { log_.push_back("free reader"); }
-
-  void SetLogoVisible(bool) override {}
-  void settabsposition(int) override {}
-  void SetCheckNewTimerEnabled(bool) override {}
-  TWindowRect GetPlacement() const override { return placement; }
-  void SetPlacement(const TWindowRect& rect) override { placement = rect; }
-  void ClearFeedMenu() override {}
-  void ClearTabs() override { tabs.clear(); }
-  void ClearFeedIcons() override {}
-  void AddFeedMenuItem(const std::string&, const std::string&, int) override {}
-  void AddTab(const std::string& text) override { tabs.push_back(text); }
-  void LoadIconOfSite(int, const std::string&) override {}
-  void check_new_grid_count(int) override {}
-
-  bool Visible() const override { return visible; }
-  void SetVisible(bool value) override { visible = value; }
-  void TabControl1Change() override { log_.push_back("reader TabControl1Change"); }
-  void TrIconDblClick() override { visible = !visible; }
-  void ToolOptionsClick() override {
-    if (failOptions) throw std::runtime_error("options broke");
-    log_.push_back("reader ToolOptionsClick");
-  }
-  void PopupMenu1At(int x, int y) override {
-    log_.push_back("reader PopupMenu1 at " + std::to_string(x) + "," + std::to_string(y));
-  }
-
-  bool visible = false;
-  bool failOptions = false;
-  TWindowRect placement{0, 0, 700, 500};
-  std::vector<std::string> tabs;
-
- private:
-  TEventLog& log_;
-};
-
-class FakeTray : public ITrayIcon {
- public:
-  explicit FakeTray(TEventLog& log) : log_(log) {}
-  ~FakeTray() override { log_.push_back("free tray"); }
-  void SetVisible(bool value) override { visible = value; }
-  bool Visible() const override { return visible; }
-  bool visible = false;
-
- private:
-  TEventLog& log_;
-};
-
-class FakeSkin : public ISkin {
- public:
-  explicit FakeSkin(TEventLog& log) : log_(log) {}
-  ~FakeSkin() override { log_.push_back("free skin"); }
-
- private:
-  TEventLog& log_;
-};
-
-class FakeContacts : public IContactList {
- public:
-  explicit FakeContacts(TEventLog& log) : log_(log) {}
-  ~FakeContacts() override { log_.push_back("free contacts"); }
-
- private:
-  TEventLog& log_;
-};
-
-class FakeFactory : public IPluginObjectFactory {
- public:
-  explicit FakeFactory(TEventLog& log) : log_(log) {}
   std::unique_ptr<IContactList> CreateContacts() override {
-    log_.push_back("create contacts");
-    return std::make_unique<FakeContacts>(log_);
+    return Create<FakeObject<IContactList>>("contacts");
   }
-  std::unique_ptr<ISkin> CreateSkin() override {
-    log_.push_back("create skin");
-    return std::make_unique<FakeSkin>(log_);
-  }
+  std::unique_ptr<ISkin> CreateSkin() override { return Create<FakeObject<ISkin>>("skin"); }
   std::unique_ptr<IReaderWindow> CreateReaderWindow() override {
-    log_.push_back("create reader");
-    auto window = std::make_unique<FakeReaderWindow>(log_);
+    auto window = Create<FakeReaderWindow>("reader");
     reader = window.get();
     return window;
   }
   std::unique_ptr<ITrayIcon> CreateTrayIcon(IReaderWindow& readerWindow) override {
     log_.push_back(&readerWindow == reader ? "create tray of the reader" : "create tray of another window");
-    auto tray = std::make_unique<FakeTray>(log_);
-    this->tray = tray.get();
-    return tray;
+    auto icon = std::make_unique<FakeShown<ITrayIcon>>(log_, "tray");
+    tray = icon.get();
+    return icon;
   }
 
+  void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override {
+    contactCodes.push_back(message.Code);
+  }
+
+  std::uint64_t TickMs() override { return 0; }
+  TDateTime Now() override { return EncodeDateTime(2024, 5, 1, 12, 30, 0); }
+
+  testing::FakeRecord record;
+  bool hasRecord = true;
+  TPluginWord settingsAskedFor = 0;
+  TPluginWord nextButtonId = 41;
+  std::vector<TPluginMessage> sent;
+  TPluginWord buttonIcon = 0;
+  std::u16string buttonHint;
+  std::vector<std::string> createdFolders;
+  int iconLoads = 0;
   FakeReaderWindow* reader = nullptr;
-  FakeTray* tray = nullptr;
+  FakeShown<ITrayIcon>* tray = nullptr;
+  std::vector<TPluginWord> contactCodes;
 
  private:
+  template <class T>
+  std::unique_ptr<T> Create(const std::string& name) {
+    log_.push_back("create " + name);
+    return std::make_unique<T>(log_, name);
+  }
+
+  fs::path folder_;
   TEventLog& log_;
 };
 
-class FakeContactsHandler : public IContactsHandler {
- public:
-  void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override { codes.push_back(message.Code); }
-  std::vector<TPluginWord> codes;
-};
-
 constexpr TPluginWord kModuleHandle = 0x10000000;
-
-TPluginMessage Message(TPluginWord code, TPluginWord wParam = 0, TPluginWord lParam = 0) {
-  return TPluginMessage{code, wParam, lParam, 0, 0, 0};
-}
 
 template <class T>
 TPluginWord AddressOf(const T& object) {
@@ -227,22 +172,10 @@ TPluginWord AddressOf(const T& object) {
 
 class PluginDispatchTest : public ::testing::Test {
  protected:
-  PluginDispatchTest()
-      : folder_(fs::temp_directory_path() /
-                ("kivo_dispatch_" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))),
-        platform_(folder_),
-        factory_(events_),
-        plugin_(TPluginEnvironment{host_, platform_, factory_, contacts_, clock_, locale_}) {
-    plugin_.Info.DllHandle = kModuleHandle;
-  }
-  ~PluginDispatchTest() override {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-  }
+  PluginDispatchTest() { plugin_.Info.DllHandle = kModuleHandle; }
 
   TPluginMessage Send(TPluginWord code, TPluginWord wParam = 0, TPluginWord lParam = 0) {
-    TPluginMessage message = Message(code, wParam, lParam);
+    TPluginMessage message{code, wParam, lParam, 0, 0, 0};
     plugin_.OnHostMessage(message);
     return message;
   }
@@ -253,16 +186,15 @@ class PluginDispatchTest : public ::testing::Test {
   std::string LogText() const {
     return ReadFileBytes((folder_ / "KivoRss.log").string()).value_or("<no log>");
   }
+  TPluginEnvironment Environment() { return {env_, env_, env_, env_, env_, locale_}; }
+  auto Count(const std::string& event) const { return std::count(events_.begin(), events_.end(), event); }
 
-  fs::path folder_;
+  testing::TempFolder temp_{"kivo_dispatch_"};
+  const fs::path folder_ = temp_.Path();
   TEventLog events_;
-  FakeHost host_;
-  FakePlatform platform_;
-  FakeFactory factory_;
-  FakeContactsHandler contacts_;
-  FakeClock clock_;
+  FakeEnvironment env_{folder_, events_};
   TFixedLocaleFormats locale_;
-  TKivoPlugin plugin_;
+  TKivoPlugin plugin_{Environment()};
 };
 
 TEST_F(PluginDispatchTest, LoadInfoFillsTheRecordTheHostReads) {
@@ -272,12 +204,8 @@ TEST_F(PluginDispatchTest, LoadInfoFillsTheRecordTheHostReads) {
   EXPECT_EQ(info.DllHandle, kModuleHandle);
   ASSERT_NE(info.DllPath, nullptr);
   EXPECT_EQ(std::u16string(info.DllPath), WinToUtf16(modulePath));
-  EXPECT_EQ(info.ApiVersionMajor, 1);
-  EXPECT_EQ(info.ApiVersionMinor, 5);
-  EXPECT_EQ(info.PluginVersionMajor, 2);
-  EXPECT_EQ(info.PluginVersionMinor, 7);
-  EXPECT_EQ(std::u16string(info.PluginName), u"RSS Reader For Kivo Nimbra");
-  EXPECT_EQ(std::u16string(info.PluginAuthor), u"Dorvan");
+  EXPECT_EQ(info.ApiVersionMajor * 100 + info.ApiVersionMinor, 105) << "the host refuses other API versions";
+  EXPECT_TRUE(info.PluginName && info.PluginAuthor);
   EXPECT_EQ(plugin_.Globals.PluginPath, modulePath);
 }
 
@@ -291,33 +219,28 @@ TEST_F(PluginDispatchTest, CodesOutsideTheTableLeaveAllSixFieldsAlone) {
     plugin_.OnHostMessage(message);
     EXPECT_EQ(std::memcmp(&message, &before, sizeof message), 0) << "code " << code;
   }
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_TRUE(contacts_.codes.empty());
+  EXPECT_TRUE(env_.sent.empty());
+  EXPECT_TRUE(env_.contactCodes.empty());
 }
 
 TEST_F(PluginDispatchTest, CallWordIsClaimedBlueWithoutRegardToCase) {
   LoadAndRun();
-  host_.record.SetWide(off::kCallString, u"\u043d\u043e\u0432\u043e\u0441\u0442\u0438,rss#");
+  env_.record.SetWide(off::kCallString, u"\u043d\u043e\u0432\u043e\u0441\u0442\u0438,rss#");
   Send(PM_ENABLE);  // reload: the call words are now the Cyrillic word and "rss#"
   struct Case {
     const char16_t* word;  // null: the host sent no text
     bool claimed;
   };
   const Case cases[] = {
-      {u"rss#", true},
-      {u"RSS#", true},
-      {u"\u041d\u041e\u0412\u041e\u0421\u0422\u0418", true},  // the Cyrillic word in capitals
-      {u"rss", false},
-      {u"rss# ", false},
-      {u"", false},
-      {nullptr, false},
-  };
+      {u"rss#", true}, {u"RSS#", true},   {u"\u041d\u041e\u0412\u041e\u0421\u0422\u0418", true},
+      {u"rss", false}, {u"rss# ", false}, {u"", false},
+      {nullptr, false}};
   for (const Case& c : cases) {
     TPluginMessage message{PM_WORD_CHECK, reinterpret_cast<TPluginWord>(c.word), 0x77, 0, 0x99, 0};
     plugin_.OnHostMessage(message);
-    const std::string label = c.word ? WinToUtf8(Utf16ToWin(c.word)) : "<no text>";
-    EXPECT_EQ(message.LParam, c.claimed ? 0x00FF0000u : 0x77u) << label;
-    EXPECT_EQ(message.Result, c.claimed ? 1u : 0x99u) << label;
+    SCOPED_TRACE(c.word ? WinToUtf8(Utf16ToWin(c.word)) : "<no text>");
+    EXPECT_EQ(message.LParam, c.claimed ? 0x00FF0000u : 0x77u);
+    EXPECT_EQ(message.Result, c.claimed ? 1u : 0x99u);
   }
 }
 
@@ -333,20 +256,19 @@ TEST_F(PluginDispatchTest, WordMenuPopsUpOnlyForCallWordsAndOnlyWithAWindow) {
   Send(PM_RUN);
   EXPECT_EQ(Send(PM_WORD_MENU, AddressOf(other[0]), AddressOf(point[0])).Result, 0u);
   EXPECT_EQ(Send(PM_WORD_MENU, AddressOf(callWord[0]), AddressOf(point[0])).Result, 1u);
-  EXPECT_EQ(std::count(events_.begin(), events_.end(), "reader PopupMenu1 at 320,240"), 1);
+  EXPECT_EQ(Count("reader PopupMenu1 at 320,240"), 1);
 }
 
 TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
   LoadAndRun();
   EXPECT_EQ(events_, (TEventLog{"create contacts", "create skin", "create reader",
                                 "create tray of the reader", "reader TabControl1Change"}));
-  EXPECT_NE(plugin_.RssData, nullptr);
-  EXPECT_EQ(platform_.createdFolders, (std::vector<std::string>{(folder_ / "Cache").string()}));
+  EXPECT_EQ(env_.createdFolders, (std::vector<std::string>{(folder_ / "Cache").string()}));
 
   events_.clear();
-  plugin_.OptionsDialog = std::make_unique<FakeWindow>("options", events_, true);
-  plugin_.FeedSettingsDialog = std::make_unique<FakeWindow>("feed settings", events_, false);
-  plugin_.NotifyWindow = std::make_unique<FakeWindow>("notify", events_, false);
+  plugin_.OptionsDialog = std::make_unique<FakeWindow>(events_, "options");
+  plugin_.FeedSettingsDialog = std::make_unique<FakeWindow>(events_, "feed settings");
+  plugin_.NotifyWindow = std::make_unique<FakeWindow>(events_, "notify");
   Send(PM_QUIT);
   EXPECT_EQ(events_, (TEventLog{"free options", "free feed settings", "free reader", "free skin", "free tray",
                                 "free contacts"}));
@@ -356,30 +278,22 @@ TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
 
 TEST_F(PluginDispatchTest, SecondStartCreatesNothingNewButReloadsSettings) {
   LoadAndRun();
-  IReaderWindow* reader = plugin_.MainForm.get();
-  ITrayIcon* tray = plugin_.TrayIcon.get();
   ASSERT_EQ(plugin_.RssData->Channels.size(), 2u) << "first run: the two default feeds";
   plugin_.SingleContactId = 9;
-
-  host_.record.SetWide(off::kFeedList,
-                       u"http://a.example/rss|A\r\nhttp://b.example/rss|B\r\nhttp://c.example/rss|C");
+  env_.record.SetWide(off::kFeedList,
+                      u"http://a.example/rss|A\r\nhttp://b.example/rss|B\r\nhttp://c.example/rss|C");
   events_.clear();
   Send(PM_ENABLE);
   EXPECT_TRUE(events_.empty()) << events_.front();
-  EXPECT_EQ(plugin_.MainForm.get(), reader);
-  EXPECT_EQ(plugin_.TrayIcon.get(), tray);
-  EXPECT_EQ(plugin_.RssData->Channels.size(), 3u);
-  EXPECT_EQ(factory_.reader->tabs, (std::vector<std::string>{"A|wu", "B|wu", "C|wu"}));
+  EXPECT_EQ(env_.reader->tabs, (std::vector<std::string>{"A|wu", "B|wu", "C|wu"}));
   EXPECT_EQ(plugin_.SingleContactId, 0);
 }
 
-TEST_F(PluginDispatchTest, StartStopStartRebuildsEverything) {
+TEST_F(PluginDispatchTest, StartStopStartRebuildsEverythingAndStopsOnce) {
   LoadAndRun();
   Send(PM_DISABLE);
   EXPECT_EQ(plugin_.MainForm, nullptr);
   EXPECT_EQ(plugin_.TrayIcon, nullptr);
-  EXPECT_EQ(plugin_.Contacts, nullptr);
-  EXPECT_EQ(plugin_.Skin, nullptr);
   EXPECT_TRUE(fs::exists(folder_ / "KivoRss.ini")) << "the stop saves first";
 
   events_.clear();
@@ -388,163 +302,134 @@ TEST_F(PluginDispatchTest, StartStopStartRebuildsEverything) {
             (TEventLog{"create contacts", "create skin", "create reader", "create tray of the reader"}));
   ASSERT_NE(plugin_.RssData, nullptr);
   EXPECT_EQ(plugin_.RssData->Channels.size(), 2u);
-  EXPECT_TRUE(factory_.tray->visible) << "the reloaded settings show the tray icon";
+  EXPECT_TRUE(env_.tray->visible) << "the reloaded settings show the tray icon";
   Send(PM_QUIT);
-  Send(PM_QUIT);  // a stop while stopped frees nothing twice
-  EXPECT_EQ(std::count(events_.begin(), events_.end(), "free reader"), 1);
+  Send(PM_QUIT);
+  EXPECT_EQ(Count("free reader"), 1);
 }
 
 TEST_F(PluginDispatchTest, WithoutSettingsRecordTheStartStillBuildsTheObjects) {
-  host_.hasRecord = false;
+  env_.hasRecord = false;
   LoadAndRun();
-  EXPECT_EQ(host_.settingsAskedFor, kModuleHandle);
+  EXPECT_EQ(env_.settingsAskedFor, kModuleHandle);
   ASSERT_NE(plugin_.RssData, nullptr);
   EXPECT_TRUE(plugin_.RssData->Channels.empty());
   Send(PM_QUIT);
   EXPECT_EQ(plugin_.MainForm, nullptr);
 }
 
-TEST_F(PluginDispatchTest, ButtonOffSendsNothingAndKeepsTheId) {
-  host_.record.SetByte(off::kInitialised, 1);  // stored settings: every switch off
-  LoadAndRun();
-  ASSERT_FALSE(plugin_.Globals.ShowButton);
-  plugin_.ButtonId = 5;
-  Send(PM_ADD_BUTTONS);
-  EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(plugin_.ButtonId, 5);
-  EXPECT_EQ(platform_.iconLoads, 0);
-}
-
-TEST_F(PluginDispatchTest, AddButtonSendsIconAndHintAndKeepsTheHostsId) {
+TEST_F(PluginDispatchTest, ButtonTakesTheHostsIdAndOnlyThatIdTogglesTheReader) {
   LoadAndRun();
   Send(PM_ADD_BUTTONS);
-  ASSERT_EQ(host_.messages.size(), 1u);
-  const SentMessage& sent = host_.messages[0];
-  EXPECT_EQ(sent.message.Code, PM_ADD_BUTTON);
-  EXPECT_EQ(sent.message.DllHandle, kModuleHandle);
-  EXPECT_EQ(sent.buttonIcon, 0x1C0u);
-  EXPECT_EQ(sent.buttonHint, WinToUtf16(Lang.lang_plug_show));
-  EXPECT_FALSE(sent.buttonHint.empty());
+  ASSERT_EQ(env_.sent.size(), 1u);
+  EXPECT_EQ(env_.sent[0].Code, PM_ADD_BUTTON);
+  EXPECT_EQ(env_.sent[0].DllHandle, kModuleHandle);
+  EXPECT_EQ(env_.buttonIcon, 0x1C0u);
+  EXPECT_EQ(env_.buttonHint, WinToUtf16(Lang.lang_plug_show));
+  EXPECT_FALSE(env_.buttonHint.empty());
   EXPECT_EQ(plugin_.ButtonId, 41);
+
+  Send(PM_BUTTON_CLICK, 40);
+  EXPECT_FALSE(env_.reader->visible);
+  Send(PM_BUTTON_CLICK, 41);
+  EXPECT_TRUE(env_.reader->visible);
 
   Send(PM_ADD_BUTTONS);
   EXPECT_EQ(plugin_.ButtonId, 42);
-  EXPECT_EQ(platform_.iconLoads, 1) << "one icon serves every button";
+  EXPECT_EQ(env_.iconLoads, 1) << "one icon serves every button";
 }
 
-TEST_F(PluginDispatchTest, ButtonClickTogglesTheReaderOnlyForOurButton) {
+TEST_F(PluginDispatchTest, ButtonSwitchedOffSendsNothingAndKeepsTheId) {
+  env_.record.SetByte(off::kInitialised, 1);  // stored settings: every switch off
   LoadAndRun();
+  plugin_.ButtonId = 5;
   Send(PM_ADD_BUTTONS);
-  Send(PM_BUTTON_CLICK, 40);
-  EXPECT_FALSE(factory_.reader->visible);
-  Send(PM_BUTTON_CLICK, 41);
-  EXPECT_TRUE(factory_.reader->visible);
-  Send(PM_BUTTON_CLICK, 41);
-  EXPECT_FALSE(factory_.reader->visible);
+  EXPECT_TRUE(env_.sent.empty());
+  EXPECT_EQ(plugin_.ButtonId, 5);
+  EXPECT_EQ(env_.iconLoads, 0);
 }
 
 TEST_F(PluginDispatchTest, WindowMessagesWhileStoppedDoNothing) {
   Send(PM_LOAD_INFO);
-  plugin_.ButtonId = 0;
-  const TPluginWord codes[] = {PM_SHOW_OPTIONS, PM_BUTTON_CLICK, PM_HIDE_WINDOWS};
-  for (TPluginWord code : codes) Send(code, 0);
+  for (TPluginWord code : {PM_SHOW_OPTIONS, PM_BUTTON_CLICK, PM_HIDE_WINDOWS}) Send(code, 0);
   Send(PM_HIDE_WINDOWS, 1);
   EXPECT_TRUE(events_.empty());
   EXPECT_FALSE(plugin_.HideState.TrayVisible);
 }
 
-TEST_F(PluginDispatchTest, HideThenRestoreReturnsEachVisibility) {
-  struct Case {
-    bool reader, options, notify, tray;
-  };
-  const Case cases[] = {
-      {true, true, true, true},
-      {false, false, false, false},
-      {true, false, true, false},  // tray icon hidden at the hide
-      {false, true, false, true},
-  };
+// Hiding twice before the restore used to remember the hidden state of the
+// second hide, so the restore showed nothing.
+TEST_F(PluginDispatchTest, HideThenRestoreReturnsEachVisibilityAlsoAfterASecondHide) {
   LoadAndRun();
-  plugin_.OptionsDialog = std::make_unique<FakeWindow>("options", events_, false);
-  plugin_.NotifyWindow = std::make_unique<FakeWindow>("notify", events_, false);
-  IPluginWindow* options = plugin_.OptionsDialog.get();
-  IPluginWindow* notify = plugin_.NotifyWindow.get();
-  for (const Case& c : cases) {
-    factory_.reader->visible = c.reader;
-    options->SetVisible(c.options);
-    notify->SetVisible(c.notify);
-    factory_.tray->visible = c.tray;
+  plugin_.OptionsDialog = std::make_unique<FakeWindow>(events_, "options");
+  plugin_.NotifyWindow = std::make_unique<FakeWindow>(events_, "notify");
+  IPluginWindow* windows[] = {env_.reader, plugin_.OptionsDialog.get(), plugin_.NotifyWindow.get()};
+  const std::vector<bool> cases[] = {{true, true, true, true},
+                                     {false, false, false, false},
+                                     {true, false, true, false},
+                                     {false, true, false, true}};
+  for (const int hides : {1, 2}) {
+    for (const std::vector<bool>& shown : cases) {  // reader, options, notify, tray
+      for (int i = 0; i < 3; ++i) windows[i]->SetVisible(shown[i]);
+      env_.tray->visible = shown[3];
+      for (int i = 0; i < hides; ++i) Send(PM_HIDE_WINDOWS, 1);
+      EXPECT_TRUE(plugin_.HideState.Hidden);
+      for (IPluginWindow* window : windows) EXPECT_FALSE(window->Visible());
+      EXPECT_FALSE(env_.tray->visible);
 
-    Send(PM_HIDE_WINDOWS, 1);
-    EXPECT_TRUE(plugin_.HideState.Hidden);
-    EXPECT_FALSE(factory_.reader->visible);
-    EXPECT_FALSE(options->Visible());
-    EXPECT_FALSE(notify->Visible());
-    EXPECT_FALSE(factory_.tray->visible);
-
-    Send(PM_HIDE_WINDOWS, 0);
-    EXPECT_EQ(factory_.reader->visible, c.reader);
-    EXPECT_EQ(options->Visible(), c.options);
-    EXPECT_EQ(notify->Visible(), c.notify);
-    EXPECT_EQ(factory_.tray->visible, c.tray);
+      Send(PM_HIDE_WINDOWS, 0);
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(windows[i]->Visible(), shown[i]) << i;
+      EXPECT_EQ(env_.tray->visible, shown[3]);
+    }
   }
 }
 
-TEST_F(PluginDispatchTest, ExceptionInAHandlerStaysInsideAndIsLogged) {
+TEST_F(PluginDispatchTest, ExceptionInAHandlerStaysInsideAndIsLoggedBesideTheModule) {
+  plugin_.LogFailure(PM_RUN, "early");  // before PM_LOAD_INFO the module path is not known yet
+  EXPECT_NE(LogText().find("code 2: early"), std::string::npos);
+
   LoadAndRun();
-  factory_.reader->failOptions = true;
+  env_.reader->failOptions = true;
   EXPECT_NO_THROW(Send(PM_SHOW_OPTIONS));
   EXPECT_NE(LogText().find("01.05.2024 12:30:00 code 6: options broke\r\n"), std::string::npos) << LogText();
-
   const std::u16string word = u"rss#";
   EXPECT_EQ(Send(PM_WORD_CHECK, AddressOf(word[0])).Result, 1u) << "the plugin stays usable";
 }
 
 TEST_F(PluginDispatchTest, FailingSaveStillStopsAndIsLogged) {
   LoadAndRun();
-  host_.record.failWrites = true;
+  env_.record.failWrites = true;
   EXPECT_NO_THROW(Send(PM_QUIT));
   EXPECT_EQ(plugin_.MainForm, nullptr);
   EXPECT_EQ(plugin_.TrayIcon, nullptr);
   EXPECT_NE(LogText().find("code 3: record is read-only"), std::string::npos) << LogText();
 
-  host_.record.failWrites = false;
+  env_.record.failWrites = false;
   Send(PM_RUN);
   EXPECT_NE(plugin_.MainForm, nullptr);
-}
-
-TEST_F(PluginDispatchTest, FailureBeforeLoadInfoIsLoggedBesideTheModule) {
-  plugin_.LogFailure(PM_RUN, "early");
-  EXPECT_NE(LogText().find("code 2: early"), std::string::npos);
 }
 
 TEST_F(PluginDispatchTest, ContactMessagesReachTheContactsHandler) {
   LoadAndRun();
   for (TPluginWord code : {PM_CONTACT_DRAW, PM_CONTACT_DBLCLICK, PM_CONTACT_MENU, PM_CONTACT_HINT_SIZE,
-                           PM_CONTACT_HINT_DRAW, TPluginWord{54}, TPluginWord{57}}) {
+                           PM_CONTACT_HINT_DRAW, TPluginWord{54}, TPluginWord{57}})
     Send(code);
-  }
-  EXPECT_EQ(contacts_.codes, (std::vector<TPluginWord>{51, 52, 53, 58, 59}));
+  EXPECT_EQ(env_.contactCodes, (std::vector<TPluginWord>{51, 52, 53, 58, 59}));
 }
 
 TEST_F(PluginDispatchTest, PluginInstanceIsClearedWithItsObject) {
   {
-    TKivoPlugin other(TPluginEnvironment{host_, platform_, factory_, contacts_, clock_, locale_});
+    TKivoPlugin other(Environment());
     PluginInstance = &other;
   }
   EXPECT_EQ(PluginInstance, nullptr);
 }
 
-}  // namespace
-}  // namespace kivo
-
-namespace kivo {
-namespace {
-
 // A start must show the item cache of the last run with its marks, and the
 // stop must write those marks back unchanged: the page and the marks are
 // what the user left.
 TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThem) {
-  host_.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
+  env_.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
   fs::create_directories(folder_ / "Cache");
   const std::string base = (folder_ / "Cache" / MakeCacheName("http://a.example/rss")).string();
   ASSERT_TRUE(WriteFileAtomic(base + ".rss",
