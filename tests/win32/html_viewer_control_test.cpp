@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "reader/PageComposition.h"
-#include "tests/win32/TestPng.h"
+#include "imaging/win32/WicImageDecoder.h"
+#include "tests/win32/WicPngWriter.h"
 #include "viewer/win32/GdiCanvas.h"
 #include "viewer/win32/HtmlViewerControl.h"
 
@@ -312,11 +313,6 @@ std::string ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteFile(const std::filesystem::path& path, const testpng::TBytes& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 TBitmap32 RenderThroughControl(std::string_view html) {
   THostWindow host;
   THtmlViewerControl control(host.Get(), 1);
@@ -380,27 +376,17 @@ TEST(ViewerRender, PagesLookLikeTheirReferences) {
     const TBitmap32 rendered = RenderThroughControl(html);
     const std::filesystem::path reference = ViewerFixtures() / "ref" / (name + ".png");
     if (update) {
-      WriteFile(reference, testpng::EncodePng(rendered));
+      EXPECT_TRUE(testing::WritePng(rendered, reference));
       continue;
     }
-    const std::string stored = ReadFile(reference);
-    const auto expected = testpng::DecodePng(testpng::TBytes(stored.begin(), stored.end()));
+    const auto expected = SharedImageDecoder().Decode(ImageKind::Png, ReadFile(reference));
     ASSERT_TRUE(expected) << reference << " missing or unreadable; KIVO_UPDATE_REFERENCES=1 writes it";
     const ::testing::AssertionResult same = LooksLike(rendered, *expected);
     EXPECT_TRUE(same);
     // Beside the build, for a look at what changed.
     if (!same)
-      WriteFile(std::filesystem::path(KIVO_BINARY_DIR) / (name + ".png"), testpng::EncodePng(rendered));
+      testing::WritePng(rendered, std::filesystem::path(KIVO_BINARY_DIR) / (name + ".png"));
   }
-}
-
-TEST(TestPng, EncodedPicturesDecodeToTheSamePixels) {
-  TBitmap32 picture{37, 5, {}};
-  for (int i = 0; i < 37 * 5; ++i)
-    picture.Pixels.push_back(0xFF000000u | (i % 7 == 0 ? (0x123456u * i) & 0xFFFFFFu : 0xFFFFFFu));
-  const auto decoded = testpng::DecodePng(testpng::EncodePng(picture));
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->Pixels, picture.Pixels);
 }
 
 }  // namespace
