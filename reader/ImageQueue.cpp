@@ -109,9 +109,12 @@ struct TImageQueue::TJob {
   std::atomic<bool> Terminated{false};
 };
 
-TImageQueue::TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster, TImageDownload download,
-                         TImageFileReader readFile)
-    : starter_(starter), poster_(poster), download_(std::move(download)), readFile_(std::move(readFile)) {}
+TImageQueue::TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster,
+                         TImageDownloadMaker makeDownload, TImageFileReader readFile)
+    : starter_(starter),
+      poster_(poster),
+      makeDownload_(std::move(makeDownload)),
+      readFile_(std::move(readFile)) {}
 
 TImageQueue::~TImageQueue() {
   Reset();
@@ -146,7 +149,8 @@ void TImageQueue::StartHead() {
   auto job = std::make_shared<TJob>();
   job->Url = entries_.front().Url;
   current_ = job;
-  starter_.Start([job, download = download_, readFile = readFile_, &poster = poster_] {
+  TImageDownload download = makeDownload_ ? makeDownload_() : TImageDownload();
+  starter_.Start([job, download = std::move(download), readFile = readFile_, &poster = poster_] {
     try {
       job->Buffer = LoadImageBytes(job->Url, download, readFile);
     } catch (...) {

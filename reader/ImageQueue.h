@@ -27,6 +27,10 @@ struct twebimage {
 
 // Downloads an address (http or https); empty on failure.
 using TImageDownload = std::function<std::string(const std::string& url)>;
+// Called on the window's thread as each picture's worker starts: the download
+// that worker runs, bound to the settings (proxy) of that moment, so that no
+// worker reads settings the window's thread may be changing.
+using TImageDownloadMaker = std::function<TImageDownload()>;
 // Reads a local file whole; nullopt when it cannot.
 using TImageFileReader = std::function<std::optional<std::string>(const std::string& path)>;
 
@@ -75,10 +79,10 @@ struct TLoadedImage {
 };
 
 // The queue and its worker, on the window's thread. The poster, the starter
-// and whatever the download function uses must outlive every worker started.
+// and whatever the downloads made use must outlive every worker started.
 class TImageQueue {
  public:
-  TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster, TImageDownload download,
+  TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster, TImageDownloadMaker makeDownload,
               TImageFileReader readFile);
   TImageQueue(const TImageQueue&) = delete;
   TImageQueue& operator=(const TImageQueue&) = delete;
@@ -105,7 +109,7 @@ class TImageQueue {
 
   IImageWorkerStarter& starter_;
   IMessagePoster& poster_;
-  TImageDownload download_;
+  TImageDownloadMaker makeDownload_;
   TImageFileReader readFile_;
   std::deque<twebimage> entries_;
   std::shared_ptr<TJob> current_;  // the worker of the head entry

@@ -40,7 +40,7 @@ std::string TabCaption(std::string_view tabText) {
 TReaderWindow::TReaderWindow(TReaderServices services) : services_(std::move(services)) {
   CompleteServices();
   checkMailbox_ = services_.Checks.Mailbox;
-  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster, services_.DownloadImage,
+  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster, services_.MakeImageDownload,
                                           services_.ReadImageFile);
   scheduler_ = std::make_unique<TCheckNewScheduler>(*services_.Clock, checkMailbox_,
                                                     CheckThreadFactory(Globals(), services_.Checks));

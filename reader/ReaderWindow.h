@@ -58,12 +58,12 @@ struct TReaderServices {
   TCheckServices Checks;
   IImageWorkerStarter* ImageStarter = nullptr;  // null: a thread per picture, joined by the window
   IMessagePoster* Poster = nullptr;             // WM_IMAGE_LOADED and the workers' notices
-  TImageDownload DownloadImage;
+  TImageDownloadMaker MakeImageDownload;
   TImageFileReader ReadImageFile;
   tgradientsclass* Skin = nullptr;  // resized with the window; may be null
   // Cancelled when the window goes, before it waits for its workers; the
-  // loads and checks get it unless given their own. DownloadImage should
-  // carry it too.
+  // loads and checks get it unless given their own. The picture downloads
+  // should carry it too.
   std::shared_ptr<THttpCancel> Cancel;
 };
 

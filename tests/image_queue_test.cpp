@@ -35,11 +35,15 @@ class ImageQueueTest : public ::testing::Test {
 
   HeldStarter starter;
   testing::MessageQueue poster;
+  int downloadsMade = 0;
   // Downloads from the host "broken" fail.
   TImageQueue queue{starter, poster,
-                    [](const std::string& url) -> std::string {
-                      if (url.starts_with("http://broken/")) throw std::runtime_error("no network");
-                      return "bytes of " + url;
+                    [this] {
+                      ++downloadsMade;
+                      return [](const std::string& url) -> std::string {
+                        if (url.starts_with("http://broken/")) throw std::runtime_error("no network");
+                        return "bytes of " + url;
+                      };
                     },
                     nullptr};
 };
@@ -56,11 +60,14 @@ TEST_F(ImageQueueTest, PicturesAreFetchedOneAfterTheOtherInRequestOrder) {
   ASSERT_TRUE(queue.ImageRequest("/a.png", true, "http://feed.example/"));
   ASSERT_TRUE(queue.ImageRequest("http://cdn.example/b.png", true, "http://feed.example/"));
   ASSERT_EQ(starter.jobs.size(), 1u) << "the second waits for the first";
+  // Workers must not read the settings: each gets its download made here.
+  EXPECT_EQ(downloadsMade, 1);
   starter.RunNext();
   EXPECT_EQ(poster.Take(WM_IMAGE_LOADED), std::vector<long>{0});
   EXPECT_TRUE(starter.jobs.empty()) << "nothing starts before the window took the first picture";
   EXPECT_EQ(Loaded(), "/a.png: bytes of http://feed.example/a.png");
   ASSERT_EQ(starter.jobs.size(), 1u);
+  EXPECT_EQ(downloadsMade, 2);
   starter.RunNext();
   EXPECT_EQ(Loaded(), "http://cdn.example/b.png: bytes of http://cdn.example/b.png");
   EXPECT_TRUE(queue.Entries().empty());
@@ -166,7 +173,7 @@ TEST(ThreadImageWorkerStarter, PictureArrivesThroughThePostedMessage) {
   testing::MessageQueue poster;
   TThreadImageWorkerStarter starter;
   TImageQueue queue(
-      starter, poster, [](const std::string& url) { return "got " + url; }, nullptr);
+      starter, poster, [] { return [](const std::string& url) { return "got " + url; }; }, nullptr);
   queue.ImageRequest("http://h/1.png", true, "");
   queue.ImageRequest("http://h/2.png", true, "");
   std::vector<std::string> pictures;

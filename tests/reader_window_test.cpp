@@ -67,9 +67,11 @@ class ReaderWindowTest : public ::testing::Test {
     services.Checks.Http = &http_;
     services.Checks.Mailbox = checkMailbox_;
     services.ImageStarter = &starter_;
-    services.DownloadImage = [this](const std::string& url) {
-      downloads_.push_back(url);
-      return std::string("GIF89a");
+    services.MakeImageDownload = [this] {
+      return [this](const std::string& url) {
+        downloads_.push_back(url);
+        return std::string("GIF89a");
+      };
     };
     window_ = std::make_unique<TReaderWindow>(std::move(services));
     for (int i = 0; i <= rss_.High(); ++i) {

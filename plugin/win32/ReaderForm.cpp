@@ -65,11 +65,14 @@ TNetContext PictureContext(std::shared_ptr<THttpCancel> cancel) {
   return context;
 }
 
-// Pictures are fetched with the proxy settings of the moment.
-std::string DownloadPicture(const std::string& url, const std::shared_ptr<THttpCancel>& cancel) {
+// Pictures are fetched with the proxy settings of the moment the picture's
+// worker starts, read on the window's thread.
+TImageDownload PictureDownload(const std::shared_ptr<THttpCancel>& cancel) {
   TKivoPlugin* plugin = PluginInstance;
   const TProxySettings proxy = plugin != nullptr ? ProxySettingsOf(plugin->Globals) : TProxySettings{};
-  return DownloadToStream(url, proxy, PictureContext(cancel));
+  return [proxy, context = PictureContext(cancel)](const std::string& url) {
+    return DownloadToStream(url, proxy, context);
+  };
 }
 
 TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoster& poster,
@@ -85,7 +88,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
   services.Loads.Http = &PlatformHttpClient();
   services.Checks.Http = &PlatformHttpClient();
   services.Cancel = std::make_shared<THttpCancel>();
-  services.DownloadImage = [cancel = services.Cancel](const std::string& url) { return DownloadPicture(url, cancel); };
+  services.MakeImageDownload = [cancel = services.Cancel] { return PictureDownload(cancel); };
   services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path); };
   return services;
 }
