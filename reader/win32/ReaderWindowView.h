@@ -19,7 +19,7 @@
 #include "reader/ReaderWindow.h"
 #include "reader/win32/PictureList.h"
 #include "reader/win32/ThemeGrid.h"
-#include "reader/win32/WindowBase.h"
+#include "plugin/win32/WindowBase.h"
 
 namespace kivo {
 

@@ -14,7 +14,7 @@
 #include "reader/ReaderWindow.h"
 #include "reader/win32/Gdi.h"
 #include "reader/win32/PictureList.h"
-#include "reader/win32/WindowBase.h"
+#include "plugin/win32/WindowBase.h"
 
 namespace kivo {
 

@@ -4,10 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "platform/win32/GdiHandles.h"
-#include "plugin/win32/ThisModule.h"
+#include "plugin/win32/WindowBase.h"
 #include "plugin/win32/WindowClass.h"
 #include "viewer/win32/GdiCanvas.h"
 
@@ -76,14 +75,11 @@ POINT PointOf(LPARAM lParam) {
 
 }  // namespace
 
-struct THtmlViewerControl::TImpl {
+struct THtmlViewerControl::TImpl final : TWindowBase {
   TImpl(HWND parent, int controlId, THtmlViewOptions options);
-  ~TImpl();
-  TImpl(const TImpl&) = delete;
-  TImpl& operator=(const TImpl&) = delete;
+  ~TImpl() override;
 
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   RECT ClientRect() const;
   void Invalidate() const;
@@ -106,11 +102,10 @@ struct THtmlViewerControl::TImpl {
   void OnRightUp(POINT point) const;
   void ClickLink(const std::string& target);
 
-  TWindowClassUse windowClass{kClassName, &WindowProc};
+  TWindowClassUse windowClass{kClassName, &TWindowBase::WindowProc};
   TGdiFonts fonts;
   THtmlView view;
   THtmlViewerEvents events;
-  HWND window = nullptr;
   std::unique_ptr<TDibSurface> backBuffer;
   POINT pressedAt{};
   bool pressed = false;
@@ -121,40 +116,16 @@ struct THtmlViewerControl::TImpl {
 
 THtmlViewerControl::TImpl::TImpl(HWND parent, int controlId, THtmlViewOptions options)
     : view(fonts, std::move(options)) {
-  CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, 0, 0, 0, 0, parent,
-                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)), ThisModule(), this);
-  if (window == nullptr) throw std::runtime_error("viewer window not created");
+  Create(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP, 0, 0, 0, 0, parent,
+         reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
   UpdateScrollBar();
 }
 
 THtmlViewerControl::TImpl::~TImpl() {
-  if (window != nullptr) DestroyWindow(window);
+  Destroy();
 }
 
-LRESULT CALLBACK THtmlViewerControl::TImpl::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                                       LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* created = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* impl = static_cast<TImpl*>(created->lpCreateParams);
-    impl->window = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(impl));
-  }
-  auto* impl = reinterpret_cast<TImpl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (impl == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    impl->window = nullptr;
-    return DefWindowProcW(window, message, wParam, lParam);
-  }
-  try {
-    return impl->Handle(message, wParam, lParam);
-  } catch (...) {
-    // An owner's callback failed; the message loop must not see it.
-    return 0;
-  }
-}
-
-LRESULT THtmlViewerControl::TImpl::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT THtmlViewerControl::TImpl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_ERASEBKGND:
       return 1;
@@ -204,17 +175,17 @@ LRESULT THtmlViewerControl::TImpl::Handle(UINT message, WPARAM wParam, LPARAM lP
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return TWindowBase::HandleMessage(message, wParam, lParam);
 }
 
 RECT THtmlViewerControl::TImpl::ClientRect() const {
   RECT client{};
-  GetClientRect(window, &client);
+  GetClientRect(Handle(), &client);
   return client;
 }
 
 void THtmlViewerControl::TImpl::Invalidate() const {
-  if (window != nullptr) InvalidateRect(window, nullptr, FALSE);
+  if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void THtmlViewerControl::TImpl::Relayout(int width, int height) {
@@ -224,7 +195,7 @@ void THtmlViewerControl::TImpl::Relayout(int width, int height) {
 }
 
 void THtmlViewerControl::TImpl::UpdateScrollBar() const {
-  if (window == nullptr) return;
+  if (Handle() == nullptr) return;
   const RECT client = ClientRect();
   SCROLLINFO info{};
   info.cbSize = sizeof info;
@@ -234,7 +205,7 @@ void THtmlViewerControl::TImpl::UpdateScrollBar() const {
   info.nMax = std::max(0, view.DocumentHeight() - 1);
   info.nPage = static_cast<UINT>(std::max(0L, client.bottom - client.top));
   info.nPos = view.ScrollPos();
-  SetScrollInfo(window, SB_VERT, &info, TRUE);
+  SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
 }
 
 void THtmlViewerControl::TImpl::ScrollToPos(int y) {
@@ -254,11 +225,11 @@ void THtmlViewerControl::TImpl::ReportImageRequests() {
 }
 
 void THtmlViewerControl::TImpl::CopySelection() const {
-  if (view.HasSelection()) PutOnClipboard(window, view.SelectedText());
+  if (view.HasSelection()) PutOnClipboard(Handle(), view.SelectedText());
 }
 
 void THtmlViewerControl::TImpl::Paint() {
-  TPaintDc paint(window);
+  TPaintDc paint(Handle());
   PaintTo(paint.Get(), paint.Update());
 }
 
@@ -308,7 +279,7 @@ void THtmlViewerControl::TImpl::OnVerticalScroll(int code) {
       SCROLLINFO info{};
       info.cbSize = sizeof info;
       info.fMask = SIF_TRACKPOS;
-      if (GetScrollInfo(window, SB_VERT, &info)) ScrollToPos(info.nTrackPos);
+      if (GetScrollInfo(Handle(), SB_VERT, &info)) ScrollToPos(info.nTrackPos);
       break;
     }
     default:
@@ -352,7 +323,7 @@ bool THtmlViewerControl::TImpl::OnKey(WPARAM key) {
 bool THtmlViewerControl::TImpl::OnSetCursor() const {
   POINT point{};
   GetCursorPos(&point);
-  ScreenToClient(window, &point);
+  ScreenToClient(Handle(), &point);
   const bool overLink = view.LinkAt(point.x, point.y).has_value();
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(overLink ? IDC_HAND : IDC_ARROW)));
   return true;
@@ -360,7 +331,7 @@ bool THtmlViewerControl::TImpl::OnSetCursor() const {
 
 void THtmlViewerControl::TImpl::OnMouseMove(POINT point) {
   if (!trackingLeave) {
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
     trackingLeave = TrackMouseEvent(&track) != 0;
   }
   if (pressed) {
@@ -379,8 +350,8 @@ void THtmlViewerControl::TImpl::OnMouseMove(POINT point) {
 }
 
 void THtmlViewerControl::TImpl::OnLeftDown(POINT point) {
-  SetFocus(window);
-  SetCapture(window);
+  SetFocus(Handle());
+  SetCapture(Handle());
   pressed = true;
   dragged = false;
   pressedAt = point;
@@ -392,7 +363,7 @@ void THtmlViewerControl::TImpl::OnLeftUp(POINT point) {
   if (!pressed) return;
   const bool wasDragged = dragged;
   pressed = false;
-  if (GetCapture() == window) ReleaseCapture();
+  if (GetCapture() == Handle()) ReleaseCapture();
   if (wasDragged) {
     view.ExtendSelection(point.x, point.y);
     Invalidate();
@@ -413,7 +384,7 @@ void THtmlViewerControl::TImpl::ClickLink(const std::string& target) {
 void THtmlViewerControl::TImpl::OnRightUp(POINT point) const {
   if (!events.RightClick) return;
   POINT screen = point;
-  ClientToScreen(window, &screen);
+  ClientToScreen(Handle(), &screen);
   events.RightClick(screen, view.LinkAt(point.x, point.y));
 }
 
@@ -423,7 +394,7 @@ THtmlViewerControl::THtmlViewerControl(HWND parent, int controlId, THtmlViewOpti
 THtmlViewerControl::~THtmlViewerControl() = default;
 
 HWND THtmlViewerControl::Handle() const {
-  return impl_->window;
+  return impl_->Handle();
 }
 
 void THtmlViewerControl::SetEvents(THtmlViewerEvents events) {
@@ -431,7 +402,7 @@ void THtmlViewerControl::SetEvents(THtmlViewerEvents events) {
 }
 
 void THtmlViewerControl::SetBounds(int x, int y, int width, int height) {
-  MoveWindow(impl_->window, x, y, width, height, TRUE);
+  MoveWindow(impl_->Handle(), x, y, width, height, TRUE);
 }
 
 void THtmlViewerControl::LoadHtml(std::string_view html) {

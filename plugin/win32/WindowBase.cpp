@@ -1,4 +1,4 @@
-#include "reader/win32/WindowBase.h"
+#include "plugin/win32/WindowBase.h"
 
 #include <windowsx.h>
 

@@ -1,4 +1,4 @@
-// One base for the reader's windows: the object is attached at WM_NCCREATE
+// One base for the plugin's windows: the object is attached at WM_NCCREATE
 // (it is the lpParam of CreateWindowEx) and receives every message from
 // then on; a window procedure lets no exception into the system's loop.
 #pragma once
