@@ -34,6 +34,16 @@ TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form) {
   return bitmap;
 }
 
+void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int height) {
+  const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Premultiplied);
+  const TUniqueMemoryDc source(CreateCompatibleDC(dc));
+  if (!bitmap || !source) return;
+  const TSelectedObject selected(source.Get(), bitmap.Get());
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source.Get(),
+             0, 0, picture.Width, picture.Height, blend);
+}
+
 TImageListHandle MakeImageList(const std::vector<TBitmap32>& pictures, int side) {
   TImageListHandle list(ImageList_Create(side, side, ILC_COLOR32, static_cast<int>(pictures.size()), 4));
   if (!list) return nullptr;

@@ -29,6 +29,9 @@ enum class TAlphaForm { Premultiplied, Straight };
 // A top-down 32-bit DIB section of the picture; null when GDI refuses.
 TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaForm::Premultiplied);
 
+// A picture alpha-blended at (x, y), stretched to width x height (0: its own size).
+void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width = 0, int height = 0);
+
 // An ILC_COLOR32 list of `side` x `side` pictures; null when one of them has
 // another size or the list cannot be built.
 TImageListHandle MakeImageList(const std::vector<TBitmap32>& pictures, int side);

@@ -39,16 +39,6 @@ void TextAt(HDC dc, int x, int y, const std::string& text, COLORREF color, const
   ExtTextOutW(dc, x, y, ETO_CLIPPED, &clip, wide.c_str(), static_cast<UINT>(wide.size()), nullptr);
 }
 
-void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int height) {
-  const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Premultiplied);
-  const TUniqueMemoryDc source(CreateCompatibleDC(dc));
-  if (!bitmap || !source) return;
-  const TSelectedObject selected(source.Get(), bitmap.Get());
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source.Get(),
-             0, 0, picture.Width, picture.Height, blend);
-}
-
 void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture) {
   const int width = std::min<int>(rect.right - rect.left, picture.Width);
   const int height = std::min<int>(rect.bottom - rect.top, picture.Height);

@@ -21,8 +21,6 @@ void Frame(HDC dc, const RECT& rect, COLORREF color);
 void TextAt(HDC dc, int x, int y, const std::string& text, COLORREF color, const RECT& clip);
 std::wstring Wide(const std::string& text);
 
-// A picture alpha-blended at (x, y), stretched to width x height (0: its own size).
-void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width = 0, int height = 0);
 // The picture's top-left part copied into `rect` (no stretching, no blending).
 void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture);
 

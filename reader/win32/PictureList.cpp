@@ -40,7 +40,7 @@ const TBitmap32* TPictureList::At(int index) const {
 }
 
 void TPictureList::Draw(HDC dc, int index, int x, int y) const {
-  if (const TBitmap32* picture = At(index)) gdi::DrawPicture(dc, x, y, *picture, width_, height_);
+  if (const TBitmap32* picture = At(index)) DrawPicture(dc, x, y, *picture, width_, height_);
 }
 
 TPictureList WindowPictures() {

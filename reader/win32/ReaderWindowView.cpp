@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "feeds/FeedMessages.h"
+#include "imaging/win32/ImageLists.h"
 #include "options/UnitLang.h"
 #include "reader/ReaderCommands.h"
 #include "reader/win32/Gdi.h"
@@ -125,7 +126,7 @@ class TSplitterBar final : public TWindowBase {
     GetClientRect(Handle(), &client);
     gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
     if (const TBitmap32* picture = events_.Picture ? events_.Picture() : nullptr) {
-      gdi::DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
+      DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
     }
   }
 
@@ -304,7 +305,7 @@ void TReaderWindowView::PaintTopStrip() {
   RECT client{};
   GetClientRect(Handle(), &client);
   gdi::Fill(dc, RECT{0, 0, client.right, kTopStripHeight}, GetSysColor(COLOR_BTNFACE));
-  if (logo_) gdi::DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
+  if (logo_) DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
 }
 
 void TReaderWindowView::DrawButton(const DRAWITEMSTRUCT& item) const {
@@ -329,7 +330,7 @@ void TReaderWindowView::DrawTab(const DRAWITEMSTRUCT& item) const {
   if (const TBitmap32* background = SkinBitmap(look.Background)) gdi::DrawPiece(item.hDC, rect, *background);
   const HFONT font = reinterpret_cast<HFONT>(SendMessageW(tabs_, WM_GETFONT, 0, 0));
   const TSelectedObject selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-  const int textColour = index == hotTab_ ? COLOR_HOTLIGHT
+  const int textColour = index == hotTab_     ? COLOR_HOTLIGHT
                          : look.HighlightText ? COLOR_HIGHLIGHTTEXT
                                               : COLOR_WINDOWTEXT;
   gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text, GetSysColor(textColour), rect);

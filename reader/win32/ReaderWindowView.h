@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "options/UnitLang.h"
+#include "plugin/win32/WindowBase.h"
 #include "plugin/win32/WindowClass.h"
 #include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/PictureList.h"
 #include "reader/win32/ThemeGrid.h"
-#include "plugin/win32/WindowBase.h"
 
 namespace kivo {
 

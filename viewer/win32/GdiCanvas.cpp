@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "imaging/win32/ImageLists.h"
+
 namespace kivo {
 
 namespace {
@@ -33,13 +35,6 @@ const wchar_t* Wide(std::u16string_view text) {
 
 int ClampedLength(std::u16string_view text) {
   return static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
-}
-
-std::uint32_t Premultiplied(std::uint32_t argb) {
-  const std::uint32_t alpha = argb >> 24;
-  if (alpha == 255) return argb;
-  const auto scale = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-  return alpha << 24 | scale(argb >> 16 & 0xFF) << 16 | scale(argb >> 8 & 0xFF) << 8 | scale(argb & 0xFF);
 }
 
 }  // namespace
@@ -116,16 +111,8 @@ void TGdiCanvas::DrawText(int x, int y, const TFontSpec& font, TColor color, std
 }
 
 void TGdiCanvas::DrawImage(const TRect& rect, const TBitmap32& image) {
-  if (rect.Width() <= 0 || rect.Height() <= 0 || image.Width <= 0 || image.Height <= 0) return;
-  const std::size_t count = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Height);
-  if (image.Pixels.size() < count) return;
-  TDibSurface source(image.Width, image.Height);
-  if (!source) return;
-  std::transform(image.Pixels.data(), image.Pixels.data() + count, source.Pixels(), Premultiplied);
-  GdiFlush();
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc_, rect.Left, rect.Top, rect.Width(), rect.Height(), source.Dc(), 0, 0, image.Width,
-             image.Height, blend);
+  if (rect.Width() <= 0 || rect.Height() <= 0) return;
+  DrawPicture(dc_, rect.Left, rect.Top, image, rect.Width(), rect.Height());
 }
 
 }  // namespace kivo
