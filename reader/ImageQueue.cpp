@@ -107,6 +107,7 @@ struct TImageQueue::TJob {
   std::string Buffer;
   std::atomic<bool> Finished{false};
   std::atomic<bool> Terminated{false};
+  std::shared_ptr<THttpCancel> Cancel = std::make_shared<THttpCancel>();
 };
 
 TImageQueue::TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster,
@@ -140,7 +141,10 @@ std::optional<TLoadedImage> TImageQueue::ImageLoaded() {
 }
 
 void TImageQueue::Reset() {
-  if (current_) current_->Terminated.store(true, std::memory_order_release);
+  if (current_) {
+    current_->Terminated.store(true, std::memory_order_release);
+    current_->Cancel->Cancel();  // a dropped picture's download stops at once
+  }
   current_.reset();
   entries_.clear();
 }
@@ -149,7 +153,7 @@ void TImageQueue::StartHead() {
   auto job = std::make_shared<TJob>();
   job->Url = entries_.front().Url;
   current_ = job;
-  TImageDownload download = makeDownload_ ? makeDownload_() : TImageDownload();
+  TImageDownload download = makeDownload_ ? makeDownload_(job->Cancel) : TImageDownload();
   starter_.Start([job, download = std::move(download), readFile = readFile_, &poster = poster_] {
     try {
       job->Buffer = LoadImageBytes(job->Url, download, readFile);

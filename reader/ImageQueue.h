@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/Http.h"
 #include "platform/UiMessages.h"
 
 namespace kivo {
@@ -29,8 +30,9 @@ struct twebimage {
 using TImageDownload = std::function<std::string(const std::string& url)>;
 // Called on the window's thread as each picture's worker starts: the download
 // that worker runs, bound to the settings (proxy) of that moment, so that no
-// worker reads settings the window's thread may be changing.
-using TImageDownloadMaker = std::function<TImageDownload()>;
+// worker reads settings the window's thread may be changing, and to the
+// worker's cancel, which the queue sets when it drops the picture.
+using TImageDownloadMaker = std::function<TImageDownload(std::shared_ptr<THttpCancel> cancel)>;
 // Reads a local file whole; nullopt when it cannot.
 using TImageFileReader = std::function<std::optional<std::string>(const std::string& path)>;
 

@@ -62,8 +62,8 @@ struct TReaderServices {
   TImageFileReader ReadImageFile;
   tgradientsclass* Skin = nullptr;  // resized with the window; may be null
   // Cancelled when the window goes, before it waits for its workers; the
-  // loads and checks get it unless given their own. The picture downloads
-  // should carry it too.
+  // loads and checks get it unless given their own. (Picture downloads carry
+  // their own, set when the queue drops them.)
   std::shared_ptr<THttpCancel> Cancel;
 };
 

@@ -67,7 +67,7 @@ class ReaderWindowTest : public ::testing::Test {
     services.Checks.Http = &http_;
     services.Checks.Mailbox = checkMailbox_;
     services.ImageStarter = &starter_;
-    services.MakeImageDownload = [this] {
+    services.MakeImageDownload = [this](std::shared_ptr<THttpCancel>) {
       return [this](const std::string& url) {
         downloads_.push_back(url);
         return std::string("GIF89a");

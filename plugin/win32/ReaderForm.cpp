@@ -67,10 +67,10 @@ TNetContext PictureContext(std::shared_ptr<THttpCancel> cancel) {
 
 // Pictures are fetched with the proxy settings of the moment the picture's
 // worker starts, read on the window's thread.
-TImageDownload PictureDownload(const std::shared_ptr<THttpCancel>& cancel) {
+TImageDownload PictureDownload(std::shared_ptr<THttpCancel> cancel) {
   TKivoPlugin* plugin = PluginInstance;
   const TProxySettings proxy = plugin != nullptr ? ProxySettingsOf(plugin->Globals) : TProxySettings{};
-  return [proxy, context = PictureContext(cancel)](const std::string& url) {
+  return [proxy, context = PictureContext(std::move(cancel))](const std::string& url) {
     return DownloadToStream(url, proxy, context);
   };
 }
@@ -88,7 +88,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
   services.Loads.Http = &PlatformHttpClient();
   services.Checks.Http = &PlatformHttpClient();
   services.Cancel = std::make_shared<THttpCancel>();
-  services.MakeImageDownload = [cancel = services.Cancel] { return PictureDownload(cancel); };
+  services.MakeImageDownload = PictureDownload;
   services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path); };
   return services;
 }
