@@ -16,7 +16,9 @@ namespace {
 
 // The platform maps 8-bit paths through the system code page, which is what
 // the rest of the plugin uses for file names too.
-fs::path ToPath(const std::string& path) { return fs::path(path); }
+fs::path ToPath(const std::string& path) {
+  return fs::path(path);
+}
 
 // Unique per write: two workers replacing the same file (a reload leaves the
 // old record's load running beside the new one's) must not share a temporary,
@@ -54,7 +56,11 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
   const auto size = fs::file_size(ToPath(path), ec);
   std::string bytes;
   if (!ec) bytes.reserve(static_cast<size_t>(size));
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // The stream's own read turns a read error into its bad state; iterating
+  // its buffer would let the error escape as an exception.
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+    bytes.append(chunk, static_cast<size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return bytes;
 }
@@ -73,6 +79,11 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     return false;
   }
   return true;
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(ToPath(path), ec) || ec.value() != 0;
 }
 
 bool FileExists(const std::string& path) {

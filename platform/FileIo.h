@@ -17,6 +17,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 bool FileExists(const std::string& path);
+// Anything at the path: a file, a folder, or what cannot be told apart.
+bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool DeleteFileIfExists(const std::string& path);
 

@@ -59,7 +59,10 @@ void TIniFile::Section::Reindex() {
 
 TIniFile::TIniFile(std::string path) : path_(std::move(path)) {
   if (path_.empty()) return;
-  if (const auto bytes = ReadFileBytes(path_)) Parse(*bytes);
+  if (const auto bytes = ReadFileBytes(path_))
+    Parse(*bytes);
+  else
+    unreadable_ = PathExists(path_);
 }
 
 void TIniFile::Parse(std::string_view text) {
@@ -212,7 +215,7 @@ std::string TIniFile::Text() const {
 }
 
 bool TIniFile::UpdateFile() const {
-  if (path_.empty()) return false;
+  if (path_.empty() || unreadable_) return false;
   return WriteFileAtomic(path_, Text());
 }
 

@@ -40,7 +40,9 @@ class TIniFile {
   void DeleteKey(std::string_view section, std::string_view key);  // every duplicate too
 
   // Writes the file (CR LF lines) through a temporary file and a rename.
-  // False when it could not be written; the old file is then untouched.
+  // False when it could not be written, or when the file existed but could
+  // not be read (writing would drop every key of it); the old file is then
+  // untouched.
   bool UpdateFile() const;
   // Text of the whole file as UpdateFile would write it.
   std::string Text() const;
@@ -66,6 +68,7 @@ class TIniFile {
   void RebuildSectionIndex();
 
   std::string path_;
+  bool unreadable_ = false;            // the file exists but could not be read: never overwrite it
   std::vector<std::string> preamble_;  // lines before the first section
   std::vector<Section> sections_;      // duplicate sections of a file are merged into the first
   std::unordered_map<std::string, size_t> sectionIndex_;  // lower-case name -> position

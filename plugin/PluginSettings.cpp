@@ -7,6 +7,7 @@
 #include "options/UnitLang.h"
 #include "platform/FileIo.h"
 #include "plugin/IniFile.h"
+#include "reader/ReadMarks.h"
 
 namespace kivo {
 
@@ -212,7 +213,7 @@ bool SaveFeed(const tchannels& channel, TIniFile& ini) {
   ini.WriteBool(section, "Show_Panel", channel.ShowPanel);
   ini.WriteInteger(section, "net_file_size", channel.NetFileSize);
   ini.WriteString(section, "Last_Updated", DateTimeToText(channel.LastUpdated));
-  const bool marksWritten = WriteFileAtomic(ChangeFileExt(channel.CacheFile, ".rd"), channel.ReadMarks);
+  const bool marksWritten = WriteReadMarks(channel);
   ini.WriteBool(section, "ShowBaloon", channel.ShowBaloon);
   return marksWritten;
 }

@@ -70,6 +70,9 @@ struct tchannels {
   std::string CacheFile;  // item cache ".rss"; its file name is the INI section
   std::string RawFile;    // raw download ".xml"
   std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
+  // The ".rd" file exists but could not be read: a save must not replace
+  // marks it never saw.
+  bool ReadMarksUnreadable = false;
   std::string PageHtml;
   int PanelSize = 0;
   int NetFileSize = 0;

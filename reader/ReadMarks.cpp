@@ -144,10 +144,12 @@ void LoadReadMarks(TRSS& rss, int f) {
   if (!rss.IsValid(f)) return;
   tchannels& feed = rss.Channels[static_cast<std::size_t>(f)];
   feed.ReadMarks.clear();
+  feed.ReadMarksUnreadable = false;
   if (!feed.CacheFile.empty()) {
-    // An unreadable file counts as missing, as an unreadable item cache does.
-    feed.ReadMarks =
-        NormalizeReadMarks(ReadFileBytes(ReadMarksFileName(feed.CacheFile)).value_or(std::string()));
+    const std::string file = ReadMarksFileName(feed.CacheFile);
+    const std::optional<std::string> bytes = ReadFileBytes(file);
+    feed.ReadMarksUnreadable = !bytes && PathExists(file);
+    feed.ReadMarks = NormalizeReadMarks(bytes.value_or(std::string()));
   }
   const TReadMarksIndex index(feed.ReadMarks);
   for (auto& theme : feed.Items) {
@@ -159,6 +161,7 @@ void LoadReadMarks(TRSS& rss, int f) {
 bool WriteReadMarks(const tchannels& feed) {
   // A record that was never set up has no files; writing would land in the working folder.
   if (feed.CacheFile.empty()) return true;
+  if (feed.ReadMarksUnreadable) return false;
   return WriteFileAtomic(ReadMarksFileName(feed.CacheFile), NormalizeReadMarks(feed.ReadMarks));
 }
 

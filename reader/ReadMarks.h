@@ -61,12 +61,13 @@ std::string SetReadMarkText(std::string_view readMarks, std::string_view key, in
 void SetReadMark(TRSS& rss, int f, std::string_view key, int mark);
 
 // Feed f's ".rd" file into its text (empty when the file is missing or cannot
-// be read) and the marks of its themes: the value of the key's first line,
-// 0 when there is none.
+// be read; then ReadMarksUnreadable tells which) and the marks of its themes:
+// the value of the key's first line, 0 when there is none.
 void LoadReadMarks(TRSS& rss, int f);
 
 // The feed's text into its ".rd" file, replacing it; an empty text gives an
-// empty file. True without writing for a record that has no cache file name.
+// empty file. True without writing for a record that has no cache file name;
+// false, leaving the file alone, when it existed but could not be read.
 bool WriteReadMarks(const tchannels& feed);
 
 }  // namespace kivo

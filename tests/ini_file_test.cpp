@@ -73,6 +73,17 @@ TEST(IniFile, MissingFileReadsAllDefaults) {
   EXPECT_TRUE(TIniFile("").ReadSections().empty());
 }
 
+// An INI that is there but cannot be read used to be rewritten with only the
+// keys the plugin writes, dropping every other setting of it.
+TEST(IniFile, UnreadableFileIsNeverOverwritten) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.File("busy.ini"));  // there, but nothing to read
+  TIniFile ini(folder.File("busy.ini"));
+  ini.WriteInteger("Main", "x", 1);
+  EXPECT_FALSE(ini.UpdateFile());
+  EXPECT_TRUE(DirectoryExists(folder.File("busy.ini")));
+}
+
 TEST(IniFile, IntegerReadsLeadingNumberElseFallback) {
   const int fallback = -99;
   // Decimal only: "0x10" reads as 0.

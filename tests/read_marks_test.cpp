@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -115,6 +117,21 @@ TEST_F(ReadMarksFileTest, MissingFileLeavesEverythingUnread) {
   LoadReadMarks(rss_, 0);
   EXPECT_EQ(Feed().ReadMarks, "");
   EXPECT_EQ(Marks(), std::vector<int>{0});
+  EXPECT_FALSE(Feed().ReadMarksUnreadable);
+}
+
+// A read error used to escape the load as an exception, leaving every later
+// feed of the settings load without its marks; and a file that is there but
+// could not be read was replaced by the marks of this session alone.
+TEST_F(ReadMarksFileTest, UnreadableFileIsReportedAndNeverReplaced) {
+  std::filesystem::create_directory(RdPath());  // there, but nothing to read
+  EXPECT_EQ(ReadFileBytes(RdPath()), std::nullopt);
+  AddTheme(u"A", u"D");
+  LoadReadMarks(rss_, 0);
+  EXPECT_TRUE(Feed().ReadMarksUnreadable);
+  SetReadMark(rss_, 0, "A D", 2);
+  EXPECT_FALSE(WriteReadMarks(Feed()));
+  EXPECT_TRUE(DirectoryExists(RdPath()));
 }
 
 TEST_F(ReadMarksFileTest, FeedWithoutThemesStillKeepsItsMarksForTheNextSave) {
