@@ -21,16 +21,35 @@ struct TField {
   std::u16string tchannelrecord::*Member;
   std::string_view Open;
   std::string_view Close;
+  bool PlainText = false;  // shown as text: a "<" in it must not start a tag
 };
 
 constexpr std::array<TField, 6> kFields = {{
-    {"title", &tchannelrecord::Title, "<div><b>", "</b></div>"},
+    {"title", &tchannelrecord::Title, "<div><b>", "</b></div>", true},
     {"text", &tchannelrecord::Text, "<div>", "</div>"},
     {"date", &tchannelrecord::Date, "<div>", "</div>"},
     {"category", &tchannelrecord::Category, "<div>", "</div>"},
     {"link", &tchannelrecord::Link, "<div>", "</div>"},
     {"image", &tchannelrecord::Image, "<div>", "</div>"},
 }};
+
+// Titles arrive with their references decoded: a title about "&lt;script&gt;"
+// reads "<script>" and, put into the page as it stands, would swallow the rest
+// of the page.
+template <typename Text>
+Text EscapedMarkup(const Text& text) {
+  Text out;
+  out.reserve(text.size());
+  for (const auto c : text) {
+    if (c == '<')
+      out.append({'&', 'l', 't', ';'});
+    else if (c == '&')
+      out.append({'&', 'a', 'm', 'p', ';'});
+    else
+      out.push_back(c);
+  }
+  return out;
+}
 
 const TField* FieldNamed(std::string_view name) {
   for (const auto& field : kFields) {
@@ -59,7 +78,12 @@ tchannelrecord ReadTheme(const TmoxXMLNode2& element, std::string& page) {
     const TField* field = FieldNamed(child.Name());
     if (!field) continue;
     theme.*field->Member = WinToUtf16(child.Text());
-    page.append(field->Open).append(child.Text()).append(field->Close);
+    page.append(field->Open);
+    if (field->PlainText)
+      page.append(EscapedMarkup(std::string(child.Text())));
+    else
+      page.append(child.Text());
+    page.append(field->Close);
   }
   return theme;
 }
@@ -128,7 +152,7 @@ void MakeFeedPage(TRSS& rss, int f, int fontSize, const ILocaleFormats& locale) 
 
 std::string MakeThemePage(const tchannelrecord& theme, int fontSize) {
   std::u16string page = u"<html><body>" + WinToUtf16(FontTag(fontSize));
-  AppendThemeLine(page, u"<div><b>", theme.Title, u"</b></div>");
+  AppendThemeLine(page, u"<div><b>", EscapedMarkup(theme.Title), u"</b></div>");
   AppendThemeLine(page, u"<div>", theme.Date, u"</div>");
   AppendThemeLine(page, u"<div>", theme.Text, u"</div>");
   AppendThemeLine(page, u"<div>", theme.Link, u"</div>");

@@ -97,6 +97,9 @@ TEST(ComposeFeedPage, BodyAndThemeListFollowTheCache) {
        false},
       {"another root is the only theme", "<item><title>A</title><item><title>inner</title></item></item>",
        "<div><b>A</b></div><hr>", u"|A"},
+      {"markup in a title is shown as text, not run",
+       Items("<item><title><![CDATA[<script> & co]]></title></item>"),
+       "<div><b>&lt;script> &amp; co</b></div><hr>", u"|<script> & co"},
       {"windows-1251 bytes pass through, fields are wide",
        Items("<item><title>" + cyrillic + "</title></item>"), "<div><b>" + cyrillic + "</b></div><hr>",
        u"|\u041F\u0440\u0438\u0432\u0435\u0442 \u21161"},
@@ -183,10 +186,11 @@ TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
 }
 
 TEST(MakeThemePage, FixedOrderAndEmptyFieldsLeftOut) {
-  const tchannelrecord theme{u"T", u"X<br>", u"D", u"C", u"L", u"I", 0};
-  EXPECT_EQ(MakeThemePage(theme, 3),
-            "<html><body><font size=3><div><b>T</b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
-            "<div>I</div></body></html>");
+  const tchannelrecord theme{u"<T>", u"X<br>", u"D", u"C", u"L", u"I", 0};
+  EXPECT_EQ(
+      MakeThemePage(theme, 3),
+      "<html><body><font size=3><div><b>&lt;T></b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
+      "<div>I</div></body></html>");
   EXPECT_EQ(MakeThemePage(tchannelrecord{}, 2), "<html><body><font size=2></body></html>");
   const tchannelrecord cyrillic{u"", u"", u"", u"\u041A", u"", u"", 0};  // one windows-1251 byte
   EXPECT_EQ(MakeThemePage(cyrillic, 1), "<html><body><font size=1><div>\xCA</div></body></html>");
