@@ -49,18 +49,21 @@ void ReplaceWithRetries(const std::string& from, const std::string& to, std::err
 
 }  // namespace
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
+std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
   std::ifstream in(ToPath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::error_code ec;
   const auto size = fs::file_size(ToPath(path), ec);
+  if (!ec && size > maxBytes) return std::nullopt;
   std::string bytes;
   if (!ec) bytes.reserve(static_cast<size_t>(size));
   // The stream's own read turns a read error into its bad state; iterating
   // its buffer would let the error escape as an exception.
   char chunk[65536];
-  while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
     bytes.append(chunk, static_cast<size_t>(in.gcount()));
+    if (bytes.size() > maxBytes) return std::nullopt;  // it grew, or its size was not known
+  }
   if (in.bad()) return std::nullopt;
   return bytes;
 }

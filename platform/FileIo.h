@@ -2,14 +2,18 @@
 // strings in the system code page, as everywhere in the plugin.
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kivo {
 
-// The whole file as bytes; nullopt when it cannot be opened or read.
-std::optional<std::string> ReadFileBytes(const std::string& path);
+// The whole file as bytes; nullopt when it cannot be opened or read, or when
+// it holds more than `maxBytes` (then no more than that is read).
+std::optional<std::string> ReadFileBytes(const std::string& path,
+                                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Writes `bytes` to a temporary file beside `path`, flushes it, then renames it
 // over `path`: a crash leaves either the old or the new file, never a torn one.

@@ -89,7 +89,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
   services.Checks.Http = &PlatformHttpClient();
   services.Cancel = std::make_shared<THttpCancel>();
   services.MakeImageDownload = PictureDownload;
-  services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path); };
+  services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); };
   return services;
 }
 
