@@ -362,6 +362,21 @@ TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {
   EXPECT_TRUE(view_.images[0].second);
 }
 
+// The pictures of a theme passed over used to stay queued: the theme shown
+// next waited for all of them.
+TEST_F(ReaderWindowTest, ShowingAnotherThemeDropsThePicturesOfTheLastOne) {
+  AddFeed("A", {{u"a", 1}, {u"b", 1}});
+  rss_.Channels[0].LoadImages = true;
+  TReaderWindow& window = Open();
+  ASSERT_TRUE(window.htmlLite1ImageRequest("http://cdn.test/a1.gif"));
+  ASSERT_TRUE(window.htmlLite1ImageRequest("http://cdn.test/a2.gif"));
+  view_.SetSelectedRow(2);
+  window.StringGrid1Click();
+  window.OnImageLoaded();
+  EXPECT_EQ(downloads_, std::vector<std::string>{"http://cdn.test/a1.gif"});
+  EXPECT_TRUE(view_.images.empty());
+}
+
 TEST_F(ReaderWindowTest, SiteIconReplacedOnlyByARecognisedFile) {
   const std::string png = "\x89PNG\r\n\x1a\n....";
   const struct {
