@@ -187,7 +187,8 @@ TEST(HtmlText, ReferencesDroppedContentAndBrokenStructureGiveTheRightText) {
 
 TEST(HtmlTokenizer, AttributesQuotedUnquotedAndHandlersDropped) {
   THtmlTokenizer tokenizer(
-      u"<A HREF=a.html?x=1&amp;y=2 Title='it''s' onclick=\"evil()\" OnMouseOver=x alt=\"q>r\" checked>");
+      u"<A HREF=a.html?x=1&amp;y=2&sect=3 Title='it''s' onclick=\"evil()\" OnMouseOver=x alt=\"q>r&copy\" "
+      u"checked>");
   THtmlToken token;
   tokenizer.Next(token);
   ASSERT_EQ(token.Kind, THtmlTokenKind::StartTag);
@@ -195,7 +196,12 @@ TEST(HtmlTokenizer, AttributesQuotedUnquotedAndHandlersDropped) {
   std::vector<std::pair<std::u16string, std::u16string>> attributes;
   for (const THtmlAttribute& a : token.Attributes) attributes.emplace_back(a.Name, a.Value);
   const std::vector<std::pair<std::u16string, std::u16string>> expected = {
-      {u"href", u"a.html?x=1&y=2"}, {u"title", u"it"}, {u"'s'", u""}, {u"alt", u"q>r"}, {u"checked", u""}};
+      // "&sect=" in an address used to become a section sign
+      {u"href", u"a.html?x=1&y=2&sect=3"},
+      {u"title", u"it"},
+      {u"'s'", u""},
+      {u"alt", u"q>r\u00A9"},
+      {u"checked", u""}};
   EXPECT_EQ(attributes, expected);
 }
 

@@ -121,7 +121,7 @@ bool AllowedWithoutSemicolon(std::u16string_view name, char16_t code) {
 }
 
 // `text` starts after "&"; returns the characters consumed, 0 when it is no reference.
-std::size_t DecodeNamed(std::u16string_view text, std::u16string& out) {
+std::size_t DecodeNamed(std::u16string_view text, TReferencePlace place, std::u16string& out) {
   std::size_t length = 0;
   while (length < text.size() && length <= kMaxNameLength && IsAsciiAlnum(text[length])) ++length;
   if (length == 0 || length > kMaxNameLength) return 0;
@@ -130,6 +130,8 @@ std::size_t DecodeNamed(std::u16string_view text, std::u16string& out) {
   if (!code) return 0;
   const bool semicolon = length < text.size() && text[length] == ';';
   if (!semicolon && !AllowedWithoutSemicolon(name, *code)) return 0;
+  if (!semicolon && place == TReferencePlace::Attribute && length < text.size() && text[length] == '=')
+    return 0;
   out += *code;
   return semicolon ? length + 1 : length;
 }
@@ -151,7 +153,7 @@ std::optional<char16_t> NamedCharacter(std::u16string_view name) {
   return it->Code;
 }
 
-std::u16string DecodeCharacterReferences(std::u16string_view text) {
+std::u16string DecodeCharacterReferences(std::u16string_view text, TReferencePlace place) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t i = 0;
@@ -168,7 +170,7 @@ std::u16string DecodeCharacterReferences(std::u16string_view text) {
       used = DecodeNumeric(rest.substr(1), out);
       if (used > 0) ++used;
     } else {
-      used = DecodeNamed(rest, out);
+      used = DecodeNamed(rest, place, out);
     }
     if (used == 0) out += u'&';
     i = amp + 1 + used;

@@ -151,12 +151,12 @@ void THtmlTokenizer::ReadAttributes(THtmlToken& token) {
       if (pos_ < n && (html_[pos_] == '"' || html_[pos_] == '\'')) {
         const char16_t quote = html_[pos_++];
         end = std::min(html_.find(quote, pos_), n);
-        value = DecodeCharacterReferences(html_.substr(pos_, end - pos_));
+        value = DecodeCharacterReferences(html_.substr(pos_, end - pos_), TReferencePlace::Attribute);
         pos_ = std::min(end + 1, n);
       } else {
         end = pos_;
         while (end < n && !IsSpace(html_[end]) && html_[end] != '>') ++end;
-        value = DecodeCharacterReferences(html_.substr(pos_, end - pos_));
+        value = DecodeCharacterReferences(html_.substr(pos_, end - pos_), TReferencePlace::Attribute);
         pos_ = end;
       }
     }
