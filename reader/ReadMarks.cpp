@@ -115,22 +115,41 @@ std::string NormalizeReadMarks(std::string_view text) {
 }
 
 std::string SetReadMarkText(std::string_view readMarks, std::string_view key, int mark) {
-  const std::string lineKey = OneLineKey(key);
+  return SetReadMarksText(readMarks, {std::string(key)}, mark);
+}
+
+// One pass over the text for all keys: marking a whole list one key at a time
+// rewrote the text once per theme, quadratic in a long-kept history.
+std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::string>& keys, int mark) {
+  struct TPending {
+    std::string LineKey;
+    bool Replaced = false;
+  };
+  std::vector<TPending> pending;
+  std::unordered_map<std::string, std::size_t> byKey;  // lower-case line key -> pending
+  for (const std::string& key : keys) {
+    std::string lineKey = OneLineKey(key);
+    if (byKey.try_emplace(LowerCase1251(lineKey), pending.size()).second)
+      pending.push_back({std::move(lineKey)});
+  }
   const std::string value = std::to_string(mark);
   std::string text;
-  text.reserve(readMarks.size() + lineKey.size() + value.size() + 2 * kLineEnd.size());
-  bool replaced = false;
+  text.reserve(readMarks.size() + kLineEnd.size());
+  // Each key replaces the first line that has it, as its own "key=value".
   ForEachLine(readMarks, [&](std::string_view line, std::size_t) {
-    const auto parsed = replaced ? std::nullopt : ParseLine(line);
-    if (parsed && SameText1251(parsed->Key, lineKey)) {
+    const auto parsed = ParseLine(line);
+    const auto found = parsed ? byKey.find(LowerCase1251(parsed->Key)) : byKey.end();
+    if (found != byKey.end() && !pending[found->second].Replaced) {
       text.append(parsed->Key).append("=").append(value);
-      replaced = true;
+      pending[found->second].Replaced = true;
     } else {
       text += line;
     }
     text += kLineEnd;
   });
-  if (!replaced) text.append(lineKey).append("=").append(value).append(kLineEnd);
+  for (const TPending& key : pending) {
+    if (!key.Replaced) text.append(key.LineKey).append("=").append(value).append(kLineEnd);
+  }
   return text;
 }
 

@@ -58,6 +58,8 @@ std::string NormalizeReadMarks(std::string_view text);
 // Records `mark` for `key` in feed f's text: replaces the value of the key's
 // first line, or appends a line. Nothing for an index that names no feed.
 std::string SetReadMarkText(std::string_view readMarks, std::string_view key, int mark);
+// The same for many keys at once, in one pass.
+std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::string>& keys, int mark);
 void SetReadMark(TRSS& rss, int f, std::string_view key, int mark);
 
 // Feed f's ".rd" file into its text (empty when the file is missing or cannot

@@ -156,6 +156,7 @@ class TReaderWindow final : public IReaderWindow {
   const std::vector<TGridRow>& GridRows() const { return grid_; }
 
  private:
+  void MarkRows(const std::vector<int>& rows, int mark);
   void CompleteServices();
   TRSS* Feeds() const;
   tchannels* Feed(int index) const;  // null for an index that names no feed

@@ -157,22 +157,34 @@ void TReaderWindow::N8Click(int tag) {
 void TReaderWindow::N11Click(int tag) {
   IReaderView& view = *services_.View;
   const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
+  std::vector<int> rows;
   for (int row = 1; static_cast<std::size_t>(row) < grid_.size(); ++row) {
-    if (GridMark(row) < 2) makethemeasreadunread(row, tag);
+    if (GridMark(row) < 2) rows.push_back(row);
   }
+  MarkRows(rows, tag);
   KeepTimer1(view, timerRan);
 }
 
 void TReaderWindow::makethemeasreadunread(int row, int mark) {
+  MarkRows({row}, mark);
+}
+
+// All rows at once: the marks text is rewritten and the counts are taken once.
+void TReaderWindow::MarkRows(const std::vector<int>& rows, int mark) {
   tchannels* feed = Feed(viewerTag_);
   if (!feed) return;
   IReaderView& view = *services_.View;
-  const int theme = row - 1;
-  if (theme >= 0 && static_cast<std::size_t>(theme) < feed->Items.size()) {
+  std::vector<std::string> keys;
+  for (const int row : rows) {
+    const int theme = row - 1;
+    if (theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) continue;
     tchannelrecord& record = feed->Items[static_cast<std::size_t>(theme)];
     record.Mark = mark;
-    SetReadMark(*Feeds(), viewerTag_, ThemeKey(record), mark);
+    keys.push_back(ThemeKey(record));
     SetGridMark(row, mark);
+  }
+  if (!keys.empty()) {
+    feed->ReadMarks = SetReadMarksText(feed->ReadMarks, keys, mark);
     check_new_grid_count(viewerTag_);
   }
   view.RepaintStatus();

@@ -36,6 +36,13 @@ TEST(SetReadMarkText, OneLinePerKeyInItsStoredForm) {
       {"", "two\r\nlines D", 1, "two  lines D=1\r\n", "a key never spans lines"},
   };
   for (const auto& c : cases) EXPECT_EQ(SetReadMarkText(c.text, c.key, c.mark), c.expected) << c.why;
+
+  // Marking a whole list goes in one pass and must end as key by key would.
+  const std::string history = "a d=1\r\nB=0\r\nA D=2\r\nzz=x\r\n\xC0 D=3\r\n";
+  const std::vector<std::string> keys = {"A D", "new", "\xE0 D", "a d", "New", "zz"};
+  std::string oneByOne = history;
+  for (const std::string& key : keys) oneByOne = SetReadMarkText(oneByOne, key, 4);
+  EXPECT_EQ(SetReadMarksText(history, keys, 4), oneByOne);
 }
 
 TEST(SetReadMark, RepeatedMarkingKeepsOneLineWithTheLastMark) {
