@@ -5,9 +5,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
+
+#ifdef _WIN32
+#include <io.h>  // _commit, the C runtime's flush to the disk
+#else
+#include <unistd.h>  // fsync
+#endif
 
 namespace kivo {
 namespace fs = std::filesystem;
@@ -28,12 +35,26 @@ std::string TemporaryNameFor(const std::string& path) {
   return path + "." + std::to_string(counter.fetch_add(1)) + ".tmp~";
 }
 
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Down to the disk itself, not only into the system's cache: renamed over the
+// old file while still in the cache, a power loss could leave it empty.
+bool SyncToDisk(std::FILE* file) {
+#ifdef _WIN32
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
 bool WriteAndFlush(const std::string& path, std::string_view bytes) {
-  std::ofstream out(ToPath(path), std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  return static_cast<bool>(out);
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                       std::fflush(file.get()) == 0 && SyncToDisk(file.get());
+  return std::fclose(file.release()) == 0 && written;
 }
 
 // Windows refuses to replace a file another thread is replacing or reading at

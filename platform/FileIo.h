@@ -15,8 +15,9 @@ namespace kivo {
 std::optional<std::string> ReadFileBytes(const std::string& path,
                                          std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
-// Writes `bytes` to a temporary file beside `path`, flushes it, then renames it
-// over `path`: a crash leaves either the old or the new file, never a torn one.
+// Writes `bytes` to a temporary file beside `path`, flushes it to the disk, then
+// renames it over `path`: a crash or a power loss leaves either the old or the
+// new file, never a torn or empty one.
 // Returns false (and leaves the old file alone) when any step fails.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
