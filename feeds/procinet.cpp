@@ -143,11 +143,15 @@ std::optional<std::string> ReadUpToFirstTitle(IHttpResponse& response, const TDe
   return text;
 }
 
-// The last download as the comparison sees it: its lines, each ended by CR LF.
+// A text as the comparison sees it: its lines, each ended by CR LF.
+std::string AsCrLfLines(std::string_view text) {
+  return LinesToText(TextToLines(text));
+}
+
 std::string ReadLocalText(const std::string& rawFile) {
   const std::optional<std::string> bytes = ReadFileBytes(rawFile);
   if (!bytes) return {};
-  return LinesToText(TextToLines(*bytes));
+  return AsCrLfLines(*bytes);
 }
 
 std::uint32_t ClockSeed() {
@@ -159,7 +163,8 @@ int CompareFirstTitles(IHttpResponse& response, const std::string& rawFile, cons
   try {
     const std::optional<std::string> remote = ReadUpToFirstTitle(response, deadline);
     if (!remote) return -1;
-    if (FirstTitlePiece(*remote) == FirstTitlePiece(ReadLocalText(rawFile))) return 0;
+    // Both sides line by line: the stored download has CR LF, the server may send LF.
+    if (FirstTitlePiece(AsCrLfLines(*remote)) == FirstTitlePiece(ReadLocalText(rawFile))) return 0;
     return std::uniform_int_distribution<int>(kChangedMin, kChangedMax)(random);
   } catch (const std::exception&) {
     return 0;

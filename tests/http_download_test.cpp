@@ -278,6 +278,13 @@ TEST_F(ScriptedDownload, RemoteSizeReadsTheBodyOnlyForTheTitleCheckAndOnlyToTheF
   ASSERT_TRUE(WriteFileAtomic(temp.File("raw.xml"), head + "\n<item><title>other</title>"));
   EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, true, temp.File("raw.xml")), 0);
   EXPECT_EQ(client_.ReadSizes, std::vector<int>{100}) << "the title ends within the first 100 bytes";
+
+  // The last download is compared line by line with CR LF; an LF feed whose
+  // first title spans lines used to count as changed at every check.
+  const std::string twoLines = "<rss><item><title>Two\nlines</title></item></rss>";
+  ASSERT_TRUE(WriteFileAtomic(temp.File("lf.xml"), twoLines));
+  client_.Steps = {{twoLines}};
+  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, true, temp.File("lf.xml")), 0);
 }
 
 // ---- against kivo-test-server -----------------------------------------------
