@@ -11,9 +11,10 @@
 #include <thread>
 
 #ifdef _WIN32
-#include <io.h>  // _commit, the C runtime's flush to the disk
+#include <io.h>       // _commit, the C runtime's flush to the disk
+#include <process.h>  // _getpid
 #else
-#include <unistd.h>  // fsync
+#include <unistd.h>  // fsync, getpid
 #endif
 
 namespace kivo {
@@ -27,12 +28,21 @@ fs::path ToPath(const std::string& path) {
   return fs::path(path);
 }
 
+long ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
 // Unique per write: two workers replacing the same file (a reload leaves the
 // old record's load running beside the new one's) must not share a temporary,
 // or one renames the other's half-written bytes and the other's rename fails.
+// The same holds for two messengers running from one plugin folder.
 std::string TemporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  return path + "." + std::to_string(counter.fetch_add(1)) + ".tmp~";
+  return path + "." + std::to_string(ProcessId()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp~";
 }
 
 struct FileCloser {
