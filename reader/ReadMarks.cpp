@@ -154,9 +154,13 @@ std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::
 }
 
 void SetReadMark(TRSS& rss, int f, std::string_view key, int mark) {
+  SetReadMarks(rss, f, {std::string(key)}, mark);
+}
+
+void SetReadMarks(TRSS& rss, int f, const std::vector<std::string>& keys, int mark) {
   if (!rss.IsValid(f)) return;
   std::string& readMarks = rss.Channels[static_cast<std::size_t>(f)].ReadMarks;
-  readMarks = SetReadMarkText(readMarks, key, mark);
+  readMarks = SetReadMarksText(readMarks, keys, mark);
 }
 
 void LoadReadMarks(TRSS& rss, int f) {

@@ -61,6 +61,7 @@ std::string SetReadMarkText(std::string_view readMarks, std::string_view key, in
 // The same for many keys at once, in one pass.
 std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::string>& keys, int mark);
 void SetReadMark(TRSS& rss, int f, std::string_view key, int mark);
+void SetReadMarks(TRSS& rss, int f, const std::vector<std::string>& keys, int mark);
 
 // Feed f's ".rd" file into its text (empty when the file is missing or cannot
 // be read; then ReadMarksUnreadable tells which) and the marks of its themes:

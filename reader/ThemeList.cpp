@@ -184,7 +184,7 @@ void TReaderWindow::MarkRows(const std::vector<int>& rows, int mark) {
     SetGridMark(row, mark);
   }
   if (!keys.empty()) {
-    feed->ReadMarks = SetReadMarksText(feed->ReadMarks, keys, mark);
+    SetReadMarks(*Feeds(), viewerTag_, keys, mark);
     check_new_grid_count(viewerTag_);
   }
   view.RepaintStatus();
