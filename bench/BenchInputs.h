@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Text1251.h"
 #include "bench/FeedGenerator.h"
-#include "feeds/TextDecoding.h"
 
 namespace kivo {
 

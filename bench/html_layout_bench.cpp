@@ -10,8 +10,8 @@
 
 #include "bench/BenchInputs.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/moxXMLParser2.h"
-#include "reader/PageComposition.h"
+#include "feeds/PageComposition.h"
+#include "feeds/XmlParser.h"
 #include "viewer/HtmlDocument.h"
 #include "viewer/HtmlView.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/BenchInputs.h"
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 int main() {
   const std::string feed = kivo::BenchFeed(1u << 20);

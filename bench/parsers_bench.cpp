@@ -22,10 +22,10 @@
 
 #include "bench/BenchInputs.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/moxXMLParser2.h"
+#include "feeds/PageComposition.h"
+#include "feeds/XmlParser.h"
+#include "platform/IniFile.h"
 #include "platform/Locale.h"
-#include "plugin/IniFile.h"
-#include "reader/PageComposition.h"
 
 namespace kivo {
 namespace {
@@ -91,16 +91,19 @@ std::size_t CountRapid(std::string_view text) {
     rapidxml::xml_node<>* node = stack.back();
     stack.pop_back();
     count += node->type() == rapidxml::node_element;
-    for (auto* child = node->first_node(); child != nullptr; child = child->next_sibling()) stack.push_back(child);
+    for (auto* child = node->first_node(); child != nullptr; child = child->next_sibling())
+      stack.push_back(child);
   }
   return count;
 }
 
-void XMLCALL ExpatStart(void* user, const XML_Char*, const XML_Char**) { ++*static_cast<std::size_t*>(user); }
+void XMLCALL ExpatStart(void* user, const XML_Char*, const XML_Char**) {
+  ++*static_cast<std::size_t*>(user);
+}
 
 std::size_t CountExpat(std::string_view text) {
-  std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(XML_ParserCreate(nullptr),
-                                                                                       &XML_ParserFree);
+  std::unique_ptr<std::remove_pointer_t<XML_Parser>, decltype(&XML_ParserFree)> parser(
+      XML_ParserCreate(nullptr), &XML_ParserFree);
   std::size_t count = 0;
   XML_SetUserData(parser.get(), &count);
   XML_SetStartElementHandler(parser.get(), ExpatStart);
@@ -171,8 +174,8 @@ struct TPeer {
 };
 
 const TPeer kPeers[] = {
-    {"kivo", CountOurs, true},         {"pugixml", CountPugi, true}, {"rapidxml", CountRapid, true},
-    {"expat", CountExpat, true},       {"libxml2", CountLibxml, true}, {"tinyxml2", CountTiny, true},
+    {"kivo", CountOurs, true},          {"pugixml", CountPugi, true},   {"rapidxml", CountRapid, true},
+    {"expat", CountExpat, true},        {"libxml2", CountLibxml, true}, {"tinyxml2", CountTiny, true},
     {"memchr '<'", CountMemchr, false}, {"memcpy", CountMemcpy, false},
 };
 
@@ -210,7 +213,9 @@ void Register(const std::string& group, const std::string& size, const std::stri
   }
 }
 
-int IterationsFor(const TInput& input) { return input.utf8.size() > (8u << 20) ? 2 : 0; }
+int IterationsFor(const TInput& input) {
+  return input.utf8.size() > (8u << 20) ? 2 : 0;
+}
 
 void RegisterParsers() {
   for (const TInput& input : Inputs()) {
@@ -218,8 +223,8 @@ void RegisterParsers() {
     for (const TPeer& peer : kPeers) {
       const std::size_t found = peer.count(input.utf8);
       if (peer.checked && found != expected) {
-        BenchFail(std::string(peer.name) + " counts " + std::to_string(found) + " elements in the " + input.label +
-                  " feed, ours " + std::to_string(expected));
+        BenchFail(std::string(peer.name) + " counts " + std::to_string(found) + " elements in the " +
+                  input.label + " feed, ours " + std::to_string(expected));
       }
       const std::string_view text = input.utf8;
       const auto count = peer.count;
@@ -253,7 +258,8 @@ void RegisterConversion() {
     auto cache = std::make_shared<std::u16string>(WinToUtf16(ConvertFeed(source, {}, {}).Text()));
     Register("convert", input.label, "page composition", static_cast<double>(input.utf8.size()),
              IterationsFor(input), [cache](benchmark::State& state) {
-               for (auto _ : state) benchmark::DoNotOptimize(ComposeFeedPageWithStamp(*cache, "", "x", true, 2));
+               for (auto _ : state)
+                 benchmark::DoNotOptimize(ComposeFeedPageWithStamp(*cache, "", "x", true, 2));
              });
   }
 }
@@ -270,7 +276,8 @@ void NoteKoi8Differences(std::string_view koi8) {
     if (static_cast<unsigned char>(koi8[i]) >= 0xC0) BenchFail("KOI8-R -> 1251: a letter differs from iconv");
     ++differing;
   }
-  std::printf("KOI8-R -> 1251: %zu bytes below 0xC0 differ from iconv (left as they are by ours)\n", differing);
+  std::printf("KOI8-R -> 1251: %zu bytes below 0xC0 differ from iconv (left as they are by ours)\n",
+              differing);
 }
 
 void RegisterTranscoding() {
@@ -278,12 +285,12 @@ void RegisterTranscoding() {
   const double bytes = static_cast<double>(input.utf8.size());
   const std::string_view utf8 = input.utf8;
   const std::string_view koi8 = input.koi8;
-  if (Utf8ToWin(utf8) != TIconv("CP1251", "UTF-8").Convert(utf8)) BenchFail("UTF-8 -> 1251 differs from iconv");
+  if (Utf8ToWin(utf8) != TIconv("CP1251", "UTF-8").Convert(utf8))
+    BenchFail("UTF-8 -> 1251 differs from iconv");
   NoteKoi8Differences(koi8);
-  Register("transcode", input.label, "kivo UTF-8->1251", bytes, 0,
-           [utf8](benchmark::State& state) {
-             for (auto _ : state) benchmark::DoNotOptimize(Utf8ToWin(utf8));
-           });
+  Register("transcode", input.label, "kivo UTF-8->1251", bytes, 0, [utf8](benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(Utf8ToWin(utf8));
+  });
   Register("transcode", input.label, "iconv UTF-8->1251", bytes, 0, [utf8](benchmark::State& state) {
     TIconv cd("CP1251", "UTF-8");
     for (auto _ : state) benchmark::DoNotOptimize(cd.Convert(utf8));
@@ -332,7 +339,8 @@ std::shared_ptr<TStartupFolder> MakeStartupFolder() {
     const std::string name = "feed" + std::to_string(f);
     WriteBytes(folder->dir / (name + ".xml"), cache);
     WriteBytes(folder->dir / (name + ".rd"), marks);
-    ini += "[" + name + ".xml]\r\nPanelSize=200\r\nShow_Panel=1\r\nnet_file_size=123456\r\n"
+    ini += "[" + name +
+           ".xml]\r\nPanelSize=200\r\nShow_Panel=1\r\nnet_file_size=123456\r\n"
            "Last_Updated=45000.5\r\nShowBaloon=1\r\n";
     folder->bytes += static_cast<double>(cache.size() + marks.size());
   }
@@ -342,8 +350,8 @@ std::shared_ptr<TStartupFolder> MakeStartupFolder() {
 
 void RegisterStartup() {
   auto folder = MakeStartupFolder();
-  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems), "re-read item caches",
-           folder->bytes, 2, [folder](benchmark::State& state) {
+  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
+           "re-read item caches", folder->bytes, 2, [folder](benchmark::State& state) {
              const std::string iniPath = (folder->dir / "plugin.ini").string();
              for (auto _ : state) {
                std::size_t pages = 0;
@@ -353,7 +361,8 @@ void RegisterStartup() {
                  benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
                  const std::u16string cache = WinToUtf16(ReadBytes(folder->dir / (name + ".xml")));
                  const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
-                 pages += ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).PageHtml.size();
+                 pages +=
+                     ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).PageHtml.size();
                }
                benchmark::DoNotOptimize(pages);
              }
@@ -391,8 +400,8 @@ void PrintTable(const TableReporter& reporter) {
     // The same size's pugixml parse; transcoding and start-up use the 1 MB one.
     const std::string pugiSize = row.group == "startup" ? "1M" : row.size;
     const double pugi = MbPerSecond(reporter, "parse/pugixml/" + pugiSize);
-    std::printf("%-10s %-6s %-30s %10.2f %10.1f %9.2f\n", row.group.c_str(), row.size.c_str(), row.name.c_str(),
-                it->second * 1e3, mbs, pugi > 0 ? mbs / pugi : 0.0);
+    std::printf("%-10s %-6s %-30s %10.2f %10.1f %9.2f\n", row.group.c_str(), row.size.c_str(),
+                row.name.c_str(), it->second * 1e3, mbs, pugi > 0 ? mbs / pugi : 0.0);
   }
   const auto small = reporter.seconds.find("parse/kivo/1M");
   const auto large = reporter.seconds.find("parse/kivo/50M");
@@ -407,8 +416,8 @@ void PrintTable(const TableReporter& reporter) {
 
 int main(int argc, char** argv) {
   using namespace kivo;
-  for (const auto& [label, bytes] : {std::pair<const char*, std::size_t>{"10K", 10u << 10}, {"1M", 1u << 20},
-                                     {"50M", 50u << 20}}) {
+  for (const auto& [label, bytes] :
+       {std::pair<const char*, std::size_t>{"10K", 10u << 10}, {"1M", 1u << 20}, {"50M", 50u << 20}}) {
     std::string utf8 = BenchFeed(bytes);
     std::string koi8 = Koi8Copy(utf8);
     Inputs().push_back({label, std::move(utf8), std::move(koi8)});

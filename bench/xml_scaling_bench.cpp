@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/FeedGenerator.h"
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 namespace kivo {
 namespace {

@@ -11,13 +11,13 @@
 #include <string>
 #include <thread>
 
-#include "feeds/FeedMailbox.h"
-#include "feeds/procinet.h"
+#include "feeds/FeedTable.h"
+#include "feeds/HttpDownload.h"
+#include "feeds/PluginGlobals.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
+#include "platform/Mailbox.h"
 #include "platform/UiMessages.h"
-#include "plugin/PluginSettings.h"
-#include "plugin/Unit_RSSlist.h"
 
 namespace kivo {
 

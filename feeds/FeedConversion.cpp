@@ -3,7 +3,7 @@
 #include <unordered_set>
 #include <utility>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
 
 namespace kivo {
 
@@ -203,14 +203,15 @@ class TFeedConverter {
 
   void CarryOverUnread(const std::vector<tchannelrecord>& previousItems) {
     std::unordered_set<std::string> keys;
-    for (const TmoxXMLNode2* item = out_.Document->FirstChild(); item != nullptr; item = item->NextSibling()) {
+    for (const TmoxXMLNode2* item = out_.Document->FirstChild(); item != nullptr;
+         item = item->NextSibling()) {
       keys.insert(ItemKey(*item));
     }
     for (const tchannelrecord& theme : previousItems) {
       if (theme.Mark == 1 || keys.contains(LowerCase1251(Utf16ToWin(theme.Title + theme.Date)))) continue;
       auto item = NewItem();
       const std::pair<std::string_view, const std::u16string*> fields[] = {
-          {"title", &theme.Title}, {"text", &theme.Text}, {"date", &theme.Date},
+          {"title", &theme.Title},       {"text", &theme.Text}, {"date", &theme.Date},
           {"category", &theme.Category}, {"link", &theme.Link}, {"image", &theme.Image}};
       for (const auto& [name, value] : fields) {
         if (!value->empty()) item->AddChild(std::string(name))->SetText(Utf16ToWin(*value));
@@ -233,8 +234,8 @@ class TFeedConverter {
 }  // namespace
 
 TFeedTags FeedTagsOf(const tchannels& feed) {
-  return TFeedTags{feed.TitleTag, feed.DescriptionTag, feed.PubDateTag,
-                   feed.CategoryTag, feed.LinkTag, feed.ImageTag};
+  return TFeedTags{feed.TitleTag,    feed.DescriptionTag, feed.PubDateTag,
+                   feed.CategoryTag, feed.LinkTag,        feed.ImageTag};
 }
 
 EncodingMode EncodingModeFor(std::string_view declaredEncoding) {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "feeds/moxXMLParser2.h"
-#include "plugin/Unit_RSSlist.h"
+#include "feeds/FeedTable.h"
+#include "feeds/XmlParser.h"
 
 namespace kivo {
 

@@ -2,9 +2,10 @@
 
 #include <utility>
 
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
+#include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
-#include "feeds/TextDecoding.h"
-#include "options/URLSubs.h"
 #include "platform/FileIo.h"
 
 namespace kivo {
@@ -40,9 +41,8 @@ std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoa
                                            const TNetContext& ctx, const std::string& logoUrl) {
   const std::string logoFile = ChangeFileExt(feed.CacheFile, ".img");
   std::string bytes;
-  const int received =
-      DownloadFile(MakeDownloadParams(LogoAddress(logoUrl, feed.Url), feed.Proxy), bytes, feed.FeedIndex, ctx,
-                   kPictureMaxBytes);
+  const int received = DownloadFile(MakeDownloadParams(LogoAddress(logoUrl, feed.Url), feed.Proxy), bytes,
+                                    feed.FeedIndex, ctx, kPictureMaxBytes);
   if (received > 0) WriteFileAtomic(logoFile, bytes);
   return LoadLogoBitmap(logoFile, feed.LogoBitmap, services.ImageDecoder);
 }

@@ -13,16 +13,16 @@
 #include <vector>
 
 #include "feeds/FeedConversion.h"
-#include "feeds/FeedMailbox.h"
-#include "feeds/procinet.h"
+#include "feeds/FeedTable.h"
+#include "feeds/HttpDownload.h"
+#include "feeds/PageComposition.h"
+#include "feeds/PluginGlobals.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Locale.h"
+#include "platform/Mailbox.h"
 #include "platform/UiMessages.h"
-#include "plugin/PluginSettings.h"
-#include "plugin/Unit_RSSlist.h"
-#include "reader/PageComposition.h"
 
 namespace kivo {
 
@@ -75,7 +75,7 @@ struct TLoadServices {
   const ILocaleFormats* Locale = nullptr;  // null: the fixed formats
   std::shared_ptr<TLoadMailbox> Mailbox;
   std::chrono::milliseconds Deadline = kRequestDeadline;  // of each request
-  std::shared_ptr<THttpCancel> Cancel;  // cuts off the requests at a stop; null: none
+  std::shared_ptr<THttpCancel> Cancel;                    // cuts off the requests at a stop; null: none
 };
 
 // The whole load on the calling thread, without touching `Run`'s Loading:

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/Text1251.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/TextDecoding.h"
+#include "feeds/PageComposition.h"
 #include "platform/Locale.h"
-#include "reader/PageComposition.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kivo::TmoxXMLParser2 source;
@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.CheckDoubleTags = size == 0 || (data[0] & 1) != 0;
   const kivo::TConvertedFeed converted = kivo::ConvertFeed(source, settings, {});
   const std::string cache = converted.Text();
-  const kivo::TComposedFeed composed = kivo::ComposeFeedPage(
-      kivo::WinToUtf16(cache), "", 0, true, 2, kivo::TFixedLocaleFormats());
+  const kivo::TComposedFeed composed =
+      kivo::ComposeFeedPage(kivo::WinToUtf16(cache), "", 0, true, 2, kivo::TFixedLocaleFormats());
   static_cast<void>(composed.PageHtml.size());
   return 0;
 }

@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "plugin/IniFile.h"
+#include "platform/IniFile.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <unistd.h>
 
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <string>
 
-#include "options/UnitLang.h"
+#include "lang/LanguageTexts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/lang_fuzz_" + std::to_string(getpid()) + ".lng";

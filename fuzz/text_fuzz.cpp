@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
 
 namespace {
 

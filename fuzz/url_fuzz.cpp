@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "feeds/TextDecoding.h"
-#include "options/URLSubs.h"
+#include "base/Text1251.h"
+#include "base/UrlFunctions.h"
 
 namespace {
 

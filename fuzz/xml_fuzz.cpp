@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 namespace {
 

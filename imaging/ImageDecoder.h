@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
 
 namespace kivo {
 
@@ -22,6 +22,12 @@ class IImageDecoder {
   virtual std::optional<TBitmap32> DecodeIcon(std::string_view bytes, int /*side*/) {
     return Decode(ImageKind::Icon, bytes);
   }
+};
+
+// Where the system offers no decoder: every picture fails to decode.
+class TNoImageDecoder final : public IImageDecoder {
+ public:
+  std::optional<TBitmap32> Decode(ImageKind, std::string_view) override { return std::nullopt; }
 };
 
 }  // namespace kivo

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/DateTime.h"
+#include "base/DateTime.h"
 
 namespace kivo {
 

@@ -10,12 +10,7 @@
 #include <system_error>
 #include <thread>
 
-#ifdef _WIN32
-#include <io.h>       // _commit, the C runtime's flush to the disk
-#include <process.h>  // _getpid
-#else
-#include <unistd.h>  // fsync, getpid
-#endif
+#include "platform/SystemCalls.h"
 
 namespace kivo {
 namespace fs = std::filesystem;
@@ -26,14 +21,6 @@ namespace {
 // the rest of the plugin uses for file names too.
 fs::path ToPath(const std::string& path) {
   return fs::path(path);
-}
-
-long ProcessId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return static_cast<long>(getpid());
-#endif
 }
 
 // Unique per write: two workers replacing the same file (a reload leaves the
@@ -48,16 +35,6 @@ std::string TemporaryNameFor(const std::string& path) {
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-// Down to the disk itself, not only into the system's cache: renamed over the
-// old file while still in the cache, a power loss could leave it empty.
-bool SyncToDisk(std::FILE* file) {
-#ifdef _WIN32
-  return _commit(_fileno(file)) == 0;
-#else
-  return fsync(fileno(file)) == 0;
-#endif
-}
 
 bool WriteAndFlush(const std::string& path, std::string_view bytes) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
@@ -134,6 +111,13 @@ bool DeleteFileIfExists(const std::string& path) {
   std::error_code ec;
   fs::remove(ToPath(path), ec);
   return !ec;
+}
+
+void WriteStdoutBytes(std::string_view bytes) {
+  static const bool binary = (SetStdoutBinary(), true);
+  (void)binary;
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
 }
 
 }  // namespace kivo

@@ -10,6 +10,13 @@
 
 namespace kivo {
 
+// The separator the system writes between folders.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
 // The whole file as bytes; nullopt when it cannot be opened or read, or when
 // it holds more than `maxBytes` (then no more than that is read).
 std::optional<std::string> ReadFileBytes(const std::string& path,
@@ -26,5 +33,8 @@ bool FileExists(const std::string& path);
 bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool DeleteFileIfExists(const std::string& path);
+
+// Bytes to the standard output as they are: no CR added before LF on Windows.
+void WriteStdoutBytes(std::string_view bytes);
 
 }  // namespace kivo

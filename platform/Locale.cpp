@@ -1,7 +1,5 @@
 #include "platform/Locale.h"
 
-#include <cstdio>
-
 namespace kivo {
 
 namespace {
@@ -18,16 +16,6 @@ std::string TFixedLocaleFormats::FormatShortDate(TDateTime value) const {
 
 std::string TFixedLocaleFormats::FormatLongTime(TDateTime value) const {
   return DateTimeToText(value).substr(kTimeStart);
-}
-
-TDateTimeFields DecodeDateTimeFields(TDateTime value) {
-  // One calendar for the whole plugin: the fields are read back from the
-  // fixed text form rather than computed a second time.
-  TDateTimeFields fields;
-  const std::string text = DateTimeToText(value);
-  std::sscanf(text.c_str(), "%d.%d.%d %d:%d:%d", &fields.Day, &fields.Month, &fields.Year, &fields.Hour,
-              &fields.Minute, &fields.Second);
-  return fields;
 }
 
 }  // namespace kivo

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "plugin/DateTime.h"
+#include "base/DateTime.h"
 
 namespace kivo {
 
@@ -23,18 +23,6 @@ class TFixedLocaleFormats final : public ILocaleFormats {
   std::string FormatLongTime(TDateTime value) const override;
   char DecimalSeparator() const override { return '.'; }
 };
-
-// A date-time split into its calendar fields, to the nearest second (the
-// years clamped to 1..9999, as DateTimeToText does).
-struct TDateTimeFields {
-  int Year = 1899;
-  int Month = 12;
-  int Day = 30;
-  int Hour = 0;
-  int Minute = 0;
-  int Second = 0;
-};
-TDateTimeFields DecodeDateTimeFields(TDateTime value);
 
 // The user's locale; defined by each platform.
 ILocaleFormats& SystemLocale();

@@ -8,13 +8,16 @@
 #include <string>
 #include <string_view>
 
+#include "base/Geometry.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/Clock.h"
 #include "platform/Locale.h"
-#include "plugin/PluginSettings.h"
-#include "plugin/Unit_RSSlist.h"
-#include "plugin/u_plugin_info.h"
-#include "plugin/u_plugin_msg.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginMessages.h"
+#include "reader/ReaderSkin.h"
+#include "reader/ReaderView.h"
+#include "reader/ReaderWindowOps.h"
+#include "tray/TrayIcon.h"
 
 namespace kivo {
 
@@ -36,48 +39,14 @@ class IPluginPlatform {
   virtual ~IPluginPlatform() = default;
   // The file name of the module, at most 260 characters.
   virtual std::u16string ModuleFileName(TPluginWord dllHandle) = 0;
-  virtual TScreenSize ScreenSize() = 0;
+  virtual TSize ScreenSize() = 0;
   // Failure (an existing folder among others) is not reported.
   virtual void CreateFolder(const std::string& path) = 0;
   // The module's icon "ICO1" at 16 x 16; the handle stays valid for the host.
   virtual TPluginWord LoadButtonIcon() = 0;
   virtual THostString MakeHostString(std::u16string_view text) = 0;
-  // Null while no decoder is available: logos then do not load.
-  virtual IImageDecoder* ImageDecoder() = 0;
-};
-
-// What the hide message does with a window.
-class IPluginWindow {
- public:
-  virtual ~IPluginWindow() = default;
-  virtual bool Visible() const = 0;
-  virtual void SetVisible(bool visible) = 0;
-};
-
-// The reader window (TForm1) as the plugin object drives it.
-class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
- public:
-  virtual void TabControl1Change() = 0;
-  // Shows the window when hidden, hides it when shown.
-  virtual void TrIconDblClick() = 0;
-  virtual void ToolOptionsClick() = 0;
-  // PopupMenu1 (its one item N1) at a screen point.
-  virtual void PopupMenu1At(int x, int y) = 0;
-};
-
-class ITrayIcon : public ITrayIconOps {
- public:
-  virtual bool Visible() const = 0;
-};
-
-class ISkin {
- public:
-  virtual ~ISkin() = default;
-};
-
-class IContactList {
- public:
-  virtual ~IContactList() = default;
+  // Decodes nothing where the system offers no decoder: logos then do not load.
+  virtual IImageDecoder& ImageDecoder() = 0;
 };
 
 class TKivoPlugin;
@@ -89,16 +58,15 @@ class IContactsHandler {
   virtual void OnContactMessage(TKivoPlugin& plugin, TPluginMessage& message) = 0;
 };
 
-// Creates the objects of the start sequence.
+// Creates the windows of the start sequence.
 class IPluginObjectFactory {
  public:
   virtual ~IPluginObjectFactory() = default;
-  virtual std::unique_ptr<IContactList> CreateContacts() = 0;
-  virtual std::unique_ptr<ISkin> CreateSkin() = 0;
-  // Hidden, without an owner.
-  virtual std::unique_ptr<IReaderWindow> CreateReaderWindow() = 0;
-  // Hidden; takes its pictures, menu and mouse handling from the reader window.
-  virtual std::unique_ptr<ITrayIcon> CreateTrayIcon(IReaderWindow& readerWindow) = 0;
+  virtual std::unique_ptr<tgradientsclass> CreateSkin() = 0;
+  // Hidden, without an owner; `skin` (may be null) and `host` outlive it.
+  virtual std::unique_ptr<IReaderWindow> CreateReaderWindow(tgradientsclass* skin, IReaderHost& host) = 0;
+  // Hidden; `host` outlives it.
+  virtual std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) = 0;
 };
 
 struct TPluginEnvironment {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/DateTime.h"
+#include "base/DateTime.h"
 
 namespace kivo {
 

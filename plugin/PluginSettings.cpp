@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <iterator>
 
-#include "feeds/TextDecoding.h"
-#include "options/UnitLang.h"
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
+#include "feeds/ReadMarks.h"
+#include "lang/LanguageTexts.h"
+#include "platform/Clock.h"
 #include "platform/FileIo.h"
-#include "plugin/IniFile.h"
-#include "reader/ReadMarks.h"
+#include "platform/IniFile.h"
+#include "reader/ReaderGeometry.h"
 
 namespace kivo {
 
@@ -97,13 +100,14 @@ void CopyRecordSwitches(const ISettingsRecord& record, TPluginGlobals& globals,
   globals.ShowPopup = RecordBool(record, off::kShowPopup);
 }
 
-TWindowRect RecordPlacement(const ISettingsRecord& record) {
-  return {record.Int(off::kLeft), record.Int(off::kTop), record.Int(off::kWidth), record.Int(off::kHeight)};
+TRect RecordPlacement(const ISettingsRecord& record) {
+  return TRect::OfSize(record.Int(off::kLeft), record.Int(off::kTop), record.Int(off::kWidth),
+                       record.Int(off::kHeight));
 }
 
 void PlaceWindow(const ISettingsRecord& record, const TSettingsContext& context) {
   if (!context.Window || !context.ScreenSize) return;
-  const TWindowRect placed =
+  const TRect placed =
       PlaceReaderWindow(RecordPlacement(record), context.Window->GetPlacement(), context.ScreenSize());
   context.Window->SetPlacement(placed);
 }
@@ -194,11 +198,11 @@ void WriteRecord(const TPluginGlobals& globals, ISettingsRecord& record, const T
   for (const auto& item : kProxyStrings) record.SetWide(item.offset, WinToUtf16(globals.*item.field));
   record.SetInt(off::kFontSize, globals.FontSize);
   if (context.Window) {
-    const TWindowRect rect = context.Window->GetPlacement();
+    const TRect rect = context.Window->GetPlacement();
     record.SetInt(off::kLeft, rect.Left);
     record.SetInt(off::kTop, rect.Top);
-    record.SetInt(off::kWidth, rect.Width);
-    record.SetInt(off::kHeight, rect.Height);
+    record.SetInt(off::kWidth, rect.Width());
+    record.SetInt(off::kHeight, rect.Height());
   }
   record.SetInt(off::kLangIndex, globals.LangIndex);
   for (const auto& item : kSwitches) record.SetByte(item.offset, globals.*item.field ? 1 : 0);
@@ -231,45 +235,8 @@ bool WriteIni(const TPluginGlobals& globals, const TRSS& rss, const TSettingsCon
 
 }  // namespace
 
-std::string LinesToText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& line : lines) {
-    text += line;
-    text += "\r\n";
-  }
-  return text;
-}
-
-std::vector<std::string> TextToLines(std::string_view text) {
-  text = text.substr(0, text.find('\0'));
-  std::vector<std::string> lines;
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t end = std::min(text.find_first_of("\r\n", pos), text.size());
-    lines.emplace_back(text.substr(pos, end - pos));
-    pos = end;
-    if (pos < text.size() && text[pos] == '\r') ++pos;
-    if (pos < text.size() && text[pos] == '\n') ++pos;
-  }
-  return lines;
-}
-
-std::string FeedLineUrl(std::string_view line) {
-  const size_t bar = line.find('|');
-  return bar == std::string_view::npos ? std::string() : std::string(line.substr(0, bar));
-}
-
-std::string FeedLineTitle(std::string_view line) {
-  const size_t bar = line.find('|');
-  return std::string(bar == std::string_view::npos ? line : line.substr(bar + 1));
-}
-
 std::string IniPathFor(std::string_view pluginPath) {
   return ChangeFileExt(pluginPath, ".ini");
-}
-
-void SplitCallWords(TPluginGlobals& globals) {
-  globals.CallWords = SplitCallWords(Utf16ToWin(globals.CallString));
 }
 
 void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {
@@ -291,7 +258,7 @@ void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
   if (!rss.IsValid(i)) return;
   tchannels& channel = rss.Channels[static_cast<size_t>(i)];
   const TIniFile ini(context.IniPath);
-  const TDateTime now = context.Now ? context.Now() : CurrentDateTime();
+  const TDateTime now = context.Now ? context.Now() : SystemClock().Now();
   ReadFeedSection(channel, ini, now);
   ResetRunState(channel, now);
   if (FileExists(channel.CacheFile)) {

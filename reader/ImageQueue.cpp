@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Text1251.h"
+#include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
-#include "feeds/TextDecoding.h"
-#include "options/URLSubs.h"
 
 namespace kivo {
 

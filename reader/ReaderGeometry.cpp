@@ -26,18 +26,39 @@ int LogoWidth(int width, int height) {
   return static_cast<int>(std::nearbyint(static_cast<double>(width) / height * kLogoHeight));
 }
 
-TWindowRect RestoredPlacement(const TWindowRect& stored, TScreenSize screen) {
+TRect PlaceReaderWindow(const TRect& stored, const TRect& current, TSize screen) {
+  if (stored.Left == 0) {
+    return TRect::OfSize(screen.Width / 2 - current.Width() / 2, screen.Height / 2 - current.Height() / 2,
+                         current.Width(), current.Height());
+  }
+  int left = stored.Left;
+  int top = stored.Top;
+  int width = stored.Width();
+  int height = stored.Height();
+  if (screen.Width < width) width = screen.Width - 20;
+  if (screen.Height < height) height = screen.Height - 20;
+  if (screen.Width <= left) left = screen.Width - 20;
+  if (screen.Height <= top) top = screen.Height - 20;
+  if (width < 500) width = 500;
+  if (height < 300) height = 300;
+  return TRect::OfSize(left, top, width, height);
+}
+
+TRect RestoredPlacement(const TRect& stored, TSize screen) {
   return PlaceReaderWindow(stored, stored, screen);
 }
 
-TWindowRect TReaderWindow::SnapToWorkArea(const TWindowRect& rect) const {
-  const TWorkArea area = services_.View->WorkArea();
-  TWindowRect snapped = rect;
-  if (Near(snapped.Left, area.Left)) snapped.Left = area.Left;
-  if (Near(snapped.Left + snapped.Width, area.Right)) snapped.Left = area.Right - snapped.Width;
-  if (Near(snapped.Top, area.Top)) snapped.Top = area.Top;
-  if (Near(snapped.Top + snapped.Height, area.Bottom)) snapped.Top = area.Bottom - snapped.Height;
-  return snapped;
+TRect TReaderWindow::SnapToWorkArea(const TRect& rect) const {
+  const TRect area = services_.View->WorkArea();
+  const int width = rect.Width();
+  const int height = rect.Height();
+  int left = rect.Left;
+  int top = rect.Top;
+  if (Near(left, area.Left)) left = area.Left;
+  if (Near(left + width, area.Right)) left = area.Right - width;
+  if (Near(top, area.Top)) top = area.Top;
+  if (Near(top + height, area.Bottom)) top = area.Bottom - height;
+  return TRect::OfSize(left, top, width, height);
 }
 
 void TReaderWindow::FormShow() {
@@ -51,7 +72,7 @@ void TReaderWindow::FormShow() {
 
 void TReaderWindow::FormResize() {
   IReaderView& view = *services_.View;
-  if (services_.Skin) services_.Skin->SetWidth(view.GetPlacement().Width);
+  if (services_.Skin) services_.Skin->SetWidth(view.GetPlacement().Width());
   const int titleWidth = view.GridWidth() - kMarkColumnWidth - kDateColumnWidth - kGridFrameWidth;
   view.SetGridColumnWidths(kMarkColumnWidth, std::max(titleWidth, 0), kDateColumnWidth);
   view.RedrawSplitter();

@@ -1,7 +1,7 @@
 // The reader window's pure rules: links, plain titles, colours.
 #include <cctype>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
 #include "reader/ReaderWindow.h"
 
 namespace kivo {

@@ -5,9 +5,8 @@
 
 #include <array>
 
-#include "imaging/Bitmap.h"
-#include "plugin/PluginHost.h"
-#include "viewer/Canvas.h"
+#include "base/Bitmap.h"
+#include "base/Geometry.h"
 
 namespace kivo {
 
@@ -19,7 +18,7 @@ struct TSkinColors {
   TColor HeaderFace = 0xF0F0F0;  // bitmap 0: the button face until a theme change, then white
 };
 
-class tgradientsclass final : public ISkin {
+class tgradientsclass final {
  public:
   static constexpr int kBitmaps = 6;
   static constexpr std::array<int, kBitmaps> kHeights = {18, 18, 7, 25, 25, 25};

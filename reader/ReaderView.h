@@ -9,8 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "imaging/Bitmap.h"
-#include "plugin/PluginSettings.h"
+#include "base/Bitmap.h"
+#include "base/Geometry.h"
+#include "feeds/FeedTable.h"
+#include "feeds/PluginGlobals.h"
 
 namespace kivo {
 
@@ -23,13 +25,6 @@ struct TGridRow {
   std::string Date;
 };
 
-struct TWorkArea {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-};
-
 class IReaderView {
  public:
   virtual ~IReaderView() = default;
@@ -38,10 +33,10 @@ class IReaderView {
   virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
   virtual void BringToFront() = 0;
-  virtual TWindowRect GetPlacement() const = 0;
-  virtual void SetPlacement(const TWindowRect& rect) = 0;
-  virtual TScreenSize ScreenSize() const = 0;
-  virtual TWorkArea WorkArea() const = 0;
+  virtual TRect GetPlacement() const = 0;
+  virtual void SetPlacement(const TRect& rect) = 0;
+  virtual TSize ScreenSize() const = 0;
+  virtual TRect WorkArea() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
 
   // TabControl1: texts as given ("title|wu"); drawing asks the logic.
@@ -122,6 +117,8 @@ class IReaderHost {
   virtual void SetContactCounts(int feed, int unread, int total) = 0;
   // The options dialog (ToolOptions).
   virtual void OpenOptions() {}
+  // A failure the window caught in one of its handlers, for the plugin's log.
+  virtual void ReportFailure(std::string_view what) noexcept = 0;
 };
 
 }  // namespace kivo

@@ -2,12 +2,13 @@
 
 #include <utility>
 
+#include "base/FilePaths.h"
+#include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
+#include "feeds/ReadMarks.h"
 #include "imaging/ImageSignature.h"
-#include "options/URLSubs.h"
-#include "options/UnitLang.h"
+#include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
-#include "reader/ReadMarks.h"
 
 namespace kivo {
 
@@ -40,8 +41,8 @@ std::string TabCaption(std::string_view tabText) {
 TReaderWindow::TReaderWindow(TReaderServices services) : services_(std::move(services)) {
   CompleteServices();
   checkMailbox_ = services_.Checks.Mailbox;
-  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster, services_.MakeImageDownload,
-                                          services_.ReadImageFile);
+  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster,
+                                          services_.MakeImageDownload, services_.ReadImageFile);
   scheduler_ = std::make_unique<TCheckNewScheduler>(*services_.Clock, checkMailbox_,
                                                     CheckThreadFactory(Globals(), services_.Checks));
 }
@@ -128,11 +129,11 @@ void TReaderWindow::SetCheckNewTimerEnabled(bool enabled) {
   }
 }
 
-TWindowRect TReaderWindow::GetPlacement() const {
+TRect TReaderWindow::GetPlacement() const {
   return services_.View->GetPlacement();
 }
 
-void TReaderWindow::SetPlacement(const TWindowRect& rect) {
+void TReaderWindow::SetPlacement(const TRect& rect) {
   services_.View->SetPlacement(rect);
 }
 

@@ -13,11 +13,14 @@
 
 #include "feeds/CheckNewThread.h"
 #include "feeds/LoadThread.h"
-#include "plugin/PluginHost.h"
+#include "imaging/ImageDecoder.h"
+#include "platform/Clock.h"
+#include "platform/Locale.h"
 #include "reader/ImageQueue.h"
+#include "reader/ReaderGeometry.h"
 #include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
-#include "viewer/Canvas.h"
+#include "reader/ReaderWindowOps.h"
 
 namespace kivo {
 
@@ -67,7 +70,7 @@ struct TReaderServices {
   std::shared_ptr<THttpCancel> Cancel;
 };
 
-class TReaderWindow final : public IReaderWindow {
+class TReaderWindow : public IReaderWindow {
  public:
   // View and Host are required; every other service may be left out.
   explicit TReaderWindow(TReaderServices services);
@@ -79,8 +82,8 @@ class TReaderWindow final : public IReaderWindow {
   void SetLogoVisible(bool visible) override;
   void settabsposition(int position) override;
   void SetCheckNewTimerEnabled(bool enabled) override;
-  TWindowRect GetPlacement() const override;
-  void SetPlacement(const TWindowRect& rect) override;
+  TRect GetPlacement() const override;
+  void SetPlacement(const TRect& rect) override;
   void ClearFeedMenu() override;
   void ClearTabs() override;
   void ClearFeedIcons() override;
@@ -147,7 +150,7 @@ class TReaderWindow final : public IReaderWindow {
   void FormShow();
   void FormResize();
   // A moving or sizing rectangle, edges snapped to the work area.
-  TWindowRect SnapToWorkArea(const TWindowRect& rect) const;
+  TRect SnapToWorkArea(const TRect& rect) const;
 
   int CurrentFeed() const;
   int ViewerTag() const { return viewerTag_; }
@@ -187,10 +190,6 @@ class TReaderWindow final : public IReaderWindow {
 bool OpensWithShell(std::string_view target);
 // A title drawn as plain text: numeric character references decoded.
 std::string PlainTitle(std::string_view title);
-// Logo width at 25 pixels high, halves to even; a zero height counts as 1.
-int LogoWidth(int width, int height);
-// The restored placement clamped to the screen (stored left 0: centred).
-TWindowRect RestoredPlacement(const TWindowRect& stored, TScreenSize screen);
 // The odd-row colour: the window colour as 65536 * b + 256 * g + r, minus 0x070702.
 TColor OddRowColor(TColor window);
 

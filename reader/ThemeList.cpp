@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <charconv>
 
-#include "feeds/TextDecoding.h"
-#include "options/UnitLang.h"
-#include "reader/PageComposition.h"
-#include "reader/ReadMarks.h"
+#include "base/Text1251.h"
+#include "feeds/PageComposition.h"
+#include "feeds/ReadMarks.h"
+#include "lang/LanguageTexts.h"
 #include "reader/ReaderWindow.h"
 
 namespace kivo {

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 
 namespace kivo::testing {
 

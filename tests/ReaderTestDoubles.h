@@ -18,10 +18,10 @@ class FakeReaderView final : public IReaderView {
   bool Visible() const override { return visible; }
   void SetVisible(bool value) override { visible = value; }
   void BringToFront() override {}
-  TWindowRect GetPlacement() const override { return placement; }
-  void SetPlacement(const TWindowRect& rect) override { placement = rect; }
-  TScreenSize ScreenSize() const override { return {1280, 1024}; }
-  TWorkArea WorkArea() const override { return workArea; }
+  TRect GetPlacement() const override { return placement; }
+  void SetPlacement(const TRect& rect) override { placement = rect; }
+  TSize ScreenSize() const override { return {1280, 1024}; }
+  TRect WorkArea() const override { return workArea; }
   void SetCaption(const std::string&) override {}
 
   void ClearTabs() override {
@@ -86,8 +86,8 @@ class FakeReaderView final : public IReaderView {
   void OpenWithShell(const std::string&) override {}
 
   bool visible = false, gridVisible = true;
-  TWindowRect placement{100, 100, 600, 400};
-  TWorkArea workArea{0, 0, 1280, 994};
+  TRect placement = TRect::OfSize(100, 100, 600, 400);
+  TRect workArea{0, 0, 1280, 994};
   std::vector<std::string> tabs;
   int selectedTab = -1, feedMenu = 0, selectedRow = 1, gridHeight = 150, scrollPos = 0;
   std::vector<std::optional<TBitmap32>> icons;  // nullopt: the default icon
@@ -111,6 +111,7 @@ class FakeReaderHost final : public IReaderHost {
   }
   void SetContactNew(int feed, bool hasNew) override { contactNew[feed] = hasNew; }
   void SetContactCounts(int feed, int unread, int total) override { contactCounts[feed] = {unread, total}; }
+  void ReportFailure(std::string_view what) noexcept override { failures.emplace_back(what); }
 
   TRSS* feeds = nullptr;
   TPluginGlobals globals;
@@ -118,6 +119,7 @@ class FakeReaderHost final : public IReaderHost {
   std::vector<std::pair<std::string, std::string>> notifications;
   std::map<int, bool> contactNew;
   std::map<int, std::pair<int, int>> contactCounts;
+  std::vector<std::string> failures;
 };
 
 }  // namespace kivo::testing

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Text1251.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/TextDecoding.h"
 #include "platform/FileIo.h"
 
 namespace kivo {

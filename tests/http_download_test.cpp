@@ -13,7 +13,7 @@
 #include <tuple>
 
 #include "feeds/FeedMessages.h"
-#include "feeds/procinet.h"
+#include "feeds/HttpDownload.h"
 #include "platform/FileIo.h"
 #include "tests/TempFolder.h"
 #include "tests/TestServer.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/FileIo.h"
-#include "plugin/IniFile.h"
+#include "platform/IniFile.h"
 #include "tests/TempFolder.h"
 
 namespace kivo {

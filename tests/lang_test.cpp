@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "feeds/TextDecoding.h"
-#include "options/UnitLang.h"
+#include "base/Text1251.h"
+#include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "tests/TempFolder.h"
 

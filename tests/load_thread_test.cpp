@@ -4,9 +4,10 @@
 #include <string>
 
 #include "FeedTestDoubles.h"
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/LoadThread.h"
-#include "feeds/TextDecoding.h"
 #include "platform/FileIo.h"
 #include "tests/TempFolder.h"
 

@@ -4,8 +4,8 @@
 #include <tuple>
 #include <vector>
 
-#include "feeds/TextDecoding.h"
-#include "reader/PageComposition.h"
+#include "base/Text1251.h"
+#include "feeds/PageComposition.h"
 
 namespace kivo {
 namespace {

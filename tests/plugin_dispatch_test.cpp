@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "feeds/TextDecoding.h"
-#include "options/UnitLang.h"
+#include "base/Text1251.h"
+#include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
-#include "plugin/u_kivo_plugin.h"
+#include "plugin/KivoPlugin.h"
 #include "tests/FakeSettingsRecord.h"
 #include "tests/TempFolder.h"
 
@@ -51,8 +51,8 @@ class FakeReaderWindow : public FakeShown<IReaderWindow> {
   void SetLogoVisible(bool) override {}
   void settabsposition(int) override {}
   void SetCheckNewTimerEnabled(bool) override {}
-  TWindowRect GetPlacement() const override { return {0, 0, 700, 500}; }
-  void SetPlacement(const TWindowRect&) override {}
+  TRect GetPlacement() const override { return TRect::OfSize(0, 0, 700, 500); }
+  void SetPlacement(const TRect&) override {}
   void ClearFeedMenu() override {}
   void ClearTabs() override { tabs.clear(); }
   void ClearFeedIcons() override {}
@@ -100,7 +100,7 @@ class FakeEnvironment : public IHostService,
   std::u16string ModuleFileName(TPluginWord) override {
     return WinToUtf16((folder_ / "KivoRss.dll").string());
   }
-  TScreenSize ScreenSize() override { return {1280, 1024}; }
+  TSize ScreenSize() override { return {1280, 1024}; }
   void CreateFolder(const std::string& path) override {
     createdFolders.push_back(path);
     std::error_code ignored;
@@ -114,19 +114,24 @@ class FakeEnvironment : public IHostService,
     auto copy = std::make_shared<std::u16string>(text);
     return THostString(copy, copy->c_str());
   }
-  IImageDecoder* ImageDecoder() override { return nullptr; }
+  IImageDecoder& ImageDecoder() override { return noDecoder_; }
 
-  std::unique_ptr<IContactList> CreateContacts() override {
-    return Create<FakeObject<IContactList>>("contacts");
+  std::unique_ptr<tgradientsclass> CreateSkin() override {
+    log_.push_back("create skin");
+    auto made = std::make_unique<tgradientsclass>(TSkinColors{});
+    skin = made.get();
+    return made;
   }
-  std::unique_ptr<ISkin> CreateSkin() override { return Create<FakeObject<ISkin>>("skin"); }
-  std::unique_ptr<IReaderWindow> CreateReaderWindow() override {
-    auto window = Create<FakeReaderWindow>("reader");
+  std::unique_ptr<IReaderWindow> CreateReaderWindow(tgradientsclass* readerSkin, IReaderHost& host) override {
+    log_.push_back(readerSkin == skin ? "create reader with the skin" : "create reader with another skin");
+    readerHost = &host;
+    auto window = std::make_unique<FakeReaderWindow>(log_, "reader");
     reader = window.get();
     return window;
   }
-  std::unique_ptr<ITrayIcon> CreateTrayIcon(IReaderWindow& readerWindow) override {
-    log_.push_back(&readerWindow == reader ? "create tray of the reader" : "create tray of another window");
+  std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) override {
+    log_.push_back("create tray");
+    trayHost = &host;
     auto icon = std::make_unique<FakeShown<ITrayIcon>>(log_, "tray");
     tray = icon.get();
     return icon;
@@ -148,17 +153,15 @@ class FakeEnvironment : public IHostService,
   std::u16string buttonHint;
   std::vector<std::string> createdFolders;
   int iconLoads = 0;
+  tgradientsclass* skin = nullptr;
   FakeReaderWindow* reader = nullptr;
+  IReaderHost* readerHost = nullptr;
   FakeShown<ITrayIcon>* tray = nullptr;
+  ITrayIconHost* trayHost = nullptr;
   std::vector<TPluginWord> contactCodes;
 
  private:
-  template <class T>
-  std::unique_ptr<T> Create(const std::string& name) {
-    log_.push_back("create " + name);
-    return std::make_unique<T>(log_, name);
-  }
-
+  TNoImageDecoder noDecoder_;
   fs::path folder_;
   TEventLog& log_;
 };
@@ -206,7 +209,7 @@ TEST_F(PluginDispatchTest, LoadInfoFillsTheRecordTheHostReads) {
   EXPECT_EQ(std::u16string(info.DllPath), WinToUtf16(modulePath));
   EXPECT_EQ(info.ApiVersionMajor * 100 + info.ApiVersionMinor, 105) << "the host refuses other API versions";
   EXPECT_TRUE(info.PluginName && info.PluginAuthor);
-  EXPECT_EQ(plugin_.Globals.PluginPath, modulePath);
+  EXPECT_EQ(plugin_.Settings.PluginPath, modulePath);
 }
 
 TEST_F(PluginDispatchTest, CodesOutsideTheTableLeaveAllSixFieldsAlone) {
@@ -249,7 +252,7 @@ TEST_F(PluginDispatchTest, WordMenuPopsUpOnlyForCallWordsAndOnlyWithAWindow) {
   const std::u16string other = u"news";
   const std::int32_t point[2] = {320, 240};
   Send(PM_LOAD_INFO);
-  plugin_.Globals.CallWords = {"rss#"};
+  plugin_.Settings.CallWords = {"rss#"};
   EXPECT_EQ(Send(PM_WORD_MENU, AddressOf(callWord[0]), AddressOf(point[0])).Result, 1u)
       << "the word is claimed even while the reader window does not exist";
 
@@ -261,8 +264,11 @@ TEST_F(PluginDispatchTest, WordMenuPopsUpOnlyForCallWordsAndOnlyWithAWindow) {
 
 TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
   LoadAndRun();
-  EXPECT_EQ(events_, (TEventLog{"create contacts", "create skin", "create reader",
-                                "create tray of the reader", "reader TabControl1Change"}));
+  EXPECT_EQ(events_, (TEventLog{"create skin", "create reader with the skin", "create tray",
+                                "reader TabControl1Change"}));
+  // The windows reach the plugin through the plugin object itself, not a global.
+  EXPECT_EQ(env_.readerHost, &plugin_);
+  EXPECT_EQ(env_.trayHost, &plugin_);
   EXPECT_EQ(env_.createdFolders, (std::vector<std::string>{(folder_ / "Cache").string()}));
 
   events_.clear();
@@ -270,8 +276,7 @@ TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
   plugin_.FeedSettingsDialog = std::make_unique<FakeWindow>(events_, "feed settings");
   plugin_.NotifyWindow = std::make_unique<FakeWindow>(events_, "notify");
   Send(PM_QUIT);
-  EXPECT_EQ(events_, (TEventLog{"free options", "free feed settings", "free reader", "free skin", "free tray",
-                                "free contacts"}));
+  EXPECT_EQ(events_, (TEventLog{"free options", "free feed settings", "free reader", "free tray"}));
   EXPECT_EQ(plugin_.RssData, nullptr);
   EXPECT_NE(plugin_.NotifyWindow, nullptr) << "the notification window outlives a stop";
 }
@@ -298,8 +303,7 @@ TEST_F(PluginDispatchTest, StartStopStartRebuildsEverythingAndStopsOnce) {
 
   events_.clear();
   Send(PM_ENABLE);
-  EXPECT_EQ(events_,
-            (TEventLog{"create contacts", "create skin", "create reader", "create tray of the reader"}));
+  EXPECT_EQ(events_, (TEventLog{"create skin", "create reader with the skin", "create tray"}));
   ASSERT_NE(plugin_.RssData, nullptr);
   EXPECT_EQ(plugin_.RssData->Channels.size(), 2u);
   EXPECT_TRUE(env_.tray->visible) << "the reloaded settings show the tray icon";
@@ -415,14 +419,6 @@ TEST_F(PluginDispatchTest, ContactMessagesReachTheContactsHandler) {
                            PM_CONTACT_HINT_DRAW, TPluginWord{54}, TPluginWord{57}})
     Send(code);
   EXPECT_EQ(env_.contactCodes, (std::vector<TPluginWord>{51, 52, 53, 58, 59}));
-}
-
-TEST_F(PluginDispatchTest, PluginInstanceIsClearedWithItsObject) {
-  {
-    TKivoPlugin other(Environment());
-    PluginInstance = &other;
-  }
-  EXPECT_EQ(PluginInstance, nullptr);
 }
 
 // A start must show the item cache of the last run with its marks, and the

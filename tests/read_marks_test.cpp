@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
+#include "feeds/ReadMarks.h"
 #include "platform/FileIo.h"
-#include "reader/ReadMarks.h"
 #include "tests/TempFolder.h"
 
 namespace kivo {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -9,9 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
 #include "feeds/FeedMessages.h"
-#include "feeds/TextDecoding.h"
-#include "options/UnitLang.h"
+#include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "reader/ReaderWindow.h"
 #include "tests/FeedTestDoubles.h"
@@ -431,15 +433,44 @@ TEST_F(ReaderWindowTest, GeometryNumbers) {
 
   TReaderWindow& window = Open();
   const struct {
-    TWindowRect moving;
+    TRect moving;
     int left, top;
-  } cases[] = {{{4, 300, 600, 400}, 0, 300},
-               {{-5, 300, 600, 400}, 0, 300},
-               {{6, 300, 600, 400}, 6, 300},
-               {{677, 597, 600, 400}, 680, 594}};
+  } cases[] = {{TRect::OfSize(4, 300, 600, 400), 0, 300},
+               {TRect::OfSize(-5, 300, 600, 400), 0, 300},
+               {TRect::OfSize(6, 300, 600, 400), 6, 300},
+               {TRect::OfSize(677, 597, 600, 400), 680, 594}};
   for (const auto& c : cases) {
-    const TWindowRect snapped = window.SnapToWorkArea(c.moving);
+    const TRect snapped = window.SnapToWorkArea(c.moving);
     EXPECT_EQ(std::pair(snapped.Left, snapped.Top), std::pair(c.left, c.top)) << c.moving.Left;
+  }
+}
+
+TEST(PlaceReaderWindow, OversizedOrOffscreenWindowIsPulledBack) {
+  // Left, top, width, height, as the settings record stores a placement.
+  using TPlacement = std::array<int, 4>;
+  struct Case {
+    TPlacement stored;
+    TSize screen;
+    TPlacement expected;
+  };
+  const TRect current = TRect::OfSize(5, 6, 800, 600);
+  const std::vector<Case> cases = {
+      {{0, 0, 0, 0}, {1280, 1024}, {240, 212, 800, 600}},          // never placed: centred, size kept
+      {{0, 50, 3000, 2000}, {1280, 1024}, {240, 212, 800, 600}},   // left 0 means never placed
+      {{10, 10, 3000, 2000}, {1280, 1024}, {10, 10, 1260, 1004}},  // too large
+      {{10, 10, 200, 100}, {1280, 1024}, {10, 10, 500, 300}},      // too small
+      {{1500, 1100, 600, 400}, {1280, 1024}, {1260, 1004, 600, 400}},
+      {{1280, 1024, 600, 400}, {1280, 1024}, {1260, 1004, 600, 400}},  // exactly at the edge
+      {{-50, -30, 600, 400}, {1280, 1024}, {-50, -30, 600, 400}},      // a monitor to the left
+      {{10, 10, 1281, 300}, {1280, 1024}, {10, 10, 1260, 300}},
+      // A corrupt record: edges that would overflow saturate, the size is pulled back.
+      {{2'000'000'000, 10, 2'000'000'000, 300}, {1280, 1024}, {1260, 10, 1260, 300}},
+  };
+  for (const auto& c : cases) {
+    const TRect r = PlaceReaderWindow(TRect::OfSize(c.stored[0], c.stored[1], c.stored[2], c.stored[3]),
+                                      current, c.screen);
+    EXPECT_EQ((TPlacement{r.Left, r.Top, r.Width(), r.Height()}), c.expected)
+        << c.stored[0] << ',' << c.stored[1] << ' ' << c.stored[2] << 'x' << c.stored[3];
   }
 }
 

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text1251.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/TextDecoding.h"
+#include "feeds/PageComposition.h"
 #include "platform/Locale.h"
-#include "reader/PageComposition.h"
 
 namespace kivo {
 namespace {

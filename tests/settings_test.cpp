@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "platform/FileIo.h"
-#include "plugin/IniFile.h"
+#include "platform/IniFile.h"
 #include "plugin/PluginSettings.h"
 #include "tests/FakeSettingsRecord.h"
 #include "tests/TempFolder.h"
@@ -23,8 +24,8 @@ class FakeWindow : public IReaderWindowOps {
   void SetLogoVisible(bool) override {}
   void settabsposition(int position) override { Log("tabs " + std::to_string(position)); }
   void SetCheckNewTimerEnabled(bool enabled) override { Log("timer " + std::to_string(enabled)); }
-  TWindowRect GetPlacement() const override { return placement; }
-  void SetPlacement(const TWindowRect& rect) override {
+  TRect GetPlacement() const override { return placement; }
+  void SetPlacement(const TRect& rect) override {
     placement = rect;
     Log("place");
   }
@@ -45,7 +46,7 @@ class FakeWindow : public IReaderWindowOps {
   }
   void Log(std::string call) { calls.push_back(std::move(call)); }
 
-  TWindowRect placement{0, 0, 800, 600};
+  TRect placement = TRect::OfSize(0, 0, 800, 600);
   std::vector<std::string> calls;
   std::vector<std::string> menu;
   std::vector<std::string> tabs;
@@ -57,8 +58,8 @@ class FakeTray : public ITrayIconOps {
   std::optional<bool> visible;
 };
 
-std::vector<int> Rect(const TWindowRect& r) {
-  return {r.Left, r.Top, r.Width, r.Height};
+std::vector<int> Rect(const TRect& r) {
+  return {r.Left, r.Top, r.Width(), r.Height()};
 }
 
 std::vector<std::string> Tags(const tchannels& c) {
@@ -82,7 +83,7 @@ class SettingsTest : public ::testing::Test {
     context_.PluginFolder = folder_.string() + "/";
     context_.CacheFolder = context_.PluginFolder + "Cache/";
     context_.IniPath = IniPathFor(context_.PluginFolder + "KivoRss.dll");
-    context_.ScreenSize = [] { return TScreenSize{1280, 1024}; };
+    context_.ScreenSize = [] { return TSize{1280, 1024}; };
     context_.Now = [] { return kNow; };
   }
 
@@ -239,7 +240,7 @@ TEST_F(SettingsTest, SaveWritesRecordIniAndReadMarksAndLoadReadsThemBack) {
   rss_.Channels[1].PanelSize = 77;
   rss_.Channels[1].ShowBaloon = false;
   rss_.Channels[1].LastUpdated = 45000.25;
-  window_.placement = {30, 40, 900, 700};
+  window_.placement = TRect::OfSize(30, 40, 900, 700);
   record_.strings[off::kUnused56] = u"stale";
 
   EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
@@ -253,7 +254,7 @@ TEST_F(SettingsTest, SaveWritesRecordIniAndReadMarksAndLoadReadsThemBack) {
 
   TPluginGlobals again;
   TRSS reloaded;
-  window_.placement = {0, 0, 800, 600};
+  window_.placement = TRect::OfSize(0, 0, 800, 600);
   LoadSettings(again, reloaded, context_);
   EXPECT_EQ(again.CallWords, (std::vector<std::string>{"rss#", " "}));
   EXPECT_EQ(again.FeedLines, globals_.FeedLines);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "options/URLSubs.h"
+#include "base/UrlFunctions.h"
 
 namespace kivo {
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 namespace kivo {
 namespace {

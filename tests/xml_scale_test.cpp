@@ -5,7 +5,7 @@
 #include <string>
 
 #include "bench/FeedGenerator.h"
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 namespace kivo {
 namespace {

@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 
 namespace kivo {
 namespace {

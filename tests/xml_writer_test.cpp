@@ -5,7 +5,7 @@
 #include <string>
 #include <tuple>
 
-#include "feeds/moxXMLParser2.h"
+#include "feeds/XmlParser.h"
 #include "platform/FileIo.h"
 #include "tests/TempFolder.h"
 

@@ -2,30 +2,13 @@
 // behind these; tests give fixed metrics and a recording canvas.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
+#include "base/Geometry.h"
 
 namespace kivo {
-
-// 0x00RRGGBB.
-using TColor = std::uint32_t;
-
-struct TRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
-  bool Contains(int x, int y) const { return x >= Left && x < Right && y >= Top && y < Bottom; }
-  bool Intersects(const TRect& other) const {
-    return Left < other.Right && other.Left < Right && Top < other.Bottom && other.Top < Bottom;
-  }
-  friend bool operator==(const TRect&, const TRect&) = default;
-};
 
 struct TFontSpec {
   std::u16string Face;

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
 #include "viewer/HtmlAttributes.h"
 #include "viewer/HtmlTokenizer.h"
 

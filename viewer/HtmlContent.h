@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
 #include "viewer/Canvas.h"
 
 namespace kivo {
@@ -98,11 +98,6 @@ struct TImage {
   int Picture = -1;  // into Pictures; -1: no source
   std::optional<int> Width;
   std::optional<int> Height;
-};
-
-struct TSize {
-  int Width = 0;
-  int Height = 0;
 };
 
 struct THtmlContent {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "feeds/TextDecoding.h"
+#include "base/Text1251.h"
 #include "viewer/HtmlBuilder.h"
 
 namespace kivo {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
 #include "viewer/Canvas.h"
 
 namespace kivo {

@@ -6,44 +6,6 @@
 
 namespace kivo {
 
-namespace {
-
-std::uint32_t Premultiply(std::uint32_t pixel) {
-  const std::uint32_t alpha = pixel >> 24;
-  const auto scale = [alpha](std::uint32_t channel) { return (channel * alpha + 127) / 255; };
-  return alpha << 24 | scale(pixel >> 16 & 0xFF) << 16 | scale(pixel >> 8 & 0xFF) << 8 | scale(pixel & 0xFF);
-}
-
-}  // namespace
-
-TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form) {
-  if (picture.Width < 1 || picture.Height < 1 ||
-      picture.Pixels.size() != static_cast<size_t>(picture.Width) * static_cast<size_t>(picture.Height))
-    return {};
-  const BITMAPINFO info = TopDownDibInfo(picture.Width, picture.Height);
-  void* bits = nullptr;
-  TUniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || bits == nullptr) return {};
-  auto* target = static_cast<std::uint32_t*>(bits);
-  if (form == TAlphaForm::Premultiplied) {
-    std::transform(picture.Pixels.begin(), picture.Pixels.end(), target, Premultiply);
-  } else {
-    std::copy(picture.Pixels.begin(), picture.Pixels.end(), target);
-  }
-  GdiFlush();
-  return bitmap;
-}
-
-void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int height) {
-  const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Premultiplied);
-  const TUniqueMemoryDc source(CreateCompatibleDC(dc));
-  if (!bitmap || !source) return;
-  const TSelectedObject selected(source.Get(), bitmap.Get());
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source.Get(),
-             0, 0, picture.Width, picture.Height, blend);
-}
-
 TImageListHandle MakeImageList(const std::vector<TBitmap32>& pictures, int side) {
   TImageListHandle list(ImageList_Create(side, side, ILC_COLOR32, static_cast<int>(pictures.size()), 4));
   if (!list) return nullptr;

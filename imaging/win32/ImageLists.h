@@ -1,5 +1,4 @@
-// Decoded pictures as GDI bitmaps and image lists, and the module's PNG
-// resources.
+// Decoded pictures as image lists, and the module's PNG resources.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +11,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "imaging/Bitmap.h"
-#include "platform/win32/GdiHandles.h"
+#include "base/Bitmap.h"
+#include "ui/win32/Gdi.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo {
 
@@ -21,16 +21,6 @@ struct TImageListDeleter {
   void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
 };
 using TImageListHandle = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, TImageListDeleter>;
-
-// AlphaBlend and UpdateLayeredWindow take premultiplied pixels; image lists
-// take straight ones and blend them themselves.
-enum class TAlphaForm { Premultiplied, Straight };
-
-// A top-down 32-bit DIB section of the picture; null when GDI refuses.
-TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaForm::Premultiplied);
-
-// A picture alpha-blended at (x, y), stretched to width x height (0: its own size).
-void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width = 0, int height = 0);
 
 // An ILC_COLOR32 list of `side` x `side` pictures; null when one of them has
 // another size or the list cannot be built.

@@ -2,8 +2,8 @@
 // match its layout exactly.
 #include <cstddef>
 
-#include "plugin/u_plugin_info.h"
-#include "plugin/u_plugin_msg.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginMessages.h"
 
 namespace kivo {
 

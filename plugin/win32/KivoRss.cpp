@@ -6,12 +6,13 @@
 #include <exception>
 #include <memory>
 
-#include "feeds/TextDecoding.h"
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
 #include "platform/Clock.h"
 #include "platform/Locale.h"
+#include "platform/win32/ThisModule.h"
+#include "plugin/KivoPlugin.h"
 #include "plugin/PluginLog.h"
-#include "plugin/u_kivo_plugin.h"
-#include "plugin/win32/ThisModule.h"
 #include "plugin/win32/Win32HostService.h"
 #include "plugin/win32/Win32ObjectFactory.h"
 #include "plugin/win32/Win32Platform.h"
@@ -118,7 +119,6 @@ extern "C" __declspec(dllexport) void __stdcall CreateNimbraPLUGIN(kivo::IKivoPl
   *plugin = nullptr;
   try {
     auto object = std::make_unique<TPluginObject>(service);
-    kivo::PluginInstance = &object->Plugin();
     object->AddRef();
     *plugin = object.release()->Interface();
   } catch (const std::exception& error) {

@@ -2,7 +2,7 @@
 // (BSTR); we reallocate them in place and never free the record itself.
 #pragma once
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 
 namespace kivo {
 

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "imaging/win32/WicImageDecoder.h"
-#include "plugin/win32/ThisModule.h"
+#include "platform/win32/ThisModule.h"
 
 namespace kivo {
 
@@ -14,7 +14,7 @@ std::u16string TWin32Platform::ModuleFileName(TPluginWord dllHandle) {
   return kivo::ModuleFileName(module);
 }
 
-TScreenSize TWin32Platform::ScreenSize() {
+TSize TWin32Platform::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
@@ -37,8 +37,8 @@ THostString TWin32Platform::MakeHostString(std::u16string_view text) {
   });
 }
 
-IImageDecoder* TWin32Platform::ImageDecoder() {
-  return &SharedImageDecoder();
+IImageDecoder& TWin32Platform::ImageDecoder() {
+  return SharedImageDecoder();
 }
 
 }  // namespace kivo

@@ -10,11 +10,11 @@ class TWin32Platform final : public IPluginPlatform {
   // A handle of 0 names this module: a host that did not write the handle
   // still gets the plugin's own path, not its own executable's.
   std::u16string ModuleFileName(TPluginWord dllHandle) override;
-  TScreenSize ScreenSize() override;
+  TSize ScreenSize() override;
   void CreateFolder(const std::string& path) override;
   TPluginWord LoadButtonIcon() override;
   THostString MakeHostString(std::u16string_view text) override;
-  IImageDecoder* ImageDecoder() override;
+  IImageDecoder& ImageDecoder() override;
 };
 
 }  // namespace kivo

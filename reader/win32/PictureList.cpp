@@ -4,8 +4,8 @@
 
 #include "imaging/win32/ImageLists.h"
 #include "imaging/win32/ResourceIds.h"
-#include "plugin/win32/ThisModule.h"
-#include "reader/win32/Gdi.h"
+#include "platform/win32/ThisModule.h"
+#include "ui/win32/Gdi.h"
 
 namespace kivo {
 

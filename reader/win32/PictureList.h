@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
 
 namespace kivo {
 

@@ -9,9 +9,9 @@
 
 #include "feeds/FeedMessages.h"
 #include "imaging/win32/ImageLists.h"
-#include "options/UnitLang.h"
+#include "lang/LanguageTexts.h"
 #include "reader/ReaderCommands.h"
-#include "reader/win32/Gdi.h"
+#include "ui/win32/Gdi.h"
 #include "viewer/win32/HtmlViewerControl.h"
 
 namespace kivo {
@@ -171,7 +171,7 @@ TReaderWindowView::~TReaderWindowView() {
 }
 
 void TReaderWindowView::OnHandlerFailure(const char* what) noexcept {
-  if (failureLog_) failureLog_(what);
+  host_.ReportFailure(what);
 }
 
 // ---- controls and layout
@@ -486,9 +486,8 @@ bool TReaderWindowView::OnWorkerNotice(UINT message, LPARAM lParam) {
 
 void TReaderWindowView::OnMoveOrSize(RECT& rect) const {
   if (logic_ == nullptr) return;
-  const TWindowRect snapped =
-      logic_->SnapToWorkArea({rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top});
-  rect = RECT{snapped.Left, snapped.Top, snapped.Left + snapped.Width, snapped.Top + snapped.Height};
+  const TRect snapped = logic_->SnapToWorkArea({rect.left, rect.top, rect.right, rect.bottom});
+  rect = RECT{snapped.Left, snapped.Top, snapped.Right, snapped.Bottom};
 }
 
 // The wheel goes to the theme list or the viewer under the pointer, wherever
@@ -702,22 +701,22 @@ void TReaderWindowView::BringToFront() {
   SetForegroundWindow(Handle());
 }
 
-TWindowRect TReaderWindowView::GetPlacement() const {
+TRect TReaderWindowView::GetPlacement() const {
   RECT rect{};
   GetWindowRect(Handle(), &rect);
-  return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
-void TReaderWindowView::SetPlacement(const TWindowRect& rect) {
-  SetWindowPos(Handle(), nullptr, rect.Left, rect.Top, rect.Width, rect.Height,
+void TReaderWindowView::SetPlacement(const TRect& rect) {
+  SetWindowPos(Handle(), nullptr, rect.Left, rect.Top, rect.Width(), rect.Height(),
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-TScreenSize TReaderWindowView::ScreenSize() const {
+TSize TReaderWindowView::ScreenSize() const {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-TWorkArea TReaderWindowView::WorkArea() const {
+TRect TReaderWindowView::WorkArea() const {
   RECT area{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
   return {area.left, area.top, area.right, area.bottom};

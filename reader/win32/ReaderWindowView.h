@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "options/UnitLang.h"
-#include "plugin/win32/WindowBase.h"
-#include "plugin/win32/WindowClass.h"
+#include "lang/LanguageTexts.h"
 #include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/PictureList.h"
 #include "reader/win32/ThemeGrid.h"
+#include "ui/win32/WindowBase.h"
+#include "ui/win32/WindowClass.h"
 
 namespace kivo {
 
@@ -28,22 +28,22 @@ class TSplitterBar;
 
 class TReaderWindowView final : public TWindowBase, public IReaderView {
  public:
-  // `skin` and `host` must outlive the view; the host answers the test probe.
+  // `skin` and `host` must outlive the view; the host answers the test probe
+  // and hears of the failures the window caught.
   TReaderWindowView(tgradientsclass* skin, IReaderHost& host);
   ~TReaderWindowView() override;
 
   // The logic whose handlers the events call; null detaches it.
   void SetLogic(TReaderWindow* logic) { logic_ = logic; }
-  void SetFailureLog(std::function<void(const char*)> log) { failureLog_ = std::move(log); }
 
   // IReaderView.
   bool Visible() const override;
   void SetVisible(bool visible) override;
   void BringToFront() override;
-  TWindowRect GetPlacement() const override;
-  void SetPlacement(const TWindowRect& rect) override;
-  TScreenSize ScreenSize() const override;
-  TWorkArea WorkArea() const override;
+  TRect GetPlacement() const override;
+  void SetPlacement(const TRect& rect) override;
+  TSize ScreenSize() const override;
+  TRect WorkArea() const override;
   void SetCaption(const std::string& caption) override;
 
   void ClearTabs() override;
@@ -136,7 +136,6 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   tgradientsclass* skin_;
   IReaderHost& host_;
   TReaderWindow* logic_ = nullptr;
-  std::function<void(const char*)> failureLog_;
   UINT probeMessage_ = 0;
   int hotTab_ = -1;  // the tab under the mouse
 

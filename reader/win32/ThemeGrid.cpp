@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "reader/win32/Gdi.h"
+#include "ui/win32/Gdi.h"
 
 namespace kivo {
 

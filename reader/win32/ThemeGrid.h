@@ -9,12 +9,12 @@
 #include <functional>
 #include <vector>
 
-#include "plugin/win32/WindowBase.h"
-#include "plugin/win32/WindowClass.h"
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindow.h"
-#include "reader/win32/Gdi.h"
 #include "reader/win32/PictureList.h"
+#include "ui/win32/Gdi.h"
+#include "ui/win32/WindowBase.h"
+#include "ui/win32/WindowClass.h"
 
 namespace kivo {
 

@@ -12,7 +12,7 @@
 #include <cwchar>
 #include <string>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "feeds/CheckNewThread.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/LoadThread.h"
+#include "feeds/PageComposition.h"
 #include "platform/FileIo.h"
 #include "plugin/PluginSettings.h"
-#include "reader/PageComposition.h"
 #include "tests/FeedTestDoubles.h"
 
 namespace kivo {

@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "imaging/Bitmap.h"
+#include "base/Bitmap.h"
 #include "imaging/win32/ComPtr.h"
 
 namespace kivo::testing {
@@ -21,8 +21,8 @@ inline bool WritePngInApartment(const TBitmap32& picture, const std::filesystem:
   WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
   const UINT stride = static_cast<UINT>(picture.Width) * 4;
   const bool ok =
-      SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                 reinterpret_cast<void**>(factory.Out()))) &&
+      SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory, reinterpret_cast<void**>(factory.Out()))) &&
       SUCCEEDED(factory->CreateStream(stream.Out())) &&
       SUCCEEDED(stream->InitializeFromFilename(file.c_str(), GENERIC_WRITE)) &&
       SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.Out())) &&
@@ -30,8 +30,9 @@ inline bool WritePngInApartment(const TBitmap32& picture, const std::filesystem:
       SUCCEEDED(encoder->CreateNewFrame(frame.Out(), nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
       SUCCEEDED(frame->SetSize(static_cast<UINT>(picture.Width), static_cast<UINT>(picture.Height))) &&
       SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat32bppBGRA &&
-      SUCCEEDED(frame->WritePixels(static_cast<UINT>(picture.Height), stride, stride * picture.Height,
-                                   reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.Pixels.data())))) &&
+      SUCCEEDED(
+          frame->WritePixels(static_cast<UINT>(picture.Height), stride, stride * picture.Height,
+                             reinterpret_cast<BYTE*>(const_cast<std::uint32_t*>(picture.Pixels.data())))) &&
       SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
   return ok;
 }

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/GdiHandles.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "reader/PageComposition.h"
+#include "feeds/PageComposition.h"
 #include "imaging/win32/WicImageDecoder.h"
 #include "tests/win32/WicPngWriter.h"
 #include "viewer/win32/GdiCanvas.h"
@@ -384,8 +384,7 @@ TEST(ViewerRender, PagesLookLikeTheirReferences) {
     const ::testing::AssertionResult same = LooksLike(rendered, *expected);
     EXPECT_TRUE(same);
     // Beside the build, for a look at what changed.
-    if (!same)
-      testing::WritePng(rendered, std::filesystem::path(KIVO_BINARY_DIR) / (name + ".png"));
+    if (!same) testing::WritePng(rendered, std::filesystem::path(KIVO_BINARY_DIR) / (name + ".png"));
   }
 }
 

@@ -16,7 +16,7 @@
 #include "imaging/win32/ImageLists.h"
 #include "imaging/win32/ResourceIds.h"
 #include "imaging/win32/WicImageDecoder.h"
-#include "platform/win32/GdiHandles.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo {
 namespace {

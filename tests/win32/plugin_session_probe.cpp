@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/u_plugin_info.h"
-#include "plugin/u_plugin_msg.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginMessages.h"
 
 using namespace kivo;
 

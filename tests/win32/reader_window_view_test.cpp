@@ -12,23 +12,10 @@
 #include "reader/ReaderCommands.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
+#include "tests/ReaderTestDoubles.h"
 
 namespace kivo {
 namespace {
-
-class TNoPluginHost final : public IReaderHost {
- public:
-  TRSS* Feeds() override { return nullptr; }
-  TPluginGlobals& Globals() override { return globals_; }
-  bool TrayBlinking() const override { return false; }
-  void SetTrayBlinking(bool) override {}
-  void ShowNotification(const std::string&, const std::string&) override {}
-  void SetContactNew(int, bool) override {}
-  void SetContactCounts(int, int, int) override {}
-
- private:
-  TPluginGlobals globals_;
-};
 
 RECT RectIn(HWND parent, HWND child) {
   RECT rect{};
@@ -47,7 +34,7 @@ class ReaderViewTest : public ::testing::Test {
                         static_cast<WPARAM>(probe), argument);
   }
 
-  TNoPluginHost host;
+  testing::FakeReaderHost host;
   tgradientsclass skin{TSkinColors{}, 600};
   TReaderWindowView view{&skin, host};
 };

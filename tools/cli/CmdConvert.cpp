@@ -1,13 +1,11 @@
 // convert FILE [--title T] [--description D] [--pubdate P] [--category C]
 // [--link L] [--image I] [--no-double-tags]: the item cache a load would save
 // for a downloaded feed document; nothing when it would save none. No network.
-#include <map>
 #include <optional>
 #include <stdexcept>
 
 #include "feeds/FeedConversion.h"
 #include "tools/cli/Commands.h"
-#include "tools/cli/Output.h"
 
 namespace kivo::cli {
 namespace {
@@ -25,29 +23,26 @@ struct TConvertArgs {
 std::optional<TConvertArgs> ParseConvertArgs(const Args& args) {
   TConvertArgs convert;
   TFeedTags& tags = convert.Settings.Tags;
-  const std::map<std::string, std::string*> tagOptions = {
-      {"--title", &tags.Title}, {"--description", &tags.Description}, {"--pubdate", &tags.PubDate},
-      {"--category", &tags.Category}, {"--link", &tags.Link}, {"--image", &tags.Image}};
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const auto tag = tagOptions.find(arg);
-    if (tag != tagOptions.end() && i + 1 < args.size()) {
-      *tag->second = args[++i];
-    } else if (arg == "--no-double-tags") {
-      convert.Settings.CheckDoubleTags = false;
-    } else if (arg.starts_with("--") || !convert.File.empty()) {
-      return std::nullopt;
-    } else {
-      convert.File = arg;
-    }
-  }
-  if (convert.File.empty()) return std::nullopt;
+  const auto tag = [](std::string& field) {
+    return [&field](const std::string& value) { return Assign(field, value); };
+  };
+  const bool parsed =
+      ParseArgs(args,
+                {{"--title", tag(tags.Title)},
+                 {"--description", tag(tags.Description)},
+                 {"--pubdate", tag(tags.PubDate)},
+                 {"--category", tag(tags.Category)},
+                 {"--link", tag(tags.Link)},
+                 {"--image", tag(tags.Image)},
+                 {"--no-double-tags", [&convert] { convert.Settings.CheckDoubleTags = false; }}},
+                convert.File);
+  if (!parsed) return std::nullopt;
   return convert;
 }
 
 }  // namespace
 
-int CmdConvert(const Args& args) {
+int CmdConvert(const Args& args, std::string& out) {
   auto convert = ParseConvertArgs(args);
   if (!convert) return Usage(kConvertUsage);
   TmoxXMLParser2 source;
@@ -58,7 +53,7 @@ int CmdConvert(const Args& args) {
   }
   convert->Settings.DeclaredEncoding = DeclaredEncoding(source);
   const TConvertedFeed feed = ConvertFeed(source, convert->Settings, {});
-  if (feed.ItemCount() > 0) WriteBytes(feed.Text());
+  if (feed.ItemCount() > 0) out.append(feed.Text());
   return kExitOk;
 }
 

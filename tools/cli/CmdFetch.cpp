@@ -5,12 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "base/Text1251.h"
 #include "feeds/FeedConversion.h"
-#include "feeds/TextDecoding.h"
-#include "feeds/procinet.h"
+#include "feeds/HttpDownload.h"
 #include "platform/Http.h"
 #include "tools/cli/Commands.h"
-#include "tools/cli/Output.h"
 
 namespace kivo::cli {
 namespace {
@@ -42,22 +41,15 @@ struct TFetchArgs {
 
 std::optional<TFetchArgs> ParseFetchArgs(const Args& args) {
   TFetchArgs fetch;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--proxy" && i + 1 < args.size()) {
-      const std::string& proxy = args[++i];
-      const std::size_t colon = proxy.rfind(':');
-      if (colon == std::string::npos || colon == 0) return std::nullopt;
-      fetch.Proxy.UseProxy = true;
-      fetch.Proxy.ProxyHost = proxy.substr(0, colon);
-      fetch.Proxy.ProxyPort = proxy.substr(colon + 1);
-    } else if (arg.starts_with("--") || !fetch.Url.empty()) {
-      return std::nullopt;
-    } else {
-      fetch.Url = arg;
-    }
-  }
-  if (fetch.Url.empty()) return std::nullopt;
+  const auto proxy = [&fetch](const std::string& value) {
+    const std::size_t colon = value.rfind(':');
+    if (colon == std::string::npos || colon == 0) return false;
+    fetch.Proxy.UseProxy = true;
+    fetch.Proxy.ProxyHost = value.substr(0, colon);
+    fetch.Proxy.ProxyPort = value.substr(colon + 1);
+    return true;
+  };
+  if (!ParseArgs(args, {{"--proxy", proxy}}, fetch.Url)) return std::nullopt;
   return fetch;
 }
 
@@ -65,22 +57,22 @@ std::string FirstLine(const std::string& text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
-void PrintThemes(const TConvertedFeed& feed) {
+void PrintThemes(const TConvertedFeed& feed, std::string& out) {
   int n = 0;
   for (const TmoxXMLNode2* item = feed.Document->FirstChild(); item; item = item->NextSibling()) {
-    WriteBytes("  " + std::to_string(++n) + ". " + WinToUtf8(item->ChildText("title")) + " | " +
+    out.append("  " + std::to_string(++n) + ". " + WinToUtf8(item->ChildText("title")) + " | " +
                WinToUtf8(item->ChildText("date")) + "\n");
   }
 }
 
 // Prints the diagnosis; true when the feed gave themes.
-bool Diagnose(const std::string& body, int received) {
+bool Diagnose(const std::string& body, int received, std::string& out) {
   if (received < 0) {
-    WriteBytes("empty: download failed\n");
+    out.append("empty: download failed\n");
     return false;
   }
   if (received == 0) {
-    WriteBytes("empty: empty body\n");
+    out.append("empty: empty body\n");
     return false;
   }
   TmoxXMLParser2 source;
@@ -89,19 +81,19 @@ bool Diagnose(const std::string& body, int received) {
   settings.DeclaredEncoding = DeclaredEncoding(source);
   const TConvertedFeed feed = ConvertFeed(source, settings, {});
   const std::string declared = settings.DeclaredEncoding.empty() ? "(none)" : settings.DeclaredEncoding;
-  WriteBytes("encoding: " + declared + ", decoded as " + std::string(EncodingModeName(feed.Mode)) + "\n");
-  WriteBytes("items: " + std::to_string(feed.ItemCount()) + "\n");
-  PrintThemes(feed);
+  out.append("encoding: " + declared + ", decoded as " + std::string(EncodingModeName(feed.Mode)) + "\n");
+  out.append("items: " + std::to_string(feed.ItemCount()) + "\n");
+  PrintThemes(feed, out);
   const std::string parseError = FirstLine(source.ErrorText());
-  if (!parseError.empty()) WriteBytes("parse error: " + parseError + "\n");
+  if (!parseError.empty()) out.append("parse error: " + parseError + "\n");
   if (feed.ItemCount() > 0) return true;
-  WriteBytes(parseError.empty() ? "empty: no items found\n" : "empty: parse error: " + parseError + "\n");
+  out.append(parseError.empty() ? "empty: no items found\n" : "empty: parse error: " + parseError + "\n");
   return false;
 }
 
 }  // namespace
 
-int CmdFetch(const Args& args) {
+int CmdFetch(const Args& args, std::string& out) {
   const auto fetch = ParseFetchArgs(args);
   if (!fetch) return Usage(kFetchUsage);
   TAnnouncementRecorder http(PlatformHttpClient());
@@ -109,11 +101,11 @@ int CmdFetch(const Args& args) {
   ctx.Http = &http;
   std::string body;
   const int received = DownloadFile(MakeDownloadParams(fetch->Url, fetch->Proxy), body, -1, ctx);
-  WriteBytes("url: " + fetch->Url + "\n");
+  out.append("url: " + fetch->Url + "\n");
   std::string sizes = "bytes: " + std::to_string(received);
   if (http.Announced()) sizes += ", announced: " + std::to_string(*http.Announced());
-  WriteBytes(sizes + "\n");
-  return Diagnose(body, received) ? kExitOk : kExitEmpty;
+  out.append(sizes + "\n");
+  return Diagnose(body, received, out) ? kExitOk : kExitEmpty;
 }
 
 }  // namespace kivo::cli

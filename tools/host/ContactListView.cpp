@@ -2,8 +2,8 @@
 
 #include <windowsx.h>
 
-#include "platform/win32/GdiHandles.h"
 #include "tools/host/WindowClass.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo::host {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 #include "tools/host/OleString.h"
 
 namespace kivo::host {

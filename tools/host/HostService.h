@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 
 namespace kivo::host {
 

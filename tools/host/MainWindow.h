@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/GdiHandles.h"
 #include "tools/host/ContactListView.h"
 #include "tools/host/HostModel.h"
 #include "tools/host/HostSession.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo::host {
 

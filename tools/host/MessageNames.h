@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "plugin/u_plugin_msg.h"
+#include "plugin/PluginMessages.h"
 
 namespace kivo::host {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32/GdiHandles.h"
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo::host {
 

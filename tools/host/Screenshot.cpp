@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "platform/FileIo.h"
-#include "platform/win32/GdiHandles.h"
 #include "tools/host/Text.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo::host {
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 #include "reader/ReaderCommands.h"
 #include "tools/host/Text.h"
 

@@ -43,7 +43,7 @@
 #include <variant>
 #include <vector>
 
-#include "plugin/u_plugin_msg.h"
+#include "plugin/PluginMessages.h"
 
 namespace kivo::host::script {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/u_plugin_info.h"
+#include "plugin/PluginInfo.h"
 
 namespace kivo::host {
 

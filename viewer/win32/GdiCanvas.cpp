@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "imaging/win32/ImageLists.h"
+#include "ui/win32/Gdi.h"
 
 namespace kivo {
 

@@ -5,7 +5,7 @@
 
 #include <deque>
 
-#include "platform/win32/GdiHandles.h"
+#include "ui/win32/GdiHandles.h"
 #include "viewer/Canvas.h"
 
 namespace kivo {

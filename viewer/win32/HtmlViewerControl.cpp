@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/win32/GdiHandles.h"
-#include "plugin/win32/WindowBase.h"
-#include "plugin/win32/WindowClass.h"
+#include "ui/win32/GdiHandles.h"
+#include "ui/win32/WindowBase.h"
+#include "ui/win32/WindowClass.h"
 #include "viewer/win32/GdiCanvas.h"
 
 namespace kivo {

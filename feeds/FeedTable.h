@@ -1,0 +1,153 @@
+// The in-memory feed table: one record per line of the feed list, in that
+// order; a feed's index is the same everywhere (tabs, menus, contacts, window
+// messages, workers). Also the naming of a feed's files in the cache folder.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Bitmap.h"
+#include "base/DateTime.h"
+#include "imaging/ImageDecoder.h"
+
+namespace kivo {
+
+// One theme (item) of a feed; the texts are HTML fragments.
+struct tchannelrecord {
+  std::u16string Title;
+  std::u16string Text;
+  std::u16string Date;
+  std::u16string Category;
+  std::u16string Link;
+  std::u16string Image;
+  std::int32_t Mark = 0;  // 0 new, 1 read, 2 green, 3 blue, 4 red
+};
+
+struct tchannellogorecord {
+  std::string Title;                        // channel title
+  std::string Url;                          // logo address as found in the feed
+  std::shared_ptr<const TBitmap32> Bitmap;  // null when there is no logo
+};
+
+// The flags that a feed's workers write while the user-interface thread reads
+// them. They live apart from the record, so a worker still holding this block
+// after a reload has replaced the record writes into memory nobody else uses.
+struct TFeedRunState {
+  std::atomic<bool> Loading{false};
+  std::atomic<bool> Checking{false};
+  std::atomic<int> Progress{0};
+};
+
+// A worker thread of one feed; destroying it waits for the thread to end.
+class IFeedWorker {
+ public:
+  virtual ~IFeedWorker() = default;
+};
+
+// Process-wide, never repeats: every record gets its own stamp, so a record
+// rebuilt by a reload differs from the one a worker started on.
+std::uint64_t NextFeedGeneration();
+
+struct tchannels {
+  tchannels() = default;
+  tchannels(tchannels&&) noexcept = default;
+  tchannels& operator=(tchannels&&) noexcept = default;
+  tchannels(const tchannels&) = delete;
+  tchannels& operator=(const tchannels&) = delete;
+
+  std::string Title;  // feed name from the feed list
+  std::string LinkTag;
+  std::string TitleTag;
+  std::string ImageTag;
+  std::string DescriptionTag;
+  std::string PubDateTag;
+  std::string CategoryTag;
+  std::string Url;
+  std::string CacheFile;  // item cache ".rss"; its file name is the INI section
+  std::string RawFile;    // raw download ".xml"
+  std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
+  // The ".rd" file exists but could not be read: a save must not replace
+  // marks it never saw.
+  bool ReadMarksUnreadable = false;
+  std::string PageHtml;
+  int PanelSize = 0;
+  int NetFileSize = 0;
+  int ScrollPos = 0;
+  int CheckNewPeriod = 0;                                                  // minutes
+  std::shared_ptr<TFeedRunState> Run = std::make_shared<TFeedRunState>();  // Loading, Checking, Progress
+  std::unique_ptr<IFeedWorker> LoadThread;
+  std::string SelectedTheme;
+  std::unique_ptr<IFeedWorker> CheckThread;
+  bool CheckDoubleTags = false;
+  bool ShowBaloon = false;
+  bool LoadImages = false;
+  bool HasNew = false;
+  bool ShowPanel = false;
+  bool NeedHorlines = false;
+  bool CheckUpdates = false;
+  bool NotLoadUpdates = false;
+  bool CheckExtCheck = false;
+  bool ShowSpecContact = false;
+  TDateTime LastCheck = 0;
+  TDateTime LastUpdated = 0;
+  std::vector<tchannelrecord> Items;
+  std::u16string ItemCacheText;
+  tchannellogorecord Logo;
+  int NewCount = 0;
+  int Mark2Count = 0;
+  int Mark3Count = 0;
+  int Mark4Count = 0;
+  std::uint64_t Generation = NextFeedGeneration();
+};
+
+// A worker of a record that a reload or a shrink removed. It runs to its end on
+// its own (its results are dropped by generation) and is joined once its feed's
+// flags say it finished, or when the table goes: a reload never waits for it.
+struct TRetiredWorker {
+  std::unique_ptr<IFeedWorker> Worker;
+  std::shared_ptr<TFeedRunState> Run;
+};
+
+struct TRSS {
+  std::vector<tchannels> Channels;
+  bool LoadLogos = true;
+  std::vector<TRetiredWorker> Retired;
+
+  int High() const;  // -1 when there are no feeds
+  bool IsValid(int i) const;
+  // Records beyond `n` go (with their logos; their workers are retired);
+  // new ones start empty.
+  void SetCount(int n);
+  void RetireWorkers(tchannels& channel);
+  void ReapRetiredWorkers();
+  // Grows the table to i + 1 records first when i lies beyond it.
+  void SetItemCount(int i, int n);
+  // -1 for a feed without items; 0 for an index that names no feed.
+  int ItemHigh(int i) const;
+  // Loads the feed's ".img" file into its logo; see LoadLogoBitmap.
+  void LoadLogo(int i, IImageDecoder* decoder);
+};
+
+// The logo after reading the logo file at `path`: `current` when there is no
+// such file; else every decoder whose signature the first 11 bytes carry runs
+// in turn (bitmap, GIF, PNG, JPEG, icon), the last success wins; null when the
+// file is shorter than 11 bytes, unreadable, or any of them fails. A file with
+// no known signature gives an empty bitmap when there was no logo before.
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+                                                std::shared_ptr<const TBitmap32> current,
+                                                IImageDecoder* decoder);
+
+// A feed address made into a file base name: each of !@#$%^&*()~"':;/\|=+-.,?
+// becomes "_", so the result holds no dot and no path separator.
+std::string MakeCacheName(std::string_view address);
+
+// The cache folder of the plugin folder `pluginFolder` (which ends with a path
+// separator): that folder plus "Cache" and the same separator when such a
+// folder exists, else the plugin folder itself.
+std::string CacheDir(std::string_view pluginFolder);
+
+}  // namespace kivo

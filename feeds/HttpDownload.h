@@ -1,0 +1,106 @@
+// Everything the plugin takes from the network: feed documents, site icons,
+// logos and pictures, by one HTTP GET per call; and the announced size of a
+// feed for the update check. Runs on worker threads only.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "feeds/FeedTable.h"
+#include "platform/Clock.h"
+#include "platform/Http.h"
+#include "platform/UiMessages.h"
+
+namespace kivo {
+
+struct TDownloadParams {
+  std::string URL;
+  std::string Proxy;        // "host:port"; empty without a proxy
+  std::string ProxyBypass;  // always empty
+  std::string UserName;     // empty unless ProxyAuth is on
+  std::string Password;
+};
+
+struct TProxySettings {
+  bool UseProxy = false;
+  bool ProxyAuth = false;
+  std::string ProxyHost;
+  std::string ProxyPort;
+  std::string ProxyUser;
+  std::string ProxyPassword;
+};
+
+// Bodies beyond these are cut off and the download counts as failed.
+constexpr std::size_t kFeedMaxBytes = 32u << 20;    // feeds
+constexpr std::size_t kPictureMaxBytes = 8u << 20;  // pictures, site icons, logos
+// A request not finished by then fails.
+constexpr std::chrono::milliseconds kRequestDeadline{120000};
+
+struct TNetContext {
+  IHttpClient* Http = nullptr;
+  IClock* Clock = nullptr;             // null: the system clock
+  IMessagePoster* Poster = nullptr;    // null: no progress messages
+  std::shared_ptr<TFeedRunState> Run;  // whose Progress a download writes; may be null
+  std::chrono::milliseconds Deadline = kRequestDeadline;
+  std::shared_ptr<THttpCancel> Cancel;  // null: never cancelled
+};
+
+struct TPluginGlobals;
+TProxySettings ProxySettingsOf(const TPluginGlobals& globals);
+
+// URL := the address; with UseProxy the proxy "host:port", and with ProxyAuth
+// in addition the proxy's user name and password.
+TDownloadParams MakeDownloadParams(const std::string& url, const TProxySettings& proxy);
+
+// The address as a request: "http://" (the first occurrence) is removed, an
+// address beginning with "https://" goes over TLS; the host runs to the first
+// "/", the target is "/" and the rest; a ":port" after the host is honoured,
+// else port 80 (443 for https).
+struct TRequestAddress {
+  std::string Host;
+  int Port = 80;
+  bool Secure = false;
+  std::string Target = "/";
+};
+TRequestAddress SplitAddress(std::string_view url);
+
+// The host name of an address as SplitAddress finds it.
+std::string ExtractHost(std::string_view url);
+
+// Percent of `received` out of `announced` + 1, rounded half to even.
+std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced);
+
+// Fetches params.URL and appends the whole body to `stream` in one piece;
+// returns its length (0 or more), or -1 when no response could be had, the
+// deadline passed, the body exceeds `maxBytes` or the download was cancelled
+// (`stream` is then untouched).
+// A feed index of 0 or more reports progress into ctx.Run and posts
+// WM_FEED_PROGRESS with that index, at most every 300 ms.
+int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
+                 std::size_t maxBytes = kFeedMaxBytes);
+
+// The body size the server announces for params.URL, 0 when none, -1 on
+// failure. With no size announced and `extCheck` on, compares the first item's
+// title of the response with that of `rawFile` instead: 0 when equal, else a
+// random number from 1 to 200000000. The feed index is not used for progress.
+int GetRemoteSize(TDownloadParams params, int feedIndex, const TNetContext& ctx, bool extCheck,
+                  const std::string& rawFile);
+
+// Downloads `url` and, only when the body is not empty, writes it over
+// `fileName`. Returns the DownloadFile result, or -1 when the file could not be
+// written.
+int DownloadToFile(const std::string& url, const std::string& fileName, int feedIndex,
+                   const TProxySettings& proxy, const TNetContext& ctx, std::size_t maxBytes = kFeedMaxBytes);
+
+// The body of `url` without progress; empty on failure.
+std::string DownloadToStream(const std::string& url, const TProxySettings& proxy, const TNetContext& ctx,
+                             std::size_t maxBytes = kPictureMaxBytes);
+
+// The piece of a feed text that the title comparison looks at: the first
+// item's "title>...<" (the channel's when no "<item>" occurs).
+std::string FirstTitlePiece(std::string_view text);
+
+}  // namespace kivo

@@ -1,0 +1,16 @@
+// The few C-runtime calls that differ between the systems, for the portable
+// half of this folder; each system's folder implements them.
+#pragma once
+
+#include <cstdio>
+
+namespace kivo {
+
+// Down to the disk itself, not only into the system's cache: renamed over the
+// old file while still in the cache, a power loss could leave it empty.
+bool SyncToDisk(std::FILE* file);
+long ProcessId();
+// No CR added before each LF written to the standard output.
+void SetStdoutBinary();
+
+}  // namespace kivo

@@ -1,0 +1,308 @@
+#include "plugin/KivoPlugin.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "base/FilePaths.h"
+#include "base/Text1251.h"
+#include "feeds/PageComposition.h"
+#include "feeds/ReadMarks.h"
+#include "lang/LanguageTexts.h"
+#include "plugin/PluginLog.h"
+
+namespace kivo {
+
+namespace {
+
+constexpr std::size_t kMaxModulePath = 260;
+
+// A zero-terminated UTF-16 text passed by address; 0 reads as empty.
+std::u16string_view WideTextAt(TPluginWord address) {
+  const auto* text = reinterpret_cast<const char16_t*>(address);
+  return text == nullptr ? std::u16string_view() : std::u16string_view(text);
+}
+
+struct TScreenPoint {
+  std::int32_t X;
+  std::int32_t Y;
+};
+
+TScreenPoint PointAt(TPluginWord address) {
+  TScreenPoint point;
+  std::memcpy(&point, reinterpret_cast<const void*>(address), sizeof point);
+  return point;
+}
+
+template <class T>
+TPluginWord AddressOf(T& object) {
+  return reinterpret_cast<TPluginWord>(&object);
+}
+
+}  // namespace
+
+TKivoPlugin::TKivoPlugin(TPluginEnvironment environment) : env_(environment) {}
+
+TKivoPlugin::~TKivoPlugin() {
+  Stop();
+  NotifyWindow.reset();
+}
+
+void TKivoPlugin::OnHostMessage(TPluginMessage& message) noexcept {
+  const TPluginWord code = message.Code;
+  try {
+    Dispatch(message);
+  } catch (const std::exception& error) {
+    LogFailure(code, error.what());
+  } catch (...) {
+    LogFailure(code, "unknown exception");
+  }
+}
+
+void TKivoPlugin::Dispatch(TPluginMessage& message) {
+  switch (message.Code) {
+    case PM_LOAD_INFO:
+      FillInfo();
+      break;
+    case PM_RUN:
+      Run();
+      break;
+    case PM_QUIT:
+    case PM_DISABLE:
+      SaveAndStop(message.Code);
+      break;
+    case PM_ENABLE:
+      Enable();
+      break;
+    case PM_SHOW_OPTIONS:
+      ShowOptions();
+      break;
+    case PM_WORD_CHECK:
+      CheckWord(message);
+      break;
+    case PM_WORD_MENU:
+      WordMenu(message);
+      break;
+    case PM_ADD_BUTTONS:
+      AddButton();
+      break;
+    case PM_BUTTON_CLICK:
+      ButtonClick(message);
+      break;
+    case PM_HIDE_WINDOWS:
+      HideWindows(message);
+      break;
+    case PM_TEXT_NOTICE:
+      break;  // the host only informs us
+    case PM_CONTACT_DRAW:
+    case PM_CONTACT_DBLCLICK:
+    case PM_CONTACT_MENU:
+    case PM_CONTACT_HINT_SIZE:
+    case PM_CONTACT_HINT_DRAW:
+      env_.Contacts.OnContactMessage(*this, message);
+      break;
+    default:
+      break;
+  }
+}
+
+void TKivoPlugin::FillInfo() {
+  std::u16string path = env_.Platform.ModuleFileName(Info.DllHandle);
+  path = path.substr(0, std::min(path.find(u'\0'), kMaxModulePath));
+  ModulePath = std::move(path);
+  Info.DllPath = ModulePath.c_str();
+  Info.ApiVersionMajor = kApiVersionMajor;
+  Info.ApiVersionMinor = kApiVersionMinor;
+  Info.PluginVersionMajor = kPluginVersionMajor;
+  Info.PluginVersionMinor = kPluginVersionMinor;
+  Info.PluginName = kPluginName;
+  Info.PluginAuthor = kPluginAuthor;
+  Settings.PluginPath = Utf16ToWin(ModulePath);
+}
+
+void TKivoPlugin::Run() {
+  set_lang_russian();
+  Start();
+  LoadSettings();
+  if (MainForm) MainForm->TabControl1Change();
+}
+
+void TKivoPlugin::Enable() {
+  Start();
+  LoadSettings();
+}
+
+// The objects go even when the save fails: a host that quits unloads us next.
+void TKivoPlugin::SaveAndStop(TPluginWord code) {
+  bool saved = false;
+  try {
+    saved = SaveSettings();
+  } catch (...) {
+    Stop();
+    throw;
+  }
+  Stop();
+  if (!saved) LogFailure(code, "settings files could not be written");
+}
+
+void TKivoPlugin::Start() {
+  SingleContactId = 0;
+  if (!Skin) Skin = env_.Factory.CreateSkin();
+  if (!MainForm) MainForm = env_.Factory.CreateReaderWindow(Skin.get(), *this);
+  if (!RssData) RssData = std::make_unique<TRSS>();
+  if (!TrayIcon) TrayIcon = env_.Factory.CreateTrayIcon(*this);
+  env_.Platform.CreateFolder(ExtractFilePath(Settings.PluginPath) + "Cache");
+  HideState.Hidden = false;
+  HideState.ReaderVisible = false;
+  HideState.OptionsVisible = false;
+}
+
+void TKivoPlugin::Stop() {
+  OptionsDialog.reset();
+  FeedSettingsDialog.reset();
+  MainForm.reset();
+  Skin.reset();
+  RssData.reset();
+  TrayIcon.reset();
+}
+
+void TKivoPlugin::ToggleReaderWindow() {
+  if (MainForm) MainForm->TrIconDblClick();
+}
+
+void TKivoPlugin::ShowOptions() {
+  if (MainForm) MainForm->ToolOptionsClick();
+}
+
+bool TKivoPlugin::IsCallWord(TPluginWord wideText) const {
+  const std::string word = Utf16ToWin(WideTextAt(wideText));
+  return std::any_of(Settings.CallWords.begin(), Settings.CallWords.end(),
+                     [&word](const std::string& callWord) { return SameText1251(callWord, word); });
+}
+
+void TKivoPlugin::CheckWord(TPluginMessage& message) {
+  if (!IsCallWord(message.WParam)) return;
+  message.LParam = kCallWordColor;
+  message.Result = 1;
+}
+
+void TKivoPlugin::WordMenu(TPluginMessage& message) {
+  if (!IsCallWord(message.WParam)) return;
+  message.Result = 1;
+  if (!MainForm || message.LParam == 0) return;
+  const TScreenPoint point = PointAt(message.LParam);
+  MainForm->PopupMenu1At(point.X, point.Y);
+}
+
+void TKivoPlugin::AddButton() {
+  if (!Settings.ShowButton) return;
+  // One icon serves every button the host is asked for; the host keeps using it.
+  if (buttonIcon_ == 0) buttonIcon_ = env_.Platform.LoadButtonIcon();
+  const THostString hint = env_.Platform.MakeHostString(WinToUtf16(Lang.lang_plug_show));
+  TAddBtnInfo button{buttonIcon_, 0, hint.get()};
+  TPluginMessage message{};
+  message.Code = PM_ADD_BUTTON;
+  message.WParam = AddressOf(button);
+  SendToHost(message);
+  ButtonId = static_cast<std::int32_t>(message.Result);
+}
+
+void TKivoPlugin::ButtonClick(const TPluginMessage& message) {
+  if (static_cast<std::int32_t>(message.WParam) != ButtonId || !MainForm) return;
+  MainForm->TrIconDblClick();
+}
+
+void TKivoPlugin::HideWindows(const TPluginMessage& message) {
+  if (message.WParam != 0) {
+    HideAll();
+  } else {
+    RestoreAll();
+  }
+}
+
+// A second hide before the restore must not forget what the first one hid:
+// a window counts as visible when it was at either hide.
+void TKivoPlugin::HideAll() {
+  const bool again = HideState.Hidden;
+  HideState.Hidden = true;
+  struct TWindowFlag {
+    IPluginWindow* window;
+    bool* visible;
+  };
+  const TWindowFlag windows[] = {
+      {MainForm.get(), &HideState.ReaderVisible},
+      {OptionsDialog.get(), &HideState.OptionsVisible},
+      {FeedSettingsDialog.get(), &HideState.FeedSettingsVisible},
+      {NotifyWindow.get(), &HideState.NotifyVisible},
+  };
+  for (const TWindowFlag& flag : windows) *flag.visible = again && *flag.visible;
+  for (const auto& [window, visible] : windows) {
+    if (!window) continue;
+    *visible = *visible || window->Visible();
+    window->SetVisible(false);
+  }
+  HideState.TrayVisible = (again && HideState.TrayVisible) || (TrayIcon && TrayIcon->Visible());
+  if (TrayIcon) TrayIcon->SetVisible(false);
+}
+
+void TKivoPlugin::RestoreAll() {
+  HideState.Hidden = false;
+  if (MainForm) MainForm->SetVisible(HideState.ReaderVisible);
+  if (OptionsDialog) OptionsDialog->SetVisible(HideState.OptionsVisible);
+  if (FeedSettingsDialog) FeedSettingsDialog->SetVisible(HideState.FeedSettingsVisible);
+  if (NotifyWindow) NotifyWindow->SetVisible(HideState.NotifyVisible);
+  if (TrayIcon) TrayIcon->SetVisible(HideState.TrayVisible);
+}
+
+void TKivoPlugin::SendToHost(TPluginMessage& message) {
+  message.DllHandle = Info.DllHandle;
+  env_.Host.SendPluginMessage(message);
+}
+
+TSettingsContext TKivoPlugin::SettingsContext() {
+  TSettingsContext context;
+  context.Record = env_.Host.GetSettings(Info.DllHandle);
+  context.Window = MainForm.get();
+  context.TrayIcon = TrayIcon.get();
+  context.ImageDecoder = &env_.Platform.ImageDecoder();
+  context.IniPath = IniPathFor(Settings.PluginPath);
+  context.PluginFolder = ExtractFilePath(Settings.PluginPath);
+  context.CacheFolder = CacheDir(context.PluginFolder);
+  context.ScreenSize = [this] { return env_.Platform.ScreenSize(); };
+  context.Now = [this] { return env_.Clock.Now(); };
+  context.DecimalSeparator = env_.Locale.DecimalSeparator();
+  context.ComposePage = [this](TRSS& rss, int i) { MakeFeedPage(rss, i, Settings.FontSize, env_.Locale); };
+  context.LoadReadMarks = [](TRSS& rss, int i) { kivo::LoadReadMarks(rss, i); };
+  return context;
+}
+
+void TKivoPlugin::LoadSettings() {
+  if (!RssData) return;
+  kivo::LoadSettings(Settings, *RssData, SettingsContext());
+}
+
+void TKivoPlugin::LoadFeedSettings(int i) {
+  if (RssData) kivo::LoadFeedSettings(*RssData, i, SettingsContext());
+}
+
+bool TKivoPlugin::SaveSettings() {
+  return kivo::SaveSettings(Settings, RssData.get(), SettingsContext());
+}
+
+std::string TKivoPlugin::LogPath() {
+  // Before PM_LOAD_INFO the path is not known yet; the platform still finds the module.
+  const std::string modulePath = Settings.PluginPath.empty()
+                                     ? Utf16ToWin(env_.Platform.ModuleFileName(Info.DllHandle))
+                                     : Settings.PluginPath;
+  return ChangeFileExt(modulePath, ".log");
+}
+
+void TKivoPlugin::LogFailure(TPluginWord code, std::string_view what) noexcept {
+  try {
+    TPluginLog(LogPath()).Append(FormatLogLine(env_.Clock.Now(), code, what));
+  } catch (...) {
+    // Nothing is left to report to.
+  }
+}
+
+}  // namespace kivo

@@ -1,0 +1,112 @@
+// The plugin object: the description record the host reads, the dispatch of
+// host messages, and the start and stop of the plugin's shared objects.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "feeds/FeedTable.h"
+#include "plugin/PluginHost.h"
+#include "plugin/PluginInfo.h"
+#include "plugin/PluginMessages.h"
+#include "plugin/PluginSettings.h"
+
+namespace kivo {
+
+// What PM_HIDE_WINDOWS hid, for the restore.
+struct THideState {
+  bool Hidden = false;
+  bool ReaderVisible = false;
+  bool OptionsVisible = false;
+  bool FeedSettingsVisible = false;
+  bool NotifyVisible = false;
+  bool TrayVisible = false;
+};
+
+// The plugin object is also what its windows reach of it: the reader window
+// sees the feed table and settings through IReaderHost, the tray icon asks
+// for the reader through ITrayIconHost.
+class TKivoPlugin final : public IReaderHost, public ITrayIconHost {
+ public:
+  explicit TKivoPlugin(TPluginEnvironment environment);
+  // Frees what a stop frees (without saving), then the notification window.
+  ~TKivoPlugin() override;
+  TKivoPlugin(const TKivoPlugin&) = delete;
+  TKivoPlugin& operator=(const TKivoPlugin&) = delete;
+
+  TPluginInfo* GetPluginInfo() { return &Info; }
+  // Never lets an exception out: a failing handler is logged beside the module
+  // and the plugin stays usable; the record keeps what was written until then.
+  void OnHostMessage(TPluginMessage& message) noexcept;
+
+  // Fills DllHandle and hands the message to the host.
+  void SendToHost(TPluginMessage& message);
+
+  // The load and save sequences over the current objects and settings record.
+  void LoadSettings();
+  void LoadFeedSettings(int i);
+  bool SaveSettings();
+  TSettingsContext SettingsContext();
+
+  // One line in the log beside the module; never throws.
+  void LogFailure(TPluginWord code, std::string_view what) noexcept;
+  std::string LogPath();
+
+  TPluginInfo Info{};
+  std::u16string ModulePath;  // DllPath of Info points here
+  std::int32_t ButtonId = 0;
+  std::int32_t SingleContactId = 0;
+
+  TPluginGlobals Settings;  // the process-wide settings
+  THideState HideState;
+
+  // IReaderHost.
+  TRSS* Feeds() override { return RssData.get(); }
+  TPluginGlobals& Globals() override { return Settings; }
+  // The tray icon does not blink yet: it always shows its first frame.
+  bool TrayBlinking() const override { return false; }
+  void SetTrayBlinking(bool) override {}
+  // The pop-up window comes later; until then notices are not shown.
+  void ShowNotification(const std::string&, const std::string&) override {}
+  void SetContactNew(int, bool) override {}
+  void SetContactCounts(int, int, int) override {}
+  void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
+
+  // ITrayIconHost.
+  void ToggleReaderWindow() override;
+
+  // The start objects; null while the plugin is stopped.
+  std::unique_ptr<tgradientsclass> Skin;
+  std::unique_ptr<IReaderWindow> MainForm;
+  std::unique_ptr<TRSS> RssData;
+  std::unique_ptr<ITrayIcon> TrayIcon;
+  // Created on first use by the windows that open them.
+  std::unique_ptr<IPluginWindow> OptionsDialog;
+  std::unique_ptr<IPluginWindow> FeedSettingsDialog;
+  std::unique_ptr<IPluginWindow> NotifyWindow;
+
+ private:
+  void Dispatch(TPluginMessage& message);
+  void FillInfo();
+  void Run();
+  void Enable();
+  void SaveAndStop(TPluginWord code);
+  void Start();
+  void Stop();
+  void ShowOptions();
+  void CheckWord(TPluginMessage& message);
+  void WordMenu(TPluginMessage& message);
+  void AddButton();
+  void ButtonClick(const TPluginMessage& message);
+  void HideWindows(const TPluginMessage& message);
+  void HideAll();
+  void RestoreAll();
+  bool IsCallWord(TPluginWord wideText) const;
+
+  TPluginEnvironment env_;
+  TPluginWord buttonIcon_ = 0;
+};
+
+}  // namespace kivo

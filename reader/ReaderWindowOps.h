@@ -1,0 +1,42 @@
+// The reader window (TForm1) as the layers above it drive it: the settings
+// storage (tabs, feed menu, icons, placement, timers) and the plugin object
+// (showing, hiding, the options button, the call-word menu).
+#pragma once
+
+#include <string>
+
+#include "base/Geometry.h"
+#include "base/PluginWindow.h"
+
+namespace kivo {
+
+// What the settings code does to the reader window.
+class IReaderWindowOps {
+ public:
+  virtual ~IReaderWindowOps() = default;
+  virtual void SetLogoVisible(bool visible) = 0;  // Imagelogo
+  virtual void settabsposition(int position) = 0;
+  virtual void SetCheckNewTimerEnabled(bool enabled) = 0;
+  virtual TRect GetPlacement() const = 0;
+  virtual void SetPlacement(const TRect& rect) = 0;
+  virtual void ClearFeedMenu() = 0;   // PopupMenu2
+  virtual void ClearTabs() = 0;       // TabControl1
+  virtual void ClearFeedIcons() = 0;  // ImageList2
+  // A PopupMenu2 item with image index 0, drawn and clicked by the window.
+  virtual void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) = 0;
+  virtual void AddTab(const std::string& text) = 0;
+  virtual void LoadIconOfSite(int index, const std::string& path) = 0;
+  virtual void check_new_grid_count(int feedIndex) = 0;
+};
+
+class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
+ public:
+  virtual void TabControl1Change() = 0;
+  // Shows the window when hidden, hides it when shown.
+  virtual void TrIconDblClick() = 0;
+  virtual void ToolOptionsClick() = 0;
+  // PopupMenu1 (its one item N1) at a screen point.
+  virtual void PopupMenu1At(int x, int y) = 0;
+};
+
+}  // namespace kivo

@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/FilePaths.h"
+#include "feeds/FeedTable.h"
+#include "feeds/PluginGlobals.h"
+#include "platform/FileIo.h"
+#include "tests/TempFolder.h"
+
+namespace kivo {
+namespace {
+
+namespace fs = std::filesystem;
+
+using namespace std::string_literals;
+
+TEST(SplitCallWords, TrimsAllButTheLastPieceAndSkipsEmptyOnes) {
+  struct Case {
+    std::string callString;
+    std::vector<std::string> words;
+  };
+  const std::vector<Case> cases = {
+      {"rss#", {"rss#"}},
+      {"rss#, news", {"rss#", " news"}},
+      {",rss#", {"rss#"}},
+      {"rss#,", {"rss#"}},
+      {"rss#, ", {"rss#", " "}},
+      {" a ,b", {"a", "b"}},
+      {"a,,b", {"a", "b"}},
+      {"a, ,b", {"a", "b"}},
+      {"", {}},
+      {",", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCallWords(c.callString), c.words) << '"' << c.callString << '"';
+}
+
+TEST(MakeCacheName, ReplacesExactlyTheTwentyFourCharacters) {
+  EXPECT_EQ(MakeCacheName("https://example.com/feed.php?id=5&x"), "https___example_com_feed_php_id_5_x");
+  EXPECT_EQ(MakeCacheName("!@#$%^&*()~\"':;/\\|=+-.,?"), std::string(24, '_'));
+  EXPECT_EQ(MakeCacheName("a_b<c>[d]{e}`f 1\xC0"), "a_b<c>[d]{e}`f 1\xC0");
+  EXPECT_EQ(MakeCacheName("http://a.b/x"), MakeCacheName("http://a_b/x"))
+      << "such addresses share their files";
+}
+
+TEST(PathNames, ExtensionAndFileNameFollowTheLastSeparator) {
+  struct Case {
+    std::string path;
+    std::string withIni;
+    std::string name;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\Nimbra\\Plugins\\KivoRss.dll", "C:\\Nimbra\\Plugins\\KivoRss.ini", "KivoRss.dll"},
+      {"C:\\dir.x\\plugin", "C:\\dir.x\\plugin.ini", "plugin"},
+      {"/tmp/a.b/Cache/.rss", "/tmp/a.b/Cache/.ini", ".rss"},
+      {"C:name.rss", "C:name.ini", "name.rss"},
+      {"file", "file.ini", "file"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChangeFileExt(c.path, ".ini"), c.withIni);
+    EXPECT_EQ(ExtractFileName(c.path), c.name);
+    EXPECT_EQ(ExtractFilePath(c.path) + ExtractFileName(c.path), c.path);
+  }
+}
+
+TEST(TRSS, CountsAndIndexesAtTheEdges) {
+  TRSS rss;
+  EXPECT_FALSE(rss.IsValid(0));
+  EXPECT_EQ(rss.ItemHigh(0), 0) << "an index beyond the table reads as 0";
+  rss.SetItemCount(2, 4);
+  EXPECT_EQ(rss.High(), 2) << "setting items of a missing feed grows the table";
+  EXPECT_EQ((std::vector<int>{rss.ItemHigh(-1), rss.ItemHigh(1), rss.ItemHigh(2)}),
+            (std::vector<int>{0, -1, 3}));
+  EXPECT_EQ((std::vector<bool>{rss.IsValid(-1), rss.IsValid(2), rss.IsValid(3)}),
+            (std::vector<bool>{false, true, false}));
+  rss.SetItemCount(-1, 3);
+  rss.SetCount(-5);
+  EXPECT_EQ(rss.High(), -1);
+}
+
+// A worker holding a record's run state must still reach that record's flags
+// after the table grows; a shrink must let the dropped logos go.
+TEST(TRSS, GrowingKeepsRunStateAndStampsAndShrinkingDropsLogos) {
+  TRSS rss;
+  rss.SetCount(2);
+  const std::shared_ptr<TFeedRunState> state = rss.Channels[0].Run;
+  const std::uint64_t stamp = rss.Channels[0].Generation;
+  rss.Channels[1].Logo.Bitmap = std::make_shared<const TBitmap32>();
+  const std::weak_ptr<const TBitmap32> logo = rss.Channels[1].Logo.Bitmap;
+  rss.Channels[1].Title = "old";
+  rss.SetCount(1);
+  EXPECT_TRUE(logo.expired());
+  rss.SetCount(100);
+  EXPECT_EQ(rss.Channels[0].Run, state);
+  EXPECT_EQ(rss.Channels[0].Generation, stamp);
+  EXPECT_NE(rss.Channels[1].Generation, stamp);
+  EXPECT_NE(rss.Channels[1].Run, state);
+  EXPECT_EQ(rss.Channels[1].Title, "");
+  EXPECT_FALSE(rss.Channels[1].Logo.Bitmap);
+}
+
+// A reload must not wait on the window's thread for downloads of the records
+// it replaces (up to the request deadline): their workers are kept aside and
+// joined once finished, or when the table goes.
+TEST(TRSS, ReloadRetiresRunningWorkersInsteadOfWaitingForThem) {
+  struct Worker final : IFeedWorker {
+    explicit Worker(int& joined) : joined_(joined) {}
+    ~Worker() override { ++joined_; }
+    int& joined_;
+  };
+  int joined = 0;
+  {
+    TRSS rss;
+    rss.SetCount(2);
+    rss.Channels[0].Run->Loading = true;
+    rss.Channels[0].LoadThread = std::make_unique<Worker>(joined);
+    rss.Channels[1].CheckThread = std::make_unique<Worker>(joined);
+    const auto stillLoading = rss.Channels[0].Run;
+
+    rss.SetCount(0);
+    EXPECT_EQ(joined, 0) << "no worker is joined while the reload runs";
+    rss.SetCount(1);
+    EXPECT_EQ(joined, 1) << "the finished check worker is joined at the next reload";
+    stillLoading->Loading = false;
+    rss.SetCount(1);
+    EXPECT_EQ(joined, 2);
+    rss.Channels[0].Run->Checking = true;
+    rss.Channels[0].CheckThread = std::make_unique<Worker>(joined);
+    rss.SetCount(0);
+  }
+  EXPECT_EQ(joined, 3) << "the table's end joins what is left";
+}
+
+class FakeDecoder : public IImageDecoder {
+ public:
+  std::optional<TBitmap32> Decode(ImageKind kind, std::string_view bytes) override {
+    calls.push_back(kind);
+    lastSize = bytes.size();
+    if (kind == failing) return std::nullopt;
+    return TBitmap32{static_cast<int>(calls.size()), 1, {0xFF000000u}};
+  }
+  std::vector<ImageKind> calls;
+  std::optional<ImageKind> failing;
+  size_t lastSize = 0;
+};
+
+class LogoTest : public ::testing::Test {
+ protected:
+  LogoTest() {
+    rss_.SetCount(1);
+    rss_.Channels[0].CacheFile = temp_.File("feed.rss");
+  }
+  void WriteLogo(std::string_view bytes) { ASSERT_TRUE(WriteFileAtomic(temp_.File("feed.img"), bytes)); }
+  const std::shared_ptr<const TBitmap32>& Logo() { return rss_.Channels[0].Logo.Bitmap; }
+
+  testing::TempFolder temp_{"kivo_logo_"};
+  TRSS rss_;
+  FakeDecoder decoder_;
+};
+
+TEST_F(LogoTest, EveryMatchingSignatureRunsInOrder) {
+  using K = ImageKind;
+  struct Case {
+    std::string bytes;
+    std::vector<ImageKind> kinds;
+  };
+  const std::vector<Case> cases = {
+      {"GIF89a\x01\0\x01\0\0"s, {K::Gif}},
+      {"BM6\x03\0\0\0\0\0\0\x36\0"s, {K::Bmp}},
+      {"\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, {K::Png}},
+      {"\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01"s, {K::Jpeg}},
+      {"\0\0\x01\0\x01\0\x10\x10\0\0\0"s, {K::Icon}},
+      {"\0PNG\0\0\0\0\0\0\0"s, {K::Png}},
+      {"BM\0\0\0\0JFIF\0"s, {K::Bmp, K::Jpeg}},
+      {"\0\x01\0\0\0\0JFIF\0"s, {K::Jpeg, K::Icon}},
+      {"\0\x02\0\0\0\0\0\0\0\0\0"s, {}},
+  };
+  for (const auto& c : cases) {
+    decoder_.calls.clear();
+    decoder_.lastSize = 0;
+    rss_.Channels[0].Logo.Bitmap.reset();
+    WriteLogo(c.bytes);
+    rss_.LoadLogo(0, &decoder_);
+    EXPECT_EQ(decoder_.calls, c.kinds) << "case of " << c.bytes.size() << " bytes";
+    ASSERT_TRUE(Logo());
+    EXPECT_EQ(Logo()->Width, static_cast<int>(c.kinds.size())) << "the last decoded picture wins";
+    if (!c.kinds.empty()) {
+      EXPECT_EQ(decoder_.lastSize, c.bytes.size()) << "the whole file is decoded";
+    }
+  }
+}
+
+TEST_F(LogoTest, MissingFileKeepsTheLogoAndABadOneReleasesIt) {
+  const auto previous = std::make_shared<const TBitmap32>(TBitmap32{7, 7, std::vector<std::uint32_t>(49)});
+  rss_.Channels[0].Logo.Bitmap = previous;
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_EQ(Logo(), previous);
+  WriteLogo("<html>not a picture</html>");
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_EQ(Logo(), previous) << "a file of no known kind leaves the logo";
+  rss_.LoadLogo(5, &decoder_);  // no such feed
+  rss_.LoadLogo(-1, &decoder_);
+
+  WriteLogo("GIF89");
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_FALSE(Logo()) << "too short for a signature";
+  EXPECT_TRUE(decoder_.calls.empty());
+
+  WriteLogo("BM\0\0\0\0JFIF\0"s);
+  rss_.Channels[0].Logo.Bitmap = previous;
+  decoder_.failing = ImageKind::Jpeg;
+  rss_.LoadLogo(0, &decoder_);
+  EXPECT_FALSE(Logo()) << "a later failure drops the earlier success";
+  rss_.Channels[0].Logo.Bitmap = previous;
+  rss_.LoadLogo(0, nullptr);
+  EXPECT_FALSE(Logo()) << "no decoder cannot decode";
+}
+
+TEST(CacheDir, CacheFolderUsedOnlyWhenItIsAFolder) {
+  const testing::TempFolder temp("kivo_cachedir_");
+  const std::string pluginFolder = temp.Folder();
+  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
+  std::ofstream(temp.Path() / "Cache") << "a file, not a folder";
+  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
+  fs::remove(temp.Path() / "Cache");
+  fs::create_directory(temp.Path() / "Cache");
+  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder + "Cache" + pluginFolder.back());
+}
+
+}  // namespace
+}  // namespace kivo

@@ -1,0 +1,64 @@
+#include "ui/win32/WindowBase.h"
+
+#include <windowsx.h>
+
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+#include "platform/win32/ThisModule.h"
+
+namespace kivo {
+
+TWindowBase::~TWindowBase() {
+  Destroy();
+}
+
+void TWindowBase::Destroy() {
+  if (window_ == nullptr) return;
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DestroyWindow(std::exchange(window_, nullptr));
+}
+
+void TWindowBase::Create(DWORD exStyle, const wchar_t* className, const wchar_t* caption, DWORD style, int x,
+                         int y, int width, int height, HWND parent, HMENU idOrMenu) {
+  CreateWindowExW(exStyle, className, caption, style, x, y, width, height, parent, idOrMenu, ThisModule(),
+                  this);
+  if (window_ == nullptr) throw std::runtime_error("window not created");
+}
+
+LRESULT TWindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void TWindowBase::OnHandlerFailure(const char*) noexcept {}
+
+LRESULT CALLBACK TWindowBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* owner = static_cast<TWindowBase*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    owner->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+  }
+  auto* owner = reinterpret_cast<TWindowBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (owner == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    owner->window_ = nullptr;
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  try {
+    return owner->HandleMessage(message, wParam, lParam);
+  } catch (const std::exception& error) {
+    owner->OnHandlerFailure(error.what());
+  } catch (...) {
+    owner->OnHandlerFailure("unknown exception");
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool PointerOver(HWND window, LPARAM screenPoint) {
+  const HWND under = WindowFromPoint(POINT{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)});
+  return under != nullptr && (under == window || IsChild(window, under));
+}
+
+}  // namespace kivo
