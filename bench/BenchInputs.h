@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "base/Text1251.h"
-#include "bench/FeedGenerator.h"
+#include "tests/support/FeedGenerator.h"
 
 namespace kivo {
 

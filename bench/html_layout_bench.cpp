@@ -12,6 +12,7 @@
 #include "feeds/FeedConversion.h"
 #include "feeds/PageComposition.h"
 #include "feeds/XmlParser.h"
+#include "tests/support/FakeCanvas.h"
 #include "viewer/HtmlDocument.h"
 #include "viewer/HtmlView.h"
 
@@ -21,27 +22,6 @@ namespace {
 constexpr std::size_t kItems = 200;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-
-// Proportional widths from a small table, as a GDI font would give them.
-class TableMetrics : public IFontMetrics {
- public:
-  int TextWidth(const TFontSpec& font, std::u16string_view text) override {
-    int width = 0;
-    for (const char16_t c : text) width += 5 + c % 4;
-    return width * font.SizePx / 13;
-  }
-  int LineHeight(const TFontSpec& font) override { return font.SizePx * 5 / 4; }
-  int Ascent(const TFontSpec& font) override { return font.SizePx; }
-};
-
-class NullCanvas : public ICanvas {
- public:
-  void FillRect(const TRect&, TColor) override { ++calls; }
-  void FrameRect(const TRect&, TColor) override { ++calls; }
-  void DrawText(int, int, const TFontSpec&, TColor, std::u16string_view) override { ++calls; }
-  void DrawImage(const TRect&, const TBitmap32&) override { ++calls; }
-  int calls = 0;
-};
 
 // The feed page as the load worker composes it, grown until it holds kItems themes.
 std::string FeedPage() {
@@ -65,7 +45,7 @@ const std::string& Page() {
 }
 
 void LoadAndLayout(benchmark::State& state) {
-  TableMetrics metrics;
+  testing::FixedMetrics metrics;
   THtmlView view(metrics);
   view.SetViewport(kWidth, kHeight);
   for (auto _ : state) {
@@ -77,7 +57,7 @@ void LoadAndLayout(benchmark::State& state) {
 }
 
 void Relayout(benchmark::State& state) {
-  TableMetrics metrics;
+  testing::FixedMetrics metrics;
   THtmlView view(metrics);
   view.SetViewport(kWidth, kHeight);
   view.LoadHtml(Page());
@@ -90,13 +70,13 @@ void Relayout(benchmark::State& state) {
 }
 
 void PaintScreen(benchmark::State& state) {
-  TableMetrics metrics;
+  testing::FixedMetrics metrics;
   THtmlView view(metrics);
   view.SetViewport(kWidth, kHeight);
   view.LoadHtml(Page());
   view.SelectAll();
   view.ScrollTo(view.DocumentHeight() / 2);
-  NullCanvas canvas;
+  testing::CountingCanvas canvas;
   for (auto _ : state) view.Paint(canvas, {0, 0, kWidth, kHeight});
   state.counters["calls"] = static_cast<double>(canvas.calls) / static_cast<double>(state.iterations());
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/FeedGenerator.h"
 #include "feeds/XmlParser.h"
+#include "tests/support/FeedGenerator.h"
 
 namespace kivo {
 namespace {

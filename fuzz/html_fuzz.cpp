@@ -5,38 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "tests/support/FakeCanvas.h"
 #include "viewer/HtmlView.h"
 
-namespace {
-
-class TFuzzMetrics : public kivo::IFontMetrics {
- public:
-  int TextWidth(const kivo::TFontSpec& font, std::u16string_view text) override {
-    int width = 0;
-    for (const char16_t c : text) width += (c % 7 + 3) * font.SizePx / 10;
-    return width;
-  }
-  int LineHeight(const kivo::TFontSpec& font) override { return font.SizePx + 3; }
-  int Ascent(const kivo::TFontSpec& font) override { return font.SizePx; }
-};
-
-class TNullCanvas : public kivo::ICanvas {
- public:
-  void FillRect(const kivo::TRect&, kivo::TColor) override { ++calls; }
-  void FrameRect(const kivo::TRect&, kivo::TColor) override { ++calls; }
-  void DrawText(int, int, const kivo::TFontSpec&, kivo::TColor, std::u16string_view text) override {
-    calls += text.size();
-  }
-  void DrawImage(const kivo::TRect&, const kivo::TBitmap32& image) override {
-    calls += image.Pixels.size() & 1;
-  }
-  std::size_t calls = 0;
-};
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  TFuzzMetrics metrics;
+  kivo::testing::FixedMetrics metrics;
   kivo::THtmlView view(metrics);
   view.SetViewport(300, 200);
   view.LoadHtml(std::string_view(reinterpret_cast<const char*>(data), size));
@@ -49,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     view.InsertImage(source, wide ? std::optional(picture) : std::nullopt);
     wide = !wide;
   }
-  TNullCanvas canvas;
+  kivo::testing::CountingCanvas canvas;
   view.Paint(canvas, {0, 0, 300, 200});
   view.SetViewport(57, 90);
   view.ScrollTo(view.DocumentHeight() / 2);

@@ -25,8 +25,9 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ missing (run scripts/setu
 out=$root/build/fuzz
 mkdir -p "$out"
 shopt -s nullglob
-# Every portable folder of the core (the KIVO_SUBSYSTEMS of CMakeLists.txt).
-core_sources=(plugin/*.cpp feeds/*.cpp reader/*.cpp options/*.cpp viewer/*.cpp imaging/*.cpp tray/*.cpp platform/*.cpp)
+# Every portable folder of the core, and the POSIX platform beneath it.
+core_sources=(base/*.cpp platform/*.cpp platform/posix/*.cpp lang/*.cpp imaging/*.cpp viewer/*.cpp feeds/*.cpp
+              tray/*.cpp reader/*.cpp plugin/*.cpp)
 shopt -u nullglob
 flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
 
@@ -54,7 +55,7 @@ fi
 status=0
 for t in "${targets[@]}"; do
   bin=$out/${t}_fuzz
-  clang++ "${flags[@]}" "fuzz/${t}_fuzz.cpp" "$core_lib" -o "$bin"
+  clang++ "${flags[@]}" "fuzz/${t}_fuzz.cpp" "$core_lib" -lcurl -o "$bin"
   work=$out/corpus/$t findings=$out/findings/$t
   mkdir -p "$work" "$findings"
   seeds=()

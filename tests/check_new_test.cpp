@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "FeedTestDoubles.h"
 #include "feeds/CheckNewThread.h"
 #include "feeds/FeedMessages.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FeedTestDoubles.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -9,7 +9,7 @@
 #include "feeds/FeedTable.h"
 #include "feeds/PluginGlobals.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

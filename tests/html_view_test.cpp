@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/FakeCanvas.h"
 #include "viewer/HtmlAttributes.h"
 #include "viewer/HtmlDocument.h"
 #include "viewer/HtmlTokenizer.h"
@@ -12,19 +13,7 @@
 namespace kivo {
 namespace {
 
-constexpr int kCharWidth = 7;
-constexpr int kLineHeight = 16;
 constexpr int kMargin = 8;  // the body's
-
-// Every character 7 px wide, every line 16 px high, whatever the font.
-class FixedMetrics : public IFontMetrics {
- public:
-  int TextWidth(const TFontSpec&, std::u16string_view text) override {
-    return kCharWidth * static_cast<int>(text.size());
-  }
-  int LineHeight(const TFontSpec&) override { return kLineHeight; }
-  int Ascent(const TFontSpec&) override { return 12; }
-};
 
 struct TDrawn {
   std::string What;  // "text", "fill", "frame", "image"
@@ -38,10 +27,11 @@ class RecordingCanvas : public ICanvas {
   void FillRect(const TRect& rect, TColor color) override { drawn.push_back({"fill", rect, color, {}}); }
   void FrameRect(const TRect& rect, TColor color) override { drawn.push_back({"frame", rect, color, {}}); }
   void DrawText(int x, int y, const TFontSpec&, TColor color, std::u16string_view text) override {
-    drawn.push_back({"text",
-                     {x, y, x + kCharWidth * static_cast<int>(text.size()), y + kLineHeight},
-                     color,
-                     std::u16string(text)});
+    drawn.push_back(
+        {"text",
+         {x, y, x + testing::kCharWidth * static_cast<int>(text.size()), y + testing::kLineHeight},
+         color,
+         std::u16string(text)});
   }
   void DrawImage(const TRect& rect, const TBitmap32&) override { drawn.push_back({"image", rect, 0, {}}); }
   std::vector<TDrawn> Texts() const {
@@ -62,7 +52,7 @@ class RecordingCanvas : public ICanvas {
 // A view `chars` characters wide inside the body margins.
 struct TFixture {
   explicit TFixture(const std::string& html, int chars = 40, int height = 400) {
-    view.SetViewport(2 * kMargin + chars * kCharWidth, height);
+    view.SetViewport(2 * kMargin + chars * testing::kCharWidth, height);
     view.LoadHtml(html);
   }
   const THtmlLayout& Layout() const { return view.Document().Display(); }
@@ -92,7 +82,7 @@ struct TFixture {
     ADD_FAILURE() << "no text item holds the text";
     return Layout().Items.front();
   }
-  FixedMetrics metrics;
+  testing::FixedMetrics metrics;
   THtmlView view{metrics};
 };
 
@@ -120,16 +110,16 @@ TEST(HtmlLayout, LinesBreakAtBlanksHyphensAndInsideOverlongWords) {
 
 TEST(HtmlLayout, EmptyLineBetweenTwoBreaksTakesALineHeight) {
   TFixture page("aa<br><br>cc");
-  EXPECT_EQ(page.TextItem(u"cc").Rect.Top - page.TextItem(u"aa").Rect.Top, 2 * kLineHeight);
+  EXPECT_EQ(page.TextItem(u"cc").Rect.Top - page.TextItem(u"aa").Rect.Top, 2 * testing::kLineHeight);
 }
 
 TEST(HtmlLayout, AlignCentersAndRightAlignsLines) {
   TFixture page("<p align=center>abcd</p><div align=right>ab</div><center>ab</center>", 10);
-  EXPECT_EQ(page.TextItem(u"abcd").Rect.Left, kMargin + 3 * kCharWidth);
+  EXPECT_EQ(page.TextItem(u"abcd").Rect.Left, kMargin + 3 * testing::kCharWidth);
   const std::vector<TDisplayItem> items = page.Items(TDisplayKind::Text);
   ASSERT_EQ(items.size(), 3u);
-  EXPECT_EQ(items[1].Rect.Left, kMargin + 8 * kCharWidth);
-  EXPECT_EQ(items[2].Rect.Left, kMargin + 4 * kCharWidth);
+  EXPECT_EQ(items[1].Rect.Left, kMargin + 8 * testing::kCharWidth);
+  EXPECT_EQ(items[2].Rect.Left, kMargin + 4 * testing::kCharWidth);
 }
 
 TEST(HtmlLayout, RulesSpanTheLineUnlessSizedAndKeepTheirMargins) {
@@ -138,10 +128,10 @@ TEST(HtmlLayout, RulesSpanTheLineUnlessSizedAndKeepTheirMargins) {
   const std::vector<TDisplayItem> fills = page.Items(TDisplayKind::Fill);
   ASSERT_EQ(frames.size(), 1u);
   ASSERT_EQ(fills.size(), 1u);
-  EXPECT_EQ(frames[0].Rect, (TRect{kMargin, kMargin + kLineHeight + 6, kMargin + 40 * kCharWidth,
-                                   kMargin + kLineHeight + 8}));
+  EXPECT_EQ(frames[0].Rect, (TRect{kMargin, kMargin + testing::kLineHeight + 6,
+                                   kMargin + 40 * testing::kCharWidth, kMargin + testing::kLineHeight + 8}));
   EXPECT_EQ(page.TextItem(u"b").Rect.Top, frames[0].Rect.Bottom + 6);
-  EXPECT_EQ(fills[0].Rect.Width(), 20 * kCharWidth);
+  EXPECT_EQ(fills[0].Rect.Width(), 20 * testing::kCharWidth);
   EXPECT_EQ(fills[0].Rect.Height(), 4);
   EXPECT_EQ(fills[0].Rect.Left, kMargin);
 }
@@ -278,9 +268,9 @@ TEST(HtmlTable, ColumnWidthsFollowContentAndWidthAttributes) {
 TEST(HtmlTable, RowsStackAndCellsCenterVertically) {
   TFixture page("<table cellspacing=2 cellpadding=0><tr><td>a<br>a<td>b<td valign=top>c<tr><td>d</table>");
   const int top = page.TextItem(u"a").Rect.Top;
-  EXPECT_EQ(page.TextItem(u"b").Rect.Top, top + kLineHeight / 2);
+  EXPECT_EQ(page.TextItem(u"b").Rect.Top, top + testing::kLineHeight / 2);
   EXPECT_EQ(page.TextItem(u"c").Rect.Top, top);
-  EXPECT_EQ(page.TextItem(u"d").Rect.Top, top + 2 * kLineHeight + 2);
+  EXPECT_EQ(page.TextItem(u"d").Rect.Top, top + 2 * testing::kLineHeight + 2);
 }
 
 TEST(HtmlTable, CellBackgroundFillsTheWholeRowHeight) {
@@ -289,7 +279,7 @@ TEST(HtmlTable, CellBackgroundFillsTheWholeRowHeight) {
   ASSERT_EQ(fills.size(), 2u);
   EXPECT_EQ(fills[0].Color, 0x00FF00u);
   EXPECT_EQ(fills[1].Color, 0xFF0000u);
-  EXPECT_EQ(fills[1].Rect.Height(), 2 * kLineHeight);
+  EXPECT_EQ(fills[1].Rect.Height(), 2 * testing::kLineHeight);
 }
 
 TEST(HtmlList, OrderedListsNumberTheirItems) {
@@ -361,12 +351,12 @@ TEST(HtmlSelection, SelectAllCopiesBlocksAsLinesAndCellsWithTabs) {
 TEST(HtmlSelection, MouseSelectsWholeCharactersAndDraws) {
   TFixture page("abcdef ghij");
   const int top = page.TextItem(u"abc").Rect.Top + 2;
-  page.view.BeginSelection(kMargin + 2 * kCharWidth + 2, top);   // left half of 'c'
-  page.view.ExtendSelection(kMargin + 8 * kCharWidth + 5, top);  // right half of 'h'
+  page.view.BeginSelection(kMargin + 2 * testing::kCharWidth + 2, top);   // left half of 'c'
+  page.view.ExtendSelection(kMargin + 8 * testing::kCharWidth + 5, top);  // right half of 'h'
   EXPECT_EQ(page.view.SelectedText(), u"cdef gh");
   page.view.ExtendSelection(0, 0);  // above the text: backwards to its start
   EXPECT_EQ(page.view.SelectedText(), u"ab");
-  page.view.ExtendSelection(kMargin + 4 * kCharWidth, top);
+  page.view.ExtendSelection(kMargin + 4 * testing::kCharWidth, top);
   RecordingCanvas canvas;
   page.view.Paint(canvas, {0, 0, 200, 100});
   std::vector<std::u16string> texts;
@@ -473,7 +463,7 @@ TEST(HtmlPaint, OnlyItemsInsideTheClipAreDrawn) {
 
 TEST(HtmlView, ScrollIsClampedAndResetByLoad) {
   TFixture page("<div>a</div><div>b</div><div>c</div>", 40, 20);
-  EXPECT_EQ(page.view.DocumentHeight(), 2 * kMargin + 3 * kLineHeight);
+  EXPECT_EQ(page.view.DocumentHeight(), 2 * kMargin + 3 * testing::kLineHeight);
   page.view.ScrollTo(1000);
   EXPECT_EQ(page.view.ScrollPos(), page.view.DocumentHeight() - 20);
   page.view.ScrollTo(-5);

@@ -15,8 +15,8 @@
 #include "feeds/FeedMessages.h"
 #include "feeds/HttpDownload.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
-#include "tests/TestServer.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestServer.h"
 
 namespace kivo {
 namespace {

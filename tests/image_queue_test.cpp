@@ -7,7 +7,7 @@
 
 #include "feeds/FeedMessages.h"
 #include "reader/ImageQueue.h"
-#include "tests/FeedTestDoubles.h"
+#include "tests/support/FeedTestDoubles.h"
 
 namespace kivo {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <string>
 
-#include "FeedTestDoubles.h"
 #include "base/FilePaths.h"
 #include "base/Text1251.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/LoadThread.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FeedTestDoubles.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -11,8 +11,8 @@
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "plugin/KivoPlugin.h"
-#include "tests/FakeSettingsRecord.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FakeSettingsRecord.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/FileIo.h"
 #include "plugin/PluginLog.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -9,7 +9,7 @@
 #include "base/Text1251.h"
 #include "feeds/ReadMarks.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -16,9 +16,9 @@
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "reader/ReaderWindow.h"
-#include "tests/FeedTestDoubles.h"
-#include "tests/ReaderTestDoubles.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FeedTestDoubles.h"
+#include "tests/support/ReaderTestDoubles.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

@@ -10,8 +10,8 @@
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
 #include "plugin/PluginSettings.h"
-#include "tests/FakeSettingsRecord.h"
-#include "tests/TempFolder.h"
+#include "tests/support/FakeSettingsRecord.h"
+#include "tests/support/TempFolder.h"
 
 namespace kivo {
 namespace {

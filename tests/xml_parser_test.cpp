@@ -7,15 +7,10 @@
 #include <vector>
 
 #include "feeds/XmlParser.h"
+#include "tests/support/XmlDocuments.h"
 
 namespace kivo {
 namespace {
-
-std::unique_ptr<TmoxXMLParser2> Parse(std::string_view text) {
-  auto parser = std::make_unique<TmoxXMLParser2>();
-  parser->LoadFromBuffer(text);
-  return parser;
-}
 
 // The tree as "name attr=value 'text' {child, child}"; cdata'text' for text to be written as CDATA.
 std::string Outline(const TmoxXMLNode2& node) {
@@ -83,7 +78,7 @@ TEST(XmlParser, QuirksOfTextNamesCommentsAndAttributesGiveTheExpectedTreeAndErro
   };
   for (const TTreeCase& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto doc = Parse(c.xml);
+    const auto doc = testing::ParseXml(c.xml);
     EXPECT_EQ(Outline(*doc), c.outline);
     EXPECT_TRUE(doc->ErrorText().starts_with(c.error)) << doc->ErrorText();
     EXPECT_EQ(doc->ErrorText().empty(), *c.error == '\0') << doc->ErrorText();
@@ -96,18 +91,19 @@ TEST(XmlParserEntities, AttributeValuesDecodeInFixedOrder) {
       {"&amp;amp;", "&amp;"}, {"a&nbsp;b", "a b"},  {"&apos;x&apos;", "'x'"},
       {"&#171;", "&#171;"},   {"&AMP;", "&AMP;"},   {"no entities", "no entities"}};
   for (const auto& [raw, decoded] : cases)
-    EXPECT_EQ(Parse("<a v=\"" + raw + "\"/>")->Attribute("v"), decoded) << raw;
+    EXPECT_EQ(testing::ParseXml("<a v=\"" + raw + "\"/>")->Attribute("v"), decoded) << raw;
 }
 
 TEST(XmlParser, DeclaredEncodingReadOrEmpty) {
-  EXPECT_EQ(
-      Parse("<?xml version=\"1.0\" encoding=\"windows-1251\"?><a/>")->Declaration().Attribute("encoding"),
-      "windows-1251");
-  EXPECT_EQ(Parse("<a/>")->Declaration().Attribute("encoding"), "");
+  EXPECT_EQ(testing::ParseXml("<?xml version=\"1.0\" encoding=\"windows-1251\"?><a/>")
+                ->Declaration()
+                .Attribute("encoding"),
+            "windows-1251");
+  EXPECT_EQ(testing::ParseXml("<a/>")->Declaration().Attribute("encoding"), "");
 }
 
 TEST(XmlParserErrors, ErrorTextLayout) {
-  auto shortDoc = Parse("<rss><a>x</b></rss>");
+  auto shortDoc = testing::ParseXml("<rss><a>x</b></rss>");
   EXPECT_EQ(shortDoc->ErrorText(),
             "Opening and closing tags don't match a b near <rss><a>x</b></rss>\r\n"
             "Error position=10\r\n"
@@ -119,7 +115,8 @@ TEST(XmlParserErrors, ErrorTextLayout) {
   const std::string expectedHead = "Opening and closing tags don't match item itemm near " +
                                    longDoc.substr(at - 20, 50) +
                                    "\r\nError position=" + std::to_string(at + 1) + "\r\n";
-  EXPECT_TRUE(Parse(longDoc)->ErrorText().starts_with(expectedHead)) << Parse(longDoc)->ErrorText();
+  EXPECT_TRUE(testing::ParseXml(longDoc)->ErrorText().starts_with(expectedHead))
+      << testing::ParseXml(longDoc)->ErrorText();
 }
 
 // A feed cut anywhere keeps the items before the cut and never crashes.
@@ -158,7 +155,8 @@ TEST(XmlParserTruncation, CutAtNamedPointsGivesMessageAndItems) {
       {"Three</title></ite", "Missing > near ", 3},
   };
   for (const auto& [cutAfter, message, items] : cases) {
-    auto doc = Parse(std::string_view(kSmallFeed).substr(0, kSmallFeed.find(cutAfter) + cutAfter.size()));
+    auto doc = testing::ParseXml(
+        std::string_view(kSmallFeed).substr(0, kSmallFeed.find(cutAfter) + cutAfter.size()));
     EXPECT_TRUE(doc->ErrorText().starts_with(message)) << cutAfter << ": " << doc->ErrorText();
     EXPECT_EQ(Items(*doc).size(), items) << cutAfter;
   }
@@ -171,7 +169,7 @@ TEST(XmlParserTruncation, EveryPrefixKeepsClosedItems) {
   const std::size_t declarationEnd = feed.find("?>") + 2;
   for (std::size_t cut = 0; cut <= feed.size(); ++cut) {
     const std::string_view prefix = feed.substr(0, cut);
-    auto doc = Parse(prefix);
+    auto doc = testing::ParseXml(prefix);
     const std::vector<const TmoxXMLNode2*> items = Items(*doc);
     const std::size_t closed = Count(prefix, "</item>");
     ASSERT_GE(items.size(), closed) << cut;
@@ -179,7 +177,7 @@ TEST(XmlParserTruncation, EveryPrefixKeepsClosedItems) {
     for (std::size_t i = 0; i < closed; ++i) EXPECT_EQ(items[i]->ChildText("title"), titles[i]) << cut;
     const bool nothingButDeclaration = cut >= declarationEnd && prefix.find('<', declarationEnd) == npos;
     EXPECT_EQ(doc->ErrorText().empty(), cut == 0 || cut == feed.size() || nothingButDeclaration) << cut;
-    auto again = Parse(doc->XmlText());
+    auto again = testing::ParseXml(doc->XmlText());
     EXPECT_EQ(Items(*again).size(), items.size()) << cut;
   }
 }

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "bench/FeedGenerator.h"
 #include "feeds/XmlParser.h"
+#include "tests/support/FeedGenerator.h"
 
 namespace kivo {
 namespace {

@@ -7,16 +7,11 @@
 
 #include "feeds/XmlParser.h"
 #include "platform/FileIo.h"
-#include "tests/TempFolder.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/XmlDocuments.h"
 
 namespace kivo {
 namespace {
-
-std::unique_ptr<TmoxXMLParser2> Parse(std::string_view text) {
-  auto parser = std::make_unique<TmoxXMLParser2>();
-  parser->LoadFromBuffer(text);
-  return parser;
-}
 
 constexpr const char* kDefaultHeader = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ?>\r\n";
 
@@ -44,8 +39,8 @@ TEST(XmlWriter, ExactBytesWithIndentCrLfAndNoTrailingBreak) {
 }
 
 TEST(XmlWriter, HeaderDefaultsAndDeclaredValues) {
-  EXPECT_EQ(Parse("<a/>")->XmlText(), std::string(kDefaultHeader) + "<a/>");
-  EXPECT_EQ(Parse("<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>")->XmlText(),
+  EXPECT_EQ(testing::ParseXml("<a/>")->XmlText(), std::string(kDefaultHeader) + "<a/>");
+  EXPECT_EQ(testing::ParseXml("<?xml version=\"1.1\" encoding=\"UTF-8\" standalone=\"yes\"?><a/>")->XmlText(),
             "<?xml version=\"1.1\" encoding=\"UTF-8\" ?>\r\n<a/>");
 }
 
@@ -66,7 +61,7 @@ TEST(XmlWriter, MarkupInTextIsWrittenAsCdataThatReadsBack) {
     doc.AddChild("after")->SetText("kept");
     const std::string xml = doc.XmlText();
     EXPECT_NE(xml.find(std::string("<t>") + written + "</t>"), std::string::npos) << xml;
-    auto again = Parse(xml);
+    auto again = testing::ParseXml(xml);
     EXPECT_EQ(again->ChildText("t"), readBack);
     EXPECT_EQ(again->ChildText("after"), "kept");
     EXPECT_TRUE(again->ErrorText().empty());
@@ -79,8 +74,8 @@ TEST(XmlWriter, RoundTripIsStable) {
       "U</title>"
       "<item><title><![CDATA[<i>x</i>]]></title><empty/><link>http://a/?b=1&amp;c=2</link></item></channel></"
       "rss>";
-  const std::string once = Parse(source)->XmlText();
-  EXPECT_EQ(Parse(once)->XmlText(), once);
+  const std::string once = testing::ParseXml(source)->XmlText();
+  EXPECT_EQ(testing::ParseXml(once)->XmlText(), once);
   EXPECT_NE(once.find("<title><![CDATA[<i>x</i>]]></title>"), std::string::npos);
   EXPECT_NE(once.find("    <empty/>\r\n"), std::string::npos);
 }
@@ -109,7 +104,7 @@ TEST(XmlNode, EmptyDocumentHasNoChildAndAnAppendedNodeJoinsTheSiblings) {
 }
 
 TEST(XmlNode, SetAttributeReplacesFirstOrAppends) {
-  auto doc = Parse("<a x=\"1\" x=\"2\"/>");
+  auto doc = testing::ParseXml("<a x=\"1\" x=\"2\"/>");
   doc->SetAttribute("x", "9");
   doc->SetAttribute("y", "3");
   ASSERT_EQ(doc->AttributeCount(), 3u);

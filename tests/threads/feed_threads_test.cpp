@@ -13,7 +13,7 @@
 #include "feeds/PageComposition.h"
 #include "platform/FileIo.h"
 #include "plugin/PluginSettings.h"
-#include "tests/FeedTestDoubles.h"
+#include "tests/support/FeedTestDoubles.h"
 
 namespace kivo {
 namespace {

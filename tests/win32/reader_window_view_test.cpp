@@ -12,7 +12,7 @@
 #include "reader/ReaderCommands.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
-#include "tests/ReaderTestDoubles.h"
+#include "tests/support/ReaderTestDoubles.h"
 
 namespace kivo {
 namespace {
