@@ -42,6 +42,18 @@ struct TLength {
   bool Set = false;
 };
 
+// A length in pixels: a percentage of `of`, 0 when none is set.
+inline int ResolveLength(const TLength& length, int of) {
+  if (!length.Set) return 0;
+  return length.Percent ? static_cast<int>(static_cast<std::int64_t>(of) * length.Value / 100) : length.Value;
+}
+
+// Where a line or block of `room` spare pixels starts with the alignment.
+inline int AlignOffset(TAlign align, int room) {
+  if (room <= 0) return 0;
+  return align == TAlign::Center ? room / 2 : align == TAlign::Right ? room : 0;
+}
+
 struct TTextStyle {
   TFontSpec Font;
   TColor Color = kDefaultTextColor;

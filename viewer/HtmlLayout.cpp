@@ -10,19 +10,7 @@ namespace {
 constexpr int kBodyMargin = 8;
 constexpr int kUnbounded = std::numeric_limits<int>::max() / 4;
 constexpr int kMarkerGap = 6;
-constexpr int kMaxColumns = 1000;
 constexpr TColor kRuleColor = 0x808080;
-constexpr TColor kBorderColor = 0x808080;
-
-int Offset(TAlign align, int room) {
-  if (room <= 0) return 0;
-  return align == TAlign::Center ? room / 2 : align == TAlign::Right ? room : 0;
-}
-
-int Resolve(const TLength& length, int of) {
-  if (!length.Set) return 0;
-  return length.Percent ? static_cast<int>(static_cast<std::int64_t>(of) * length.Value / 100) : length.Value;
-}
 
 bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -227,121 +215,6 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureInline(int box) {
   return widths;
 }
 
-THtmlLayoutEngine::TGrid THtmlLayoutEngine::Grid(int table) const {
-  TGrid grid;
-  for (const int child : Box(table).Children) {
-    const TBox& box = Box(child);
-    if (box.Kind != TBoxKind::Row) {
-      grid.Captions.push_back(child);
-      continue;
-    }
-    int columns = 0;
-    for (const int cell : box.Children) columns += Box(cell).ColSpan;
-    grid.Columns = std::clamp(columns, grid.Columns, kMaxColumns);
-    grid.Rows.push_back(box.Children);
-  }
-  return grid;
-}
-
-std::vector<THtmlLayoutEngine::TColumn> THtmlLayoutEngine::Columns(const TGrid& grid, int table) {
-  std::vector<TColumn> columns(static_cast<std::size_t>(grid.Columns));
-  const int spacing = Box(table).CellSpacing;
-  for (const bool spanned : {false, true}) {
-    for (const std::vector<int>& row : grid.Rows) {
-      int col = 0;
-      for (const int cell : row) {
-        if (col >= grid.Columns) break;
-        const TBox& box = Box(cell);
-        const int span = std::min(box.ColSpan, grid.Columns - col);
-        const TWidths widths = Measure(cell);
-        const auto first = columns.begin() + col;
-        col += span;
-        if ((span > 1) != spanned) continue;
-        if (span == 1) {
-          first->Min = std::max(first->Min, widths.Min);
-          first->Max = std::max(first->Max, widths.Max);
-          if (box.Width.Set && box.Width.Percent) first->Percent = std::max(first->Percent, box.Width.Value);
-          if (box.Width.Set && !box.Width.Percent) first->Fixed = std::max(first->Fixed, box.Width.Value);
-          continue;
-        }
-        // A spanning cell widens its columns evenly by what they lack.
-        int haveMin = spacing * (span - 1), haveMax = haveMin;
-        for (auto c = first; c != first + span; ++c) haveMin += c->Min, haveMax += c->Max;
-        for (auto c = first; c != first + span; ++c) {
-          c->Min += std::max(0, widths.Min - haveMin) / span;
-          c->Max += std::max(0, widths.Max - haveMax) / span;
-        }
-      }
-    }
-  }
-  for (TColumn& column : columns) {
-    column.Max = std::max(column.Max, column.Min);
-    if (column.Fixed > 0) column.Max = std::max(column.Min, column.Fixed);
-  }
-  return columns;
-}
-
-THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureTable(int index) {
-  const TBox& table = Box(index);
-  const TGrid grid = Grid(index);
-  const std::vector<TColumn> columns = Columns(grid, index);
-  const int overhead = table.CellSpacing * (grid.Columns + 1) + 2 * table.Border;
-  TWidths widths{overhead, overhead};
-  for (const TColumn& column : columns) widths.Min += column.Min, widths.Max += column.Max;
-  for (const int caption : grid.Captions) {
-    const TWidths c = Measure(caption);
-    widths = {std::max(widths.Min, c.Min), std::max(widths.Max, c.Max)};
-  }
-  if (table.Width.Set && !table.Width.Percent) {
-    widths.Min = std::max(widths.Min, table.Width.Value);
-    widths.Max = widths.Min;
-  }
-  return widths;
-}
-
-int THtmlLayoutEngine::TableWidth(const std::vector<TColumn>& columns, const TBox& table,
-                                  int available) const {
-  const int overhead = table.CellSpacing * (static_cast<int>(columns.size()) + 1) + 2 * table.Border;
-  int sumMin = overhead, sumMax = overhead;
-  for (const TColumn& column : columns) sumMin += column.Min, sumMax += column.Max;
-  if (table.Width.Set) return std::max(Resolve(table.Width, available), sumMin);
-  return std::max(std::min(available, sumMax), sumMin);
-}
-
-std::vector<int> THtmlLayoutEngine::ColumnWidths(std::vector<TColumn> columns, const TBox& table,
-                                                 int inner) const {
-  for (TColumn& column : columns) {
-    if (column.Percent > 0) column.Min = column.Max = std::max(column.Min, inner * column.Percent / 100);
-  }
-  std::int64_t sumMin = 0, sumMax = 0, flexibleMax = 0;
-  int flexible = 0;
-  for (const TColumn& column : columns) {
-    sumMin += column.Min;
-    sumMax += column.Max;
-    if (column.Percent == 0 && column.Fixed == 0) flexibleMax += column.Max, ++flexible;
-  }
-  std::vector<int> widths;
-  widths.reserve(columns.size());
-  if (inner >= sumMax) {
-    const std::int64_t extra = table.Width.Set || sumMax < inner ? inner - sumMax : 0;
-    for (const TColumn& column : columns) {
-      const bool grows = flexible == 0 || (column.Percent == 0 && column.Fixed == 0);
-      const std::int64_t pool = flexible == 0 ? sumMax : flexibleMax;
-      const std::int64_t count = flexible == 0 ? static_cast<std::int64_t>(columns.size()) : flexible;
-      std::int64_t share = 0;
-      if (grows) share = pool > 0 ? extra * column.Max / pool : extra / std::max<std::int64_t>(count, 1);
-      widths.push_back(column.Max + static_cast<int>(share));
-    }
-  } else if (inner > sumMin) {
-    for (const TColumn& column : columns)
-      widths.push_back(column.Min +
-                       static_cast<int>((column.Max - column.Min) * (inner - sumMin) / (sumMax - sumMin)));
-  } else {
-    for (const TColumn& column : columns) widths.push_back(column.Min);
-  }
-  return widths;
-}
-
 // ---- blocks -------------------------------------------------------------------
 
 THtmlLayout THtmlLayoutEngine::Layout(int width) {
@@ -405,8 +278,8 @@ void THtmlLayoutEngine::LayoutRule(int index, int x, int width) {
   const TBox& box = Box(index);
   AddMargin(box.MarginTop);
   FlushMargin();
-  const int ruleWidth = box.Width.Set ? std::min(Resolve(box.Width, width), width) : width;
-  const int left = x + Offset(box.Align, width - ruleWidth);
+  const int ruleWidth = box.Width.Set ? std::min(ResolveLength(box.Width, width), width) : width;
+  const int left = x + AlignOffset(box.Align, width - ruleWidth);
   const TRect rect{left, y_, left + ruleWidth, y_ + box.RuleSize};
   if (box.Background || box.NoShade || box.RuleSize < 2) {
     AddItem(TDisplayKind::Fill, rect, box.Background.value_or(kRuleColor));
@@ -415,82 +288,6 @@ void THtmlLayoutEngine::LayoutRule(int index, int x, int width) {
   }
   y_ += box.RuleSize;
   AddMargin(box.MarginBottom);
-}
-
-void THtmlLayoutEngine::LayoutTable(int index, int x, int width) {
-  const TBox& table = Box(index);
-  FlushMargin();
-  if (pendingMarker_ >= 0) {
-    const TStyleMetrics& m = Metrics(Box(pendingMarker_).MarkerStyle);
-    EmitMarker(y_ + m.Ascent, y_, m.Ascent + m.Descent);
-  }
-  const TGrid grid = Grid(index);
-  const std::vector<TColumn> columns = Columns(grid, index);
-  const int tableWidth = TableWidth(columns, table, width);
-  const int overhead = table.CellSpacing * (grid.Columns + 1) + 2 * table.Border;
-  const std::vector<int> widths = ColumnWidths(columns, table, tableWidth - overhead);
-  const int left = x + Offset(table.Align, width - tableWidth);
-  for (const int caption : grid.Captions) LayoutBox(caption, left, tableWidth, false);
-  FlushMargin();
-  const int top = y_;
-  const std::size_t background = table.Background ? AddItem(TDisplayKind::Fill, {}, *table.Background) : 0;
-  y_ += table.Border + table.CellSpacing;
-  for (const std::vector<int>& row : grid.Rows)
-    LayoutRow(row, table, widths, left + table.Border + table.CellSpacing);
-  y_ += table.Border;
-  const TRect rect{left, top, left + tableWidth, y_};
-  if (table.Background) out_.Items[background].Rect = rect;
-  for (int i = 0; i < table.Border; ++i)
-    AddItem(TDisplayKind::Frame, {rect.Left + i, rect.Top + i, rect.Right - i, rect.Bottom - i},
-            kBorderColor);
-  pendingMargin_ = 0;
-  suppressMargin_ = false;
-}
-
-void THtmlLayoutEngine::LayoutRow(const std::vector<int>& cells, const TBox& table,
-                                  const std::vector<int>& widths, int x) {
-  const int top = y_;
-  std::vector<TCellRun> runs;
-  int col = 0;
-  int rowHeight = 0;
-  for (const int cell : cells) {
-    const int columns = static_cast<int>(widths.size());
-    if (col >= columns) break;
-    const TBox& box = Box(cell);
-    const int span = std::min(box.ColSpan, columns - col);
-    int width = table.CellSpacing * (span - 1);
-    for (int c = col; c < col + span; ++c) width += widths[static_cast<std::size_t>(c)];
-    const std::size_t background = box.Background ? AddItem(TDisplayKind::Fill, {}, *box.Background) : 0;
-    const std::size_t first = out_.Items.size();
-    const int height = LayoutCell(cell, table, x, top, width);
-    runs.push_back({cell, {x, top, x + width, top}, first, out_.Items.size(), height, background});
-    rowHeight = std::max(rowHeight, height);
-    x += width + table.CellSpacing;
-    col += span;
-  }
-  for (TCellRun& run : runs) {
-    run.Rect.Bottom = top + rowHeight;
-    const TVAlign align = Box(run.Box).VAlign;
-    const int room = rowHeight - run.Height;
-    ShiftItems(run.First, run.End, align == TVAlign::Top ? 0 : align == TVAlign::Middle ? room / 2 : room);
-    if (Box(run.Box).Background) out_.Items[run.Background].Rect = run.Rect;
-    if (table.Border > 0) AddItem(TDisplayKind::Frame, run.Rect, kBorderColor);
-  }
-  y_ = top + rowHeight + table.CellSpacing;
-}
-
-int THtmlLayoutEngine::LayoutCell(int cell, const TBox& table, int x, int top, int width) {
-  const int inset = table.CellPadding + (table.Border > 0 ? 1 : 0);
-  const int savedMarker = pendingMarker_;
-  pendingMarker_ = -1;
-  y_ = top + inset;
-  pendingMargin_ = 0;
-  suppressMargin_ = true;
-  const TBox& box = Box(cell);
-  for (const int child : box.Children)
-    LayoutBox(child, x + inset, std::max(0, width - 2 * inset), box.NoWrap);
-  pendingMarker_ = savedMarker;
-  return y_ - top + inset;
 }
 
 // ---- lines --------------------------------------------------------------------
@@ -620,7 +417,7 @@ void THtmlLayoutEngine::FinishLine(const TPiece* lineBreak) {
   const int height = ascent + descent;
   if (height > 0) FlushMargin();
   const int used = lineUsed_ - trailingSpace_;
-  const int left = lineX_ + Offset(lineAlign_, lineWidth_ - used);
+  const int left = lineX_ + AlignOffset(lineAlign_, lineWidth_ - used);
   if (pendingMarker_ >= 0 && height > 0) EmitMarker(y_ + ascent, y_, height);
   EmitParts(left, y_, y_ + ascent, height);
   y_ += height;
