@@ -32,7 +32,7 @@ for feed in sample_feed.xml feed_cp1251.xml feed_koi8r.xml atom_feed.xml; do
 done
 
 bin=$root/build/$windows
-cp "$bin/plugin/win32/KivoRss.dll" "$out/"
+cp "$bin/plugin/KivoRss.dll" "$out/"
 export KIVO_WINE_BUILD_DIR=$bin
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ]; then
   echo "=== KivoHost with KivoRss (close the window to stop the plugin)"
