@@ -40,9 +40,7 @@ start_windows_session() {
   export WINEPREFIX=$KIVO_WINE_BUILD_DIR/wineprefix WINEDEBUG=-all
   [ "$windows" = win64 ] && export WINEARCH=win64 || export WINEARCH=win32
   . scripts/wine-env.sh
-  mkdir -p "$WINEPREFIX"
-  [ -f "$WINEPREFIX/system.reg" ] || "${wine_cmd[@]}" wineboot -i >/dev/null 2>&1
-  wineserver -p >/dev/null 2>&1
+  prepare_wine_prefix
 }
 
 stop_windows_session() {

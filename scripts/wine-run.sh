@@ -27,16 +27,9 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
 fi
 
-# The first start creates the prefix; two tests starting at once must not both do it.
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  mkdir -p "$WINEPREFIX"
-  (
-    flock 9
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then "${wine_cmd[@]}" wineboot -i >/dev/null 2>&1 || true; fi
-  ) 9>"$WINEPREFIX.lock"
-fi
-# A persistent server spares every test the server's start-up.
-wineserver -p >/dev/null 2>&1 || true
+# The first start creates the prefix; two tests starting at once must not both
+# do it. A persistent server spares every test the server's start-up.
+prepare_wine_prefix
 
 # Wine may start helper processes (services, the desktop) that inherit our
 # output and outlive the program; a caller reading a pipe (ctest) would then
