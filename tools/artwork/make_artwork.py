@@ -11,6 +11,7 @@ Writes, relative to the repository root:
   imaging/win32/res/options_images.png  7 pictures of 16 x 16 for the options dialog
   imaging/win32/res/notifyskin.png      the pop-up skin, 260 x 120
   tests/fixtures/images/*               the decoder test files (see write_fixtures)
+  tests/data/sample_logo.png            the logo of the bundled sample feed, 88 x 31
 The feed tile is the one of plugin/win32/make_icon.py (the module icon ICO1),
 imported from there so that both stay alike.
 """
@@ -583,6 +584,17 @@ def write_fixtures():
           png_chunk(b"IDAT", zlib.compress(b"\0" * 64)) + png_chunk(b"IEND", b""))
 
 
+def sample_logo():
+    """The logo of the bundled sample feed, 88 x 31: the feed tile on a band."""
+    logo = Canvas(88, 31)
+    logo.paint(rounded(0, 0, 88, 31, 5), (52, 101, 164, 255))
+    tile = feed_tile()
+    logo.place(tile, 7, (31 - tile.height) // 2)
+    for i, width in enumerate((52, 40, 46)):
+        logo.paint(rounded(30, 7 + 7 * i, 30 + width, 11 + 7 * i, 2), (235, 240, 248, 255))
+    return logo
+
+
 def main():
     res = "imaging/win32/res/"
     write(res + "reader_images.png", strip(READER_PICTURES).png())
@@ -590,6 +602,7 @@ def main():
     write(res + "options_images.png", strip(OPTIONS_PICTURES).png())
     write(res + "notifyskin.png", notify_skin().png())
     write_fixtures()
+    write("tests/data/sample_logo.png", sample_logo().png())
 
 
 if __name__ == "__main__":
