@@ -53,7 +53,16 @@ mkdir -p build/logs
 run_suite native native build/logs/native.log; native_rc=$?
 run_suite tsan native-tsan build/logs/tsan.log kivorss_thread_tests; tsan_rc=$?
 
-[ "$windows" = win64 ] && echo "=== NOTE: 32-bit Wine unavailable; Windows tests run as the win64 fallback build"
+shipped_rc=0
+if [ "$windows" = win64 ]; then
+  echo "=== NOTE: 32-bit Wine unavailable; Windows tests run as the win64 fallback build"
+  # The DLL we ship is still built, and its export table checked (no Wine needed).
+  echo "=== shipped i686 DLL: configure, build and check its exports (win32)"
+  { cmake --preset win32 && cmake --build --preset win32 -j2 --target KivoRss &&
+    ctest --test-dir build/win32 -R '^dll_exports_only_entry$' --output-on-failure; } >build/logs/shipped.log 2>&1
+  shipped_rc=$?
+  tail -n 4 build/logs/shipped.log
+fi
 start_windows_session
 run_suite windows "$windows" build/logs/windows.log; windows_rc=$?
 stop_windows_session
@@ -71,5 +80,6 @@ passed=$(( ${nt:-0} - ${nf:-0} + ${tt:-0} - ${tf:-0} + ${wt:-0} - ${wf:-0} ))
 [ "$native_rc" -ne 0 ] && [ "${nf:-0}" -eq 0 ] && failed=$((failed + 1))
 [ "$tsan_rc" -ne 0 ] && [ "${tf:-0}" -eq 0 ] && failed=$((failed + 1))
 [ "$windows_rc" -ne 0 ] && [ "${wf:-0}" -eq 0 ] && failed=$((failed + 1))
+[ "$shipped_rc" -ne 0 ] && failed=$((failed + 1)) && echo "the shipped i686 DLL failed to build or its exports check failed"
 echo "tests: $passed passed, $failed failed"
-[ "$native_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ] && [ "$windows_rc" -eq 0 ]
+[ "$native_rc" -eq 0 ] && [ "$tsan_rc" -eq 0 ] && [ "$windows_rc" -eq 0 ] && [ "$shipped_rc" -eq 0 ]
