@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/ThisModule.h"
+#include "ui/win32/Clipboard.h"
 #include "ui/win32/Control.h"
 #include "ui/win32/WindowBase.h"
 #include "ui/win32/WindowClass.h"
@@ -153,6 +154,20 @@ TEST(WindowClassTest, ClassIsUnregisteredWhenItsLastUserGoes) {
   EXPECT_FALSE(ClassRegistered(L"TKivoTestClass"));
   { const TParent window; }
   EXPECT_FALSE(ClassRegistered(L"TKivoTestParent")) << "the window's class left with it";
+}
+
+TEST(ClipboardTest, UnicodeTextRoundTripsWithCrLfLines) {
+  const TParent owner;
+  struct TCase {
+    std::u16string Put;
+    std::u16string Read;
+  };
+  for (const TCase& c :
+       {TCase{u"Привет, мир", u"Привет, мир"}, TCase{u"раз\nдва\r\nтри", u"раз\r\nдва\r\nтри"},
+        TCase{u"\n", u"\r\n"}, TCase{u"", u""}}) {
+    ASSERT_TRUE(PutClipboardText(owner.Handle(), c.Put));
+    EXPECT_EQ(ClipboardText(owner.Handle()), std::optional(c.Read));
+  }
 }
 
 }  // namespace
