@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "base/Text1251.h"
+#include "ui/win32/DialogBase.h"
 #include "ui/win32/Prompts.h"
+#include "ui/win32/WindowClass.h"
 
 namespace kivo {
 namespace {
@@ -79,6 +81,69 @@ TEST(PromptTest, ConfirmingReturnsTheShownTextAndCancellingReturnsNothing) {
     EXPECT_EQ(caption, L"Лента") << c.Name;
     EXPECT_EQ(prompt, L"Адрес ленты:") << c.Name;
   }
+}
+
+// A modeless dialog with the usual controls, keeping the buttons it was pressed by.
+class TKeysDialog final : public TDialogBase {
+ public:
+  static constexpr int kEdit = 10;
+  static constexpr int kMemo = 11;
+  static constexpr int kCheck = 12;
+
+  TKeysDialog() : class_(L"TKivoTestDialog", &TWindowBase::WindowProc) {
+    Create(0, class_.Name(), L"", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr);
+    Add(L"EDIT", ES_AUTOHSCROLL, kEdit);
+    Add(L"EDIT", ES_MULTILINE | ES_WANTRETURN, kMemo);
+    Add(L"BUTTON", BS_AUTOCHECKBOX, kCheck);
+    Add(L"BUTTON", BS_DEFPUSHBUTTON, IDOK);
+    Add(L"BUTTON", BS_PUSHBUTTON, IDCANCEL);
+  }
+  ~TKeysDialog() override { Destroy(); }
+
+  std::vector<int> pressed;
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) != kCheck) {
+      pressed.push_back(LOWORD(wParam));
+      return 0;
+    }
+    return TDialogBase::HandleMessage(message, wParam, lParam);
+  }
+
+ private:
+  void Add(const wchar_t* className, DWORD style, int id) {
+    CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, 0, 0, 80, 20, Handle(),
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  }
+
+  TWindowClassUse class_;
+};
+
+TEST(DialogBaseTest, EnterPressesTheDefaultButtonAndEscTheCancelButton) {
+  TKeysDialog dialog;
+  struct TCase {
+    const char* Name;
+    int Control;
+    WPARAM Key;
+    std::vector<int> Pressed;
+  };
+  for (const TCase& c : {TCase{"Enter in an edit", TKeysDialog::kEdit, VK_RETURN, {IDOK}},
+                         TCase{"Esc in an edit", TKeysDialog::kEdit, VK_ESCAPE, {IDCANCEL}},
+                         TCase{"Enter on a check box", TKeysDialog::kCheck, VK_RETURN, {IDOK}},
+                         TCase{"Enter on the focused Cancel", IDCANCEL, VK_RETURN, {IDCANCEL}},
+                         TCase{"Esc on OK", IDOK, VK_ESCAPE, {IDCANCEL}},
+                         TCase{"Enter in a multi-line edit", TKeysDialog::kMemo, VK_RETURN, {}}}) {
+    dialog.pressed.clear();
+    SendMessageW(GetDlgItem(dialog.Handle(), c.Control), WM_KEYDOWN, c.Key, 0);
+    EXPECT_EQ(dialog.pressed, c.Pressed) << c.Name;
+  }
+  dialog.pressed.clear();
+  EnableWindow(GetDlgItem(dialog.Handle(), IDOK), FALSE);
+  SendMessageW(GetDlgItem(dialog.Handle(), TKeysDialog::kEdit), WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageW(dialog.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(dialog.pressed, std::vector<int>{IDCANCEL})
+      << "a disabled default button stays up; closing cancels";
 }
 
 }  // namespace
