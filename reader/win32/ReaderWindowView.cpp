@@ -11,6 +11,8 @@
 #include "imaging/win32/ImageLists.h"
 #include "lang/LanguageTexts.h"
 #include "reader/ReaderCommands.h"
+#include "reader/win32/ReaderProbe.h"
+#include "reader/win32/SplitterBar.h"
 #include "ui/win32/Gdi.h"
 #include "viewer/win32/HtmlViewerControl.h"
 
@@ -23,7 +25,6 @@ constexpr int kDesignClientHeight = 342;
 constexpr int kTopStripHeight = 25;
 constexpr int kButtonWidth = 39;
 constexpr int kSeparatorWidth = 8;
-constexpr int kSplitterHeight = 8;
 constexpr int kMinGridHeight = 0;
 constexpr std::array<int, 6> kStatusWidths = {106, 100, 60, 60, 60, 300};
 constexpr int kTextPanel = 5;
@@ -33,7 +34,6 @@ constexpr int kIdGrid = 11;
 constexpr int kIdViewer = 12;
 constexpr int kIdStatus = 13;
 constexpr int kIdSplitter = 14;
-constexpr int kCmdViewerCopy = 501;
 
 struct TButtonSpec {
   int Command;
@@ -44,9 +44,6 @@ constexpr std::array<TButtonSpec, 5> kButtons = {{{kCmdToolButton6, 6},
                                                   {kCmdToolButton5, 17},
                                                   {kCmdToolOptions, 7},
                                                   {kCmdToolButton3, 8}}};
-
-constexpr std::array<std::pair<int, int>, 7> kGridMenuTags = {
-    {{kCmdN8, 1}, {kCmdN9, 0}, {kCmdN11, 1}, {kCmdN12, 0}, {kCmdN14, 2}, {kCmdN18, 3}, {kCmdN19, 4}}};
 
 constexpr std::array<UINT, 3> kTimerIntervals = {10000, 3000, 60000};  // by TReaderTimer
 
@@ -62,77 +59,7 @@ TColor SysColor(int index) {
   return gdi::FromColorRef(GetSysColor(index));
 }
 
-void AppendItem(HMENU menu, int command, const std::string& caption) {
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), gdi::Wide(caption).c_str());
-}
-
 }  // namespace
-
-// Image1: the bar under the theme list that sizes and toggles it.
-class TSplitterBar final : public TWindowBase {
- public:
-  struct TEvents {
-    std::function<void(int offset)> Down;
-    std::function<void(bool leftButton, POINT screen)> Move;
-    std::function<void(bool inside)> Up;
-    std::function<const TBitmap32*()> Picture;
-  };
-
-  TSplitterBar(HWND parent, TEvents events)
-      : class_(L"TKivoSplitterBar", &TWindowBase::WindowProc), events_(std::move(events)) {
-    Create(0, class_.Name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 100, kSplitterHeight, parent,
-           IdOf(kIdSplitter));
-  }
-  ~TSplitterBar() override { Destroy(); }
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    switch (message) {
-      case WM_PAINT:
-        Paint();
-        return 0;
-      case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZENS)));
-        return TRUE;
-      case WM_LBUTTONDOWN:
-        SetCapture(Handle());
-        if (events_.Down) events_.Down(GET_Y_LPARAM(lParam));
-        return 0;
-      case WM_MOUSEMOVE: {
-        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(Handle(), &screen);
-        if (events_.Move) events_.Move((wParam & MK_LBUTTON) != 0, screen);
-        return 0;
-      }
-      case WM_LBUTTONUP: {
-        const bool captured = GetCapture() == Handle();
-        ReleaseCapture();
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (captured && events_.Up) events_.Up(PtInRect(&client, point) != FALSE);
-        return 0;
-      }
-      default:
-        return TWindowBase::HandleMessage(message, wParam, lParam);
-    }
-  }
-
- private:
-  void Paint() {
-    const TPaintDc paint(Handle());
-    const HDC dc = paint.Get();
-    RECT client{};
-    GetClientRect(Handle(), &client);
-    gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
-    if (const TBitmap32* picture = events_.Picture ? events_.Picture() : nullptr) {
-      DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
-    }
-  }
-
-  TWindowClassUse class_;
-  TEvents events_;
-};
 
 TReaderWindowView::TReaderWindowView(tgradientsclass* skin, IReaderHost& host)
     : class_(L"TForm1", &TWindowBase::WindowProc),
@@ -203,7 +130,7 @@ void TReaderWindowView::CreateControls() {
   };
   gridEvents.RightDown = [this](int row, POINT screen) {
     if (logic_) logic_->StringGrid1MouseDown(row);
-    ShowGridMenu(screen);
+    ShowGridMenu(Handle(), screen);
   };
   gridEvents.DoubleClick = [this] {
     if (logic_) logic_->StringGrid1DblClick();
@@ -224,7 +151,7 @@ void TReaderWindowView::CreateControls() {
     if (inside) logic_->Panel2Click();
   };
   barEvents.Picture = [this] { return SkinBitmap(2); };
-  splitter_ = std::make_unique<TSplitterBar>(Handle(), std::move(barEvents));
+  splitter_ = std::make_unique<TSplitterBar>(Handle(), kIdSplitter, std::move(barEvents));
 
   viewer_ = std::make_unique<THtmlViewerControl>(Handle(), kIdViewer);
   THtmlViewerEvents viewerEvents;
@@ -235,7 +162,7 @@ void TReaderWindowView::CreateControls() {
     return logic_ != nullptr && logic_->htmlLite1ImageRequest(source);
   };
   viewerEvents.RightClick = [this](POINT screen, const std::optional<std::string>&) {
-    ShowViewerMenu(screen);
+    ShowViewerMenu(Handle(), screen);
   };
   viewer_->SetEvents(std::move(viewerEvents));
   SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
@@ -279,14 +206,14 @@ void TReaderWindowView::Layout() {
   int y = page.top;
   const int gridHeight =
       std::clamp(gridHeight_, kMinGridHeight,
-                 std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - kSplitterHeight));
+                 std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - TSplitterBar::kHeight));
   ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
   if (gridVisible_) {
     MoveWindow(grid_->Handle(), page.left, y, width, gridHeight, TRUE);
     y += gridHeight;
   }
-  MoveWindow(splitter_->Handle(), page.left, y, width, kSplitterHeight, TRUE);
-  y += kSplitterHeight;
+  MoveWindow(splitter_->Handle(), page.left, y, width, TSplitterBar::kHeight, TRUE);
+  y += TSplitterBar::kHeight;
   if (viewer_) viewer_->SetBounds(page.left, y, width, std::max(0, static_cast<int>(page.bottom) - y));
   InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -361,37 +288,22 @@ void TReaderWindowView::DrawStatusPanel(const DRAWITEMSTRUCT& item) const {
 
 void TReaderWindowView::OnCommand(int command) {
   if (command >= kCmdFeedMenuFirst) return OnFeedMenuCommand(command - kCmdFeedMenuFirst);
-  if (command == kCmdViewerCopy && viewer_) {
-    if (viewer_->SelectedText().empty()) {
-      viewer_->SelectAll();
-      viewer_->CopySelection();
-      viewer_->ClearSelection();
-    } else {
-      viewer_->CopySelection();
-    }
-    return;
-  }
-  if (command == kCmdN15) return ShowInformation();
+  if (command == kCmdViewerCopy && viewer_) return CopyViewerText(*viewer_);
+  if (command == kCmdN15) return ShowFeedInformation(Handle(), host_.Feeds(), SelectedTab());
   if (command == kCmdImage1) return ClickSplitter();
   if (logic_ == nullptr) return;
-  const auto tag = std::find_if(kGridMenuTags.begin(), kGridMenuTags.end(),
-                                [command](const auto& entry) { return entry.first == command; });
-  if (tag != kGridMenuTags.end()) {
-    if (command == kCmdN11 || command == kCmdN12) {
-      logic_->N11Click(tag->second);
+  if (const std::optional<int> tag = GridMenuTag(command)) {
+    if (MarksWholeList(command)) {
+      logic_->N11Click(*tag);
     } else {
-      logic_->N8Click(tag->second);
+      logic_->N8Click(*tag);
     }
     return;
   }
   switch (command) {
-    case kCmdToolButton6: {
-      const TUniqueMenu menu(CreatePopupMenu());
-      for (const TFeedMenuItem& item : feedMenu_)
-        AppendItem(menu.Get(), kCmdFeedMenuFirst + item.Tag, item.Caption);
-      ShowMenuBelow(command, menu.Get());
+    case kCmdToolButton6:
+      ShowFeedsMenu(Handle(), GetDlgItem(Handle(), command), feedMenu_);
       break;
-    }
     case kCmdToolButton1:
       logic_->ToolButton1Click();
       break;
@@ -401,12 +313,9 @@ void TReaderWindowView::OnCommand(int command) {
     case kCmdToolOptions:
       logic_->ToolOptionsClick();
       break;
-    case kCmdToolButton3: {
-      const TUniqueMenu menu(CreatePopupMenu());
-      AppendItem(menu.Get(), kCmdN15, Lang.lang_main_popup_menu_info);
-      ShowMenuBelow(command, menu.Get());
+    case kCmdToolButton3:
+      ShowInfoMenu(Handle(), GetDlgItem(Handle(), command));
       break;
-    }
     case kCmdN1:
     case kCmdN6:
       logic_->N6Click();
@@ -544,42 +453,6 @@ void TReaderWindowView::OnThemeChanged() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
 }
 
-void TReaderWindowView::ShowMenuBelow(int buttonCommand, HMENU menu) {
-  RECT button{};
-  GetWindowRect(GetDlgItem(Handle(), buttonCommand), &button);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowGridMenu(POINT screen) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdN8, Lang.lang_main_popup_mark_read);
-  AppendItem(menu.Get(), kCmdN9, Lang.lang_main_popup_mark_unread);
-  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-  AppendItem(menu.Get(), kCmdN11, Lang.lang_main_popup_mark_readall);
-  AppendItem(menu.Get(), kCmdN12, Lang.lang_main_popup_mark_unreadall);
-  AppendItem(menu.Get(), kCmdN14, Lang.lang_main_popup_mark_green);
-  AppendItem(menu.Get(), kCmdN18, Lang.lang_main_popup_mark_blue);
-  AppendItem(menu.Get(), kCmdN19, Lang.lang_main_popup_mark_red);
-  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowViewerMenu(POINT screen) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
-  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowInformation() {
-  std::string text;
-  if (TRSS* feeds = host_.Feeds(); feeds != nullptr && feeds->IsValid(SelectedTab())) {
-    const tchannels& feed = feeds->Channels[static_cast<std::size_t>(SelectedTab())];
-    text += Lang.lang_hint_feed + " " + feed.Title + "\r" + Lang.lang_hint_feedaddr + " " + feed.Url + "\r";
-  }
-  text += "\r" + Lang.lang_opt_label_version + " 2.7\r";
-  MessageBoxW(Handle(), gdi::Wide(text).c_str(), gdi::Wide(Lang.lang_main_form_caption).c_str(),
-              MB_OK | MB_ICONINFORMATION);
-}
-
 void TReaderWindowView::ClickSplitter() {
   if (logic_ == nullptr) return;
   logic_->Panel2MouseDown(0);
@@ -587,47 +460,9 @@ void TReaderWindowView::ClickSplitter() {
   logic_->Panel2Click();
 }
 
-bool TReaderWindowView::Busy() const {
-  const TRSS* feeds = host_.Feeds();
-  if (feeds == nullptr) return false;
-  return std::any_of(feeds->Channels.begin(), feeds->Channels.end(), [](const tchannels& feed) {
-    return feed.LoadThread != nullptr || (feed.Run && feed.Run->Loading.load());
-  });
-}
-
 LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
-  const int argument = static_cast<int>(lParam);
-  switch (static_cast<TReaderProbe>(wParam)) {
-    case TReaderProbe::SelectTab:
-      if (logic_ == nullptr || argument < 0 || argument >= TabCount()) return 0;
-      logic_->TabControl1Changing();
-      SetSelectedTab(argument);
-      logic_->TabControl1Change();
-      return 1;
-    case TReaderProbe::SelectRow:
-      if (logic_ == nullptr || argument < 1 || argument >= GridRowCount()) return 0;
-      SetSelectedRow(argument);
-      logic_->StringGrid1Click();
-      return 1;
-    case TReaderProbe::Busy:
-      return Busy() ? 1 : 0;
-    case TReaderProbe::RowMark: {
-      const TGridRow* row = grid_->Row(argument);
-      if (row == nullptr || row->Mark.empty()) return -1;
-      try {
-        return std::stoi(row->Mark);
-      } catch (const std::exception&) {
-        return -1;
-      }
-    }
-    case TReaderProbe::RowCount:
-      return GridRowCount();
-    case TReaderProbe::SelectedTab:
-      return SelectedTab();
-    case TReaderProbe::HotTab:
-      return hotTab_;
-  }
-  return 0;
+  const TProbeSubject subject{*this, logic_, host_.Feeds(), *grid_, hotTab_};
+  return AnswerReaderProbe(static_cast<TReaderProbe>(wParam), static_cast<int>(lParam), subject);
 }
 
 LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -888,12 +723,7 @@ void TReaderWindowView::OpenWithShell(const std::string& target) {
 }
 
 void TReaderWindowView::PopupMenu1At(int x, int y) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdN1, Lang.lang_plug_show);
-  // The menu closes on a click elsewhere only while our window is in front.
-  SetForegroundWindow(Handle());
-  TrackPopupMenu(menu.Get(), TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
-  PostMessageW(Handle(), WM_NULL, 0, 0);
+  ShowPopupMenu1(Handle(), x, y);
 }
 
 }  // namespace kivo

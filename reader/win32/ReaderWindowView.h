@@ -17,6 +17,7 @@
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/PictureList.h"
+#include "reader/win32/ReaderMenus.h"
 #include "reader/win32/ThemeGrid.h"
 #include "ui/win32/WindowBase.h"
 #include "ui/win32/WindowClass.h"
@@ -125,12 +126,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void SetHotTab(int index);
   void OnThemeChanged();
   LRESULT OnProbe(WPARAM wParam, LPARAM lParam);
-  void ShowMenuBelow(int buttonCommand, HMENU menu);
-  void ShowGridMenu(POINT screen);
-  void ShowViewerMenu(POINT screen);
-  void ShowInformation();
   void ClickSplitter();
-  bool Busy() const;
 
   TWindowClassUse class_;
   tgradientsclass* skin_;
@@ -148,11 +144,6 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   std::unique_ptr<TSplitterBar> splitter_;
   std::unique_ptr<THtmlViewerControl> viewer_;
 
-  struct TFeedMenuItem {
-    std::string Caption;
-    std::string Hint;
-    int Tag;
-  };
   std::vector<TFeedMenuItem> feedMenu_;
   std::optional<TBitmap32> logo_;
   int logoWidth_ = 0;
