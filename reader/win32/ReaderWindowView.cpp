@@ -2,15 +2,18 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windowsx.h>
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "feeds/FeedMessages.h"
 #include "imaging/win32/ImageLists.h"
 #include "lang/LanguageTexts.h"
 #include "reader/ReaderCommands.h"
+#include "reader/win32/FeedTabs.h"
+#include "reader/win32/ReaderProbe.h"
+#include "reader/win32/SplitterBar.h"
+#include "reader/win32/StatusBar.h"
+#include "reader/win32/ToolBar.h"
 #include "ui/win32/Gdi.h"
 #include "viewer/win32/HtmlViewerControl.h"
 
@@ -20,33 +23,14 @@ namespace {
 
 constexpr int kDesignClientWidth = 578;
 constexpr int kDesignClientHeight = 342;
-constexpr int kTopStripHeight = 25;
-constexpr int kButtonWidth = 39;
-constexpr int kSeparatorWidth = 8;
-constexpr int kSplitterHeight = 8;
+constexpr int kTopStripHeight = TToolBar::kHeight;
 constexpr int kMinGridHeight = 0;
-constexpr std::array<int, 6> kStatusWidths = {106, 100, 60, 60, 60, 300};
-constexpr int kTextPanel = 5;
 
 constexpr int kIdTabs = 10;
 constexpr int kIdGrid = 11;
 constexpr int kIdViewer = 12;
 constexpr int kIdStatus = 13;
 constexpr int kIdSplitter = 14;
-constexpr int kCmdViewerCopy = 501;
-
-struct TButtonSpec {
-  int Command;
-  int Picture;
-};
-constexpr std::array<TButtonSpec, 5> kButtons = {{{kCmdToolButton6, 6},
-                                                  {kCmdToolButton1, 9},
-                                                  {kCmdToolButton5, 17},
-                                                  {kCmdToolOptions, 7},
-                                                  {kCmdToolButton3, 8}}};
-
-constexpr std::array<std::pair<int, int>, 7> kGridMenuTags = {
-    {{kCmdN8, 1}, {kCmdN9, 0}, {kCmdN11, 1}, {kCmdN12, 0}, {kCmdN14, 2}, {kCmdN18, 3}, {kCmdN19, 4}}};
 
 constexpr std::array<UINT, 3> kTimerIntervals = {10000, 3000, 60000};  // by TReaderTimer
 
@@ -54,85 +38,11 @@ UINT_PTR TimerId(TReaderTimer timer) {
   return static_cast<UINT_PTR>(timer) + 1;
 }
 
-HMENU IdOf(int id) {
-  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
-}
-
 TColor SysColor(int index) {
   return gdi::FromColorRef(GetSysColor(index));
 }
 
-void AppendItem(HMENU menu, int command, const std::string& caption) {
-  AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(command), gdi::Wide(caption).c_str());
-}
-
 }  // namespace
-
-// Image1: the bar under the theme list that sizes and toggles it.
-class TSplitterBar final : public TWindowBase {
- public:
-  struct TEvents {
-    std::function<void(int offset)> Down;
-    std::function<void(bool leftButton, POINT screen)> Move;
-    std::function<void(bool inside)> Up;
-    std::function<const TBitmap32*()> Picture;
-  };
-
-  TSplitterBar(HWND parent, TEvents events)
-      : class_(L"TKivoSplitterBar", &TWindowBase::WindowProc), events_(std::move(events)) {
-    Create(0, class_.Name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 100, kSplitterHeight, parent,
-           IdOf(kIdSplitter));
-  }
-  ~TSplitterBar() override { Destroy(); }
-
- protected:
-  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-    switch (message) {
-      case WM_PAINT:
-        Paint();
-        return 0;
-      case WM_SETCURSOR:
-        SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZENS)));
-        return TRUE;
-      case WM_LBUTTONDOWN:
-        SetCapture(Handle());
-        if (events_.Down) events_.Down(GET_Y_LPARAM(lParam));
-        return 0;
-      case WM_MOUSEMOVE: {
-        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ClientToScreen(Handle(), &screen);
-        if (events_.Move) events_.Move((wParam & MK_LBUTTON) != 0, screen);
-        return 0;
-      }
-      case WM_LBUTTONUP: {
-        const bool captured = GetCapture() == Handle();
-        ReleaseCapture();
-        RECT client{};
-        GetClientRect(Handle(), &client);
-        const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (captured && events_.Up) events_.Up(PtInRect(&client, point) != FALSE);
-        return 0;
-      }
-      default:
-        return TWindowBase::HandleMessage(message, wParam, lParam);
-    }
-  }
-
- private:
-  void Paint() {
-    const TPaintDc paint(Handle());
-    const HDC dc = paint.Get();
-    RECT client{};
-    GetClientRect(Handle(), &client);
-    gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
-    if (const TBitmap32* picture = events_.Picture ? events_.Picture() : nullptr) {
-      DrawPicture(dc, 0, 0, *picture, client.right, client.bottom);
-    }
-  }
-
-  TWindowClassUse class_;
-  TEvents events_;
-};
 
 TReaderWindowView::TReaderWindowView(tgradientsclass* skin, IReaderHost& host)
     : class_(L"TForm1", &TWindowBase::WindowProc),
@@ -163,10 +73,12 @@ TReaderWindowView::~TReaderWindowView() {
   logic_ = nullptr;
   for (int timer = 0; timer < 3; ++timer) KillTimer(Handle(), static_cast<UINT_PTR>(timer) + 1);
   if (viewer_) RemoveWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer);
-  if (tabs_ != nullptr) RemoveWindowSubclass(tabs_, &TReaderWindowView::TabHoverFilter, kIdTabs);
   viewer_.reset();
   splitter_.reset();
   grid_.reset();
+  status_.reset();
+  tabs_.reset();
+  toolBar_.reset();
   Destroy();
 }
 
@@ -177,116 +89,109 @@ void TReaderWindowView::OnHandlerFailure(const char* what) noexcept {
 // ---- controls and layout
 
 void TReaderWindowView::CreateControls() {
-  CreateToolBar();
-  tabs_ = CreateWindowExW(
-      0, WC_TABCONTROLW, L"",
-      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_MULTILINE | TCS_OWNERDRAWFIXED | TCS_HOTTRACK, 0,
-      kTopStripHeight, 100, 100, Handle(), IdOf(kIdTabs), nullptr, nullptr);
-  SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Handle(),
-                            IdOf(kIdStatus), nullptr, nullptr);
-  std::array<int, kStatusWidths.size()> edges{};
-  int right = 0;
-  for (std::size_t i = 0; i < kStatusWidths.size(); ++i) edges[i] = right += kStatusWidths[i];
-  SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  for (int panel = 0; panel < kTextPanel; ++panel) {
-    SendMessageW(status_, SB_SETTEXTW, static_cast<WPARAM>(SBT_OWNERDRAW | panel), 0);
-  }
+  toolBar_ = std::make_unique<TToolBar>(Handle(), pictures_);
+  CreateTabs();
+  status_ = std::make_unique<TStatusBar>(Handle(), kIdStatus, pictures_, [this](int panel) {
+    return logic_ ? std::optional(logic_->StatusBar1DrawPanel(panel)) : std::nullopt;
+  });
+  CreateGrid();
+  CreateSplitter();
+  CreateViewer();
+  // The tab control lies under the controls shown on its pages.
+  SetWindowPos(tabs_->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
-  TThemeGridEvents gridEvents;
-  gridEvents.DrawCell = [this](int column, int row, bool selected) {
+void TReaderWindowView::CreateTabs() {
+  TFeedTabsEvents events;
+  events.Look = [this](int index, bool selected) {
+    return logic_ ? std::optional(logic_->TabControl1DrawTab(index, selected)) : std::nullopt;
+  };
+  events.SkinBitmap = [this](int index) { return SkinBitmap(index); };
+  events.Changing = [this] {
+    if (logic_) logic_->TabControl1Changing();
+  };
+  events.Change = [this] {
+    if (logic_) logic_->TabControl1Change();
+  };
+  events.Click = [this](int index) {
+    if (logic_) logic_->TabControl1MouseUp(index);
+  };
+  tabs_ = std::make_unique<TFeedTabs>(Handle(), kIdTabs, feedIcons_, std::move(events));
+}
+
+void TReaderWindowView::CreateGrid() {
+  TThemeGridEvents events;
+  events.DrawCell = [this](int column, int row, bool selected) {
     return logic_ ? logic_->StringGrid1DrawCell(column, row, selected) : TCellLook{};
   };
-  gridEvents.SkinBitmap = [this](int index) { return SkinBitmap(index); };
-  gridEvents.Click = [this] {
+  events.SkinBitmap = [this](int index) { return SkinBitmap(index); };
+  events.Click = [this] {
     if (logic_) logic_->StringGrid1Click();
   };
-  gridEvents.RightDown = [this](int row, POINT screen) {
+  events.RightDown = [this](int row, POINT screen) {
     if (logic_) logic_->StringGrid1MouseDown(row);
-    ShowGridMenu(screen);
+    ShowGridMenu(Handle(), screen);
   };
-  gridEvents.DoubleClick = [this] {
+  events.DoubleClick = [this] {
     if (logic_) logic_->StringGrid1DblClick();
   };
-  grid_ = std::make_unique<TThemeGrid>(Handle(), kIdGrid, pictures_, std::move(gridEvents));
+  grid_ = std::make_unique<TThemeGrid>(Handle(), kIdGrid, pictures_, std::move(events));
+}
 
-  TSplitterBar::TEvents barEvents;
-  barEvents.Down = [this](int offset) {
+void TReaderWindowView::CreateSplitter() {
+  TSplitterBar::TEvents events;
+  events.Down = [this](int offset) {
     if (logic_) logic_->Panel2MouseDown(offset);
   };
-  barEvents.Move = [this](bool leftButton, POINT screen) {
+  events.Move = [this](bool leftButton, POINT screen) {
     ScreenToClient(grid_->Handle(), &screen);
     if (logic_) logic_->Panel2MouseMove(leftButton, screen.y);
   };
-  barEvents.Up = [this](bool inside) {
+  events.Up = [this](bool inside) {
     if (!logic_) return;
     logic_->Image1MouseUp();
     if (inside) logic_->Panel2Click();
   };
-  barEvents.Picture = [this] { return SkinBitmap(2); };
-  splitter_ = std::make_unique<TSplitterBar>(Handle(), std::move(barEvents));
+  events.Picture = [this] { return SkinBitmap(2); };
+  splitter_ = std::make_unique<TSplitterBar>(Handle(), kIdSplitter, std::move(events));
+}
 
+void TReaderWindowView::CreateViewer() {
   viewer_ = std::make_unique<THtmlViewerControl>(Handle(), kIdViewer);
-  THtmlViewerEvents viewerEvents;
-  viewerEvents.LinkClick = [this](const std::string& target) {
+  THtmlViewerEvents events;
+  events.LinkClick = [this](const std::string& target) {
     return logic_ != nullptr && logic_->htmlLite1HotSpotClick(target);
   };
-  viewerEvents.ImageRequest = [this](const std::string& source) {
+  events.ImageRequest = [this](const std::string& source) {
     return logic_ != nullptr && logic_->htmlLite1ImageRequest(source);
   };
-  viewerEvents.RightClick = [this](POINT screen, const std::optional<std::string>&) {
-    ShowViewerMenu(screen);
+  events.RightClick = [this](POINT screen, const std::optional<std::string>&) {
+    ShowViewerMenu(Handle(), screen);
   };
-  viewer_->SetEvents(std::move(viewerEvents));
+  viewer_->SetEvents(std::move(events));
   SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
-  SetWindowSubclass(tabs_, &TReaderWindowView::TabHoverFilter, kIdTabs, reinterpret_cast<DWORD_PTR>(this));
-
-  // The tab control lies under the controls shown on its pages.
-  SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void TReaderWindowView::CreateToolBar() {
-  int x = 0;
-  for (const TButtonSpec& spec : kButtons) {
-    x += kSeparatorWidth;
-    buttons_.push_back(CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, x, 0,
-                                       kButtonWidth, kTopStripHeight, Handle(), IdOf(spec.Command), nullptr,
-                                       nullptr));
-    x += kButtonWidth;
-  }
-}
-
-RECT TReaderWindowView::TabDisplayRect() const {
-  RECT rect{};
-  GetWindowRect(tabs_, &rect);
-  MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&rect), 2);
-  TabCtrl_AdjustRect(tabs_, FALSE, &rect);
-  return rect;
 }
 
 void TReaderWindowView::Layout() {
-  if (tabs_ == nullptr || !grid_ || !splitter_) return;
+  if (!tabs_ || !status_ || !grid_ || !splitter_) return;
   RECT client{};
   GetClientRect(Handle(), &client);
-  SendMessageW(status_, WM_SIZE, 0, 0);
-  RECT statusRect{};
-  GetWindowRect(status_, &statusRect);
-  const int statusHeight = statusRect.bottom - statusRect.top;
+  const int statusHeight = status_->FitToParent();
   const int tabsHeight = std::max(0, static_cast<int>(client.bottom) - kTopStripHeight - statusHeight);
-  MoveWindow(tabs_, 0, kTopStripHeight, client.right, tabsHeight, TRUE);
-  const RECT page = TabDisplayRect();
+  MoveWindow(tabs_->Handle(), 0, kTopStripHeight, client.right, tabsHeight, TRUE);
+  const RECT page = tabs_->PageRect();
   const int width = std::max(0, static_cast<int>(page.right - page.left));
   int y = page.top;
   const int gridHeight =
       std::clamp(gridHeight_, kMinGridHeight,
-                 std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - kSplitterHeight));
+                 std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - TSplitterBar::kHeight));
   ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
   if (gridVisible_) {
     MoveWindow(grid_->Handle(), page.left, y, width, gridHeight, TRUE);
     y += gridHeight;
   }
-  MoveWindow(splitter_->Handle(), page.left, y, width, kSplitterHeight, TRUE);
-  y += kSplitterHeight;
+  MoveWindow(splitter_->Handle(), page.left, y, width, TSplitterBar::kHeight, TRUE);
+  y += TSplitterBar::kHeight;
   if (viewer_) viewer_->SetBounds(page.left, y, width, std::max(0, static_cast<int>(page.bottom) - y));
   InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -297,8 +202,6 @@ const TBitmap32* TReaderWindowView::SkinBitmap(int index) const {
   return bitmap.Width > 0 ? &bitmap : nullptr;
 }
 
-// ---- drawing
-
 void TReaderWindowView::PaintTopStrip() {
   const TPaintDc paint(Handle());
   const HDC dc = paint.Get();
@@ -308,90 +211,26 @@ void TReaderWindowView::PaintTopStrip() {
   if (logo_) DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
 }
 
-void TReaderWindowView::DrawButton(const DRAWITEMSTRUCT& item) const {
-  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-  gdi::Fill(item.hDC, item.rcItem, GetSysColor(COLOR_BTNFACE));
-  if (pressed) DrawEdge(item.hDC, const_cast<RECT*>(&item.rcItem), BDR_SUNKENOUTER, BF_RECT);
-  const auto spec = std::find_if(kButtons.begin(), kButtons.end(), [&](const TButtonSpec& button) {
-    return button.Command == static_cast<int>(item.CtlID);
-  });
-  if (spec == kButtons.end()) return;
-  const int offset = pressed ? 1 : 0;
-  pictures_.Draw(item.hDC, spec->Picture, item.rcItem.left + (kButtonWidth - 16) / 2 + offset,
-                 item.rcItem.top + (kTopStripHeight - 16) / 2 + offset);
-}
-
-void TReaderWindowView::DrawTab(const DRAWITEMSTRUCT& item) const {
-  if (logic_ == nullptr) return;
-  const int index = static_cast<int>(item.itemID);
-  const TTabLook look = logic_->TabControl1DrawTab(index, (item.itemState & ODS_SELECTED) != 0);
-  const RECT& rect = item.rcItem;
-  gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
-  if (const TBitmap32* background = SkinBitmap(look.Background)) gdi::DrawPiece(item.hDC, rect, *background);
-  const HFONT font = reinterpret_cast<HFONT>(SendMessageW(tabs_, WM_GETFONT, 0, 0));
-  const TSelectedObject selected(item.hDC, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-  const int textColour = index == hotTab_     ? COLOR_HOTLIGHT
-                         : look.HighlightText ? COLOR_HIGHLIGHTTEXT
-                                              : COLOR_WINDOWTEXT;
-  gdi::TextAt(item.hDC, rect.left + 22 + look.Offset, rect.top + 3, look.Text, GetSysColor(textColour), rect);
-  if (look.DrawIcon) feedIcons_.Draw(item.hDC, index, rect.left + look.Offset, rect.top + look.Offset);
-}
-
-void TReaderWindowView::DrawStatusPanel(const DRAWITEMSTRUCT& item) const {
-  const RECT& rect = item.rcItem;
-  gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
-  if (logic_ == nullptr) return;
-  const TStatusPanelLook look = logic_->StatusBar1DrawPanel(static_cast<int>(item.itemID));
-  if (look.Progress) {
-    const RECT bar{rect.left + 3, rect.top + 2, rect.right - 3, rect.bottom - 2};
-    gdi::Fill(item.hDC, bar, RGB(192, 192, 192));
-    const LONG right = std::min<LONG>(bar.right, rect.left + *look.Progress);
-    if (right > bar.left)
-      gdi::Fill(item.hDC, RECT{bar.left, bar.top, right, bar.bottom}, GetSysColor(COLOR_HOTLIGHT));
-    gdi::Frame(item.hDC, bar, RGB(0, 0, 255));
-  }
-  if (look.Picture >= 0) pictures_.Draw(item.hDC, look.Picture, rect.left + 1, rect.top);
-  if (!look.Text.empty()) {
-    const TSelectedObject selected(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
-    gdi::TextAt(item.hDC, rect.left + 18, rect.top + 1, look.Text, RGB(0, 0, 255), rect);
-  }
-}
-
 // ---- events
 
 void TReaderWindowView::OnCommand(int command) {
   if (command >= kCmdFeedMenuFirst) return OnFeedMenuCommand(command - kCmdFeedMenuFirst);
-  if (command == kCmdViewerCopy && viewer_) {
-    if (viewer_->SelectedText().empty()) {
-      viewer_->SelectAll();
-      viewer_->CopySelection();
-      viewer_->ClearSelection();
-    } else {
-      viewer_->CopySelection();
-    }
-    return;
-  }
-  if (command == kCmdN15) return ShowInformation();
+  if (command == kCmdViewerCopy && viewer_) return CopyViewerText(*viewer_);
+  if (command == kCmdN15) return ShowFeedInformation(Handle(), host_.Feeds(), SelectedTab());
   if (command == kCmdImage1) return ClickSplitter();
   if (logic_ == nullptr) return;
-  const auto tag = std::find_if(kGridMenuTags.begin(), kGridMenuTags.end(),
-                                [command](const auto& entry) { return entry.first == command; });
-  if (tag != kGridMenuTags.end()) {
-    if (command == kCmdN11 || command == kCmdN12) {
-      logic_->N11Click(tag->second);
+  if (const std::optional<int> tag = GridMenuTag(command)) {
+    if (MarksWholeList(command)) {
+      logic_->N11Click(*tag);
     } else {
-      logic_->N8Click(tag->second);
+      logic_->N8Click(*tag);
     }
     return;
   }
   switch (command) {
-    case kCmdToolButton6: {
-      const TUniqueMenu menu(CreatePopupMenu());
-      for (const TFeedMenuItem& item : feedMenu_)
-        AppendItem(menu.Get(), kCmdFeedMenuFirst + item.Tag, item.Caption);
-      ShowMenuBelow(command, menu.Get());
+    case kCmdToolButton6:
+      ShowFeedsMenu(Handle(), GetDlgItem(Handle(), command), feedMenu_);
       break;
-    }
     case kCmdToolButton1:
       logic_->ToolButton1Click();
       break;
@@ -401,12 +240,9 @@ void TReaderWindowView::OnCommand(int command) {
     case kCmdToolOptions:
       logic_->ToolOptionsClick();
       break;
-    case kCmdToolButton3: {
-      const TUniqueMenu menu(CreatePopupMenu());
-      AppendItem(menu.Get(), kCmdN15, Lang.lang_main_popup_menu_info);
-      ShowMenuBelow(command, menu.Get());
+    case kCmdToolButton3:
+      ShowInfoMenu(Handle(), GetDlgItem(Handle(), command));
       break;
-    }
     case kCmdN1:
     case kCmdN6:
       logic_->N6Click();
@@ -425,26 +261,11 @@ void TReaderWindowView::OnFeedMenuCommand(int tag) {
   logic_->N6Click();
 }
 
-bool TReaderWindowView::OnNotify(const NMHDR& header) {
-  if (header.hwndFrom != tabs_ || logic_ == nullptr) return false;
-  switch (header.code) {
-    case TCN_SELCHANGING:
-      logic_->TabControl1Changing();
-      return true;
-    case TCN_SELCHANGE:
-      logic_->TabControl1Change();
-      return true;
-    case NM_CLICK: {
-      TCHITTESTINFO hit{};
-      GetCursorPos(&hit.pt);
-      ScreenToClient(tabs_, &hit.pt);
-      const int index = TabCtrl_HitTest(tabs_, &hit);
-      if (index >= 0) logic_->TabControl1MouseUp(index);
-      return true;
-    }
-    default:
-      return false;
-  }
+void TReaderWindowView::ClickSplitter() {
+  if (logic_ == nullptr) return;
+  logic_->Panel2MouseDown(0);
+  logic_->Image1MouseUp();
+  logic_->Panel2Click();
 }
 
 void TReaderWindowView::OnTimer(UINT_PTR id) {
@@ -510,32 +331,6 @@ LRESULT CALLBACK TReaderWindowView::ViewerWheelFilter(HWND window, UINT message,
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
-// Owner-drawn tabs get no hot state from the control: the view tracks the
-// tab under the mouse itself and draws its text in the hot-light colour.
-LRESULT CALLBACK TReaderWindowView::TabHoverFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                                   UINT_PTR, DWORD_PTR data) {
-  auto* self = reinterpret_cast<TReaderWindowView*>(data);
-  if (message == WM_MOUSEMOVE) {
-    TCHITTESTINFO hit{};
-    hit.pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    self->SetHotTab(TabCtrl_HitTest(window, &hit));
-    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
-    TrackMouseEvent(&track);
-  } else if (message == WM_MOUSELEAVE) {
-    self->SetHotTab(-1);
-  }
-  return DefSubclassProc(window, message, wParam, lParam);
-}
-
-void TReaderWindowView::SetHotTab(int index) {
-  if (index == hotTab_) return;
-  for (const int tab : {hotTab_, index}) {
-    RECT rect{};
-    if (tab >= 0 && TabCtrl_GetItemRect(tabs_, tab, &rect)) InvalidateRect(tabs_, &rect, FALSE);
-  }
-  hotTab_ = index;
-}
-
 void TReaderWindowView::OnThemeChanged() {
   if (skin_ != nullptr) {
     skin_->ThemeChanged(TSkinColors{SysColor(COLOR_BTNFACE), SysColor(COLOR_MENUHILIGHT),
@@ -544,90 +339,9 @@ void TReaderWindowView::OnThemeChanged() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
 }
 
-void TReaderWindowView::ShowMenuBelow(int buttonCommand, HMENU menu) {
-  RECT button{};
-  GetWindowRect(GetDlgItem(Handle(), buttonCommand), &button);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, button.left, button.bottom, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowGridMenu(POINT screen) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdN8, Lang.lang_main_popup_mark_read);
-  AppendItem(menu.Get(), kCmdN9, Lang.lang_main_popup_mark_unread);
-  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
-  AppendItem(menu.Get(), kCmdN11, Lang.lang_main_popup_mark_readall);
-  AppendItem(menu.Get(), kCmdN12, Lang.lang_main_popup_mark_unreadall);
-  AppendItem(menu.Get(), kCmdN14, Lang.lang_main_popup_mark_green);
-  AppendItem(menu.Get(), kCmdN18, Lang.lang_main_popup_mark_blue);
-  AppendItem(menu.Get(), kCmdN19, Lang.lang_main_popup_mark_red);
-  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowViewerMenu(POINT screen) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
-  TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, Handle(), nullptr);
-}
-
-void TReaderWindowView::ShowInformation() {
-  std::string text;
-  if (TRSS* feeds = host_.Feeds(); feeds != nullptr && feeds->IsValid(SelectedTab())) {
-    const tchannels& feed = feeds->Channels[static_cast<std::size_t>(SelectedTab())];
-    text += Lang.lang_hint_feed + " " + feed.Title + "\r" + Lang.lang_hint_feedaddr + " " + feed.Url + "\r";
-  }
-  text += "\r" + Lang.lang_opt_label_version + " 2.7\r";
-  MessageBoxW(Handle(), gdi::Wide(text).c_str(), gdi::Wide(Lang.lang_main_form_caption).c_str(),
-              MB_OK | MB_ICONINFORMATION);
-}
-
-void TReaderWindowView::ClickSplitter() {
-  if (logic_ == nullptr) return;
-  logic_->Panel2MouseDown(0);
-  logic_->Image1MouseUp();
-  logic_->Panel2Click();
-}
-
-bool TReaderWindowView::Busy() const {
-  const TRSS* feeds = host_.Feeds();
-  if (feeds == nullptr) return false;
-  return std::any_of(feeds->Channels.begin(), feeds->Channels.end(), [](const tchannels& feed) {
-    return feed.LoadThread != nullptr || (feed.Run && feed.Run->Loading.load());
-  });
-}
-
 LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
-  const int argument = static_cast<int>(lParam);
-  switch (static_cast<TReaderProbe>(wParam)) {
-    case TReaderProbe::SelectTab:
-      if (logic_ == nullptr || argument < 0 || argument >= TabCount()) return 0;
-      logic_->TabControl1Changing();
-      SetSelectedTab(argument);
-      logic_->TabControl1Change();
-      return 1;
-    case TReaderProbe::SelectRow:
-      if (logic_ == nullptr || argument < 1 || argument >= GridRowCount()) return 0;
-      SetSelectedRow(argument);
-      logic_->StringGrid1Click();
-      return 1;
-    case TReaderProbe::Busy:
-      return Busy() ? 1 : 0;
-    case TReaderProbe::RowMark: {
-      const TGridRow* row = grid_->Row(argument);
-      if (row == nullptr || row->Mark.empty()) return -1;
-      try {
-        return std::stoi(row->Mark);
-      } catch (const std::exception&) {
-        return -1;
-      }
-    }
-    case TReaderProbe::RowCount:
-      return GridRowCount();
-    case TReaderProbe::SelectedTab:
-      return SelectedTab();
-    case TReaderProbe::HotTab:
-      return hotTab_;
-  }
-  return 0;
+  const TProbeSubject subject{*this, logic_, host_.Feeds(), *grid_, tabs_->HotTab()};
+  return AnswerReaderProbe(static_cast<TReaderProbe>(wParam), static_cast<int>(lParam), subject);
 }
 
 LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -637,19 +351,6 @@ LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     case WM_COMMAND:
       OnCommand(LOWORD(wParam));
       return 0;
-    case WM_NOTIFY:
-      if (OnNotify(*reinterpret_cast<const NMHDR*>(lParam))) return 0;
-      break;
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item.hwndItem == tabs_)
-        DrawTab(item);
-      else if (item.hwndItem == status_)
-        DrawStatusPanel(item);
-      else if (item.CtlType == ODT_BUTTON)
-        DrawButton(item);
-      return TRUE;
-    }
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
@@ -727,42 +428,35 @@ void TReaderWindowView::SetCaption(const std::string& caption) {
 }
 
 void TReaderWindowView::ClearTabs() {
-  TabCtrl_DeleteAllItems(tabs_);
-  hotTab_ = -1;
+  tabs_->Clear();
   Layout();
 }
 
 void TReaderWindowView::AddTab(const std::string& text) {
-  std::wstring wide = gdi::Wide(text);
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = wide.data();
-  SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(TabCount()), reinterpret_cast<LPARAM>(&item));
+  tabs_->Add(text);
   Layout();
 }
 
 int TReaderWindowView::TabCount() const {
-  return TabCtrl_GetItemCount(tabs_);
+  return tabs_->Count();
 }
 
 int TReaderWindowView::SelectedTab() const {
-  return TabCtrl_GetCurSel(tabs_);
+  return tabs_->Selected();
 }
 
 void TReaderWindowView::SetSelectedTab(int index) {
-  TabCtrl_SetCurSel(tabs_, index);
+  tabs_->SetSelected(index);
   // Several rows of tabs move when another row is selected.
   Layout();
 }
 
 void TReaderWindowView::RepaintTabs() {
-  InvalidateRect(tabs_, nullptr, TRUE);
+  tabs_->Repaint();
 }
 
 void TReaderWindowView::SetTabsAtBottom(bool bottom) {
-  const LONG_PTR style = GetWindowLongPtrW(tabs_, GWL_STYLE);
-  SetWindowLongPtrW(tabs_, GWL_STYLE,
-                    bottom ? (style | TCS_BOTTOM) : (style & ~static_cast<LONG_PTR>(TCS_BOTTOM)));
+  tabs_->SetAtBottom(bottom);
   Layout();
 }
 
@@ -818,7 +512,7 @@ void TReaderWindowView::SetGridHeight(int height) {
 }
 
 int TReaderWindowView::GridWidth() const {
-  const RECT page = TabDisplayRect();
+  const RECT page = tabs_->PageRect();
   return page.right - page.left;
 }
 
@@ -855,12 +549,11 @@ void TReaderWindowView::ViewerInsertImage(const std::string& source, std::option
 }
 
 void TReaderWindowView::SetStatusText(const std::string& text) {
-  statusText_ = text;
-  SendMessageW(status_, SB_SETTEXTW, kTextPanel, reinterpret_cast<LPARAM>(gdi::Wide(text).c_str()));
+  status_->SetText(text);
 }
 
 void TReaderWindowView::RepaintStatus() {
-  InvalidateRect(status_, nullptr, TRUE);
+  status_->Repaint();
 }
 
 void TReaderWindowView::StartTimer(TReaderTimer timer) {
@@ -888,12 +581,7 @@ void TReaderWindowView::OpenWithShell(const std::string& target) {
 }
 
 void TReaderWindowView::PopupMenu1At(int x, int y) {
-  const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdN1, Lang.lang_plug_show);
-  // The menu closes on a click elsewhere only while our window is in front.
-  SetForegroundWindow(Handle());
-  TrackPopupMenu(menu.Get(), TPM_RIGHTBUTTON, x, y, 0, Handle(), nullptr);
-  PostMessageW(Handle(), WM_NULL, 0, 0);
+  ShowPopupMenu1(Handle(), x, y);
 }
 
 }  // namespace kivo

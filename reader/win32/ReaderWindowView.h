@@ -17,14 +17,18 @@
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/PictureList.h"
+#include "reader/win32/ReaderMenus.h"
 #include "reader/win32/ThemeGrid.h"
 #include "ui/win32/WindowBase.h"
 #include "ui/win32/WindowClass.h"
 
 namespace kivo {
 
+class TFeedTabs;
 class THtmlViewerControl;
 class TSplitterBar;
+class TStatusBar;
+class TToolBar;
 
 class TReaderWindowView final : public TWindowBase, public IReaderView {
  public:
@@ -103,62 +107,45 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
 
  private:
   void CreateControls();
-  void CreateToolBar();
+  void CreateTabs();
+  void CreateGrid();
+  void CreateSplitter();
+  void CreateViewer();
   void Layout();
-  RECT TabDisplayRect() const;
   void PaintTopStrip();
-  void DrawButton(const DRAWITEMSTRUCT& item) const;
-  void DrawTab(const DRAWITEMSTRUCT& item) const;
-  void DrawStatusPanel(const DRAWITEMSTRUCT& item) const;
   const TBitmap32* SkinBitmap(int index) const;
   void OnCommand(int command);
   void OnFeedMenuCommand(int tag);
-  bool OnNotify(const NMHDR& header);
   void OnTimer(UINT_PTR id);
   bool OnWorkerNotice(UINT message, LPARAM lParam);
   void OnMoveOrSize(RECT& rect) const;
   void RouteWheel(WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ViewerWheelFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                             UINT_PTR id, DWORD_PTR data);
-  static LRESULT CALLBACK TabHoverFilter(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data);
-  void SetHotTab(int index);
   void OnThemeChanged();
   LRESULT OnProbe(WPARAM wParam, LPARAM lParam);
-  void ShowMenuBelow(int buttonCommand, HMENU menu);
-  void ShowGridMenu(POINT screen);
-  void ShowViewerMenu(POINT screen);
-  void ShowInformation();
   void ClickSplitter();
-  bool Busy() const;
 
   TWindowClassUse class_;
   tgradientsclass* skin_;
   IReaderHost& host_;
   TReaderWindow* logic_ = nullptr;
   UINT probeMessage_ = 0;
-  int hotTab_ = -1;  // the tab under the mouse
 
   TPictureList pictures_;   // PngImageList1
   TPictureList feedIcons_;  // ImageList2
-  std::vector<HWND> buttons_;
-  HWND tabs_ = nullptr;
-  HWND status_ = nullptr;
+  std::unique_ptr<TToolBar> toolBar_;
+  std::unique_ptr<TFeedTabs> tabs_;
+  std::unique_ptr<TStatusBar> status_;
   std::unique_ptr<TThemeGrid> grid_;
   std::unique_ptr<TSplitterBar> splitter_;
   std::unique_ptr<THtmlViewerControl> viewer_;
 
-  struct TFeedMenuItem {
-    std::string Caption;
-    std::string Hint;
-    int Tag;
-  };
   std::vector<TFeedMenuItem> feedMenu_;
   std::optional<TBitmap32> logo_;
   int logoWidth_ = 0;
   bool gridVisible_ = true;
   int gridHeight_ = 110;
-  std::string statusText_;
   std::array<bool, 3> timers_{};
   // Menus take their captions when they open; the caption follows the language here.
   TAssotiateLanguageHook languageHook_;

@@ -2,7 +2,8 @@
 
 #include <windowsx.h>
 
-#include "tools/host/WindowClass.h"
+#include <exception>
+
 #include "ui/win32/GdiHandles.h"
 
 namespace kivo::host {
@@ -36,11 +37,15 @@ void SendDraw(IPluginChannel& channel, TPluginWord code, TPluginWord contactId, 
 
 }  // namespace
 
-bool HintWindow::Create(HINSTANCE instance, HWND owner) {
-  if (!RegisterWindowClass(instance, kClassName, &ForwardingWindowProc<HintWindow>, 0, nullptr)) return false;
-  CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, 0, 0, 0, 0,
-                  owner, nullptr, instance, this);
-  return window_ != nullptr;
+bool HintWindow::Create(HWND owner) {
+  try {
+    class_.emplace(kClassName, &TWindowBase::WindowProc, TWindowClassOptions{.Background = nullptr});
+    TWindowBase::Create(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"", WS_POPUP, 0, 0,
+                        0, 0, owner, nullptr);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
 }
 
 bool HintWindow::Show(TPluginWord contactId, POINT screenPosition) {
@@ -52,25 +57,19 @@ bool HintWindow::Show(TPluginWord contactId, POINT screenPosition) {
   const int height = static_cast<int>(message.XParam);
   if (width <= 0 || height <= 0) return false;
   contactId_ = contactId;
-  SetWindowPos(window_, HWND_TOPMOST, screenPosition.x + kHintOffset.x, screenPosition.y + kHintOffset.y,
+  SetWindowPos(Handle(), HWND_TOPMOST, screenPosition.x + kHintOffset.x, screenPosition.y + kHintOffset.y,
                width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(window_, nullptr, FALSE);
-  UpdateWindow(window_);
+  InvalidateRect(Handle(), nullptr, FALSE);
+  UpdateWindow(Handle());
   return true;
 }
 
 void HintWindow::Hide() {
-  ShowWindow(window_, SW_HIDE);
+  ShowWindow(Handle(), SW_HIDE);
 }
 
-LRESULT HintWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HintWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      window_ = window;
-      break;
-    case WM_NCDESTROY:
-      window_ = nullptr;
-      break;
     case WM_PAINT:
       Paint();
       return 0;
@@ -79,38 +78,40 @@ LRESULT HintWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return TWindowBase::HandleMessage(message, wParam, lParam);
 }
 
 void HintWindow::Paint() {
-  TPaintDc paint(window_);
-  TBackBuffer buffer(paint.Get(), ClientSize(window_));
-  const RECT rect{0, 0, ClientSize(window_).cx, ClientSize(window_).cy};
+  TPaintDc paint(Handle());
+  TBackBuffer buffer(paint.Get(), ClientSize(Handle()));
+  const RECT rect{0, 0, ClientSize(Handle()).cx, ClientSize(Handle()).cy};
   Fill(buffer.Dc(), rect, kHintBackground);
   SendDraw(channel_, PM_CONTACT_HINT_DRAW, contactId_, buffer.Dc(), rect);
   buffer.Present();
 }
 
-bool ContactListView::Create(HINSTANCE instance, HWND parent) {
-  if (!RegisterWindowClass(instance, kClassName, &ForwardingWindowProc<ContactListView>, CS_DBLCLKS,
-                           nullptr)) {
+bool ContactListView::Create(HWND parent) {
+  try {
+    class_.emplace(kClassName, &TWindowBase::WindowProc,
+                   TWindowClassOptions{.Style = CS_DBLCLKS, .Background = nullptr});
+    TWindowBase::Create(WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                        nullptr);
+  } catch (const std::exception&) {
     return false;
   }
-  CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, nullptr,
-                  instance, this);
-  return window_ != nullptr && hint_.Create(instance, parent);
+  return hint_.Create(parent);
 }
 
 void ContactListView::ContactsChanged() {
   hint_.Hide();
-  InvalidateRect(window_, nullptr, FALSE);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void ContactListView::ContactChanged(TPluginWord id) {
   const auto& contacts = model_.Contacts();
   for (std::size_t row = 0; row < contacts.size(); ++row) {
     const RECT rect = RowRect(row);
-    if (contacts[row] == id) InvalidateRect(window_, &rect, FALSE);
+    if (contacts[row] == id) InvalidateRect(Handle(), &rect, FALSE);
   }
 }
 
@@ -137,18 +138,12 @@ bool ContactListView::ShowHint(std::size_t row) {
   if (row >= model_.Contacts().size()) return false;
   const RECT rect = RowRect(row);
   POINT position{rect.left, rect.top};
-  ClientToScreen(window_, &position);
+  ClientToScreen(Handle(), &position);
   return hint_.Show(model_.Contacts()[row], position);
 }
 
-LRESULT ContactListView::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ContactListView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      window_ = window;
-      break;
-    case WM_NCDESTROY:
-      window_ = nullptr;
-      break;
     case WM_PAINT:
       Paint();
       return 0;
@@ -163,7 +158,7 @@ LRESULT ContactListView::HandleMessage(HWND window, UINT message, WPARAM wParam,
     case WM_MOUSELEAVE:
       hint_.Hide();
       hoveredRow_.reset();
-      InvalidateRect(window_, nullptr, FALSE);
+      InvalidateRect(Handle(), nullptr, FALSE);
       return 0;
     case WM_LBUTTONDBLCLK:
       if (const auto row = RowAt(lParam)) DoubleClick(*row);
@@ -174,12 +169,12 @@ LRESULT ContactListView::HandleMessage(HWND window, UINT message, WPARAM wParam,
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return TWindowBase::HandleMessage(message, wParam, lParam);
 }
 
 void ContactListView::Paint() {
-  TPaintDc paint(window_);
-  const SIZE size = ClientSize(window_);
+  TPaintDc paint(Handle());
+  const SIZE size = ClientSize(Handle());
   TBackBuffer buffer(paint.Get(), size);
   Fill(buffer.Dc(), RECT{0, 0, size.cx, size.cy}, kListBackground);
   for (std::size_t row = 0; row < model_.Contacts().size(); ++row) DrawRow(buffer.Dc(), row, RowRect(row));
@@ -193,7 +188,7 @@ void ContactListView::DrawRow(HDC dc, std::size_t row, const RECT& rect) {
 
 RECT ContactListView::RowRect(std::size_t row) const {
   const int top = static_cast<int>(row) * kRowHeight;
-  return RECT{0, top, ClientSize(window_).cx, top + kRowHeight};
+  return RECT{0, top, ClientSize(Handle()).cx, top + kRowHeight};
 }
 
 std::optional<std::size_t> ContactListView::RowAt(LPARAM clientPoint) const {
@@ -209,8 +204,8 @@ void ContactListView::OnMouseMove(LPARAM clientPoint) {
   if (row == hoveredRow_) return;
   hint_.Hide();
   hoveredRow_ = row;
-  InvalidateRect(window_, nullptr, FALSE);
-  TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, window_, HOVER_DEFAULT};
+  InvalidateRect(Handle(), nullptr, FALSE);
+  TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, Handle(), HOVER_DEFAULT};
   TrackMouseEvent(&track);
 }
 
@@ -218,7 +213,7 @@ void ContactListView::OnRightClick(LPARAM clientPoint) {
   const auto row = RowAt(clientPoint);
   if (!row) return;
   POINT position{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
-  ClientToScreen(window_, &position);
+  ClientToScreen(Handle(), &position);
   OpenMenu(*row, position);
 }
 

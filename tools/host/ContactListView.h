@@ -10,37 +10,42 @@
 
 #include "tools/host/HostModel.h"
 #include "tools/host/HostSession.h"
+#include "ui/win32/WindowBase.h"
+#include "ui/win32/WindowClass.h"
 
 namespace kivo::host {
 
-class HintWindow {
+class HintWindow final : public TWindowBase {
  public:
   static constexpr const wchar_t* kClassName = L"KivoHostHint";
 
   explicit HintWindow(IPluginChannel& channel) : channel_(channel) {}
-  bool Create(HINSTANCE instance, HWND owner);
+  ~HintWindow() override { Destroy(); }
+  bool Create(HWND owner);
   // Asks the plugin for the size (58) and shows the hint there, drawn at once (59).
   bool Show(TPluginWord contactId, POINT screenPosition);
   void Hide();
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Paint();
 
   IPluginChannel& channel_;
-  HWND window_ = nullptr;
+  std::optional<TWindowClassUse> class_;
   TPluginWord contactId_ = 0;
 };
 
-class ContactListView {
+class ContactListView final : public TWindowBase {
  public:
   static constexpr const wchar_t* kClassName = L"KivoHostContacts";
   static constexpr int kRowHeight = 20;
 
   ContactListView(const HostModel& model, IPluginChannel& channel)
       : model_(model), channel_(channel), hint_(channel) {}
-  bool Create(HINSTANCE instance, HWND parent);
-  HWND Handle() const { return window_; }
+  ~ContactListView() override { Destroy(); }
+  bool Create(HWND parent);
 
   void ContactsChanged();
   void ContactChanged(TPluginWord id);
@@ -48,7 +53,9 @@ class ContactListView {
   bool DoubleClick(std::size_t row);
   bool OpenMenu(std::size_t row, POINT screenPosition);
   bool ShowHint(std::size_t row);
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void Paint();
@@ -60,8 +67,8 @@ class ContactListView {
 
   const HostModel& model_;
   IPluginChannel& channel_;
+  std::optional<TWindowClassUse> class_;
   HintWindow hint_;
-  HWND window_ = nullptr;
   std::optional<std::size_t> hoveredRow_;
 };
 

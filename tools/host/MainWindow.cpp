@@ -2,8 +2,9 @@
 
 #include <commctrl.h>
 
+#include <exception>
+
 #include "tools/host/Text.h"
-#include "tools/host/WindowClass.h"
 
 namespace kivo::host {
 namespace {
@@ -24,20 +25,26 @@ constexpr int kMenuRestore = 102;
 
 }  // namespace
 
+MainWindow::~MainWindow() {
+  if (Handle() != nullptr) DestroyWindow(Handle());
+}
+
 bool MainWindow::Create(HINSTANCE instance, int showCommand) {
   instance_ = instance;
-  const auto background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  if (!RegisterWindowClass(instance, kClassName, &ForwardingWindowProc<MainWindow>, 0, background))
-    return false;
   font_.Reset(CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"Tahoma"));
-  CreateWindowExW(0, kClassName, L"KivoHost", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                  CW_USEDEFAULT, 760, 520, nullptr, CreateMainMenu(), instance, this);
-  if (!window_ || !CreateChildren()) return false;
+  try {
+    class_.emplace(kClassName, &TWindowBase::WindowProc);
+    TWindowBase::Create(0, kClassName, L"KivoHost", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 760, 520, nullptr, CreateMainMenu());
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (!CreateChildren()) return false;
   XStatusChanged();
   Layout();
-  ShowWindow(window_.Get(), showCommand);
-  UpdateWindow(window_.Get());
+  ShowWindow(Handle(), showCommand);
+  UpdateWindow(Handle());
   return true;
 }
 
@@ -55,12 +62,12 @@ bool MainWindow::CreateChildren() {
   log_ = CreateChild(L"LISTBOX", WS_VSCROLL | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, kLogId);
   xstatus_ = CreateChild(L"STATIC", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE, kXStatusId);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                             window_.Get(), nullptr, instance_, nullptr);
-  return log_ != nullptr && xstatus_ != nullptr && contacts_.Create(instance_, window_.Get());
+                             Handle(), nullptr, instance_, nullptr);
+  return log_ != nullptr && xstatus_ != nullptr && contacts_.Create(Handle());
 }
 
 HWND MainWindow::CreateChild(const wchar_t* className, DWORD style, int id) {
-  HWND child = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_.Get(),
+  HWND child = CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, Handle(),
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   return child;
@@ -68,7 +75,7 @@ HWND MainWindow::CreateChild(const wchar_t* className, DWORD style, int id) {
 
 void MainWindow::Layout() {
   RECT client{};
-  GetClientRect(window_.Get(), &client);
+  GetClientRect(Handle(), &client);
   const int middle = client.bottom - kButtonRowHeight - kXStatusHeight;
   for (std::size_t i = 0; i < buttons_.size(); ++i) {
     MoveWindow(buttons_[i].Get(), 2 + static_cast<int>(i) * (kButtonSize + 2), 2, kButtonSize, kButtonSize,
@@ -82,7 +89,7 @@ void MainWindow::Layout() {
 bool MainWindow::ClickButton(std::size_t index) {
   if (index >= buttons_.size()) return false;
   const int id = kFirstButtonId + static_cast<int>(index);
-  SendMessageW(window_.Get(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+  SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(buttons_[index].Get()));
   return true;
 }
@@ -116,7 +123,7 @@ void MainWindow::AddTooltip(HWND button, const std::u16string& hint) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window_.Get();
+  tool.hwnd = Handle();
   tool.uId = reinterpret_cast<UINT_PTR>(button);
   tool.lpszText = text.data();
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
@@ -139,14 +146,8 @@ void MainWindow::Log(const std::string& line) {
   SendMessageW(log_, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
 }
 
-LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_NCCREATE:
-      window_.Reset(window);
-      break;
-    case WM_NCDESTROY:
-      window_.Release();
-      break;
     case WM_SIZE:
       Layout();
       return 0;
@@ -168,7 +169,15 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     default:
       break;
   }
-  return DefWindowProcW(window, message, wParam, lParam);
+  return TWindowBase::HandleMessage(message, wParam, lParam);
+}
+
+void MainWindow::OnHandlerFailure(const char* what) noexcept {
+  try {
+    Log(std::string("host window: ") + what);
+  } catch (...) {
+    // Nowhere left to tell.
+  }
 }
 
 void MainWindow::OnCommand(int id) {

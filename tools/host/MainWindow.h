@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "tools/host/HostModel.h"
 #include "tools/host/HostSession.h"
 #include "ui/win32/GdiHandles.h"
+#include "ui/win32/WindowBase.h"
+#include "ui/win32/WindowClass.h"
 
 namespace kivo::host {
 
@@ -21,18 +24,15 @@ inline void DestroyOwnedWindow(HWND window) {
 }
 using UniqueWindow = TUniqueHandle<HWND, DestroyOwnedWindow>;
 
-class MainWindow final : public IHostView {
+class MainWindow final : public TWindowBase, public IHostView {
  public:
   static constexpr const wchar_t* kClassName = L"KivoHostMain";
 
   MainWindow(HostModel& model, IPluginChannel& channel)
       : model_(model), channel_(channel), contacts_(model, channel) {}
-  // The window goes first: its last messages still reach every member.
-  ~MainWindow() { window_.Reset(); }
-  MainWindow(const MainWindow&) = delete;
-  MainWindow& operator=(const MainWindow&) = delete;
+  // The window goes first, still attached: its last messages reach every member.
+  ~MainWindow() override;
   bool Create(HINSTANCE instance, int showCommand);
-  HWND Handle() const { return window_.Get(); }
   // Called when the user closes the window; the handler decides what happens.
   void SetCloseHandler(std::function<void()> handler) { closeHandler_ = std::move(handler); }
   // Every log line also goes here (the console in script mode).
@@ -48,7 +48,9 @@ class MainWindow final : public IHostView {
   void XStatusChanged() override;
   void Log(const std::string& line) override;
 
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnHandlerFailure(const char* what) noexcept override;
 
  private:
   bool CreateChildren();
@@ -63,8 +65,8 @@ class MainWindow final : public IHostView {
   HostModel& model_;
   IPluginChannel& channel_;
   HINSTANCE instance_ = nullptr;
+  std::optional<TWindowClassUse> class_;
   TUniqueFont font_;
-  UniqueWindow window_;
   ContactListView contacts_;
   HWND log_ = nullptr;
   HWND xstatus_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include <exception>
 #include <stdexcept>
 #include <utility>
 
@@ -17,6 +16,7 @@ TWindowBase::~TWindowBase() {
 void TWindowBase::Destroy() {
   if (window_ == nullptr) return;
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DetachFrom(window_);
   DestroyWindow(std::exchange(window_, nullptr));
 }
 
@@ -31,29 +31,30 @@ LRESULT TWindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void TWindowBase::OnHandlerFailure(const char*) noexcept {}
+void TWindowBase::OnHandlerFailure(const char* what) noexcept {
+  ReportFailureToParent(window_, what);
+}
 
 LRESULT CALLBACK TWindowBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* owner = static_cast<TWindowBase*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
     owner->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    owner->AttachTo(window);
   }
   auto* owner = reinterpret_cast<TWindowBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (owner == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
+    owner->DetachFrom(window);
     SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     owner->window_ = nullptr;
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  try {
+  const auto answer = Guarded(*owner, [&] {
+    if (const auto reflected = ReflectToChild(window, message, wParam, lParam)) return *reflected;
     return owner->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& error) {
-    owner->OnHandlerFailure(error.what());
-  } catch (...) {
-    owner->OnHandlerFailure("unknown exception");
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
+  });
+  return answer ? *answer : DefWindowProcW(window, message, wParam, lParam);
 }
 
 bool PointerOver(HWND window, LPARAM screenPoint) {

@@ -1,20 +1,24 @@
 // One base for the plugin's windows: the object is attached at WM_NCCREATE
 // (it is the lpParam of CreateWindowEx) and receives every message from
 // then on; a window procedure lets no exception into the system's loop.
+// Notifications from child controls that have an object go to that object
+// first (see Reflection.h).
 #pragma once
 
 #include <windows.h>
 
+#include "ui/win32/Reflection.h"
+
 namespace kivo {
 
-class TWindowBase {
+class TWindowBase : public TWindowObject {
  public:
   TWindowBase() = default;
-  virtual ~TWindowBase();
-  TWindowBase(const TWindowBase&) = delete;
-  TWindowBase& operator=(const TWindowBase&) = delete;
+  ~TWindowBase() override;
 
   HWND Handle() const { return window_; }
+  // Logs nothing itself: a child window passes the failure to its parent's object.
+  void OnHandlerFailure(const char* what) noexcept override;
 
  protected:
   // Creates the window with this object attached; throws on failure.
@@ -24,8 +28,6 @@ class TWindowBase {
   // its members (the window class among them) still live.
   void Destroy();
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  // Logs a failure of a handler; the message then gets the default answer.
-  virtual void OnHandlerFailure(const char* what) noexcept;
 
  public:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -18,15 +18,18 @@ std::map<std::wstring, int>& Users() {
 
 }  // namespace
 
-TWindowClassUse::TWindowClassUse(const wchar_t* name, WNDPROC procedure) : name_(name) {
+TWindowClassUse::TWindowClassUse(const wchar_t* name, WNDPROC procedure, const TWindowClassOptions& options)
+    : name_(name) {
   int& users = Users()[name];
   if (users == 0) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
+    windowClass.style = options.Style;
     windowClass.lpfnWndProc = procedure;
+    windowClass.cbWndExtra = options.WindowExtra;
     windowClass.hInstance = ThisModule();
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.hbrBackground = options.Background;
     windowClass.lpszClassName = name;
     if (RegisterClassExW(&windowClass) == 0) throw std::runtime_error("window class not registered");
   }

@@ -7,9 +7,17 @@
 
 namespace kivo {
 
+struct TWindowClassOptions {
+  UINT Style = 0;
+  // Null: the window paints its background itself.
+  HBRUSH Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  int WindowExtra = 0;
+};
+
 class TWindowClassUse {
  public:
-  TWindowClassUse(const wchar_t* name, WNDPROC procedure);
+  // The first user registers the class; later users share it as it is.
+  TWindowClassUse(const wchar_t* name, WNDPROC procedure, const TWindowClassOptions& options = {});
   ~TWindowClassUse();
   TWindowClassUse(const TWindowClassUse&) = delete;
   TWindowClassUse& operator=(const TWindowClassUse&) = delete;

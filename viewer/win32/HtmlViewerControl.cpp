@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ui/win32/Clipboard.h"
 #include "ui/win32/GdiHandles.h"
 #include "ui/win32/WindowBase.h"
 #include "ui/win32/WindowClass.h"
@@ -19,55 +20,6 @@ constexpr int kLineStep = 16;
 constexpr int kWheelLines = 3;
 // A press and release closer than this is a click, not a selection.
 constexpr int kClickSlop = 3;
-
-struct TGlobalFree {
-  void operator()(void* memory) const { GlobalFree(memory); }
-};
-using TUniqueGlobal = std::unique_ptr<void, TGlobalFree>;
-
-class TOpenClipboard {
- public:
-  explicit TOpenClipboard(HWND owner) : open_(OpenClipboard(owner) != 0) {}
-  ~TOpenClipboard() {
-    if (open_) CloseClipboard();
-  }
-  TOpenClipboard(const TOpenClipboard&) = delete;
-  TOpenClipboard& operator=(const TOpenClipboard&) = delete;
-  bool IsOpen() const { return open_; }
-
- private:
-  bool open_;
-};
-
-std::u16string WithCrLf(std::u16string_view text) {
-  std::u16string result;
-  result.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) result += u'\r';
-    result += text[i];
-  }
-  return result;
-}
-
-TUniqueGlobal CopyToGlobal(const std::u16string& text) {
-  const std::size_t bytes = (text.size() + 1) * sizeof(char16_t);
-  TUniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
-  if (!memory) return memory;
-  void* target = GlobalLock(memory.get());
-  if (target == nullptr) return nullptr;
-  std::copy_n(text.c_str(), text.size() + 1, static_cast<char16_t*>(target));
-  GlobalUnlock(memory.get());
-  return memory;
-}
-
-bool PutOnClipboard(HWND owner, std::u16string_view text) {
-  TUniqueGlobal memory = CopyToGlobal(WithCrLf(text));
-  TOpenClipboard clipboard(owner);
-  if (!memory || !clipboard.IsOpen() || !EmptyClipboard()) return false;
-  if (SetClipboardData(CF_UNICODETEXT, memory.get()) == nullptr) return false;
-  memory.release();  // the clipboard owns it now
-  return true;
-}
 
 POINT PointOf(LPARAM lParam) {
   return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -225,7 +177,7 @@ void THtmlViewerControl::TImpl::ReportImageRequests() {
 }
 
 void THtmlViewerControl::TImpl::CopySelection() const {
-  if (view.HasSelection()) PutOnClipboard(Handle(), view.SelectedText());
+  if (view.HasSelection()) PutClipboardText(Handle(), view.SelectedText());
 }
 
 void THtmlViewerControl::TImpl::Paint() {

@@ -1,0 +1,48 @@
+// The reader window's pop-up menus. Each is built as it opens, so its
+// captions follow the current language, and sends its commands
+// (reader/ReaderCommands.h) to the window that opened it.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "feeds/FeedTable.h"
+
+namespace kivo {
+
+class THtmlViewerControl;
+
+// The viewer menu's only item; not one the host drives.
+inline constexpr int kCmdViewerCopy = 501;
+
+// PopupGrid, at a screen point: the marks of the theme list.
+void ShowGridMenu(HWND owner, POINT screen);
+// The mark a PopupGrid command sets: N8Click's tag, or N11Click's for the
+// whole list (N11, N12); nullopt for any other command.
+std::optional<int> GridMenuTag(int command);
+bool MarksWholeList(int command);
+
+// The viewer's menu (Copy), at a screen point.
+void ShowViewerMenu(HWND owner, POINT screen);
+// Its Copy: the selection, or the whole page when nothing is selected.
+void CopyViewerText(THtmlViewerControl& viewer);
+
+struct TFeedMenuItem {
+  std::string Caption;
+  std::string Hint;
+  int Tag;
+};
+// PopupMenu2 under ToolButton6: one item per feed, kCmdFeedMenuFirst + its tag.
+void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& items);
+// Popupinfo under ToolButton3.
+void ShowInfoMenu(HWND owner, HWND button);
+// Its N15: the title and address of feed `tab`, when there is one, and the version.
+void ShowFeedInformation(HWND owner, const TRSS* feeds, int tab);
+
+// PopupMenu1 (N1) at a screen point, as the tray's menu.
+void ShowPopupMenu1(HWND owner, int x, int y);
+
+}  // namespace kivo
