@@ -42,7 +42,7 @@ struct TCheckResult {
   TDateTime FinishedAt = 0;
 };
 
-using TCheckMailbox = TFeedMailbox<TCheckResult>;
+using TCheckMailbox = TMailbox<TCheckResult>;
 
 struct TCheckServices {
   IHttpClient* Http = nullptr;

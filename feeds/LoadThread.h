@@ -64,7 +64,7 @@ struct TLoadResult {
   std::shared_ptr<const TBitmap32> LogoBitmap;
 };
 
-using TLoadMailbox = TFeedMailbox<TLoadResult>;
+using TLoadMailbox = TMailbox<TLoadResult>;
 
 // Shared by all load workers; everything here must outlive them.
 struct TLoadServices {
