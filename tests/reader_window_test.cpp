@@ -28,8 +28,6 @@ struct Theme {
   int mark;
 };
 
-struct IdleWorker final : IFeedWorker {};
-
 class RunAtOnceStarter final : public IImageWorkerStarter {
  public:
   void Start(std::function<void()> job) override { job(); }
@@ -60,22 +58,25 @@ class ReaderWindowTest : public ::testing::Test {
 
   // As the settings load does, then the first tab shown.
   TReaderWindow& Open() {
-    TReaderServices services;
-    services.View = &view_;
-    services.Host = &host_;
-    services.ImageDecoder = &decoder_;
-    services.Poster = &queue_;
-    services.Loads.Http = &http_;
-    services.Checks.Http = &http_;
-    services.Checks.Mailbox = checkMailbox_;
-    services.ImageStarter = &starter_;
-    services.MakeImageDownload = [this](std::shared_ptr<THttpCancel>) {
-      return [this](const std::string& url) {
-        downloads_.push_back(url);
-        return std::string("GIF89a");
-      };
-    };
-    window_ = std::make_unique<TReaderWindow>(std::move(services));
+    window_ = std::make_unique<TReaderWindow>(TReaderServices{
+        .View = &view_,
+        .Host = &host_,
+        .Clock = SystemClock(),
+        .Locale = locale_,
+        .ImageDecoder = decoder_,
+        .Http = http_,
+        .Poster = queue_,
+        .FeedThreads = SystemThreads(),
+        .ImageStarter = &starter_,
+        .CheckMailbox = checkMailbox_,
+        .MakeImageDownload =
+            [this](std::shared_ptr<THttpCancel>) {
+              return [this](const std::string& url) {
+                downloads_.push_back(url);
+                return std::string("GIF89a");
+              };
+            },
+    });
     for (int i = 0; i <= rss_.High(); ++i) {
       window_->AddFeedMenuItem(rss_.Channels[i].Title, "", i);
       window_->AddTab(rss_.Channels[i].Title + "|wu");
@@ -103,8 +104,9 @@ class ReaderWindowTest : public ::testing::Test {
   testing::FakeHttpClient http_;
   testing::MessageQueue queue_;
   testing::FirstBytePictureDecoder decoder_;
+  TFixedLocaleFormats locale_;
   RunAtOnceStarter starter_;
-  std::shared_ptr<TCheckMailbox> checkMailbox_ = std::make_shared<TCheckMailbox>();
+  TSharedRef<TCheckMailbox> checkMailbox_ = MakeShared<TCheckMailbox>();
   std::vector<std::string> downloads_;
   std::unique_ptr<TReaderWindow> window_;
 };
@@ -218,8 +220,8 @@ TEST_F(ReaderWindowTest, LoadWhileLoadingOnlySaysStillLoading) {
   AddFeed("A", {});
   TReaderWindow& window = Open();
   tchannels& feed = rss_.Channels[0];
-  feed.LoadThread = std::make_unique<IdleWorker>();
-  const IFeedWorker* running = feed.LoadThread.get();
+  feed.LoadThread = std::make_unique<TWorker>(RunFlag(feed.Run, &TFeedRunState::Loading), nullptr);
+  const TWorker* running = feed.LoadThread.get();
   feed.Run->Loading = true;
   window.ToolButton5Click();
   EXPECT_EQ(view_.statusText, Lang.lang_file_still_loading);
