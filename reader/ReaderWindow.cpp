@@ -59,25 +59,26 @@ TReaderWindow::TReaderWindow(TReaderServices services)
               .Poster = poster_,
               .Mailbox = services_.CheckMailbox,
               .Cancel = cancel_},
-      scheduler_(services_.Clock, services_.CheckMailbox, CheckThreadFactory(Globals(), checks_)) {
-  if (!services_.ImageStarter) ownStarter_ = std::make_unique<TThreadImageWorkerStarter>();
-  images_ = std::make_unique<TImageQueue>(services_.ImageStarter ? *services_.ImageStarter : *ownStarter_,
-                                          *poster_, services_.MakeImageDownload, services_.ReadImageFile);
-}
+      images_(services_.PictureThreads, poster_, services_.MakeImageDownload, services_.ReadImageFile),
+      scheduler_(services_.Clock, services_.CheckMailbox, CheckThreadFactory(Globals(), checks_)) {}
 
 TReaderWindow::~TReaderWindow() {
   // Marks of the last minute are still only in memory: a stop must not lose them.
   if (view_.TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
-  // A stalled server must not hold up the stop. Workers post until they end:
-  // join them all before the poster is closed to them.
+  // A stalled server must not hold up the stop, nor may a worker that still
+  // does: the messenger waits for the plugin only so long.
   cancel_->Cancel();
-  images_.reset();
-  ownStarter_.reset();
-  if (TRSS* rss = Feeds()) {
-    for (tchannels& feed : rss->Channels) rss->RetireWorkers(feed);
-    rss->Retired.clear();
-  }
+  StopWorkers(std::chrono::steady_clock::now() + kStopWait);
   poster_->Close();
+}
+
+void TReaderWindow::StopWorkers(TSteadyTime deadline) {
+  images_.Stop(deadline);
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  for (tchannels& feed : rss->Channels) rss->RetireWorkers(feed);
+  for (const std::unique_ptr<TWorker>& worker : rss->Retired) worker->Stop(deadline);
+  rss->Retired.clear();
 }
 
 TRSS* TReaderWindow::Feeds() const {
@@ -212,7 +213,7 @@ void TReaderWindow::ShowFeed(int feedIndex) {
   IReaderView& view = view_;
   view.ViewerClear();
   view.ViewerSetSystemColors();
-  images_->Reset();
+  images_.Reset();
   // A pending read mark belongs to the theme shown until now; a selection below starts it anew.
   view.StopTimer(TReaderTimer::Timer1);
   tchannels* feed = Feed(feedIndex);
@@ -385,7 +386,7 @@ void TReaderWindow::OnFeedProgress(int feedIndex) {
 }
 
 void TReaderWindow::OnImageLoaded() {
-  std::optional<TLoadedImage> image = images_->ImageLoaded();
+  std::optional<TLoadedImage> image = images_.ImageLoaded();
   if (!image) return;
   view_.ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
 }
@@ -394,7 +395,7 @@ void TReaderWindow::OnImageLoaded() {
 
 bool TReaderWindow::htmlLite1ImageRequest(const std::string& source) {
   const tchannels* feed = Feed(viewerTag_);
-  return images_->ImageRequest(source, feed && feed->LoadImages, baseAddress_);
+  return images_.ImageRequest(source, feed && feed->LoadImages, baseAddress_);
 }
 
 bool TReaderWindow::htmlLite1HotSpotClick(const std::string& target) {

@@ -5,6 +5,7 @@
 // controls' handlers) and by the plugin core (IReaderWindow).
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,7 +72,7 @@ struct TReaderServices {
   // the window closes as it goes.
   IMessagePoster& Poster = NoPoster();
   IThreadStarter& FeedThreads = SystemThreads();  // loads and checks
-  IImageWorkerStarter* ImageStarter = nullptr;    // null: a thread per picture, joined by the window
+  IThreadStarter& PictureThreads = SystemThreads();
   TSharedRef<TCheckMailbox> CheckMailbox = MakeShared<TCheckMailbox>();
   TImageDownloadMaker MakeImageDownload = nullptr;  // none: no picture from the network
   TImageFileReader ReadImageFile = nullptr;         // none: no picture from the disk
@@ -82,11 +83,15 @@ class TReaderWindow : public IReaderWindow {
  public:
   // Throws std::invalid_argument without a view or a host.
   explicit TReaderWindow(TReaderServices services);
-  // Cancels the workers' requests, then joins every worker of the feed table
-  // and closes the poster to them.
+  // Cancels the workers' requests, then waits for every worker, those of the
+  // feed table and the pictures', until one deadline (kStopWait from now);
+  // those still blocked then go on alone, and the poster is closed to them.
   ~TReaderWindow() override;
   TReaderWindow(const TReaderWindow&) = delete;
   TReaderWindow& operator=(const TReaderWindow&) = delete;
+
+  // Well below the 2 s the messenger gives a plugin to stop.
+  static constexpr std::chrono::milliseconds kStopWait{1500};
 
   // IReaderWindowOps (the settings code) and IReaderWindow (the plugin core).
   void SetLogoVisible(bool visible) override;
@@ -170,6 +175,7 @@ class TReaderWindow : public IReaderWindow {
 
  private:
   void MarkRows(const std::vector<int>& rows, int mark);
+  void StopWorkers(TSteadyTime deadline);
   TRSS* Feeds() const;
   tchannels* Feed(int index) const;  // null for an index that names no feed
   TPluginGlobals& Globals() const;
@@ -192,8 +198,7 @@ class TReaderWindow : public IReaderWindow {
   int dragOffset_ = 0;
   bool dragging_ = false;
   bool moved_ = false;
-  std::unique_ptr<IImageWorkerStarter> ownStarter_;
-  std::unique_ptr<TImageQueue> images_;
+  TImageQueue images_;
   TCheckNewScheduler scheduler_;
 };
 

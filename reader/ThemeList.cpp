@@ -112,7 +112,7 @@ void TReaderWindow::StringGrid1Click() {
   tchannels* feed = Feed(viewerTag_);
   const int row = view.SelectedRow();
   const int theme = row - 1;
-  images_->Reset();  // the pictures of the page shown until now are no longer wanted
+  images_.Reset();  // the pictures of the page shown until now are no longer wanted
   if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
     view.ViewerClear();
     return;

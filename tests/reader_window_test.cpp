@@ -28,11 +28,6 @@ struct Theme {
   int mark;
 };
 
-class RunAtOnceStarter final : public IImageWorkerStarter {
- public:
-  void Start(std::function<void()> job) override { job(); }
-};
-
 class ReaderWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -66,8 +61,8 @@ class ReaderWindowTest : public ::testing::Test {
         .ImageDecoder = decoder_,
         .Http = http_,
         .Poster = queue_,
-        .FeedThreads = SystemThreads(),
-        .ImageStarter = &starter_,
+        .FeedThreads = *feedThreads_,
+        .PictureThreads = pictureThreads_,
         .CheckMailbox = checkMailbox_,
         .MakeImageDownload =
             [this](std::shared_ptr<THttpCancel>) {
@@ -105,7 +100,8 @@ class ReaderWindowTest : public ::testing::Test {
   testing::MessageQueue queue_;
   testing::FirstBytePictureDecoder decoder_;
   TFixedLocaleFormats locale_;
-  RunAtOnceStarter starter_;
+  IThreadStarter* feedThreads_ = &SystemThreads();
+  testing::ImmediateThreads pictureThreads_;
   TSharedRef<TCheckMailbox> checkMailbox_ = MakeShared<TCheckMailbox>();
   std::vector<std::string> downloads_;
   std::unique_ptr<TReaderWindow> window_;
@@ -351,6 +347,24 @@ TEST_F(ReaderWindowTest, FreedWindowStopsEveryWorkerWithoutWaitingForAStalledSer
   EXPECT_TRUE(rss_.Retired.empty());
   EXPECT_FALSE(rss_.Channels[0].Run->Loading || rss_.Channels[1].Run->Loading);
   EXPECT_EQ(http_.RequestCount("feeds.test/favicon.ico"), 0) << "nothing more is fetched after the stop";
+}
+
+// The stop used to join every worker: a request stuck in the system's network
+// code held up the messenger for as long as the request's deadline.
+TEST_F(ReaderWindowTest, StopLetsABlockedWorkerGoAndItsLateResultReachesNoWindow) {
+  testing::HeldThreads held;
+  feedThreads_ = &held;
+  AddFeed("A", {});
+  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>t</title></item></channel></rss>");
+  Open().ToolButton1Click();
+  const std::shared_ptr<TFeedRunState> run = rss_.Channels[0].Run;
+  ASSERT_TRUE(run->Loading);
+  window_.reset();
+  EXPECT_FALSE(rss_.Channels[0].LoadThread);
+  EXPECT_TRUE(run->Loading) << "the worker goes on alone";
+  held.RunNext();
+  EXPECT_FALSE(run->Loading);
+  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the message of a worker let go reached the window";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {

@@ -57,6 +57,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
           .Http = PlatformHttpClient(),
           .Poster = poster,
           .FeedThreads = SystemThreads(),
+          .PictureThreads = SystemThreads(),
           .CheckMailbox = MakeShared<TCheckMailbox>(),
           .MakeImageDownload = PictureDownloads(host),
           .ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); },

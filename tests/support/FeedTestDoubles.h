@@ -205,4 +205,21 @@ class HeldThreads final : public IThreadStarter {
   std::deque<std::shared_ptr<Job>> jobs_;
 };
 
+// Runs each job at once, on the starting thread.
+class ImmediateThreads final : public IThreadStarter {
+ public:
+  std::unique_ptr<IThread> Start(std::function<void()> job) override {
+    job();
+    return std::make_unique<EndedThread>();
+  }
+
+ private:
+  class EndedThread final : public IThread {
+   public:
+    void Join() override {}
+    bool JoinUntil(TSteadyTime) override { return true; }
+    void Detach() override {}
+  };
+};
+
 }  // namespace kivo::testing
