@@ -10,12 +10,21 @@ namespace {
 
 constexpr double kMinutesPerDay = 1440.0;
 
-IClock& ClockOf(const TCheckServices& services) {
-  return services.Clock ? *services.Clock : SystemClock();
-}
-
 bool IsChange(int size, int rememberedSize) {
   return size >= 1 && size != rememberedSize;
+}
+
+// A check that fails still ends: its finishing time counts for the period.
+TCheckResult CheckOrFail(const TCheckSnapshot& feed, const TCheckServices& services) {
+  try {
+    return CheckFeed(feed, services);
+  } catch (...) {
+    TCheckResult failed;
+    failed.FeedIndex = feed.FeedIndex;
+    failed.Generation = feed.Generation;
+    failed.FinishedAt = services.Clock.Now();
+    return failed;
+  }
 }
 
 }  // namespace
@@ -35,51 +44,27 @@ TCheckSnapshot TakeCheckSnapshot(const TRSS& rss, int i, const TPluginGlobals& g
 }
 
 TCheckResult CheckFeed(const TCheckSnapshot& feed, const TCheckServices& services) {
-  TNetContext ctx;
-  ctx.Http = services.Http;
-  ctx.Clock = services.Clock;
-  ctx.Deadline = services.Deadline;
-  ctx.Cancel = services.Cancel;
+  const TNetContext ctx{.Http = services.Http,
+                        .Clock = services.Clock,
+                        .Poster = *services.Poster,
+                        .Deadline = services.Deadline,
+                        .Cancel = services.Cancel};
   TCheckResult result;
   result.FeedIndex = feed.FeedIndex;
   result.Generation = feed.Generation;
-  result.Size = GetRemoteSize(MakeDownloadParams(feed.Url, feed.Proxy), feed.FeedIndex, ctx, feed.CheckExtCheck,
-                              feed.RawFile);
+  result.Size = GetRemoteSize(MakeDownloadParams(feed.Url, feed.Proxy), feed.FeedIndex, ctx,
+                              feed.CheckExtCheck, feed.RawFile);
   result.Changed = IsChange(result.Size, feed.NetFileSize);
-  result.FinishedAt = ClockOf(services).Now();
+  result.FinishedAt = services.Clock.Now();
   return result;
 }
 
-TCheckNewThread::TCheckNewThread(TCheckSnapshot feed, TCheckServices services)
-    : feed_(std::move(feed)), services_(std::move(services)) {
-  if (feed_.Run) feed_.Run->Checking = true;
-  try {
-    thread_ = std::thread([this] { Execute(); });
-  } catch (...) {
-    if (feed_.Run) feed_.Run->Checking = false;
-    throw;
-  }
-}
-
-TCheckNewThread::~TCheckNewThread() {
-  if (thread_.joinable()) thread_.join();
-}
-
-// The result goes in before Checking clears: whoever sees the flag clear finds
-// the finishing time in the mailbox.
-void TCheckNewThread::Execute() {
-  TCheckResult result;
-  try {
-    result = CheckFeed(feed_, services_);
-  } catch (...) {
-    result.FeedIndex = feed_.FeedIndex;
-    result.Generation = feed_.Generation;
-    result.FinishedAt = ClockOf(services_).Now();
-  }
-  const bool changed = result.Changed;
-  if (services_.Mailbox) services_.Mailbox->Put(std::move(result));
-  if (feed_.Run) feed_.Run->Checking = false;
-  if (changed && services_.Poster) services_.Poster->Post(WM_FEED_CHANGED, feed_.FeedIndex);
+std::unique_ptr<TWorker> StartCheckNewThread(TCheckSnapshot feed, const TCheckServices& services) {
+  TSharedRef<std::atomic<bool>> checking = RunFlag(feed.Run, &TFeedRunState::Checking);
+  TWorkerReport<TCheckMailbox> report{services.Mailbox, services.Poster, WM_FEED_CHANGED, feed.FeedIndex,
+                                      [](const TCheckResult& result) { return result.Changed; }};
+  return TWorker::Start(services.Threads, std::move(checking), std::move(report),
+                        [feed = std::move(feed), services] { return CheckOrFail(feed, services); });
 }
 
 bool AdoptCheckResult(TRSS& rss, TCheckMailbox& mailbox, int i) {
@@ -99,12 +84,12 @@ bool AdoptCheckResult(TRSS& rss, TCheckMailbox& mailbox, int i) {
 }
 
 TCheckWorkerFactory CheckThreadFactory(const TPluginGlobals& globals, TCheckServices services) {
-  return [&globals, services = std::move(services)](TRSS& rss, int i) -> std::unique_ptr<IFeedWorker> {
-    return std::make_unique<TCheckNewThread>(TakeCheckSnapshot(rss, i, globals), services);
+  return [&globals, services = std::move(services)](TRSS& rss, int i) {
+    return StartCheckNewThread(TakeCheckSnapshot(rss, i, globals), services);
   };
 }
 
-TCheckNewScheduler::TCheckNewScheduler(IClock& clock, std::shared_ptr<TCheckMailbox> mailbox,
+TCheckNewScheduler::TCheckNewScheduler(IClock& clock, TSharedRef<TCheckMailbox> mailbox,
                                        TCheckWorkerFactory factory)
     : clock_(clock), mailbox_(std::move(mailbox)), factory_(std::move(factory)) {}
 

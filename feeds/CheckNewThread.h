@@ -9,15 +9,17 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "base/SharedRef.h"
 #include "feeds/FeedTable.h"
 #include "feeds/HttpDownload.h"
 #include "feeds/PluginGlobals.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Mailbox.h"
+#include "platform/Thread.h"
 #include "platform/UiMessages.h"
+#include "platform/Worker.h"
 
 namespace kivo {
 
@@ -42,37 +44,28 @@ struct TCheckResult {
   TDateTime FinishedAt = 0;
 };
 
-using TCheckMailbox = TFeedMailbox<TCheckResult>;
+using TCheckMailbox = TMailbox<TCheckResult>;
 
+// As TLoadServices: the references outlive every worker, the rest is co-owned.
 struct TCheckServices {
-  IHttpClient* Http = nullptr;
-  IClock* Clock = nullptr;           // null: the system clock
-  IMessagePoster* Poster = nullptr;  // null: no messages
-  std::shared_ptr<TCheckMailbox> Mailbox;
+  IHttpClient& Http;
+  IClock& Clock;
+  IThreadStarter& Threads;
+  TSharedRef<IMessagePoster> Poster;  // WM_FEED_CHANGED
+  TSharedRef<TCheckMailbox> Mailbox;
+  TSharedRef<THttpCancel> Cancel;  // cuts off the requests at a stop
   std::chrono::milliseconds Deadline = kRequestDeadline;
-  std::shared_ptr<THttpCancel> Cancel;  // cuts off the requests at a stop; null: none
 };
 
 // The check on the calling thread, without touching Checking.
 TCheckResult CheckFeed(const TCheckSnapshot& feed, const TCheckServices& services);
 
-class TCheckNewThread final : public IFeedWorker {
- public:
-  // Sets Checking and starts the thread at once. The thread puts its result
-  // into the mailbox, clears Checking and, when the size changed, posts
-  // WM_FEED_CHANGED with the feed index.
-  TCheckNewThread(TCheckSnapshot feed, TCheckServices services);
-  ~TCheckNewThread() override;  // waits for the thread to end
-  TCheckNewThread(const TCheckNewThread&) = delete;
-  TCheckNewThread& operator=(const TCheckNewThread&) = delete;
-
- private:
-  void Execute();
-
-  const TCheckSnapshot feed_;
-  const TCheckServices services_;
-  std::thread thread_;
-};
+// Sets Checking and starts the worker (feed.Run is required). The worker puts
+// its result into the mailbox, also after an error (as no change, finished
+// now), clears Checking and, when the size changed, posts WM_FEED_CHANGED
+// with the feed index. Throws, with Checking clear, when no thread can be
+// started.
+std::unique_ptr<TWorker> StartCheckNewThread(TCheckSnapshot feed, const TCheckServices& services);
 
 // On the window's thread, for WM_FEED_CHANGED with lParam i: adopts the results
 // of feed i that belong to the record there now: LastCheck from each; HasNew
@@ -81,9 +74,9 @@ class TCheckNewThread final : public IFeedWorker {
 bool AdoptCheckResult(TRSS& rss, TCheckMailbox& mailbox, int i);
 
 // Makes the check worker of feed i.
-using TCheckWorkerFactory = std::function<std::unique_ptr<IFeedWorker>(TRSS& rss, int i)>;
+using TCheckWorkerFactory = std::function<std::unique_ptr<TWorker>(TRSS& rss, int i)>;
 
-// Real TCheckNewThreads; `globals` (for the proxy) must outlive the factory.
+// Real check workers; `globals` (for the proxy) must outlive the factory.
 TCheckWorkerFactory CheckThreadFactory(const TPluginGlobals& globals, TCheckServices services);
 
 // The logic of the window's CheckNewTimer.
@@ -92,7 +85,7 @@ class TCheckNewScheduler {
   static constexpr int kTimerIntervalMs = 10000;
 
   // `mailbox` is the one the factory's workers report to.
-  TCheckNewScheduler(IClock& clock, std::shared_ptr<TCheckMailbox> mailbox, TCheckWorkerFactory factory);
+  TCheckNewScheduler(IClock& clock, TSharedRef<TCheckMailbox> mailbox, TCheckWorkerFactory factory);
 
   // One tick (CheckNewTimerTimer): the caller has stopped the timer and starts
   // it again when this returns true, which is exactly when `checkForNew` is on.
@@ -108,7 +101,7 @@ class TCheckNewScheduler {
   bool IsDue(const tchannels& feed, int i, TDateTime now) const;
 
   IClock& clock_;
-  std::shared_ptr<TCheckMailbox> mailbox_;
+  TSharedRef<TCheckMailbox> mailbox_;
   TCheckWorkerFactory factory_;
 };
 

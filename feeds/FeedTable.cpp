@@ -43,6 +43,12 @@ std::vector<ImageKind> LogoKinds(std::string_view head) {
 
 }  // namespace
 
+TSharedRef<std::atomic<bool>> RunFlag(const std::shared_ptr<TFeedRunState>& run,
+                                      std::atomic<bool> TFeedRunState::*flag) {
+  const TSharedRef<TFeedRunState> block(run);
+  return TSharedRef<std::atomic<bool>>(block, (*block).*flag);
+}
+
 std::uint64_t NextFeedGeneration() {
   static std::atomic<std::uint64_t> counter{0};
   return ++counter;
@@ -68,14 +74,12 @@ void TRSS::SetCount(int n) {
 
 void TRSS::RetireWorkers(tchannels& channel) {
   for (auto* worker : {&channel.LoadThread, &channel.CheckThread}) {
-    if (*worker) Retired.push_back({std::move(*worker), channel.Run});
+    if (*worker) Retired.push_back(std::move(*worker));
   }
 }
 
 void TRSS::ReapRetiredWorkers() {
-  std::erase_if(Retired, [](const TRetiredWorker& retired) {
-    return !retired.Run->Loading.load() && !retired.Run->Checking.load();
-  });
+  std::erase_if(Retired, [](const std::unique_ptr<TWorker>& worker) { return !worker->Busy(); });
 }
 
 void TRSS::SetItemCount(int i, int n) {

@@ -12,7 +12,9 @@
 
 #include "base/Bitmap.h"
 #include "base/DateTime.h"
+#include "base/SharedRef.h"
 #include "imaging/ImageDecoder.h"
+#include "platform/Worker.h"
 
 namespace kivo {
 
@@ -42,11 +44,9 @@ struct TFeedRunState {
   std::atomic<int> Progress{0};
 };
 
-// A worker thread of one feed; destroying it waits for the thread to end.
-class IFeedWorker {
- public:
-  virtual ~IFeedWorker() = default;
-};
+// One of the flags as the busy flag of a worker, which co-owns the block.
+TSharedRef<std::atomic<bool>> RunFlag(const std::shared_ptr<TFeedRunState>& run,
+                                      std::atomic<bool> TFeedRunState::*flag);
 
 // Process-wide, never repeats: every record gets its own stamp, so a record
 // rebuilt by a reload differs from the one a worker started on.
@@ -79,9 +79,9 @@ struct tchannels {
   int ScrollPos = 0;
   int CheckNewPeriod = 0;                                                  // minutes
   std::shared_ptr<TFeedRunState> Run = std::make_shared<TFeedRunState>();  // Loading, Checking, Progress
-  std::unique_ptr<IFeedWorker> LoadThread;
+  std::unique_ptr<TWorker> LoadThread;
   std::string SelectedTheme;
-  std::unique_ptr<IFeedWorker> CheckThread;
+  std::unique_ptr<TWorker> CheckThread;
   bool CheckDoubleTags = false;
   bool ShowBaloon = false;
   bool LoadImages = false;
@@ -104,18 +104,13 @@ struct tchannels {
   std::uint64_t Generation = NextFeedGeneration();
 };
 
-// A worker of a record that a reload or a shrink removed. It runs to its end on
-// its own (its results are dropped by generation) and is joined once its feed's
-// flags say it finished, or when the table goes: a reload never waits for it.
-struct TRetiredWorker {
-  std::unique_ptr<IFeedWorker> Worker;
-  std::shared_ptr<TFeedRunState> Run;
-};
-
 struct TRSS {
   std::vector<tchannels> Channels;
   bool LoadLogos = true;
-  std::vector<TRetiredWorker> Retired;
+  // Workers of records that a reload or a shrink removed. Each runs to its end
+  // on its own (its results are dropped by generation) and is joined once it
+  // is no longer busy, or when the table goes: a reload never waits for one.
+  std::vector<std::unique_ptr<TWorker>> Retired;
 
   int High() const;  // -1 when there are no feeds
   bool IsValid(int i) const;

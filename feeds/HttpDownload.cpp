@@ -70,12 +70,12 @@ THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const T
   request.Headers = RequestHeaders();
   request.Revalidate = revalidate;
   request.Timeout = ctx.Deadline;
-  request.Cancel = ctx.Cancel;
+  request.Cancel = ctx.Cancel.Shared();
   return request;
 }
 
 bool Cancelled(const TNetContext& ctx) {
-  return ctx.Cancel && ctx.Cancel->Cancelled();
+  return ctx.Cancel->Cancelled();
 }
 
 int ClampToInt(std::int64_t value) {
@@ -99,23 +99,22 @@ class TDeadline {
 
 class TProgressReporter {
  public:
-  TProgressReporter(int feedIndex, const TNetContext& ctx, IClock& clock, std::int64_t announced)
-      : feedIndex_(feedIndex), ctx_(ctx), clock_(clock), announced_(announced), lastReport_(clock.TickMs()) {}
+  TProgressReporter(int feedIndex, const TNetContext& ctx, std::int64_t announced)
+      : feedIndex_(feedIndex), ctx_(ctx), announced_(announced), lastReport_(ctx.Clock.TickMs()) {}
 
   void Report(std::size_t received) {
     if (feedIndex_ < 0) return;
-    const std::uint64_t now = clock_.TickMs();
+    const std::uint64_t now = ctx_.Clock.TickMs();
     if (now <= lastReport_ + kProgressIntervalMs) return;
     const std::int64_t percent = ProgressPercent(static_cast<std::int64_t>(received), announced_);
     if (ctx_.Run) ctx_.Run->Progress = ClampToInt(std::min<std::int64_t>(percent, INT_MAX - 10) + 10);
-    if (ctx_.Poster) ctx_.Poster->Post(WM_FEED_PROGRESS, feedIndex_);
+    ctx_.Poster.Post(WM_FEED_PROGRESS, feedIndex_);
     lastReport_ = now;
   }
 
  private:
   int feedIndex_;
   const TNetContext& ctx_;
-  IClock& clock_;
   std::int64_t announced_;
   std::uint64_t lastReport_;
 };
@@ -217,16 +216,15 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced) {
 
 int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
                  std::size_t maxBytes) {
-  if (ctx.Http == nullptr || Cancelled(ctx)) return -1;
-  IClock& clock = ctx.Clock ? *ctx.Clock : SystemClock();
+  if (Cancelled(ctx)) return -1;
   maxBytes = std::min<std::size_t>(maxBytes, INT_MAX);
-  const TDeadline deadline(clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, true, ctx));
+  const TDeadline deadline(ctx.Clock, ctx.Deadline);
+  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, true, ctx));
   if (!response || deadline.Passed()) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > static_cast<std::int64_t>(maxBytes)) return -1;
 
-  TProgressReporter progress(feedIndex, ctx, clock, announced);
+  TProgressReporter progress(feedIndex, ctx, announced);
   std::string body;
   std::array<char, 2048> buffer{};
   for (;;) {
@@ -243,10 +241,9 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
                   const std::string& rawFile) {
-  if (ctx.Http == nullptr || Cancelled(ctx)) return -1;
-  IClock& clock = ctx.Clock ? *ctx.Clock : SystemClock();
-  const TDeadline deadline(clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http->Get(MakeRequest(params, false, ctx));
+  if (Cancelled(ctx)) return -1;
+  const TDeadline deadline(ctx.Clock, ctx.Deadline);
+  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, false, ctx));
   if (!response || deadline.Passed()) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > 0) return ClampToInt(announced);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/SharedRef.h"
 #include "feeds/FeedTable.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
@@ -39,13 +40,14 @@ constexpr std::size_t kPictureMaxBytes = 8u << 20;  // pictures, site icons, log
 // A request not finished by then fails.
 constexpr std::chrono::milliseconds kRequestDeadline{120000};
 
+// What one download works with; it must outlive the download.
 struct TNetContext {
-  IHttpClient* Http = nullptr;
-  IClock* Clock = nullptr;             // null: the system clock
-  IMessagePoster* Poster = nullptr;    // null: no progress messages
-  std::shared_ptr<TFeedRunState> Run;  // whose Progress a download writes; may be null
+  IHttpClient& Http;
+  IClock& Clock;
+  IMessagePoster& Poster;                        // progress messages
+  std::shared_ptr<TFeedRunState> Run = nullptr;  // whose Progress a download writes
   std::chrono::milliseconds Deadline = kRequestDeadline;
-  std::shared_ptr<THttpCancel> Cancel;  // null: never cancelled
+  TSharedRef<THttpCancel> Cancel = MakeShared<THttpCancel>();
 };
 
 struct TPluginGlobals;

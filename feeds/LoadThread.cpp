@@ -12,25 +12,26 @@ namespace kivo {
 
 namespace {
 
-const ILocaleFormats& LocaleOf(const TLoadServices& services) {
-  static const TFixedLocaleFormats fixed;
-  return services.Locale ? *services.Locale : fixed;
-}
-
-IClock& ClockOf(const TLoadServices& services) {
-  return services.Clock ? *services.Clock : SystemClock();
-}
-
 TNetContext NetContextOf(const TLoadSnapshot& feed, const TLoadServices& services) {
-  TNetContext ctx;
-  ctx.Http = services.Http;
-  ctx.Clock = services.Clock;
-  ctx.Poster = services.Poster;
-  ctx.Run = feed.Run;
-  ctx.Deadline = services.Deadline;
-  ctx.Cancel = services.Cancel;
-  return ctx;
+  return {.Http = services.Http,
+          .Clock = services.Clock,
+          .Poster = *services.Poster,
+          .Run = feed.Run,
+          .Deadline = services.Deadline,
+          .Cancel = services.Cancel};
 }
+
+// Progress ends at 100 however the load ends.
+class TProgressToTheEnd {
+ public:
+  explicit TProgressToTheEnd(TFeedRunState& run) : run_(run) {}
+  ~TProgressToTheEnd() { run_.Progress = 100; }
+  TProgressToTheEnd(const TProgressToTheEnd&) = delete;
+  TProgressToTheEnd& operator=(const TProgressToTheEnd&) = delete;
+
+ private:
+  TFeedRunState& run_;
+};
 
 std::string LogoAddress(const std::string& logoUrl, const std::string& feedUrl) {
   return UrlIsAbsolute(logoUrl) ? logoUrl : UrlJoin(UrlRoot(feedUrl), logoUrl);
@@ -44,7 +45,7 @@ std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoa
   const int received = DownloadFile(MakeDownloadParams(LogoAddress(logoUrl, feed.Url), feed.Proxy), bytes,
                                     feed.FeedIndex, ctx, kPictureMaxBytes);
   if (received > 0) WriteFileAtomic(logoFile, bytes);
-  return LoadLogoBitmap(logoFile, feed.LogoBitmap, services.ImageDecoder);
+  return LoadLogoBitmap(logoFile, feed.LogoBitmap, &services.ImageDecoder);
 }
 
 TConversionSettings ConversionSettingsOf(const TLoadSnapshot& feed, const TmoxXMLParser2& source) {
@@ -107,49 +108,29 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   }
   const std::string text = converted.Text();
   if (converted.ItemCount() > 0) result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
-  result.LastUpdated = ClockOf(services).Now();
+  result.LastUpdated = services.Clock.Now();
   result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
-                                feed.FontSize, LocaleOf(services));
+                                feed.FontSize, services.Locale);
   result.Converted = true;
   return result;
 }
 
-TLoadThread::TLoadThread(TLoadSnapshot feed, TLoadServices services)
-    : feed_(std::move(feed)), services_(std::move(services)) {
-  if (feed_.Run) feed_.Run->Loading = true;
-  try {
-    thread_ = std::thread([this] { Execute(); });
-  } catch (...) {
-    if (feed_.Run) feed_.Run->Loading = false;
-    throw;
-  }
+std::unique_ptr<TWorker> StartLoadThread(TLoadSnapshot feed, const TLoadServices& services) {
+  TSharedRef<std::atomic<bool>> loading = RunFlag(feed.Run, &TFeedRunState::Loading);
+  TWorkerReport<TLoadMailbox> report{services.Mailbox, services.Poster, WM_FEED_LOADED, feed.FeedIndex,
+                                     nullptr};
+  return TWorker::Start(services.Threads, std::move(loading), std::move(report),
+                        [feed = std::move(feed), services] {
+                          const TProgressToTheEnd progress(*feed.Run);
+                          return LoadFeed(feed, services);
+                        });
 }
 
-TLoadThread::~TLoadThread() {
-  if (thread_.joinable()) thread_.join();
-}
-
-// Every way out clears Loading; only a load that ran to its end is reported.
-void TLoadThread::Execute() {
-  bool finished = false;
-  try {
-    TLoadResult result = LoadFeed(feed_, services_);
-    if (services_.Mailbox) services_.Mailbox->Put(std::move(result));
-    finished = true;
-  } catch (...) {
-  }
-  if (feed_.Run) {
-    feed_.Run->Progress = 100;
-    feed_.Run->Loading = false;
-  }
-  if (finished && services_.Poster) services_.Poster->Post(WM_FEED_LOADED, feed_.FeedIndex);
-}
-
-std::unique_ptr<IFeedWorker> StartLoadThread(const TRSS& rss, int i, const TPluginGlobals& globals,
-                                             const TLoadServices& services) {
+std::unique_ptr<TWorker> StartLoadThread(const TRSS& rss, int i, const TPluginGlobals& globals,
+                                         const TLoadServices& services) {
   if (!rss.IsValid(i)) return nullptr;
-  return std::make_unique<TLoadThread>(TakeLoadSnapshot(rss, i, globals), services);
+  return StartLoadThread(TakeLoadSnapshot(rss, i, globals), services);
 }
 
 bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "base/SharedRef.h"
 #include "feeds/FeedConversion.h"
 #include "feeds/FeedTable.h"
 #include "feeds/HttpDownload.h"
@@ -22,7 +22,9 @@
 #include "platform/Http.h"
 #include "platform/Locale.h"
 #include "platform/Mailbox.h"
+#include "platform/Thread.h"
 #include "platform/UiMessages.h"
+#include "platform/Worker.h"
 
 namespace kivo {
 
@@ -64,18 +66,21 @@ struct TLoadResult {
   std::shared_ptr<const TBitmap32> LogoBitmap;
 };
 
-using TLoadMailbox = TFeedMailbox<TLoadResult>;
+using TLoadMailbox = TMailbox<TLoadResult>;
 
-// Shared by all load workers; everything here must outlive them.
+// Shared by all load workers. The references must outlive every worker, one
+// that a stop let go included (the plugin's are process-wide); what the
+// window closes or frees as it goes, the workers co-own.
 struct TLoadServices {
-  IHttpClient* Http = nullptr;
-  IClock* Clock = nullptr;           // null: the system clock
-  IMessagePoster* Poster = nullptr;  // null: no messages
-  IImageDecoder* ImageDecoder = nullptr;
-  const ILocaleFormats* Locale = nullptr;  // null: the fixed formats
-  std::shared_ptr<TLoadMailbox> Mailbox;
+  IHttpClient& Http;
+  IClock& Clock;
+  IImageDecoder& ImageDecoder;
+  const ILocaleFormats& Locale;
+  IThreadStarter& Threads;
+  TSharedRef<IMessagePoster> Poster;  // WM_FEED_PROGRESS and WM_FEED_LOADED
+  TSharedRef<TLoadMailbox> Mailbox;
+  TSharedRef<THttpCancel> Cancel;                         // cuts off the requests at a stop
   std::chrono::milliseconds Deadline = kRequestDeadline;  // of each request
-  std::shared_ptr<THttpCancel> Cancel;                    // cuts off the requests at a stop; null: none
 };
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
@@ -84,26 +89,15 @@ struct TLoadServices {
 // document cannot be read back.
 TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 
-class TLoadThread final : public IFeedWorker {
- public:
-  // Sets Loading and starts the thread at once.
-  TLoadThread(TLoadSnapshot feed, TLoadServices services);
-  // Waits for the thread to end.
-  ~TLoadThread() override;
-  TLoadThread(const TLoadThread&) = delete;
-  TLoadThread& operator=(const TLoadThread&) = delete;
-
- private:
-  void Execute();
-
-  const TLoadSnapshot feed_;
-  const TLoadServices services_;
-  std::thread thread_;
-};
+// Sets Loading and starts the worker (feed.Run is required). Every way out
+// sets Progress to 100 and clears Loading; a load that ran to its end leaves
+// its result in the mailbox first and posts WM_FEED_LOADED with the feed index
+// after. Throws, with Loading clear, when no thread can be started.
+std::unique_ptr<TWorker> StartLoadThread(TLoadSnapshot feed, const TLoadServices& services);
 
 // A load worker for feed i; null for an index that names no feed.
-std::unique_ptr<IFeedWorker> StartLoadThread(const TRSS& rss, int i, const TPluginGlobals& globals,
-                                             const TLoadServices& services);
+std::unique_ptr<TWorker> StartLoadThread(const TRSS& rss, int i, const TPluginGlobals& globals,
+                                         const TLoadServices& services);
 
 // On the window's thread, for WM_FEED_LOADED with lParam i: takes the results
 // of feed i from the mailbox and adopts those of the record that is there now

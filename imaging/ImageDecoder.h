@@ -30,4 +30,9 @@ class TNoImageDecoder final : public IImageDecoder {
   std::optional<TBitmap32> Decode(ImageKind, std::string_view) override { return std::nullopt; }
 };
 
+inline IImageDecoder& NoImageDecoder() {
+  static TNoImageDecoder decoder;
+  return decoder;
+}
+
 }  // namespace kivo

@@ -1,6 +1,7 @@
-// Where a feed worker leaves its finished result for the user-interface thread.
-// The worker puts the whole result here and then posts its window message; the
-// window's thread takes the results of that feed when it handles the message.
+// Where a worker leaves its finished result for the user-interface thread,
+// under a key (a feed's index, a picture's serial number). The worker puts the
+// whole result here and then posts its window message; the window's thread
+// takes the results of that key when it handles the message.
 #pragma once
 
 #include <cstddef>
@@ -10,28 +11,29 @@
 
 namespace kivo {
 
-// TResult has `int FeedIndex` and `std::uint64_t Generation` (the stamp of the
-// feed record the worker was started for).
-template <class TResult>
-class TFeedMailbox {
+// `Key` names the result's int member that files it.
+template <class TResult, auto Key = &TResult::FeedIndex>
+class TMailbox {
  public:
+  using TValue = TResult;
+
   void Put(TResult result) {
     const std::lock_guard lock(mutex_);
     results_.push_back(std::move(result));
   }
 
-  // Every result of feed `index`, oldest first.
-  std::vector<TResult> Take(int index) {
-    return TakeIf(index, [](const TResult&) { return true; });
+  // Every result under `key`, oldest first.
+  std::vector<TResult> Take(int key) {
+    return TakeIf(key, [](const TResult&) { return true; });
   }
 
   template <class Predicate>
-  std::vector<TResult> TakeIf(int index, Predicate predicate) {
+  std::vector<TResult> TakeIf(int key, Predicate predicate) {
     std::vector<TResult> taken;
     const std::lock_guard lock(mutex_);
     std::vector<TResult> kept;
     for (TResult& result : results_) {
-      if (result.FeedIndex == index && predicate(std::as_const(result))) {
+      if (result.*Key == key && predicate(std::as_const(result))) {
         taken.push_back(std::move(result));
       } else {
         kept.push_back(std::move(result));
@@ -42,10 +44,10 @@ class TFeedMailbox {
   }
 
   template <class Predicate>
-  bool HoldsIf(int index, Predicate predicate) const {
+  bool HoldsIf(int key, Predicate predicate) const {
     const std::lock_guard lock(mutex_);
     for (const TResult& result : results_) {
-      if (result.FeedIndex == index && predicate(result)) return true;
+      if (result.*Key == key && predicate(result)) return true;
     }
     return false;
   }

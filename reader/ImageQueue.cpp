@@ -1,6 +1,7 @@
 #include "reader/ImageQueue.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "base/Text1251.h"
 #include "base/UrlFunctions.h"
@@ -74,46 +75,10 @@ std::string LoadImageBytes(const std::string& address, const TImageDownload& dow
   return readFile(*path).value_or(std::string());
 }
 
-TThreadImageWorkerStarter::~TThreadImageWorkerStarter() {
-  for (auto& worker : running_) worker.Thread.join();
-}
-
-void TThreadImageWorkerStarter::Start(std::function<void()> job) {
-  JoinFinished();
-  auto finished = std::make_shared<std::atomic<bool>>(false);
-  std::thread thread([job = std::move(job), finished] {
-    try {
-      job();
-    } catch (...) {
-      // Nothing may escape a thread; the job reports its own failures.
-    }
-    finished->store(true, std::memory_order_release);
-  });
-  running_.push_back({std::move(thread), std::move(finished)});
-}
-
-void TThreadImageWorkerStarter::JoinFinished() {
-  std::erase_if(running_, [](TRunning& worker) {
-    if (!worker.Finished->load(std::memory_order_acquire)) return false;
-    worker.Thread.join();
-    return true;
-  });
-}
-
-// Shared by the window and one worker. The worker owns Buffer until it sets
-// Finished; the window reads it only after.
-struct TImageQueue::TJob {
-  std::string Url;
-  std::string Buffer;
-  std::atomic<bool> Finished{false};
-  std::atomic<bool> Terminated{false};
-  std::shared_ptr<THttpCancel> Cancel = std::make_shared<THttpCancel>();
-};
-
-TImageQueue::TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster,
+TImageQueue::TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster,
                          TImageDownloadMaker makeDownload, TImageFileReader readFile)
-    : starter_(starter),
-      poster_(poster),
+    : threads_(threads),
+      poster_(std::move(poster)),
       makeDownload_(std::move(makeDownload)),
       readFile_(std::move(readFile)) {}
 
@@ -131,38 +96,66 @@ bool TImageQueue::ImageRequest(const std::string& source, bool loadImages, std::
 std::optional<TLoadedImage> TImageQueue::ImageLoaded() {
   // A worker of a page left behind may have posted before it was stopped; its
   // message must not take the picture of the worker running now.
-  if (entries_.empty() || !current_ || !current_->Finished.load(std::memory_order_acquire))
-    return std::nullopt;
-  TLoadedImage image{std::move(entries_.front().Source), std::move(current_->Buffer)};
+  if (entries_.empty() || !current_) return std::nullopt;
+  std::vector<TImageResult> results = mailbox_->Take(current_->Serial);
+  if (results.empty()) return std::nullopt;
+  TLoadedImage image{std::move(entries_.front().Source), std::move(results.front().Bytes)};
   entries_.pop_front();
+  passed_.push_back(std::move(*current_));
   current_.reset();
   if (!entries_.empty()) StartHead();
   return image;
 }
 
 void TImageQueue::Reset() {
+  DropAll();
+  ReapPassed();
+}
+
+void TImageQueue::Stop(TSteadyTime deadline) {
+  DropAll();
+  for (TPictureWorker& passed : passed_) passed.Worker->Stop(deadline);
+  passed_.clear();
+}
+
+void TImageQueue::DropAll() {
   if (current_) {
-    current_->Terminated.store(true, std::memory_order_release);
     current_->Cancel->Cancel();  // a dropped picture's download stops at once
+    passed_.push_back(std::move(*current_));
+    current_.reset();
   }
-  current_.reset();
   entries_.clear();
 }
 
-void TImageQueue::StartHead() {
-  auto job = std::make_shared<TJob>();
-  job->Url = entries_.front().Url;
-  current_ = job;
-  TImageDownload download = makeDownload_ ? makeDownload_(job->Cancel) : TImageDownload();
-  starter_.Start([job, download = std::move(download), readFile = readFile_, &poster = poster_] {
-    try {
-      job->Buffer = LoadImageBytes(job->Url, download, readFile);
-    } catch (...) {
-      job->Buffer.clear();  // a failed fetch is an empty picture; the queue moves on
-    }
-    job->Finished.store(true, std::memory_order_release);
-    if (!job->Terminated.load(std::memory_order_acquire)) poster.Post(WM_IMAGE_LOADED, 0);
+void TImageQueue::ReapPassed() {
+  std::erase_if(passed_, [this](const TPictureWorker& passed) {
+    if (passed.Worker->Busy()) return false;
+    mailbox_->Take(passed.Serial);
+    return true;
   });
+}
+
+// The download is made here, on the window's thread, from the settings of now.
+// A worker that was dropped meanwhile posts nothing.
+void TImageQueue::StartHead() {
+  ReapPassed();
+  const int serial = nextSerial_++;
+  const auto cancel = MakeShared<THttpCancel>();
+  TImageDownload download = makeDownload_ ? makeDownload_(cancel.Shared()) : TImageDownload();
+  TWorkerReport<TImageMailbox> report{mailbox_, poster_, WM_IMAGE_LOADED, 0,
+                                      [cancel](const TImageResult&) { return !cancel->Cancelled(); }};
+  auto job = [serial, url = entries_.front().Url, download = std::move(download), readFile = readFile_] {
+    TImageResult result{serial, {}};
+    try {
+      result.Bytes = LoadImageBytes(url, download, readFile);
+    } catch (...) {
+      result.Bytes.clear();  // a failed fetch is an empty picture; the queue moves on
+    }
+    return result;
+  };
+  auto busy = MakeShared<std::atomic<bool>>(false);
+  current_ =
+      TPictureWorker{serial, cancel, TWorker::Start(threads_, busy, std::move(report), std::move(job))};
 }
 
 }  // namespace kivo

@@ -4,7 +4,6 @@
 // drops the queue; a worker still running then posts nothing.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -12,11 +11,14 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
+#include "base/SharedRef.h"
 #include "platform/Http.h"
+#include "platform/Mailbox.h"
+#include "platform/Thread.h"
 #include "platform/UiMessages.h"
+#include "platform/Worker.h"
 
 namespace kivo {
 
@@ -48,31 +50,13 @@ std::optional<std::string> LocalImagePath(std::string_view address);
 std::string LoadImageBytes(const std::string& address, const TImageDownload& download,
                            const TImageFileReader& readFile);
 
-// Runs each job once on a thread of its own (or at once, in tests).
-class IImageWorkerStarter {
- public:
-  virtual ~IImageWorkerStarter() = default;
-  virtual void Start(std::function<void()> job) = 0;
+// A worker's picture, filed under the worker's serial number.
+struct TImageResult {
+  int Serial = 0;
+  std::string Bytes;  // empty: no picture
 };
 
-// One std::thread per job; finished threads are joined on the next start,
-// the rest when the starter goes (which waits for them).
-class TThreadImageWorkerStarter final : public IImageWorkerStarter {
- public:
-  TThreadImageWorkerStarter() = default;
-  TThreadImageWorkerStarter(const TThreadImageWorkerStarter&) = delete;
-  TThreadImageWorkerStarter& operator=(const TThreadImageWorkerStarter&) = delete;
-  ~TThreadImageWorkerStarter() override;
-  void Start(std::function<void()> job) override;
-
- private:
-  struct TRunning {
-    std::thread Thread;
-    std::shared_ptr<std::atomic<bool>> Finished;
-  };
-  void JoinFinished();
-  std::vector<TRunning> running_;
-};
+using TImageMailbox = TMailbox<TImageResult, &TImageResult::Serial>;
 
 // What the viewer gets for a finished picture.
 struct TLoadedImage {
@@ -80,14 +64,15 @@ struct TLoadedImage {
   std::string Bytes;  // empty: no picture
 };
 
-// The queue and its worker, on the window's thread. The poster, the starter
-// and whatever the downloads made use must outlive every worker started.
+// The queue and its workers, on the window's thread. Whatever the downloads
+// made use must outlive every worker, one let go at a stop included.
 class TImageQueue {
  public:
-  TImageQueue(IImageWorkerStarter& starter, IMessagePoster& poster, TImageDownloadMaker makeDownload,
+  TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster, TImageDownloadMaker makeDownload,
               TImageFileReader readFile);
   TImageQueue(const TImageQueue&) = delete;
   TImageQueue& operator=(const TImageQueue&) = delete;
+  // Drops the queue and waits for the workers that Stop has not let go.
   ~TImageQueue();
 
   // A picture request of the viewer for the shown feed. False: answer with
@@ -103,18 +88,32 @@ class TImageQueue {
   // A feed is shown: the running worker is told to stop, the queue emptied.
   void Reset();
 
+  // As Reset, and every worker is waited for until `deadline`; those still
+  // running then go on alone.
+  void Stop(TSteadyTime deadline);
+
   const std::deque<twebimage>& Entries() const { return entries_; }
 
  private:
-  struct TJob;
+  struct TPictureWorker {
+    int Serial = 0;
+    TSharedRef<THttpCancel> Cancel;
+    std::unique_ptr<TWorker> Worker;
+  };
   void StartHead();
+  void DropAll();
+  // Frees the workers set aside that have ended, with a result a dropped one left.
+  void ReapPassed();
 
-  IImageWorkerStarter& starter_;
-  IMessagePoster& poster_;
+  IThreadStarter& threads_;
+  TSharedRef<IMessagePoster> poster_;
+  TSharedRef<TImageMailbox> mailbox_ = MakeShared<TImageMailbox>();
   TImageDownloadMaker makeDownload_;
   TImageFileReader readFile_;
   std::deque<twebimage> entries_;
-  std::shared_ptr<TJob> current_;  // the worker of the head entry
+  std::optional<TPictureWorker> current_;  // the worker of the head entry
+  std::vector<TPictureWorker> passed_;     // done or dropped, until they end
+  int nextSerial_ = 0;
 };
 
 }  // namespace kivo

@@ -49,7 +49,7 @@ TRect RestoredPlacement(const TRect& stored, TSize screen) {
 }
 
 TRect TReaderWindow::SnapToWorkArea(const TRect& rect) const {
-  const TRect area = services_.View->WorkArea();
+  const TRect area = view_.WorkArea();
   const int width = rect.Width();
   const int height = rect.Height();
   int left = rect.Left;
@@ -62,7 +62,7 @@ TRect TReaderWindow::SnapToWorkArea(const TRect& rect) const {
 }
 
 void TReaderWindow::FormShow() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (const tchannels* feed = Feed(CurrentFeed())) {
     view.SetGridVisible(feed->ShowPanel);
     view.SetGridHeight(feed->PanelSize);
@@ -71,7 +71,7 @@ void TReaderWindow::FormShow() {
 }
 
 void TReaderWindow::FormResize() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (services_.Skin) services_.Skin->SetWidth(view.GetPlacement().Width());
   const int titleWidth = view.GridWidth() - kMarkColumnWidth - kDateColumnWidth - kGridFrameWidth;
   view.SetGridColumnWidths(kMarkColumnWidth, std::max(titleWidth, 0), kDateColumnWidth);
@@ -85,7 +85,7 @@ void TReaderWindow::Panel2MouseDown(int offsetInBar) {
 }
 
 void TReaderWindow::Panel2MouseMove(bool leftButton, int yInGrid) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (!leftButton || !dragging_ || !view.GridVisible()) {
     dragging_ = false;
     return;
@@ -100,7 +100,7 @@ void TReaderWindow::Image1MouseUp() {
 }
 
 void TReaderWindow::Panel2Click() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   const int current = CurrentFeed();
   tchannels* feed = Feed(current);
   if (feed) feed->PanelSize = view.GridHeight();

@@ -1,5 +1,6 @@
 #include "reader/ReaderWindow.h"
 
+#include <stdexcept>
 #include <utility>
 
 #include "base/FilePaths.h"
@@ -19,17 +20,18 @@ constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1
 constexpr std::string_view kInfoCaption = "Info";
 constexpr int kSiteIconSide = 32;
 
-class TNoPoster final : public IMessagePoster {
- public:
-  void Post(unsigned, long) override {}
-};
-
 // A picture by its first bytes; nullopt for an unknown kind or a failed decode.
-std::optional<TBitmap32> DecodePicture(IImageDecoder* decoder, std::string_view bytes) {
+std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view bytes) {
   const std::optional<ImageKind> kind = SniffImageKind(bytes);
-  if (!kind || !decoder) return std::nullopt;
-  if (*kind == ImageKind::Icon) return decoder->DecodeIcon(bytes, kSiteIconSide);
-  return decoder->Decode(*kind, bytes);
+  if (!kind) return std::nullopt;
+  if (*kind == ImageKind::Icon) return decoder.DecodeIcon(bytes, kSiteIconSide);
+  return decoder.Decode(*kind, bytes);
+}
+
+template <class T>
+T& Required(T* service, const char* name) {
+  if (!service) throw std::invalid_argument(std::string("reader window without a ") + name);
+  return *service;
 }
 
 std::string TabCaption(std::string_view tabText) {
@@ -38,60 +40,49 @@ std::string TabCaption(std::string_view tabText) {
 
 }  // namespace
 
-TReaderWindow::TReaderWindow(TReaderServices services) : services_(std::move(services)) {
-  CompleteServices();
-  checkMailbox_ = services_.Checks.Mailbox;
-  images_ = std::make_unique<TImageQueue>(*services_.ImageStarter, *services_.Poster,
-                                          services_.MakeImageDownload, services_.ReadImageFile);
-  scheduler_ = std::make_unique<TCheckNewScheduler>(*services_.Clock, checkMailbox_,
-                                                    CheckThreadFactory(Globals(), services_.Checks));
-}
-
-// What the caller left out: the window's own poster, picture threads and
-// mailboxes; the workers post to the window's poster.
-void TReaderWindow::CompleteServices() {
-  TReaderServices& s = services_;
-  if (!s.Poster) {
-    ownPoster_ = std::make_unique<TNoPoster>();
-    s.Poster = ownPoster_.get();
-  }
-  if (!s.ImageStarter) {
-    ownStarter_ = std::make_unique<TThreadImageWorkerStarter>();
-    s.ImageStarter = ownStarter_.get();
-  }
-  if (!s.Clock) s.Clock = &SystemClock();
-  if (!s.Loads.Mailbox) s.Loads.Mailbox = std::make_shared<TLoadMailbox>();
-  if (!s.Loads.Poster) s.Loads.Poster = s.Poster;
-  if (!s.Loads.Clock) s.Loads.Clock = s.Clock;
-  if (!s.Loads.Locale) s.Loads.Locale = s.Locale;
-  if (!s.Loads.ImageDecoder) s.Loads.ImageDecoder = s.ImageDecoder;
-  if (!s.Checks.Mailbox) s.Checks.Mailbox = std::make_shared<TCheckMailbox>();
-  if (!s.Cancel) s.Cancel = std::make_shared<THttpCancel>();
-  if (!s.Loads.Cancel) s.Loads.Cancel = s.Cancel;
-  if (!s.Checks.Cancel) s.Checks.Cancel = s.Cancel;
-  if (!s.Checks.Poster) s.Checks.Poster = s.Poster;
-  if (!s.Checks.Clock) s.Checks.Clock = s.Clock;
-}
+TReaderWindow::TReaderWindow(TReaderServices services)
+    : services_(std::move(services)),
+      view_(Required(services_.View, "view")),
+      host_(Required(services_.Host, "host")),
+      poster_(MakeShared<TClosablePoster>(services_.Poster)),
+      loads_{.Http = services_.Http,
+             .Clock = services_.Clock,
+             .ImageDecoder = services_.ImageDecoder,
+             .Locale = services_.Locale,
+             .Threads = services_.FeedThreads,
+             .Poster = poster_,
+             .Mailbox = MakeShared<TLoadMailbox>(),
+             .Cancel = cancel_},
+      checks_{.Http = services_.Http,
+              .Clock = services_.Clock,
+              .Threads = services_.FeedThreads,
+              .Poster = poster_,
+              .Mailbox = services_.CheckMailbox,
+              .Cancel = cancel_},
+      images_(services_.PictureThreads, poster_, services_.MakeImageDownload, services_.ReadImageFile),
+      scheduler_(services_.Clock, services_.CheckMailbox, CheckThreadFactory(Globals(), checks_)) {}
 
 TReaderWindow::~TReaderWindow() {
   // Marks of the last minute are still only in memory: a stop must not lose them.
-  if (services_.View->TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
-  // A stalled server must not hold up the stop. Workers post to the poster
-  // until they end: join them all while it lives.
-  services_.Cancel->Cancel();
-  images_.reset();
-  ownStarter_.reset();
-  if (TRSS* rss = Feeds()) {
-    for (tchannels& feed : rss->Channels) {
-      feed.LoadThread.reset();
-      feed.CheckThread.reset();
-    }
-    rss->Retired.clear();
-  }
+  if (view_.TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
+  // A stalled server must not hold up the stop, nor may a worker that still
+  // does: the messenger waits for the plugin only so long.
+  cancel_->Cancel();
+  StopWorkers(std::chrono::steady_clock::now() + kStopWait);
+  poster_->Close();
+}
+
+void TReaderWindow::StopWorkers(TSteadyTime deadline) {
+  images_.Stop(deadline);
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  for (tchannels& feed : rss->Channels) rss->RetireWorkers(feed);
+  for (const std::unique_ptr<TWorker>& worker : rss->Retired) worker->Stop(deadline);
+  rss->Retired.clear();
 }
 
 TRSS* TReaderWindow::Feeds() const {
-  return services_.Host ? services_.Host->Feeds() : nullptr;
+  return host_.Feeds();
 }
 
 tchannels* TReaderWindow::Feed(int index) const {
@@ -100,11 +91,11 @@ tchannels* TReaderWindow::Feed(int index) const {
 }
 
 TPluginGlobals& TReaderWindow::Globals() const {
-  return services_.Host->Globals();
+  return host_.Globals();
 }
 
 int TReaderWindow::CurrentFeed() const {
-  return services_.View->SelectedTab();
+  return view_.SelectedTab();
 }
 
 // IReaderWindowOps and IReaderWindow.
@@ -113,54 +104,54 @@ void TReaderWindow::SetLogoVisible(bool visible) {
   if (visible) {
     ShowLogoOf(Feed(CurrentFeed()));
   } else {
-    services_.View->HideLogo();
+    view_.HideLogo();
   }
 }
 
 void TReaderWindow::settabsposition(int position) {
-  services_.View->SetTabsAtBottom(position == 1);
+  view_.SetTabsAtBottom(position == 1);
 }
 
 void TReaderWindow::SetCheckNewTimerEnabled(bool enabled) {
   if (enabled) {
-    services_.View->StartTimer(TReaderTimer::CheckNew);
+    view_.StartTimer(TReaderTimer::CheckNew);
   } else {
-    services_.View->StopTimer(TReaderTimer::CheckNew);
+    view_.StopTimer(TReaderTimer::CheckNew);
   }
 }
 
 TRect TReaderWindow::GetPlacement() const {
-  return services_.View->GetPlacement();
+  return view_.GetPlacement();
 }
 
 void TReaderWindow::SetPlacement(const TRect& rect) {
-  services_.View->SetPlacement(rect);
+  view_.SetPlacement(rect);
 }
 
 void TReaderWindow::ClearFeedMenu() {
-  services_.View->ClearFeedMenu();
+  view_.ClearFeedMenu();
 }
 
 void TReaderWindow::ClearTabs() {
   tabs_.clear();
-  services_.View->ClearTabs();
+  view_.ClearTabs();
 }
 
 void TReaderWindow::ClearFeedIcons() {
-  services_.View->ClearFeedIcons();
+  view_.ClearFeedIcons();
 }
 
 void TReaderWindow::AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) {
-  services_.View->AddFeedMenuItem(caption, hint, tag);
+  view_.AddFeedMenuItem(caption, hint, tag);
 }
 
 void TReaderWindow::AddTab(const std::string& text) {
   tabs_.push_back(text);
-  services_.View->AddTab(text);
+  view_.AddTab(text);
 }
 
 void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (index < 0) {
     view.AppendDefaultFeedIcon();
     index = view.FeedIconCount() - 1;
@@ -175,11 +166,11 @@ void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
 }
 
 bool TReaderWindow::Visible() const {
-  return services_.View->Visible();
+  return view_.Visible();
 }
 
 void TReaderWindow::SetVisible(bool visible) {
-  services_.View->SetVisible(visible);
+  view_.SetVisible(visible);
 }
 
 void TReaderWindow::TrIconDblClick() {
@@ -191,11 +182,11 @@ void TReaderWindow::TrIconDblClick() {
 }
 
 void TReaderWindow::ToolOptionsClick() {
-  services_.Host->OpenOptions();
+  host_.OpenOptions();
 }
 
 void TReaderWindow::PopupMenu1At(int x, int y) {
-  services_.View->PopupMenu1At(x, y);
+  view_.PopupMenu1At(x, y);
 }
 
 // Commands.
@@ -204,14 +195,14 @@ void TReaderWindow::LoadPage(int feedIndex) {
   if (feedIndex < 0) feedIndex = CurrentFeed();
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (feed->LoadThread && feed->Run->Loading) {
     view.SetStatusText(Lang.lang_file_still_loading);
     return;
   }
   feed->LoadThread.reset();
   feed->Run->Progress = 0;
-  feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), services_.Loads);
+  feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
   if (feedIndex == CurrentFeed()) {
     view.SetStatusText(Lang.lang_file_loading);
     view.RepaintStatus();
@@ -219,10 +210,10 @@ void TReaderWindow::LoadPage(int feedIndex) {
 }
 
 void TReaderWindow::ShowFeed(int feedIndex) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   view.ViewerClear();
   view.ViewerSetSystemColors();
-  images_->Reset();
+  images_.Reset();
   // A pending read mark belongs to the theme shown until now; a selection below starts it anew.
   view.StopTimer(TReaderTimer::Timer1);
   tchannels* feed = Feed(feedIndex);
@@ -248,9 +239,9 @@ void TReaderWindow::ShowFeed(int feedIndex) {
 }
 
 void TReaderWindow::SelectTab(int feedIndex) {
-  if (feedIndex == CurrentFeed() || feedIndex < 0 || feedIndex >= services_.View->TabCount()) return;
+  if (feedIndex == CurrentFeed() || feedIndex < 0 || feedIndex >= view_.TabCount()) return;
   TabControl1Changing();
-  services_.View->SetSelectedTab(feedIndex);
+  view_.SetSelectedTab(feedIndex);
   TabControl1Change();
 }
 
@@ -264,14 +255,14 @@ void TReaderWindow::ToolButton5Click() {
 }
 
 void TReaderWindow::N6Click() {
-  IReaderView& view = *services_.View;
-  if (services_.Host->TrayBlinking()) services_.Host->SetTrayBlinking(false);
+  IReaderView& view = view_;
+  if (host_.TrayBlinking()) host_.SetTrayBlinking(false);
   if (!view.Visible()) view.SetVisible(true);
   view.BringToFront();
 }
 
 void TReaderWindow::N7Click() {
-  if (services_.View->Visible()) services_.View->SetVisible(false);
+  if (view_.Visible()) view_.SetVisible(false);
 }
 
 // Tabs.
@@ -279,7 +270,7 @@ void TReaderWindow::N7Click() {
 void TReaderWindow::TabControl1Changing() {
   tchannels* feed = Feed(CurrentFeed());
   if (!feed) return;
-  const IReaderView& view = *services_.View;
+  const IReaderView& view = view_;
   if (view.GridVisible()) {
     const int row = view.SelectedRow();
     if (row >= 0 && static_cast<std::size_t>(row) < grid_.size()) {
@@ -293,10 +284,10 @@ void TReaderWindow::TabControl1Changing() {
 }
 
 void TReaderWindow::TabControl1Change() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   const int current = CurrentFeed();
   tchannels* feed = Feed(current);
-  if (services_.Host->TrayBlinking() && !(feed && feed->HasNew)) services_.Host->SetTrayBlinking(false);
+  if (host_.TrayBlinking() && !(feed && feed->HasNew)) host_.SetTrayBlinking(false);
   for (TGridRow& row : grid_) row = {};
   view.SetGridRows(grid_);
   if (feed) {
@@ -315,9 +306,9 @@ void TReaderWindow::ShowLogoOf(const tchannels* feed) {
   const TRSS* rss = Feeds();
   if (feed && feed->Logo.Bitmap && rss && rss->LoadLogos) {
     const TBitmap32& logo = *feed->Logo.Bitmap;
-    services_.View->ShowLogo(logo, LogoWidth(logo.Width, logo.Height));
+    view_.ShowLogo(logo, LogoWidth(logo.Width, logo.Height));
   } else {
-    services_.View->HideLogo();
+    view_.HideLogo();
   }
 }
 
@@ -325,8 +316,8 @@ void TReaderWindow::TabControl1MouseUp(int tabIndex) {
   tchannels* feed = Feed(tabIndex);
   if (!feed) return;
   feed->HasNew = false;
-  services_.Host->SetContactNew(tabIndex, false);
-  services_.View->RepaintTabs();
+  host_.SetContactNew(tabIndex, false);
+  view_.RepaintTabs();
 }
 
 TTabLook TReaderWindow::TabControl1DrawTab(int tabIndex, bool selected) const {
@@ -339,7 +330,7 @@ TTabLook TReaderWindow::TabControl1DrawTab(int tabIndex, bool selected) const {
   look.Background = hasNew ? 4 : selected ? 5 : 3;
   look.Offset = selected && !hasNew ? 3 : 2;
   look.HighlightText = selected && !hasNew;
-  look.DrawIcon = Globals().ShowFeedIcons && tabIndex >= 0 && services_.View->FeedMenuCount() > tabIndex;
+  look.DrawIcon = Globals().ShowFeedIcons && tabIndex >= 0 && view_.FeedMenuCount() > tabIndex;
   return look;
 }
 
@@ -348,7 +339,7 @@ TTabLook TReaderWindow::TabControl1DrawTab(int tabIndex, bool selected) const {
 void TReaderWindow::OnFeedLoaded(int feedIndex) {
   TRSS* rss = Feeds();
   if (!rss) return;
-  const bool adopted = AdoptLoadResult(*rss, *services_.Loads.Mailbox, feedIndex);
+  const bool adopted = AdoptLoadResult(*rss, *loads_.Mailbox, feedIndex);
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
   ReleaseFinishedLoadThread(*feed);
@@ -362,7 +353,7 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   check_new_grid_count(feedIndex);
   if (feedIndex == CurrentFeed()) TabControl1Change();
   if (feed->NetFileSize < 0) {
-    services_.Host->ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
+    host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
   }
 }
 
@@ -371,14 +362,14 @@ void TReaderWindow::OnFeedChanged(int feedIndex) {
   if (!rss) return;
   // Only news adopted now counts: a stale or repeated notice must not load,
   // blink and announce the feed again.
-  if (!AdoptCheckResult(*rss, *checkMailbox_, feedIndex)) return;
+  if (!AdoptCheckResult(*rss, *checks_.Mailbox, feedIndex)) return;
   const tchannels* feed = Feed(feedIndex);
   if (!feed || !feed->HasNew || !feed->ShowBaloon) return;
-  services_.Host->SetContactNew(feedIndex, true);
-  services_.Host->SetTrayBlinking(true);
+  host_.SetContactNew(feedIndex, true);
+  host_.SetTrayBlinking(true);
   if (!feed->NotLoadUpdates) LoadPage(feedIndex);
-  services_.View->RepaintTabs();
-  if (Globals().ShowPopup) services_.Host->ShowNotification(Lang.lang_main_form_caption, UpdatedFeedsText());
+  view_.RepaintTabs();
+  if (Globals().ShowPopup) host_.ShowNotification(Lang.lang_main_form_caption, UpdatedFeedsText());
 }
 
 std::string TReaderWindow::UpdatedFeedsText() const {
@@ -391,25 +382,25 @@ std::string TReaderWindow::UpdatedFeedsText() const {
 }
 
 void TReaderWindow::OnFeedProgress(int feedIndex) {
-  if (feedIndex == CurrentFeed() && Feed(feedIndex)) services_.View->RepaintStatus();
+  if (feedIndex == CurrentFeed() && Feed(feedIndex)) view_.RepaintStatus();
 }
 
 void TReaderWindow::OnImageLoaded() {
-  std::optional<TLoadedImage> image = images_->ImageLoaded();
+  std::optional<TLoadedImage> image = images_.ImageLoaded();
   if (!image) return;
-  services_.View->ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
+  view_.ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
 }
 
 // Viewer.
 
 bool TReaderWindow::htmlLite1ImageRequest(const std::string& source) {
   const tchannels* feed = Feed(viewerTag_);
-  return images_->ImageRequest(source, feed && feed->LoadImages, baseAddress_);
+  return images_.ImageRequest(source, feed && feed->LoadImages, baseAddress_);
 }
 
 bool TReaderWindow::htmlLite1HotSpotClick(const std::string& target) {
   if (!OpensWithShell(target)) return false;
-  services_.View->OpenWithShell(target);
+  view_.OpenWithShell(target);
   return true;
 }
 
@@ -450,12 +441,12 @@ TStatusPanelLook TReaderWindow::StatusBar1DrawPanel(int panel) const {
 // Timers.
 
 void TReaderWindow::CheckNewTimerTimer() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   view.StopTimer(TReaderTimer::CheckNew);
   TRSS* rss = Feeds();
   if (!rss) return;
   rss->ReapRetiredWorkers();
-  if (scheduler_->Tick(*rss, Globals().CheckForNew)) view.StartTimer(TReaderTimer::CheckNew);
+  if (scheduler_.Tick(*rss, Globals().CheckForNew)) view.StartTimer(TReaderTimer::CheckNew);
 }
 
 }  // namespace kivo

@@ -5,17 +5,22 @@
 // controls' handlers) and by the plugin core (IReaderWindow).
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/SharedRef.h"
 #include "feeds/CheckNewThread.h"
 #include "feeds/LoadThread.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/Clock.h"
+#include "platform/Http.h"
 #include "platform/Locale.h"
+#include "platform/Thread.h"
+#include "platform/UiMessages.h"
 #include "reader/ImageQueue.h"
 #include "reader/ReaderGeometry.h"
 #include "reader/ReaderSkin.h"
@@ -51,32 +56,42 @@ struct TStatusPanelLook {
   std::optional<int> Progress;  // panel 0 while loading: 0..100
 };
 
+// What the window works with. View and Host are required. The composition
+// root gives every other service; left out, one is the system's where the
+// portable code knows it (clock, locale, network, threads) or does nothing
+// (no picture decoded, no message posted). A worker the stop lets go may use
+// these references until it ends: in the plugin they are process-wide.
 struct TReaderServices {
   IReaderView* View = nullptr;
   IReaderHost* Host = nullptr;
-  IClock* Clock = nullptr;
-  const ILocaleFormats* Locale = nullptr;
-  IImageDecoder* ImageDecoder = nullptr;
-  TLoadServices Loads;  // its Mailbox is shared with the workers
-  TCheckServices Checks;
-  IImageWorkerStarter* ImageStarter = nullptr;  // null: a thread per picture, joined by the window
-  IMessagePoster* Poster = nullptr;             // WM_IMAGE_LOADED and the workers' notices
-  TImageDownloadMaker MakeImageDownload;
-  TImageFileReader ReadImageFile;
-  tgradientsclass* Skin = nullptr;  // resized with the window; may be null
-  // Cancelled when the window goes, before it waits for its workers; the
-  // loads and checks get it unless given their own. (Picture downloads carry
-  // their own, set when the queue drops them.)
-  std::shared_ptr<THttpCancel> Cancel;
+  IClock& Clock = SystemClock();
+  const ILocaleFormats& Locale = SystemLocale();
+  IImageDecoder& ImageDecoder = NoImageDecoder();
+  IHttpClient& Http = PlatformHttpClient();  // loads and checks
+  // The window's own; its workers reach it through a TClosablePoster that
+  // the window closes as it goes.
+  IMessagePoster& Poster = NoPoster();
+  IThreadStarter& FeedThreads = SystemThreads();  // loads and checks
+  IThreadStarter& PictureThreads = SystemThreads();
+  TSharedRef<TCheckMailbox> CheckMailbox = MakeShared<TCheckMailbox>();
+  TImageDownloadMaker MakeImageDownload = nullptr;  // none: no picture from the network
+  TImageFileReader ReadImageFile = nullptr;         // none: no picture from the disk
+  tgradientsclass* Skin = nullptr;                  // resized with the window; may be null
 };
 
 class TReaderWindow : public IReaderWindow {
  public:
-  // View and Host are required; every other service may be left out.
+  // Throws std::invalid_argument without a view or a host.
   explicit TReaderWindow(TReaderServices services);
-  // Cancels the workers' requests, then joins every worker of the feed table
-  // before the poster goes.
+  // Cancels the workers' requests, then waits for every worker, those of the
+  // feed table and the pictures', until one deadline (kStopWait from now);
+  // those still blocked then go on alone, and the poster is closed to them.
   ~TReaderWindow() override;
+  TReaderWindow(const TReaderWindow&) = delete;
+  TReaderWindow& operator=(const TReaderWindow&) = delete;
+
+  // Well below the 2 s the messenger gives a plugin to stop.
+  static constexpr std::chrono::milliseconds kStopWait{1500};
 
   // IReaderWindowOps (the settings code) and IReaderWindow (the plugin core).
   void SetLogoVisible(bool visible) override;
@@ -160,7 +175,7 @@ class TReaderWindow : public IReaderWindow {
 
  private:
   void MarkRows(const std::vector<int>& rows, int mark);
-  void CompleteServices();
+  void StopWorkers(TSteadyTime deadline);
   TRSS* Feeds() const;
   tchannels* Feed(int index) const;  // null for an index that names no feed
   TPluginGlobals& Globals() const;
@@ -169,19 +184,22 @@ class TReaderWindow : public IReaderWindow {
   int GridMark(int row) const;  // column 0 as a number, -1 when it is none
   std::string UpdatedFeedsText() const;
 
-  TReaderServices services_;
+  const TReaderServices services_;
+  IReaderView& view_;
+  IReaderHost& host_;
+  TSharedRef<TClosablePoster> poster_;
+  TSharedRef<THttpCancel> cancel_ = MakeShared<THttpCancel>();  // cancelled as the window goes
+  TLoadServices loads_;
+  TCheckServices checks_;
   std::vector<std::string> tabs_;                          // TabControl1's texts
   std::vector<TGridRow> grid_ = std::vector<TGridRow>(2);  // a header and one row, as designed
-  std::unique_ptr<IMessagePoster> ownPoster_;
-  std::unique_ptr<IImageWorkerStarter> ownStarter_;  // goes before ownPoster_
   int viewerTag_ = -1;
   std::string baseAddress_;
   int dragOffset_ = 0;
   bool dragging_ = false;
   bool moved_ = false;
-  std::unique_ptr<TImageQueue> images_;
-  std::shared_ptr<TCheckMailbox> checkMailbox_;
-  std::unique_ptr<TCheckNewScheduler> scheduler_;
+  TImageQueue images_;
+  TCheckNewScheduler scheduler_;
 };
 
 // Pure rules, tested apart.

@@ -45,7 +45,7 @@ void TReaderWindow::CreateThemes(int feedIndex) {
   grid_.assign(1, TGridRow{"", Lang.lang_main_list_title, Lang.lang_main_list_date});
   for (const tchannelrecord& theme : feed->Items) grid_.push_back(ThemeRow(theme));
   if (grid_.size() == 1) grid_.emplace_back();
-  services_.View->SetGridRows(grid_);
+  view_.SetGridRows(grid_);
   check_new_grid_count(feedIndex);
 }
 
@@ -72,7 +72,7 @@ void TReaderWindow::check_new_grid_count(int feedIndex) {
     }
   }
   if (Globals().ShowListContacts) {
-    services_.Host->SetContactCounts(feedIndex, feed->NewCount, static_cast<int>(feed->Items.size()));
+    host_.SetContactCounts(feedIndex, feed->NewCount, static_cast<int>(feed->Items.size()));
   }
 }
 
@@ -108,18 +108,18 @@ TCellLook TReaderWindow::StringGrid1DrawCell(int column, int row, bool selected)
 }
 
 void TReaderWindow::StringGrid1Click() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   tchannels* feed = Feed(viewerTag_);
   const int row = view.SelectedRow();
   const int theme = row - 1;
-  images_->Reset();  // the pictures of the page shown until now are no longer wanted
+  images_.Reset();  // the pictures of the page shown until now are no longer wanted
   if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
     view.ViewerClear();
     return;
   }
   if (feed->HasNew) {
     feed->HasNew = false;
-    services_.Host->SetContactNew(viewerTag_, false);
+    host_.SetContactNew(viewerTag_, false);
     view.RepaintTabs();
   }
   view.StopTimer(TReaderTimer::Timer1);
@@ -131,7 +131,7 @@ void TReaderWindow::StringGrid1Click() {
 }
 
 void TReaderWindow::StringGrid1MouseDown(int rowUnderPointer) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   if (rowUnderPointer < 1 || rowUnderPointer >= view.GridRowCount()) return;
   if (rowUnderPointer == view.SelectedRow()) return;
   view.SetSelectedRow(rowUnderPointer);
@@ -143,7 +143,7 @@ void TReaderWindow::StringGrid1DblClick() {
 }
 
 void TReaderWindow::N8Click(int tag) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
   const int row = view.SelectedRow();
   if (row >= 1) {
@@ -155,7 +155,7 @@ void TReaderWindow::N8Click(int tag) {
 }
 
 void TReaderWindow::N11Click(int tag) {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
   std::vector<int> rows;
   for (int row = 1; static_cast<std::size_t>(row) < grid_.size(); ++row) {
@@ -173,7 +173,7 @@ void TReaderWindow::makethemeasreadunread(int row, int mark) {
 void TReaderWindow::MarkRows(const std::vector<int>& rows, int mark) {
   tchannels* feed = Feed(viewerTag_);
   if (!feed) return;
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   std::vector<std::string> keys;
   for (const int row : rows) {
     const int theme = row - 1;
@@ -196,11 +196,11 @@ void TReaderWindow::SetGridMark(int row, int mark) {
   if (row < 1 || static_cast<std::size_t>(row) >= grid_.size()) return;
   TGridRow& cells = grid_[static_cast<std::size_t>(row)];
   cells.Mark = std::to_string(mark);
-  services_.View->SetGridRow(row, cells);
+  view_.SetGridRow(row, cells);
 }
 
 void TReaderWindow::Timer1Timer() {
-  IReaderView& view = *services_.View;
+  IReaderView& view = view_;
   view.StopTimer(TReaderTimer::Timer1);
   const tchannels* feed = Feed(viewerTag_);
   const int row = view.SelectedRow();
@@ -213,7 +213,7 @@ void TReaderWindow::Timer1Timer() {
 }
 
 void TReaderWindow::TimerSaveReadedTimer() {
-  services_.View->StopTimer(TReaderTimer::TimerSaveReaded);
+  view_.StopTimer(TReaderTimer::TimerSaveReaded);
   const TRSS* rss = Feeds();
   if (!rss) return;
   for (const tchannels& feed : rss->Channels) WriteReadMarks(feed);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,8 +15,6 @@ namespace kivo {
 namespace {
 
 using testing::FakeRoute;
-
-class NoWorker final : public IFeedWorker {};
 
 class CheckNewTimerTest : public ::testing::Test {
  protected:
@@ -37,14 +36,15 @@ class CheckNewTimerTest : public ::testing::Test {
 
   testing::FakeClock clock_;
   TRSS rss_;
-  std::shared_ptr<TCheckMailbox> mailbox_ = std::make_shared<TCheckMailbox>();
+  TSharedRef<TCheckMailbox> mailbox_ = MakeShared<TCheckMailbox>();
   std::vector<int> started_;
   bool restarted_ = false;
   int failAt_ = -1;
-  TCheckNewScheduler scheduler_{clock_, mailbox_, [this](TRSS&, int i) -> std::unique_ptr<IFeedWorker> {
+  TCheckNewScheduler scheduler_{clock_, mailbox_, [this](TRSS&, int i) {
                                   if (i == failAt_) throw std::runtime_error("no thread");
                                   started_.push_back(i);
-                                  return std::make_unique<NoWorker>();
+                                  return std::make_unique<TWorker>(MakeShared<std::atomic<bool>>(false),
+                                                                   nullptr);
                                 }};
 };
 
@@ -104,19 +104,20 @@ class CheckFeedTest : public ::testing::Test {
     feed_.FeedIndex = 0;
     feed_.Url = kUrl;
     feed_.NetFileSize = 500;
-    services_.Http = &http_;
-    services_.Clock = &clock_;
-    services_.Poster = &queue_;
-    services_.Mailbox = mailbox_;
   }
 
   TCheckResult Check() { return CheckFeed(feed_, services_); }
 
   testing::FakeHttpClient http_;
   testing::FakeClock clock_;
-  testing::MessageQueue queue_;
-  std::shared_ptr<TCheckMailbox> mailbox_ = std::make_shared<TCheckMailbox>();
-  TCheckServices services_;
+  TSharedRef<testing::MessageQueue> queue_ = MakeShared<testing::MessageQueue>();
+  TSharedRef<TCheckMailbox> mailbox_ = MakeShared<TCheckMailbox>();
+  TCheckServices services_{.Http = http_,
+                           .Clock = clock_,
+                           .Threads = SystemThreads(),
+                           .Poster = queue_,
+                           .Mailbox = mailbox_,
+                           .Cancel = MakeShared<THttpCancel>()};
   TCheckSnapshot feed_;
 };
 
@@ -151,27 +152,27 @@ TEST_F(CheckFeedTest, OnlyAnAnnouncedSizeThatDiffersOrANewFirstItemTitleIsAChang
 TEST_F(CheckFeedTest, ThreadSetsCheckingAtOnceEndsItEvenAfterAnErrorAndPostsOnlyAChange) {
   feed_.Run = std::make_shared<TFeedRunState>();
   http_.Serve(kPath, FakeRoute{"", 500});
-  { TCheckNewThread thread(feed_, services_); }
+  { const auto worker = StartCheckNewThread(feed_, services_); }
   EXPECT_FALSE(feed_.Run->Checking);
   EXPECT_EQ(mailbox_->Take(0).size(), 1u) << "an unchanged check still reports when it ended";
 
   http_.Serve(kPath, FakeRoute{"", -1, false, true});
-  { TCheckNewThread thread(feed_, services_); }
+  { const auto worker = StartCheckNewThread(feed_, services_); }
   EXPECT_FALSE(feed_.Run->Checking);
   const auto failed = mailbox_->Take(0);
   ASSERT_EQ(failed.size(), 1u);
   EXPECT_FALSE(failed[0].Changed);
   EXPECT_EQ(failed[0].FinishedAt, clock_.Now());
-  EXPECT_TRUE(queue_.Take(WM_FEED_CHANGED).empty());
+  EXPECT_TRUE(queue_->Take(WM_FEED_CHANGED).empty());
 
   http_.Serve(kPath, FakeRoute{"", 900});
   http_.SetLatency(std::chrono::milliseconds(30));
   {
-    TCheckNewThread thread(feed_, services_);
+    const auto worker = StartCheckNewThread(feed_, services_);
     EXPECT_TRUE(feed_.Run->Checking);
   }
   EXPECT_FALSE(feed_.Run->Checking);
-  EXPECT_EQ(queue_.Take(WM_FEED_CHANGED), std::vector<long>{0});
+  EXPECT_EQ(queue_->Take(WM_FEED_CHANGED), std::vector<long>{0});
 }
 
 TEST(AdoptCheckResult, AppliesOnlyToTheRecordItWasMadeFor) {

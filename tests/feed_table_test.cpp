@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 #include "feeds/FeedTable.h"
 #include "feeds/PluginGlobals.h"
 #include "platform/FileIo.h"
+#include "platform/Thread.h"
+#include "platform/Worker.h"
 #include "tests/support/TempFolder.h"
 
 namespace kivo {
@@ -106,18 +110,23 @@ TEST(TRSS, GrowingKeepsRunStateAndStampsAndShrinkingDropsLogos) {
 // it replaces (up to the request deadline): their workers are kept aside and
 // joined once finished, or when the table goes.
 TEST(TRSS, ReloadRetiresRunningWorkersInsteadOfWaitingForThem) {
-  struct Worker final : IFeedWorker {
-    explicit Worker(int& joined) : joined_(joined) {}
-    ~Worker() override { ++joined_; }
+  struct CountedThread final : IThread {
+    explicit CountedThread(int& joined) : joined_(joined) {}
+    void Join() override { ++joined_; }
+    bool JoinUntil(TSteadyTime) override { return false; }
+    void Detach() override {}
     int& joined_;
   };
   int joined = 0;
+  const auto worker = [&joined](const tchannels& feed, std::atomic<bool> TFeedRunState::*flag) {
+    return std::make_unique<TWorker>(RunFlag(feed.Run, flag), std::make_unique<CountedThread>(joined));
+  };
   {
     TRSS rss;
     rss.SetCount(2);
     rss.Channels[0].Run->Loading = true;
-    rss.Channels[0].LoadThread = std::make_unique<Worker>(joined);
-    rss.Channels[1].CheckThread = std::make_unique<Worker>(joined);
+    rss.Channels[0].LoadThread = worker(rss.Channels[0], &TFeedRunState::Loading);
+    rss.Channels[1].CheckThread = worker(rss.Channels[1], &TFeedRunState::Checking);
     const auto stillLoading = rss.Channels[0].Run;
 
     rss.SetCount(0);
@@ -128,7 +137,7 @@ TEST(TRSS, ReloadRetiresRunningWorkersInsteadOfWaitingForThem) {
     rss.SetCount(1);
     EXPECT_EQ(joined, 2);
     rss.Channels[0].Run->Checking = true;
-    rss.Channels[0].CheckThread = std::make_unique<Worker>(joined);
+    rss.Channels[0].CheckThread = worker(rss.Channels[0], &TFeedRunState::Checking);
     rss.SetCount(0);
   }
   EXPECT_EQ(joined, 3) << "the table's end joins what is left";

@@ -151,13 +151,7 @@ class TScriptedClient final : public IHttpClient, public IClock {
 
 class ScriptedDownload : public ::testing::Test {
  protected:
-  ScriptedDownload() {
-    ctx_.Http = &client_;
-    ctx_.Clock = &client_;
-    ctx_.Poster = &poster_;
-    ctx_.Run = run_;
-    run_->Progress = 77;
-  }
+  ScriptedDownload() { run_->Progress = 77; }
   int Download(int feedIndex, std::size_t maxBytes = kFeedMaxBytes) {
     return DownloadFile(Direct("http://example.com/"), stream_, feedIndex, ctx_, maxBytes);
   }
@@ -165,7 +159,7 @@ class ScriptedDownload : public ::testing::Test {
   std::shared_ptr<TFeedRunState> run_ = std::make_shared<TFeedRunState>();
   TScriptedClient client_;
   TRecordingPoster poster_{run_};
-  TNetContext ctx_;
+  TNetContext ctx_{.Http = client_, .Clock = client_, .Poster = poster_, .Run = run_};
   std::string stream_ = "kept";
 };
 
@@ -251,12 +245,12 @@ TEST_F(ScriptedDownload, FailureLeavesTheStreamUntouchedButAReadErrorEndsTheBody
   EXPECT_TRUE(poster_.Messages.empty());
 
   client_.Requests.clear();
-  ctx_.Cancel = std::make_shared<THttpCancel>();
+  ctx_.Cancel = MakeShared<THttpCancel>();
   ctx_.Cancel->Cancel();
   EXPECT_EQ(Download(1), -1);
   EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, ""), -1);
   EXPECT_TRUE(client_.Requests.empty()) << "a cancelled request was sent";
-  ctx_.Cancel.reset();
+  ctx_.Cancel = MakeShared<THttpCancel>();  // never cancelled
   client_.Refuse = true;
   EXPECT_EQ(Download(1), -1);
   EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, ""), -1);
@@ -332,7 +326,6 @@ class ServerDownload : public ::testing::Test {
   void SetUp() override {
     http_ = test::TestServerAddress("http");
     if (http_.empty()) GTEST_SKIP() << test::kNoTestServer;
-    ctx_.Http = &PlatformHttpClient();
     ctx_.Deadline = 30s;
   }
 
@@ -347,7 +340,7 @@ class ServerDownload : public ::testing::Test {
   }
 
   std::string http_;
-  TNetContext ctx_;
+  TNetContext ctx_{.Http = PlatformHttpClient(), .Clock = SystemClock(), .Poster = NoPoster()};
   testing::TempFolder temp_{"kivo_net_"};
 };
 
@@ -450,10 +443,10 @@ TEST_F(ServerDownload, ProxyCredentialsOnlyWithProxyAndAuth) {
 TEST_F(ServerDownload, SlowBodyPostsRisingProgress) {
   auto run = std::make_shared<TFeedRunState>();
   TRecordingPoster poster(run);
-  ctx_.Poster = &poster;
-  ctx_.Run = run;
+  const TNetContext ctx{
+      .Http = ctx_.Http, .Clock = ctx_.Clock, .Poster = poster, .Run = run, .Deadline = ctx_.Deadline};
   std::string body;
-  EXPECT_EQ(Fetch(Url("/slow"), body, 3), 80000);
+  EXPECT_EQ(DownloadFile(MakeDownloadParams(Url("/slow"), {}), body, 3, ctx), 80000);
   ASSERT_GE(poster.Messages.size(), 3u);
   EXPECT_EQ(poster.Messages, decltype(poster.Messages)(poster.Messages.size(), {WM_FEED_PROGRESS, 3}));
   EXPECT_GE(poster.ProgressAtPost.front(), 10);
@@ -510,7 +503,7 @@ TEST_F(ServerDownload, HungServerFailsAtTheDeadlineOrSoonAfterACancel) {
     for (const char* target : {"/hang", "/hang-headers"}) {
       SCOPED_TRACE(std::string(target) + (cancel ? ", cancelled after 300 ms" : ", deadline 2 s"));
       ctx_.Deadline = cancel ? 60s : 2s;
-      ctx_.Cancel = cancel ? std::make_shared<THttpCancel>() : nullptr;
+      ctx_.Cancel = MakeShared<THttpCancel>();
       std::thread stopper;
       if (cancel) {
         stopper = std::thread([stop = ctx_.Cancel] {

@@ -12,19 +12,6 @@
 namespace kivo {
 namespace {
 
-// Holds the jobs until the test runs them, as a slow worker would.
-class HeldStarter : public IImageWorkerStarter {
- public:
-  void Start(std::function<void()> job) override { jobs.push_back(std::move(job)); }
-  void RunNext() {
-    ASSERT_FALSE(jobs.empty());
-    auto job = std::move(jobs.front());
-    jobs.erase(jobs.begin());
-    job();
-  }
-  std::vector<std::function<void()>> jobs;
-};
-
 class ImageQueueTest : public ::testing::Test {
  protected:
   // The picture handed over on the next WM_IMAGE_LOADED as "source: bytes"; "none" without one.
@@ -33,8 +20,8 @@ class ImageQueueTest : public ::testing::Test {
     return image ? image->Source + ": " + image->Bytes : "none";
   }
 
-  HeldStarter starter;
-  testing::MessageQueue poster;
+  testing::HeldThreads starter;
+  TSharedRef<testing::MessageQueue> poster = MakeShared<testing::MessageQueue>();
   std::vector<std::shared_ptr<THttpCancel>> downloadsMade;  // the cancel of each
   // Downloads from the host "broken" fail.
   TImageQueue queue{starter, poster,
@@ -52,21 +39,21 @@ TEST_F(ImageQueueTest, FeedWithoutPicturesNeverFetches) {
   EXPECT_FALSE(queue.ImageRequest("a.png", false, "http://feed.example/"));
   EXPECT_FALSE(queue.ImageRequest("http://x.example/b.png", false, "http://feed.example/"));
   EXPECT_TRUE(queue.Entries().empty());
-  EXPECT_TRUE(starter.jobs.empty());
+  EXPECT_TRUE(starter.Waiting() == 0);
   EXPECT_EQ(Loaded(), "none");
 }
 
 TEST_F(ImageQueueTest, PicturesAreFetchedOneAfterTheOtherInRequestOrder) {
   ASSERT_TRUE(queue.ImageRequest("/a.png", true, "http://feed.example/"));
   ASSERT_TRUE(queue.ImageRequest("http://cdn.example/b.png", true, "http://feed.example/"));
-  ASSERT_EQ(starter.jobs.size(), 1u) << "the second waits for the first";
+  ASSERT_EQ(starter.Waiting(), 1u) << "the second waits for the first";
   // Workers must not read the settings: each gets its download made here.
   EXPECT_EQ(downloadsMade.size(), 1u);
   starter.RunNext();
-  EXPECT_EQ(poster.Take(WM_IMAGE_LOADED), std::vector<long>{0});
-  EXPECT_TRUE(starter.jobs.empty()) << "nothing starts before the window took the first picture";
+  EXPECT_EQ(poster->Take(WM_IMAGE_LOADED), std::vector<long>{0});
+  EXPECT_TRUE(starter.Waiting() == 0) << "nothing starts before the window took the first picture";
   EXPECT_EQ(Loaded(), "/a.png: bytes of http://feed.example/a.png");
-  ASSERT_EQ(starter.jobs.size(), 1u);
+  ASSERT_EQ(starter.Waiting(), 1u);
   EXPECT_EQ(downloadsMade.size(), 2u);
   starter.RunNext();
   EXPECT_EQ(Loaded(), "http://cdn.example/b.png: bytes of http://cdn.example/b.png");
@@ -84,9 +71,9 @@ TEST_F(ImageQueueTest, SwitchingFeedCancelsTheRunningDownloadAndStopsTheSecond) 
   queue.Reset();
   EXPECT_TRUE(downloadsMade[0]->Cancelled());
   starter.RunNext();  // the first download finishes after the switch
-  EXPECT_TRUE(poster.Take(WM_IMAGE_LOADED).empty());
+  EXPECT_TRUE(poster->Take(WM_IMAGE_LOADED).empty());
   EXPECT_EQ(Loaded(), "none");
-  EXPECT_TRUE(starter.jobs.empty());
+  EXPECT_TRUE(starter.Waiting() == 0);
 }
 
 TEST_F(ImageQueueTest, LeftoverMessageDoesNotTakeTheRunningWorkersPicture) {
@@ -125,7 +112,7 @@ TEST_F(ImageQueueTest, FailedFetchIsAnEmptyPictureAndTheQueueMovesOn) {
   EXPECT_EQ(Loaded(), "ftp://x.example/a.png: ");
   starter.RunNext();
   EXPECT_EQ(Loaded(), "http://broken/b.png: ");
-  EXPECT_EQ(poster.Take(WM_IMAGE_LOADED), (std::vector<long>{0, 0}));
+  EXPECT_EQ(poster->Take(WM_IMAGE_LOADED), (std::vector<long>{0, 0}));
 }
 
 TEST(LocalImagePath, OnlyLocalDrivePathsAreOpened) {
@@ -174,17 +161,17 @@ TEST(LoadImageBytes, SchemeChoosesTheSource) {
 }
 
 // A real worker thread hands its buffer over through the posted message.
-TEST(ThreadImageWorkerStarter, PictureArrivesThroughThePostedMessage) {
-  testing::MessageQueue poster;
-  TThreadImageWorkerStarter starter;
+TEST(ImageQueueOnSystemThreads, PictureArrivesThroughThePostedMessage) {
+  const auto poster = MakeShared<testing::MessageQueue>();
   TImageQueue queue(
-      starter, poster, [](auto) { return [](const std::string& url) { return "got " + url; }; }, nullptr);
+      SystemThreads(), poster, [](auto) { return [](const std::string& url) { return "got " + url; }; },
+      nullptr);
   queue.ImageRequest("http://h/1.png", true, "");
   queue.ImageRequest("http://h/2.png", true, "");
   std::vector<std::string> pictures;
   for (int i = 0; i < 2; ++i) {
     testing::MessageQueue::Message message{};
-    ASSERT_TRUE(poster.Wait(message));
+    ASSERT_TRUE(poster->Wait(message));
     EXPECT_EQ(message.Id, WM_IMAGE_LOADED);
     const auto image = queue.ImageLoaded();
     ASSERT_TRUE(image);

@@ -46,11 +46,6 @@ class LoadThreadTest : public ::testing::Test {
     feed.LinkTag = "link";
     feed.ImageTag = "image";
     feed.CheckDoubleTags = true;
-    services_.Http = &http_;
-    services_.Clock = &clock_;
-    services_.Poster = &queue_;
-    services_.ImageDecoder = &decoder_;
-    services_.Mailbox = mailbox_;
   }
 
   tchannels& Feed() { return rss_.Channels[0]; }
@@ -62,7 +57,7 @@ class LoadThreadTest : public ::testing::Test {
 
   // Runs the worker to its end and adopts what it handed over.
   bool LoadInThread() {
-    { TLoadThread thread(TakeLoadSnapshot(rss_, 0, globals_), services_); }
+    { const auto worker = StartLoadThread(TakeLoadSnapshot(rss_, 0, globals_), services_); }
     return AdoptLoadResult(rss_, *mailbox_, 0);
   }
 
@@ -71,10 +66,18 @@ class LoadThreadTest : public ::testing::Test {
   TPluginGlobals globals_;
   testing::FakeHttpClient http_;
   testing::FakeClock clock_;
-  testing::MessageQueue queue_;
+  TSharedRef<testing::MessageQueue> queue_ = MakeShared<testing::MessageQueue>();
   testing::FirstBytePictureDecoder decoder_;
-  std::shared_ptr<TLoadMailbox> mailbox_ = std::make_shared<TLoadMailbox>();
-  TLoadServices services_;
+  TFixedLocaleFormats locale_;
+  TSharedRef<TLoadMailbox> mailbox_ = MakeShared<TLoadMailbox>();
+  TLoadServices services_{.Http = http_,
+                          .Clock = clock_,
+                          .ImageDecoder = decoder_,
+                          .Locale = locale_,
+                          .Threads = SystemThreads(),
+                          .Poster = queue_,
+                          .Mailbox = mailbox_,
+                          .Cancel = MakeShared<THttpCancel>()};
 };
 
 TEST_F(LoadThreadTest, SuccessfulLoadWritesCacheIconAndLogoAndComposesThePage) {
@@ -165,13 +168,13 @@ TEST_F(LoadThreadTest, WorkerSetsLoadingAtOnceThenClearsItSetsProgressAndPostsLo
   http_.SetLatency(std::chrono::milliseconds(50));
   Feed().Run->Progress = 0;
   {
-    TLoadThread thread(TakeLoadSnapshot(rss_, 0, globals_), services_);
+    const auto worker = StartLoadThread(TakeLoadSnapshot(rss_, 0, globals_), services_);
     EXPECT_TRUE(Feed().Run->Loading);
   }
   ASSERT_TRUE(AdoptLoadResult(rss_, *mailbox_, 0));
   EXPECT_FALSE(Feed().Run->Loading);
   EXPECT_EQ(Feed().Run->Progress, 100);
-  EXPECT_EQ(queue_.Take(WM_FEED_LOADED), std::vector<long>{0});
+  EXPECT_EQ(queue_->Take(WM_FEED_LOADED), std::vector<long>{0});
   EXPECT_EQ(Feed().Items.size(), 2u);
   EXPECT_EQ(Feed().NetFileSize, static_cast<int>(kTwoItems.size()));
   EXPECT_EQ(Feed().LastUpdated, clock_.Now());
@@ -183,14 +186,14 @@ TEST_F(LoadThreadTest, LoadingClearedWhenTheServerHangsOrAnErrorEscapes) {
   ASSERT_TRUE(LoadInThread());
   EXPECT_FALSE(Feed().Run->Loading);
   EXPECT_EQ(Feed().NetFileSize, -1);
-  EXPECT_EQ(queue_.Take(WM_FEED_LOADED).size(), 1u);
+  EXPECT_EQ(queue_->Take(WM_FEED_LOADED).size(), 1u);
 
   http_.Serve(kFeedPath, FakeRoute{"", -1, false, true});
   Feed().NetFileSize = 7;
   EXPECT_FALSE(LoadInThread());
   EXPECT_FALSE(Feed().Run->Loading);
   EXPECT_EQ(Feed().Run->Progress, 100);
-  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "no message after an escaped error";
+  EXPECT_TRUE(queue_->Take(WM_FEED_LOADED).empty()) << "no message after an escaped error";
   EXPECT_EQ(Feed().NetFileSize, 7);
 }
 
@@ -222,9 +225,9 @@ TEST_F(LoadThreadTest, MessageOfAnEarlierLoadDoesNotFreeTheOneRunningNow) {
   Feed().LoadThread = StartLoadThread(rss_, 0, globals_, services_);
   ReleaseFinishedLoadThread(Feed());
   EXPECT_TRUE(Feed().LoadThread) << "freeing a running worker blocks the window until it ends";
-  EXPECT_EQ(queue_.Take(WM_FEED_LOADED).size(), 0u);
+  EXPECT_EQ(queue_->Take(WM_FEED_LOADED).size(), 0u);
   testing::MessageQueue::Message message{};
-  ASSERT_TRUE(queue_.Wait(message));
+  ASSERT_TRUE(queue_->Wait(message));
   ReleaseFinishedLoadThread(Feed());
   EXPECT_FALSE(Feed().LoadThread);
 }

@@ -28,13 +28,6 @@ struct Theme {
   int mark;
 };
 
-struct IdleWorker final : IFeedWorker {};
-
-class RunAtOnceStarter final : public IImageWorkerStarter {
- public:
-  void Start(std::function<void()> job) override { job(); }
-};
-
 class ReaderWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -60,22 +53,25 @@ class ReaderWindowTest : public ::testing::Test {
 
   // As the settings load does, then the first tab shown.
   TReaderWindow& Open() {
-    TReaderServices services;
-    services.View = &view_;
-    services.Host = &host_;
-    services.ImageDecoder = &decoder_;
-    services.Poster = &queue_;
-    services.Loads.Http = &http_;
-    services.Checks.Http = &http_;
-    services.Checks.Mailbox = checkMailbox_;
-    services.ImageStarter = &starter_;
-    services.MakeImageDownload = [this](std::shared_ptr<THttpCancel>) {
-      return [this](const std::string& url) {
-        downloads_.push_back(url);
-        return std::string("GIF89a");
-      };
-    };
-    window_ = std::make_unique<TReaderWindow>(std::move(services));
+    window_ = std::make_unique<TReaderWindow>(TReaderServices{
+        .View = &view_,
+        .Host = &host_,
+        .Clock = SystemClock(),
+        .Locale = locale_,
+        .ImageDecoder = decoder_,
+        .Http = http_,
+        .Poster = queue_,
+        .FeedThreads = *feedThreads_,
+        .PictureThreads = pictureThreads_,
+        .CheckMailbox = checkMailbox_,
+        .MakeImageDownload =
+            [this](std::shared_ptr<THttpCancel>) {
+              return [this](const std::string& url) {
+                downloads_.push_back(url);
+                return std::string("GIF89a");
+              };
+            },
+    });
     for (int i = 0; i <= rss_.High(); ++i) {
       window_->AddFeedMenuItem(rss_.Channels[i].Title, "", i);
       window_->AddTab(rss_.Channels[i].Title + "|wu");
@@ -103,8 +99,10 @@ class ReaderWindowTest : public ::testing::Test {
   testing::FakeHttpClient http_;
   testing::MessageQueue queue_;
   testing::FirstBytePictureDecoder decoder_;
-  RunAtOnceStarter starter_;
-  std::shared_ptr<TCheckMailbox> checkMailbox_ = std::make_shared<TCheckMailbox>();
+  TFixedLocaleFormats locale_;
+  IThreadStarter* feedThreads_ = &SystemThreads();
+  testing::ImmediateThreads pictureThreads_;
+  TSharedRef<TCheckMailbox> checkMailbox_ = MakeShared<TCheckMailbox>();
   std::vector<std::string> downloads_;
   std::unique_ptr<TReaderWindow> window_;
 };
@@ -218,8 +216,8 @@ TEST_F(ReaderWindowTest, LoadWhileLoadingOnlySaysStillLoading) {
   AddFeed("A", {});
   TReaderWindow& window = Open();
   tchannels& feed = rss_.Channels[0];
-  feed.LoadThread = std::make_unique<IdleWorker>();
-  const IFeedWorker* running = feed.LoadThread.get();
+  feed.LoadThread = std::make_unique<TWorker>(RunFlag(feed.Run, &TFeedRunState::Loading), nullptr);
+  const TWorker* running = feed.LoadThread.get();
   feed.Run->Loading = true;
   window.ToolButton5Click();
   EXPECT_EQ(view_.statusText, Lang.lang_file_still_loading);
@@ -349,6 +347,24 @@ TEST_F(ReaderWindowTest, FreedWindowStopsEveryWorkerWithoutWaitingForAStalledSer
   EXPECT_TRUE(rss_.Retired.empty());
   EXPECT_FALSE(rss_.Channels[0].Run->Loading || rss_.Channels[1].Run->Loading);
   EXPECT_EQ(http_.RequestCount("feeds.test/favicon.ico"), 0) << "nothing more is fetched after the stop";
+}
+
+// The stop used to join every worker: a request stuck in the system's network
+// code held up the messenger for as long as the request's deadline.
+TEST_F(ReaderWindowTest, StopLetsABlockedWorkerGoAndItsLateResultReachesNoWindow) {
+  testing::HeldThreads held;
+  feedThreads_ = &held;
+  AddFeed("A", {});
+  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>t</title></item></channel></rss>");
+  Open().ToolButton1Click();
+  const std::shared_ptr<TFeedRunState> run = rss_.Channels[0].Run;
+  ASSERT_TRUE(run->Loading);
+  window_.reset();
+  EXPECT_FALSE(rss_.Channels[0].LoadThread);
+  EXPECT_TRUE(run->Loading) << "the worker goes on alone";
+  held.RunNext();
+  EXPECT_FALSE(run->Loading);
+  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the message of a worker let go reached the window";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {

@@ -8,6 +8,7 @@
 #include "platform/FileIo.h"
 #include "platform/Http.h"
 #include "platform/Locale.h"
+#include "platform/Thread.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
 #include "ui/win32/Gdi.h"
@@ -32,44 +33,40 @@ class TWindowPoster final : public IMessagePoster {
   HWND window_;
 };
 
-TNetContext PictureContext(std::shared_ptr<THttpCancel> cancel) {
-  TNetContext context;
-  context.Http = &PlatformHttpClient();
-  context.Cancel = std::move(cancel);
-  return context;
-}
-
 // Pictures are fetched with the proxy settings of the moment the picture's
 // worker starts, read on the window's thread.
 TImageDownloadMaker PictureDownloads(IReaderHost& host) {
   return [&host](std::shared_ptr<THttpCancel> cancel) -> TImageDownload {
     const TProxySettings proxy = ProxySettingsOf(host.Globals());
-    return [proxy, context = PictureContext(std::move(cancel))](const std::string& url) {
+    return [proxy, cancel = TSharedRef<THttpCancel>(std::move(cancel))](const std::string& url) {
+      const TNetContext context{
+          .Http = PlatformHttpClient(), .Clock = SystemClock(), .Poster = NoPoster(), .Cancel = cancel};
       return DownloadToStream(url, proxy, context);
     };
   };
 }
 
+// Every service of the window, once; all of them live as long as the process.
 TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoster& poster,
                              tgradientsclass* skin) {
-  TReaderServices services;
-  services.View = &view;
-  services.Host = &host;
-  services.Clock = &SystemClock();
-  services.Locale = &SystemLocale();
-  services.Poster = &poster;
-  services.ImageDecoder = &SharedImageDecoder();
-  services.Skin = skin;
-  services.Loads.Http = &PlatformHttpClient();
-  services.Checks.Http = &PlatformHttpClient();
-  services.Cancel = std::make_shared<THttpCancel>();
-  services.MakeImageDownload = PictureDownloads(host);
-  services.ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); };
-  return services;
+  return {.View = &view,
+          .Host = &host,
+          .Clock = SystemClock(),
+          .Locale = SystemLocale(),
+          .ImageDecoder = SharedImageDecoder(),
+          .Http = PlatformHttpClient(),
+          .Poster = poster,
+          .FeedThreads = SystemThreads(),
+          .PictureThreads = SystemThreads(),
+          .CheckMailbox = MakeShared<TCheckMailbox>(),
+          .MakeImageDownload = PictureDownloads(host),
+          .ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); },
+          .Skin = skin};
 }
 
 // The view and the poster over its window, made before the logic that uses
-// them and destroyed after it: the logic joins its workers while both live.
+// them and destroyed after it: the logic stops its workers and closes its
+// poster to them while both live.
 struct TReaderFormParts {
   TReaderFormParts(tgradientsclass* skin, IReaderHost& host) : view(skin, host), poster(view.Handle()) {}
   TReaderWindowView view;

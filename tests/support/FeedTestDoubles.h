@@ -1,5 +1,6 @@
-// In-process stand-ins for the network, the clock, the window's message queue
-// and the image decoder, shared by the worker tests. All are thread-safe.
+// In-process stand-ins for the network, the clock, the window's message queue,
+// the image decoder and the workers' threads, shared by the worker tests. All
+// but the threads are thread-safe.
 #pragma once
 
 #include <algorithm>
@@ -7,7 +8,9 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -18,6 +21,7 @@
 #include "imaging/ImageDecoder.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
+#include "platform/Thread.h"
 #include "platform/UiMessages.h"
 
 namespace kivo::testing {
@@ -154,6 +158,68 @@ class FirstBytePictureDecoder final : public IImageDecoder {
     if (bytes.empty()) return std::nullopt;
     return TBitmap32{1, 1, {static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[0]))}};
   }
+};
+
+// Threads whose jobs wait until the test runs them, on the test's own thread:
+// a job held back is a worker blocked on the network. Joining a job held back
+// runs it, as waiting for a real thread lets it end.
+class HeldThreads final : public IThreadStarter {
+ public:
+  std::unique_ptr<IThread> Start(std::function<void()> job) override {
+    jobs_.push_back(std::make_shared<Job>(std::move(job)));
+    return std::make_unique<Thread>(jobs_.back());
+  }
+  // Runs the oldest job still held back.
+  void RunNext() {
+    if (Waiting() == 0) throw std::logic_error("no job held back");
+    const std::shared_ptr<Job> next = jobs_.front();
+    jobs_.pop_front();
+    next->Run();
+  }
+  std::size_t Waiting() {
+    std::erase_if(jobs_, [](const std::shared_ptr<Job>& job) { return !job->work; });
+    return jobs_.size();
+  }
+
+ private:
+  struct Job {
+    void Run() {
+      if (work) std::exchange(work, nullptr)();
+    }
+    std::function<void()> work;
+  };
+  class Thread final : public IThread {
+   public:
+    explicit Thread(std::shared_ptr<Job> job) : job_(std::move(job)) {}
+    ~Thread() override {
+      if (!detached_) job_->Run();
+    }
+    void Join() override { job_->Run(); }
+    bool JoinUntil(TSteadyTime) override { return !job_->work; }
+    void Detach() override { detached_ = true; }
+
+   private:
+    std::shared_ptr<Job> job_;
+    bool detached_ = false;
+  };
+  std::deque<std::shared_ptr<Job>> jobs_;
+};
+
+// Runs each job at once, on the starting thread.
+class ImmediateThreads final : public IThreadStarter {
+ public:
+  std::unique_ptr<IThread> Start(std::function<void()> job) override {
+    job();
+    return std::make_unique<EndedThread>();
+  }
+
+ private:
+  class EndedThread final : public IThread {
+   public:
+    void Join() override {}
+    bool JoinUntil(TSteadyTime) override { return true; }
+    void Detach() override {}
+  };
 };
 
 }  // namespace kivo::testing

@@ -62,14 +62,6 @@ class FeedThreadsTest : public ::testing::Test {
     context_.CacheFolder = context_.PluginFolder;
     context_.ImageDecoder = &decoder_;
     context_.ComposePage = [](TRSS& rss, int i) { MakeFeedPage(rss, i, 2, SystemLocale()); };
-
-    loads_.Http = &http_;
-    loads_.Poster = &queue_;
-    loads_.ImageDecoder = &decoder_;
-    loads_.Mailbox = loadMailbox_;
-    checks_.Http = &http_;
-    checks_.Poster = &queue_;
-    checks_.Mailbox = checkMailbox_;
   }
 
   void TearDown() override {
@@ -120,7 +112,7 @@ class FeedThreadsTest : public ::testing::Test {
   void DrainUntilEveryLoadReported() {
     testing::MessageQueue::Message message{};
     while (loadMessages_ < loadsStarted_) {
-      ASSERT_TRUE(queue_.Wait(message)) << loadMessages_ << " of " << loadsStarted_ << " loads reported";
+      ASSERT_TRUE(queue_->Wait(message)) << loadMessages_ << " of " << loadsStarted_ << " loads reported";
       Handle(message);
     }
   }
@@ -130,12 +122,25 @@ class FeedThreadsTest : public ::testing::Test {
   TRSS rss_;
   TSettingsContext context_;
   testing::FakeHttpClient http_;
-  testing::MessageQueue queue_;
+  TSharedRef<testing::MessageQueue> queue_ = MakeShared<testing::MessageQueue>();
   testing::FirstBytePictureDecoder decoder_;
-  std::shared_ptr<TLoadMailbox> loadMailbox_ = std::make_shared<TLoadMailbox>();
-  std::shared_ptr<TCheckMailbox> checkMailbox_ = std::make_shared<TCheckMailbox>();
-  TLoadServices loads_;
-  TCheckServices checks_;
+  TFixedLocaleFormats locale_;
+  TSharedRef<TLoadMailbox> loadMailbox_ = MakeShared<TLoadMailbox>();
+  TSharedRef<TCheckMailbox> checkMailbox_ = MakeShared<TCheckMailbox>();
+  TLoadServices loads_{.Http = http_,
+                       .Clock = SystemClock(),
+                       .ImageDecoder = decoder_,
+                       .Locale = locale_,
+                       .Threads = SystemThreads(),
+                       .Poster = queue_,
+                       .Mailbox = loadMailbox_,
+                       .Cancel = MakeShared<THttpCancel>()};
+  TCheckServices checks_{.Http = http_,
+                         .Clock = SystemClock(),
+                         .Threads = SystemThreads(),
+                         .Poster = queue_,
+                         .Mailbox = checkMailbox_,
+                         .Cancel = MakeShared<THttpCancel>()};
   TCheckNewScheduler scheduler_{SystemClock(), checkMailbox_, CheckThreadFactory(globals_, checks_)};
   int loadsStarted_ = 0;
   int loadMessages_ = 0;
@@ -162,7 +167,7 @@ TEST_F(FeedThreadsTest, ReloadsWhileFiftyFeedsLoadAndCheckDropStaleResultsWithou
     feed.CheckUpdates = false;
   }
   testing::MessageQueue::Message message{};
-  while (queue_.Wait(message, std::chrono::milliseconds(0))) Handle(message);
+  while (queue_->Wait(message, std::chrono::milliseconds(0))) Handle(message);
   scheduler_.Tick(rss_, false);  // takes in the checks that found nothing new
   EXPECT_EQ(loadMailbox_->Size(), 0u);
   EXPECT_EQ(checkMailbox_->Size(), 0u);

@@ -8,7 +8,9 @@
 #include "base/Text1251.h"
 #include "feeds/FeedConversion.h"
 #include "feeds/HttpDownload.h"
+#include "platform/Clock.h"
 #include "platform/Http.h"
+#include "platform/UiMessages.h"
 #include "tools/cli/Commands.h"
 
 namespace kivo::cli {
@@ -97,8 +99,7 @@ int CmdFetch(const Args& args, std::string& out) {
   const auto fetch = ParseFetchArgs(args);
   if (!fetch) return Usage(kFetchUsage);
   TAnnouncementRecorder http(PlatformHttpClient());
-  TNetContext ctx;
-  ctx.Http = &http;
+  const TNetContext ctx{.Http = http, .Clock = SystemClock(), .Poster = NoPoster()};
   std::string body;
   const int received = DownloadFile(MakeDownloadParams(fetch->Url, fetch->Proxy), body, -1, ctx);
   out.append("url: " + fetch->Url + "\n");
