@@ -62,20 +62,18 @@ TRect TReaderWindow::SnapToWorkArea(const TRect& rect) const {
 }
 
 void TReaderWindow::FormShow() {
-  IReaderView& view = view_;
   if (const tchannels* feed = Feed(CurrentFeed())) {
-    view.SetGridVisible(feed->ShowPanel);
-    view.SetGridHeight(feed->PanelSize);
+    view_.SetGridVisible(feed->ShowPanel);
+    view_.SetGridHeight(feed->PanelSize);
   }
-  view.RedrawSplitter();
+  view_.RedrawSplitter();
 }
 
 void TReaderWindow::FormResize() {
-  IReaderView& view = view_;
-  if (services_.Skin) services_.Skin->SetWidth(view.GetPlacement().Width());
-  const int titleWidth = view.GridWidth() - kMarkColumnWidth - kDateColumnWidth - kGridFrameWidth;
-  view.SetGridColumnWidths(kMarkColumnWidth, std::max(titleWidth, 0), kDateColumnWidth);
-  view.RedrawSplitter();
+  if (services_.Skin) services_.Skin->SetWidth(view_.GetPlacement().Width());
+  const int titleWidth = view_.GridWidth() - kMarkColumnWidth - kDateColumnWidth - kGridFrameWidth;
+  view_.SetGridColumnWidths(kMarkColumnWidth, std::max(titleWidth, 0), kDateColumnWidth);
+  view_.RedrawSplitter();
 }
 
 void TReaderWindow::Panel2MouseDown(int offsetInBar) {
@@ -85,13 +83,12 @@ void TReaderWindow::Panel2MouseDown(int offsetInBar) {
 }
 
 void TReaderWindow::Panel2MouseMove(bool leftButton, int yInGrid) {
-  IReaderView& view = view_;
-  if (!leftButton || !dragging_ || !view.GridVisible()) {
+  if (!leftButton || !dragging_ || !view_.GridVisible()) {
     dragging_ = false;
     return;
   }
   moved_ = true;
-  view.SetGridHeight(yInGrid - dragOffset_);
+  view_.SetGridHeight(yInGrid - dragOffset_);
   if (tchannels* feed = Feed(CurrentFeed())) feed->PanelSize = yInGrid - dragOffset_;
 }
 
@@ -100,17 +97,16 @@ void TReaderWindow::Image1MouseUp() {
 }
 
 void TReaderWindow::Panel2Click() {
-  IReaderView& view = view_;
   const int current = CurrentFeed();
   tchannels* feed = Feed(current);
-  if (feed) feed->PanelSize = view.GridHeight();
+  if (feed) feed->PanelSize = view_.GridHeight();
   if (moved_) return;
-  const bool shown = !view.GridVisible();
-  view.SetGridVisible(shown);
+  const bool shown = !view_.GridVisible();
+  view_.SetGridVisible(shown);
   if (feed) feed->ShowPanel = shown;
-  view.MovePointerBy(shown ? view.GridHeight() : -view.GridHeight());
+  view_.MovePointerBy(shown ? view_.GridHeight() : -view_.GridHeight());
   // The viewer showed the feed page until now.
-  if (shown && feed) feed->ScrollPos = view.ViewerScrollPos();
+  if (shown && feed) feed->ScrollPos = view_.ViewerScrollPos();
   ShowFeed(current);
 }
 

@@ -28,12 +28,6 @@ std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view 
   return decoder.Decode(*kind, bytes);
 }
 
-template <class T>
-T& Required(T* service, const char* name) {
-  if (!service) throw std::invalid_argument(std::string("reader window without a ") + name);
-  return *service;
-}
-
 std::string TabCaption(std::string_view tabText) {
   return std::string(tabText.substr(0, tabText.find('|')));
 }
@@ -42,8 +36,8 @@ std::string TabCaption(std::string_view tabText) {
 
 TReaderWindow::TReaderWindow(TReaderServices services)
     : services_(std::move(services)),
-      view_(Required(services_.View, "view")),
-      host_(Required(services_.Host, "host")),
+      view_(services_.View),
+      host_(services_.Host),
       poster_(MakeShared<TClosablePoster>(services_.Poster)),
       loads_{.Http = services_.Http,
              .Clock = services_.Clock,
@@ -151,17 +145,16 @@ void TReaderWindow::AddTab(const std::string& text) {
 }
 
 void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
-  IReaderView& view = view_;
   if (index < 0) {
-    view.AppendDefaultFeedIcon();
-    index = view.FeedIconCount() - 1;
+    view_.AppendDefaultFeedIcon();
+    index = view_.FeedIconCount() - 1;
   }
   if (index < 0 || !Globals().ShowFeedIcons || !FileExists(path)) return;
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return;
   // An unknown or broken file keeps the default icon.
   if (const std::optional<TBitmap32> icon = DecodePicture(services_.ImageDecoder, *bytes)) {
-    view.SetFeedIcon(index, *icon);
+    view_.SetFeedIcon(index, *icon);
   }
 }
 
@@ -195,35 +188,33 @@ void TReaderWindow::LoadPage(int feedIndex) {
   if (feedIndex < 0) feedIndex = CurrentFeed();
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
-  IReaderView& view = view_;
   if (feed->LoadThread && feed->Run->Loading) {
-    view.SetStatusText(Lang.lang_file_still_loading);
+    view_.SetStatusText(Lang.lang_file_still_loading);
     return;
   }
   feed->LoadThread.reset();
   feed->Run->Progress = 0;
   feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
   if (feedIndex == CurrentFeed()) {
-    view.SetStatusText(Lang.lang_file_loading);
-    view.RepaintStatus();
+    view_.SetStatusText(Lang.lang_file_loading);
+    view_.RepaintStatus();
   }
 }
 
 void TReaderWindow::ShowFeed(int feedIndex) {
-  IReaderView& view = view_;
-  view.ViewerClear();
-  view.ViewerSetSystemColors();
+  view_.ViewerClear();
+  view_.ViewerSetSystemColors();
   images_.Reset();
   // A pending read mark belongs to the theme shown until now; a selection below starts it anew.
-  view.StopTimer(TReaderTimer::Timer1);
+  view_.StopTimer(TReaderTimer::Timer1);
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
   if (!feed->ShowPanel) {
-    view.ViewerLoadHtml(feed->PageHtml);
-    view.ViewerScrollTo(feed->ScrollPos);
+    view_.ViewerLoadHtml(feed->PageHtml);
+    view_.ViewerScrollTo(feed->ScrollPos);
     return;
   }
-  view.ViewerClear();
+  view_.ViewerClear();
   CreateThemes(feedIndex);
   int row = 1;
   for (std::size_t r = 1; r < grid_.size(); ++r) {
@@ -232,8 +223,8 @@ void TReaderWindow::ShowFeed(int feedIndex) {
       break;
     }
   }
-  if (view.SelectedRow() != row) {
-    view.SetSelectedRow(row);
+  if (view_.SelectedRow() != row) {
+    view_.SetSelectedRow(row);
     StringGrid1Click();
   }
 }
@@ -255,10 +246,9 @@ void TReaderWindow::ToolButton5Click() {
 }
 
 void TReaderWindow::N6Click() {
-  IReaderView& view = view_;
   if (host_.TrayBlinking()) host_.SetTrayBlinking(false);
-  if (!view.Visible()) view.SetVisible(true);
-  view.BringToFront();
+  if (!view_.Visible()) view_.SetVisible(true);
+  view_.BringToFront();
 }
 
 void TReaderWindow::N7Click() {
@@ -270,34 +260,32 @@ void TReaderWindow::N7Click() {
 void TReaderWindow::TabControl1Changing() {
   tchannels* feed = Feed(CurrentFeed());
   if (!feed) return;
-  const IReaderView& view = view_;
-  if (view.GridVisible()) {
-    const int row = view.SelectedRow();
+  if (view_.GridVisible()) {
+    const int row = view_.SelectedRow();
     if (row >= 0 && static_cast<std::size_t>(row) < grid_.size()) {
       feed->SelectedTheme = grid_[static_cast<std::size_t>(row)].Title;
     }
   } else {
-    feed->ScrollPos = view.ViewerScrollPos();
+    feed->ScrollPos = view_.ViewerScrollPos();
   }
-  feed->ShowPanel = view.GridVisible();
-  feed->PanelSize = view.GridHeight();
+  feed->ShowPanel = view_.GridVisible();
+  feed->PanelSize = view_.GridHeight();
 }
 
 void TReaderWindow::TabControl1Change() {
-  IReaderView& view = view_;
   const int current = CurrentFeed();
   tchannels* feed = Feed(current);
   if (host_.TrayBlinking() && !(feed && feed->HasNew)) host_.SetTrayBlinking(false);
   for (TGridRow& row : grid_) row = {};
-  view.SetGridRows(grid_);
+  view_.SetGridRows(grid_);
   if (feed) {
     viewerTag_ = current;
     baseAddress_ = UrlRoot(feed->Url);
     ShowFeed(current);
-    view.SetStatusText(feed->Run->Loading ? Lang.lang_file_still_loading : std::string());
-    view.SetGridVisible(feed->ShowPanel);
-    view.SetGridHeight(feed->PanelSize);
-    view.RepaintStatus();
+    view_.SetStatusText(feed->Run->Loading ? Lang.lang_file_still_loading : std::string());
+    view_.SetGridVisible(feed->ShowPanel);
+    view_.SetGridHeight(feed->PanelSize);
+    view_.RepaintStatus();
   }
   ShowLogoOf(feed);
 }
@@ -441,12 +429,11 @@ TStatusPanelLook TReaderWindow::StatusBar1DrawPanel(int panel) const {
 // Timers.
 
 void TReaderWindow::CheckNewTimerTimer() {
-  IReaderView& view = view_;
-  view.StopTimer(TReaderTimer::CheckNew);
+  view_.StopTimer(TReaderTimer::CheckNew);
   TRSS* rss = Feeds();
   if (!rss) return;
   rss->ReapRetiredWorkers();
-  if (scheduler_.Tick(*rss, Globals().CheckForNew)) view.StartTimer(TReaderTimer::CheckNew);
+  if (scheduler_.Tick(*rss, Globals().CheckForNew)) view_.StartTimer(TReaderTimer::CheckNew);
 }
 
 }  // namespace kivo

@@ -61,18 +61,20 @@ struct TStatusPanelLook {
 // portable code knows it (clock, locale, network, threads) or does nothing
 // (no picture decoded, no message posted). A worker the stop lets go may use
 // these references until it ends: in the plugin they are process-wide.
+// Every service of the window, resolved once by the composition root (the DLL
+// gives the system's, tests give fakes).
 struct TReaderServices {
-  IReaderView* View = nullptr;
-  IReaderHost* Host = nullptr;
-  IClock& Clock = SystemClock();
-  const ILocaleFormats& Locale = SystemLocale();
-  IImageDecoder& ImageDecoder = NoImageDecoder();
-  IHttpClient& Http = PlatformHttpClient();  // loads and checks
+  IReaderView& View;
+  IReaderHost& Host;
+  IClock& Clock;
+  const ILocaleFormats& Locale;
+  IImageDecoder& ImageDecoder;
+  IHttpClient& Http;  // loads and checks
   // The window's own; its workers reach it through a TClosablePoster that
   // the window closes as it goes.
-  IMessagePoster& Poster = NoPoster();
-  IThreadStarter& FeedThreads = SystemThreads();  // loads and checks
-  IThreadStarter& PictureThreads = SystemThreads();
+  IMessagePoster& Poster;
+  IThreadStarter& FeedThreads;  // loads and checks
+  IThreadStarter& PictureThreads;
   TSharedRef<TCheckMailbox> CheckMailbox = MakeShared<TCheckMailbox>();
   TImageDownloadMaker MakeImageDownload = nullptr;  // none: no picture from the network
   TImageFileReader ReadImageFile = nullptr;         // none: no picture from the disk
@@ -81,7 +83,6 @@ struct TReaderServices {
 
 class TReaderWindow : public IReaderWindow {
  public:
-  // Throws std::invalid_argument without a view or a host.
   explicit TReaderWindow(TReaderServices services);
   // Cancels the workers' requests, then waits for every worker, those of the
   // feed table and the pictures', until one deadline (kStopWait from now);

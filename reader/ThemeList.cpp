@@ -108,33 +108,31 @@ TCellLook TReaderWindow::StringGrid1DrawCell(int column, int row, bool selected)
 }
 
 void TReaderWindow::StringGrid1Click() {
-  IReaderView& view = view_;
   tchannels* feed = Feed(viewerTag_);
-  const int row = view.SelectedRow();
+  const int row = view_.SelectedRow();
   const int theme = row - 1;
   images_.Reset();  // the pictures of the page shown until now are no longer wanted
   if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
-    view.ViewerClear();
+    view_.ViewerClear();
     return;
   }
   if (feed->HasNew) {
     feed->HasNew = false;
     host_.SetContactNew(viewerTag_, false);
-    view.RepaintTabs();
+    view_.RepaintTabs();
   }
-  view.StopTimer(TReaderTimer::Timer1);
-  view.StartTimer(TReaderTimer::Timer1);
+  view_.StopTimer(TReaderTimer::Timer1);
+  view_.StartTimer(TReaderTimer::Timer1);
   if (static_cast<std::size_t>(row) < grid_.size())
     feed->SelectedTheme = grid_[static_cast<std::size_t>(row)].Title;
-  view.ViewerLoadHtml(MakeThemePage(feed->Items[static_cast<std::size_t>(theme)], Globals().FontSize));
-  view.ViewerScrollTo(0);
+  view_.ViewerLoadHtml(MakeThemePage(feed->Items[static_cast<std::size_t>(theme)], Globals().FontSize));
+  view_.ViewerScrollTo(0);
 }
 
 void TReaderWindow::StringGrid1MouseDown(int rowUnderPointer) {
-  IReaderView& view = view_;
-  if (rowUnderPointer < 1 || rowUnderPointer >= view.GridRowCount()) return;
-  if (rowUnderPointer == view.SelectedRow()) return;
-  view.SetSelectedRow(rowUnderPointer);
+  if (rowUnderPointer < 1 || rowUnderPointer >= view_.GridRowCount()) return;
+  if (rowUnderPointer == view_.SelectedRow()) return;
+  view_.SetSelectedRow(rowUnderPointer);
   StringGrid1Click();
 }
 
@@ -143,26 +141,24 @@ void TReaderWindow::StringGrid1DblClick() {
 }
 
 void TReaderWindow::N8Click(int tag) {
-  IReaderView& view = view_;
-  const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
-  const int row = view.SelectedRow();
+  const bool timerRan = view_.TimerRunning(TReaderTimer::Timer1);
+  const int row = view_.SelectedRow();
   if (row >= 1) {
     // Choosing the mark a theme already has makes it read.
     const int current = std::max(GridMark(row), 0);
     makethemeasreadunread(row, current == tag ? 1 : tag);
   }
-  KeepTimer1(view, timerRan);
+  KeepTimer1(view_, timerRan);
 }
 
 void TReaderWindow::N11Click(int tag) {
-  IReaderView& view = view_;
-  const bool timerRan = view.TimerRunning(TReaderTimer::Timer1);
+  const bool timerRan = view_.TimerRunning(TReaderTimer::Timer1);
   std::vector<int> rows;
   for (int row = 1; static_cast<std::size_t>(row) < grid_.size(); ++row) {
     if (GridMark(row) < 2) rows.push_back(row);
   }
   MarkRows(rows, tag);
-  KeepTimer1(view, timerRan);
+  KeepTimer1(view_, timerRan);
 }
 
 void TReaderWindow::makethemeasreadunread(int row, int mark) {
@@ -173,7 +169,6 @@ void TReaderWindow::makethemeasreadunread(int row, int mark) {
 void TReaderWindow::MarkRows(const std::vector<int>& rows, int mark) {
   tchannels* feed = Feed(viewerTag_);
   if (!feed) return;
-  IReaderView& view = view_;
   std::vector<std::string> keys;
   for (const int row : rows) {
     const int theme = row - 1;
@@ -187,9 +182,9 @@ void TReaderWindow::MarkRows(const std::vector<int>& rows, int mark) {
     SetReadMarks(*Feeds(), viewerTag_, keys, mark);
     check_new_grid_count(viewerTag_);
   }
-  view.RepaintStatus();
+  view_.RepaintStatus();
   // Saved a minute after the first change, however many follow.
-  if (!view.TimerRunning(TReaderTimer::TimerSaveReaded)) view.StartTimer(TReaderTimer::TimerSaveReaded);
+  if (!view_.TimerRunning(TReaderTimer::TimerSaveReaded)) view_.StartTimer(TReaderTimer::TimerSaveReaded);
 }
 
 void TReaderWindow::SetGridMark(int row, int mark) {
@@ -200,13 +195,12 @@ void TReaderWindow::SetGridMark(int row, int mark) {
 }
 
 void TReaderWindow::Timer1Timer() {
-  IReaderView& view = view_;
-  view.StopTimer(TReaderTimer::Timer1);
+  view_.StopTimer(TReaderTimer::Timer1);
   const tchannels* feed = Feed(viewerTag_);
-  const int row = view.SelectedRow();
+  const int row = view_.SelectedRow();
   const int theme = row - 1;
   if (!feed || theme < 0 || static_cast<std::size_t>(theme) >= feed->Items.size()) {
-    view.ViewerClear();
+    view_.ViewerClear();
     return;
   }
   if (feed->Items[static_cast<std::size_t>(theme)].Mark == 0) makethemeasreadunread(row, 1);

@@ -54,8 +54,8 @@ class ReaderWindowTest : public ::testing::Test {
   // As the settings load does, then the first tab shown.
   TReaderWindow& Open() {
     window_ = std::make_unique<TReaderWindow>(TReaderServices{
-        .View = &view_,
-        .Host = &host_,
+        .View = view_,
+        .Host = host_,
         .Clock = SystemClock(),
         .Locale = locale_,
         .ImageDecoder = decoder_,

@@ -49,8 +49,8 @@ TImageDownloadMaker PictureDownloads(IReaderHost& host) {
 // Every service of the window, once; all of them live as long as the process.
 TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoster& poster,
                              tgradientsclass* skin) {
-  return {.View = &view,
-          .Host = &host,
+  return {.View = view,
+          .Host = host,
           .Clock = SystemClock(),
           .Locale = SystemLocale(),
           .ImageDecoder = SharedImageDecoder(),

@@ -12,6 +12,7 @@
 #include "reader/ReaderCommands.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
+#include "tests/support/FeedTestDoubles.h"
 #include "tests/support/ReaderTestDoubles.h"
 
 namespace kivo {
@@ -179,10 +180,20 @@ TEST(ThemeGridTest, UserSelectionReportsClicksButProgramSelectionDoesNot) {
 }
 
 TEST_F(ReaderViewTest, MovingNearTheWorkAreaEdgeSnapsThroughTheLogic) {
-  TReaderServices services;
-  services.View = &view;
-  services.Host = &host;
-  TReaderWindow logic(services);
+  testing::FakeClock clock;
+  const TFixedLocaleFormats locale;
+  testing::FakeHttpClient http;
+  testing::MessageQueue queue;
+  testing::HeldThreads threads;
+  TReaderWindow logic({.View = view,
+                       .Host = host,
+                       .Clock = clock,
+                       .Locale = locale,
+                       .ImageDecoder = NoImageDecoder(),
+                       .Http = http,
+                       .Poster = queue,
+                       .FeedThreads = threads,
+                       .PictureThreads = threads});
   view.SetLogic(&logic);
   RECT area{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
