@@ -1,5 +1,6 @@
 #include "feeds/LoadThread.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/FilePaths.h"
@@ -93,12 +94,15 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   result.NetFileSize = DownloadToFile(feed.Url, feed.RawFile, feed.FeedIndex, feed.Proxy, ctx);
   DownloadToFile(UrlRoot(feed.Url) + "favicon.ico", ChangeFileExt(feed.CacheFile, ".ico"), feed.FeedIndex,
                  feed.Proxy, ctx, kPictureMaxBytes);
-  if (!FileExists(feed.RawFile)) return result;
+  // One read, no look first: the load of a record that a reload replaced works
+  // on the same files and may delete this one at any moment.
+  const std::optional<std::string> document = ReadFileBytes(feed.RawFile);
+  if (!document) return result;
 
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
-    source.LoadFromFile(feed.RawFile);
+    source.LoadFromString(*document);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
   }
   result.LogoUrl = converted.LogoUrl;

@@ -85,8 +85,8 @@ struct TLoadServices {
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
 // delete the raw file, download the feed and the site icon, convert, fetch the
-// logo, save the item cache, compose the page. Throws when the downloaded
-// document cannot be read back.
+// logo, save the item cache, compose the page. A raw file that cannot be read
+// back counts as no download.
 TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 
 // Sets Loading and starts the worker (feed.Run is required). Every way out
