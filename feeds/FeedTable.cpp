@@ -101,7 +101,7 @@ void TRSS::LoadLogo(int i, IImageDecoder* decoder) {
       LoadLogoBitmap(ChangeFileExt(channel.CacheFile, ".img"), channel.Logo.Bitmap, decoder);
 }
 
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder) {
   if (!FileExists(path)) return current;
@@ -124,15 +124,9 @@ std::string MakeCacheName(std::string_view address) {
   return name;
 }
 
-std::string CacheDir(std::string_view pluginFolder) {
-  const bool endsWithSeparator = !pluginFolder.empty() && IsPathSeparator(pluginFolder.back());
-  const char separator = endsWithSeparator ? pluginFolder.back() : kPathSeparator;
-  std::string cache(pluginFolder);
-  if (!cache.empty() && !endsWithSeparator) cache += separator;
-  cache += "Cache";
-  if (!DirectoryExists(cache)) return std::string(pluginFolder);
-  cache += separator;
-  return cache;
+std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder) {
+  std::filesystem::path cache = pluginFolder / "Cache";
+  return DirectoryExists(cache) ? cache : pluginFolder;
 }
 
 }  // namespace kivo

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,9 +68,9 @@ struct tchannels {
   std::string PubDateTag;
   std::string CategoryTag;
   std::string Url;
-  std::string CacheFile;  // item cache ".rss"; its file name is the INI section
-  std::string RawFile;    // raw download ".xml"
-  std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
+  std::filesystem::path CacheFile;  // item cache ".rss"; its file name is the INI section
+  std::filesystem::path RawFile;    // raw download ".xml"
+  std::string ReadMarks;            // "key=value" lines, the text of the ".rd" file
   // The ".rd" file exists but could not be read: a save must not replace
   // marks it never saw.
   bool ReadMarksUnreadable = false;
@@ -132,7 +133,7 @@ struct TRSS {
 // in turn (bitmap, GIF, PNG, JPEG, icon), the last success wins; null when the
 // file is shorter than 11 bytes, unreadable, or any of them fails. A file with
 // no known signature gives an empty bitmap when there was no logo before.
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder);
 
@@ -140,9 +141,8 @@ std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
 // becomes "_", so the result holds no dot and no path separator.
 std::string MakeCacheName(std::string_view address);
 
-// The cache folder of the plugin folder `pluginFolder` (which ends with a path
-// separator): that folder plus "Cache" and the same separator when such a
-// folder exists, else the plugin folder itself.
-std::string CacheDir(std::string_view pluginFolder);
+// The cache folder of the plugin folder: its "Cache" when such a folder
+// exists, else the plugin folder itself.
+std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder);
 
 }  // namespace kivo

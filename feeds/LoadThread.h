@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,8 +35,8 @@ struct TLoadSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
-  std::string CacheFile;
-  std::string RawFile;
+  std::filesystem::path CacheFile;
+  std::filesystem::path RawFile;
   TFeedTags Tags;
   bool CheckDoubleTags = true;
   bool NeedHorlines = true;

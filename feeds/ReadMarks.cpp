@@ -76,7 +76,7 @@ std::string ThemeKey(const tchannelrecord& theme) {
   return ThemeKey(Utf16ToWin(theme.Title), Utf16ToWin(theme.Date));
 }
 
-std::string ReadMarksFileName(std::string_view cacheFile) {
+std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile) {
   return ChangeFileExt(cacheFile, ".rd");
 }
 
@@ -170,7 +170,7 @@ void LoadReadMarks(TRSS& rss, int f) {
   feed.ReadMarks.clear();
   feed.ReadMarksUnreadable = false;
   if (!feed.CacheFile.empty()) {
-    const std::string file = ReadMarksFileName(feed.CacheFile);
+    const std::filesystem::path file = ReadMarksFileName(feed.CacheFile);
     const std::optional<std::string> bytes = ReadFileBytes(file);
     feed.ReadMarksUnreadable = !bytes && PathExists(file);
     feed.ReadMarks = NormalizeReadMarks(bytes.value_or(std::string()));

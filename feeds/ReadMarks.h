@@ -7,6 +7,7 @@
 // line is everything before its last "=".
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,7 +24,7 @@ std::string ThemeKey(const tchannelrecord& theme);
 std::string ThemeKey(std::string_view title, std::string_view date);
 
 // The read-marks file of a feed: its item cache file with ".rd".
-std::string ReadMarksFileName(std::string_view cacheFile);
+std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile);
 
 // The lines of a read-marks text, looked up by key. Built once per text so
 // that a whole feed is marked in one pass.

@@ -146,7 +146,7 @@ void RebuildFeedTable(TRSS& rss, int count) {
 
 void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettingsContext& context) {
   channel.Url = FeedLineUrl(line);
-  channel.CacheFile = context.CacheFolder + MakeCacheName(channel.Url) + ".rss";
+  channel.CacheFile = context.CacheFolder / PathFrom1251(MakeCacheName(channel.Url) + ".rss");
   channel.RawFile = ChangeFileExt(channel.CacheFile, ".xml");
   channel.Title = FeedLineTitle(line);
   if (!context.Window) return;
@@ -157,7 +157,7 @@ void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettings
 }
 
 void ReadFeedSection(tchannels& channel, const TIniFile& ini, TDateTime now) {
-  const std::string section = ExtractFileName(channel.CacheFile);
+  const std::string section = FeedSection(channel);
   channel.LinkTag = ini.ReadString(section, "link", "link");
   channel.TitleTag = ini.ReadString(section, "title", "title");
   channel.ImageTag = ini.ReadString(section, "image", "image");
@@ -212,7 +212,7 @@ void WriteRecord(const TPluginGlobals& globals, ISettingsRecord& record, const T
 bool SaveFeed(const tchannels& channel, TIniFile& ini) {
   // A record that was never set up has no files; writing would land in the working folder.
   if (channel.CacheFile.empty()) return true;
-  const std::string section = ExtractFileName(channel.CacheFile);
+  const std::string section = FeedSection(channel);
   ini.WriteInteger(section, "PanelSize", channel.PanelSize);
   ini.WriteBool(section, "Show_Panel", channel.ShowPanel);
   ini.WriteInteger(section, "net_file_size", channel.NetFileSize);
@@ -235,8 +235,12 @@ bool WriteIni(const TPluginGlobals& globals, const TRSS& rss, const TSettingsCon
 
 }  // namespace
 
-std::string IniPathFor(std::string_view pluginPath) {
+std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath) {
   return ChangeFileExt(pluginPath, ".ini");
+}
+
+std::string FeedSection(const tchannels& channel) {
+  return PathTo1251(channel.CacheFile.filename());
 }
 
 void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {

@@ -144,7 +144,7 @@ void TReaderWindow::AddTab(const std::string& text) {
   view_.AddTab(text);
 }
 
-void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
+void TReaderWindow::LoadIconOfSite(int index, const std::filesystem::path& path) {
   if (index < 0) {
     view_.AppendDefaultFeedIcon();
     index = view_.FeedIconCount() - 1;

@@ -50,24 +50,21 @@ TEST(MakeCacheName, ReplacesExactlyTheTwentyFourCharacters) {
       << "such addresses share their files";
 }
 
-TEST(PathNames, ExtensionAndFileNameFollowTheLastSeparator) {
+TEST(PathNames, ExtensionFollowsTheLastDotOfTheFileNameOnly) {
   struct Case {
-    std::string path;
-    std::string withIni;
-    std::string name;
+    std::u16string path;
+    std::u16string withIni;
   };
   const std::vector<Case> cases = {
-      {"C:\\Nimbra\\Plugins\\KivoRss.dll", "C:\\Nimbra\\Plugins\\KivoRss.ini", "KivoRss.dll"},
-      {"C:\\dir.x\\plugin", "C:\\dir.x\\plugin.ini", "plugin"},
-      {"/tmp/a.b/Cache/.rss", "/tmp/a.b/Cache/.ini", ".rss"},
-      {"C:name.rss", "C:name.ini", "name.rss"},
-      {"file", "file.ini", "file"},
+      {u"Nimbra/Plugins/KivoRss.dll", u"Nimbra/Plugins/KivoRss.ini"},
+      {u"dir.x/plugin", u"dir.x/plugin.ini"},
+      {u"/tmp/a.b/Cache/.rss", u"/tmp/a.b/Cache/.ini"},
+      {u"/tmp/a.b/Cache/x.y.rss", u"/tmp/a.b/Cache/x.y.ini"},
+      {u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d/KivoRss.dll",
+       u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d/KivoRss.ini"},
+      {u"file", u"file.ini"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ChangeFileExt(c.path, ".ini"), c.withIni);
-    EXPECT_EQ(ExtractFileName(c.path), c.name);
-    EXPECT_EQ(ExtractFilePath(c.path) + ExtractFileName(c.path), c.path);
-  }
+  for (const auto& c : cases) EXPECT_EQ(ChangeFileExt(fs::path(c.path), ".ini"), fs::path(c.withIni));
 }
 
 TEST(TRSS, CountsAndIndexesAtTheEdges) {
@@ -230,13 +227,13 @@ TEST_F(LogoTest, MissingFileKeepsTheLogoAndABadOneReleasesIt) {
 
 TEST(CacheDir, CacheFolderUsedOnlyWhenItIsAFolder) {
   const testing::TempFolder temp("kivo_cachedir_");
-  const std::string pluginFolder = temp.Folder();
+  const fs::path& pluginFolder = temp.Path();
   EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
   std::ofstream(temp.Path() / "Cache") << "a file, not a folder";
   EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
   fs::remove(temp.Path() / "Cache");
   fs::create_directory(temp.Path() / "Cache");
-  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder + "Cache" + pluginFolder.back());
+  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder / "Cache");
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ class ReadMarksFileTest : public ::testing::Test {
     Feed().CacheFile = dir_.File("feed.rss");
   }
   tchannels& Feed() { return rss_.Channels[0]; }
-  std::string RdPath() const { return dir_.File("feed.rd"); }
+  std::filesystem::path RdPath() const { return dir_.File("feed.rd"); }
   void AddTheme(std::u16string title, std::u16string date, int mark = 0) {
     Feed().Items.push_back({std::move(title), u"", std::move(date), u"", u"", u"", mark});
   }
@@ -104,7 +104,7 @@ TEST_F(ReadMarksFileTest, FileIsCrLfLinesTheLastOneTooAndEmptyMarksEmptyIt) {
     EXPECT_EQ(ReadFileBytes(RdPath()), file) << marks;
   }
   EXPECT_TRUE(WriteReadMarks(tchannels{})) << "a record without a cache file writes nothing";
-  EXPECT_FALSE(FileExists(".rd"));
+  EXPECT_FALSE(FileExists(std::filesystem::path(".rd")));
 }
 
 TEST_F(ReadMarksFileTest, LoadTakesTheFirstLineOfEachKey) {

@@ -405,7 +405,7 @@ TEST_F(ReaderWindowTest, SiteIconReplacedOnlyByARecognisedFile) {
                {"plain text file", true, false},
                {png, false, false}};
   TReaderWindow& window = Open();
-  const std::string path = dir_.File("x.ico");
+  const std::filesystem::path path = dir_.File("x.ico");
   for (const auto& c : cases) {
     ASSERT_TRUE(WriteFileAtomic(path, c.bytes));
     host_.globals.ShowFeedIcons = c.showIcons;
