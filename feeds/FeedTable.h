@@ -138,8 +138,16 @@ std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& pat
                                                 IImageDecoder* decoder);
 
 // A feed address made into a file base name: each of !@#$%^&*()~"':;/\|=+-.,?
-// becomes "_", so the result holds no dot and no path separator.
-std::string MakeCacheName(std::string_view address);
+// becomes "_", so the result holds no dot and no path separator. A name that
+// works stays exactly so: stored files and INI sections rely on it. One that
+// cannot is cut before its first "]", "<", ">" or control character, and to
+// what keeps the item cache (after `folderLength` characters of folder and
+// separator) below the system's 260, and ends in "~" and a hash of the whole
+// address; no other name holds a "~".
+std::string MakeCacheName(std::string_view address, std::size_t folderLength);
+
+// Feed `address`'s item cache in the cache folder `folder`.
+std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address);
 
 // The cache folder of the plugin folder: its "Cache" when such a folder
 // exists, else the plugin folder itself.

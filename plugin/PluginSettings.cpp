@@ -146,7 +146,7 @@ void RebuildFeedTable(TRSS& rss, int count) {
 
 void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettingsContext& context) {
   channel.Url = FeedLineUrl(line);
-  channel.CacheFile = context.CacheFolder / PathFrom1251(MakeCacheName(channel.Url) + ".rss");
+  channel.CacheFile = ItemCacheFile(context.CacheFolder, channel.Url);
   channel.RawFile = ChangeFileExt(channel.CacheFile, ".xml");
   channel.Title = FeedLineTitle(line);
   if (!context.Window) return;

@@ -424,13 +424,13 @@ TEST_F(PluginDispatchTest, ContactMessagesReachTheContactsHandler) {
 TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThem) {
   env_.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
   fs::create_directories(folder_ / "Cache");
-  const fs::path base = folder_ / "Cache" / PathFrom1251(MakeCacheName("http://a.example/rss"));
-  ASSERT_TRUE(WriteFileAtomic(ChangeFileExt(base, ".rss"),
+  const fs::path cache = ItemCacheFile(folder_ / "Cache", "http://a.example/rss");
+  ASSERT_TRUE(WriteFileAtomic(cache,
                               "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<myrssnodes>\r\n"
                               "  <item>\r\n    <title>One</title>\r\n    <date>d1</date>\r\n  </item>\r\n"
                               "  <item>\r\n    <title>Two</title>\r\n  </item>\r\n</myrssnodes>"));
   const std::string marks = "One d1=3\r\nGone=1\r\n";
-  ASSERT_TRUE(WriteFileAtomic(ChangeFileExt(base, ".rd"), marks));
+  ASSERT_TRUE(WriteFileAtomic(ChangeFileExt(cache, ".rd"), marks));
 
   LoadAndRun();
   const tchannels& feed = plugin_.RssData->Channels.at(0);
@@ -440,7 +440,7 @@ TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThe
   EXPECT_NE(feed.PageHtml.find("<div><b>One</b></div>"), std::string::npos);
 
   Send(PM_QUIT);
-  EXPECT_EQ(ReadFileBytes(ChangeFileExt(base, ".rd")), marks);
+  EXPECT_EQ(ReadFileBytes(ChangeFileExt(cache, ".rd")), marks);
 }
 
 void SendTo(TKivoPlugin& plugin, std::initializer_list<TPluginWord> codes) {
@@ -454,7 +454,7 @@ void SendTo(TKivoPlugin& plugin, std::initializer_list<TPluginWord> codes) {
 // settings; the next session must find them all.
 void MarkAndRestartIn(const fs::path& folder) {
   fs::create_directories(folder / "Cache");
-  const fs::path cache = folder / "Cache" / PathFrom1251(MakeCacheName("http://a.example/rss") + ".rss");
+  const fs::path cache = ItemCacheFile(folder / "Cache", "http://a.example/rss");
   ASSERT_TRUE(
       WriteFileAtomic(cache, "<myrssnodes><item><title>One</title><date>d1</date></item></myrssnodes>"));
   TEventLog events;

@@ -272,6 +272,27 @@ TEST_F(SettingsTest, SaveWritesRecordIniAndReadMarksAndLoadReadsThemBack) {
   EXPECT_EQ(Rect(window_.placement), (std::vector<int>{30, 40, 900, 700}));
 }
 
+// A "]" in a feed's address ended its INI section early, so its settings never
+// came back; "<", ">" or a control character kept every file of the feed from
+// being written on Windows.
+TEST_F(SettingsTest, FeedsWithUnfitAddressesKeepTheirSettingsAndMarks) {
+  const std::u16string addresses[] = {u"http://a/x]y", u"http://a/<b>", u"http://a/\tc", u"http://a/[x]y",
+                                      u"http://a/plain"};
+  for (const std::u16string& address : addresses) {
+    StoreFeeds(address + u"|F");
+    Load();
+    SCOPED_TRACE(PathTo1251(rss_.Channels.at(0).CacheFile));
+    rss_.Channels[0].PanelSize = 77;
+    rss_.Channels[0].ReadMarks = "t=2\r\n";
+    EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
+    EXPECT_EQ(ReadFileBytes(ChangeFileExt(rss_.Channels[0].CacheFile, ".rd")), "t=2\r\n");
+    TPluginGlobals again;
+    TRSS reloaded;
+    LoadSettings(again, reloaded, context_);
+    EXPECT_EQ(reloaded.Channels.at(0).PanelSize, 77);
+  }
+}
+
 TEST_F(SettingsTest, SaveWithoutFeedTableOrRecordTouchesNothingItShouldNot) {
   EXPECT_TRUE(SaveSettings(globals_, nullptr, context_));
   EXPECT_TRUE(record_.strings.empty());
