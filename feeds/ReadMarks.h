@@ -2,9 +2,10 @@
 // is the theme's title, a blank and its date (8-bit). The text lives in the
 // feed record and in the ".rd" file beside the item cache.
 //
-// A line belongs to a key when it is exactly that key (letter case aside),
-// "=", and a decimal number. Titles may hold "=" themselves, so the key of a
-// line is everything before its last "=".
+// A line belongs to a key when it is exactly that key (letter case and
+// control characters aside: each counts as a blank), "=", and a decimal
+// number. Titles may hold "=" themselves, so the key of a line is everything
+// before its last "=".
 #pragma once
 
 #include <filesystem>
@@ -18,8 +19,9 @@
 
 namespace kivo {
 
-// Title, blank, date, as 8-bit text. A line break would split the key over two
-// lines of the text, so CR and LF become blanks.
+// Title, blank, date, as 8-bit text, control characters made blanks: a line
+// break would split the key over two lines of the text, and a NUL would end
+// the text for whatever reads it as a C string.
 std::string ThemeKey(const tchannelrecord& theme);
 std::string ThemeKey(std::string_view title, std::string_view date);
 
@@ -46,7 +48,7 @@ class TReadMarksIndex {
     TLine First;
     int Highest = 0;
   };
-  std::unordered_map<std::string, TEntry> entries_;  // by lower-cased key
+  std::unordered_map<std::string, TEntry> entries_;  // by compared key
 };
 
 // The mark a freshly composed theme takes from the text: HighestMark.
