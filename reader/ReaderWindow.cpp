@@ -387,8 +387,9 @@ bool TReaderWindow::htmlLite1ImageRequest(const std::string& source) {
 }
 
 bool TReaderWindow::htmlLite1HotSpotClick(const std::string& target) {
-  if (!OpensWithShell(target)) return false;
-  view_.OpenWithShell(target);
+  const std::optional<std::string> address = ShellAddress(target);
+  if (!address) return false;
+  view_.OpenWithShell(*address);
   return true;
 }
 

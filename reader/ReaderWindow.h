@@ -207,6 +207,11 @@ class TReaderWindow : public IReaderWindow {
 // The link decision: only targets whose own scheme is http, https or mailto
 // (any letter case) go to the shell.
 bool OpensWithShell(std::string_view target);
+// What the shell gets for a link that opens: spaces, quotes, "<", ">",
+// backslashes and control characters percent-encoded, since the handler's
+// command line would take them as its own; of a mailto only the subject, body
+// and cc fields; at most 2048 characters. Nothing for a link that must not open.
+std::optional<std::string> ShellAddress(std::string_view target);
 // A title drawn as plain text: numeric character references decoded.
 std::string PlainTitle(std::string_view title);
 // The odd-row colour: the window colour as 65536 * b + 256 * g + r, minus 0x070702.

@@ -425,6 +425,67 @@ TEST(ReaderRules, OnlyHttpHttpsAndMailtoTargetsReachTheShell) {
     EXPECT_FALSE(OpensWithShell(target)) << target;
 }
 
+// Only the scheme was checked: a quote, a space or a control character in a
+// link reached the handler's command line as its own syntax, and a mailto's
+// "attach" field made some mail programs attach a local file to the mail.
+TEST(ReaderRules, ShellGetsAnAddressItsCommandLineCannotSplit) {
+  struct Case {
+    std::string target;
+    std::optional<std::string> address;  // nullopt: the link does not open
+  };
+  const std::vector<Case> cases = {
+      {"http://a.test/x?y=1&z=2#f", "http://a.test/x?y=1&z=2#f"},
+      {"HTTPS://127.0.0.1:8080/p%20q", "HTTPS://127.0.0.1:8080/p%20q"},
+      {"http://\xEF\xF0\xE8\xEC\xE5\xF0.test/", "http://\xEF\xF0\xE8\xEC\xE5\xF0.test/"},
+      {"http://a.test/a b", "http://a.test/a%20b"},
+      {"http://a.test/\" --x \"", "http://a.test/%22%20--x%20%22"},
+      {"http://a.test/'q'`r`", "http://a.test/%27q%27%60r%60"},
+      {"http://a.test/<b>", "http://a.test/%3Cb%3E"},
+      {"http://a.test/x\\", "http://a.test/x%5C"},
+      {"http://a.test/\t\r\n\x01\x7F", "http://a.test/%09%0D%0A%01%7F"},
+      {std::string("http://a.test/\0x", 16), "http://a.test/%00x"},
+      {"http://a.test/?attach=x", "http://a.test/?attach=x"},
+      {"mailto:me@a.test", "mailto:me@a.test"},
+      {"mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test",
+       "mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test"},
+      {"mailto:me@a.test?attach=C:\\secret.txt&subject=Hi", "mailto:me@a.test?subject=Hi"},
+      {"MailTo:me@a.test?Attachment=x&BODY=b&Subject=s", "MailTo:me@a.test?BODY=b&Subject=s"},
+      {"mailto:me@a.test?%61ttach=x&%73ubject=s", "mailto:me@a.test?%73ubject=s"},
+      {"mailto:me@a.test?bcc=x&to=y&body=a b", "mailto:me@a.test?body=a%20b"},
+      {"mailto:me@a.test?attach=x", "mailto:me@a.test"},
+      {"file:///C:/Windows/calc.exe", std::nullopt},
+      {"javascript:alert('http://x')", std::nullopt},
+      {" http://a.test/", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShellAddress(c.target), c.address) << WinToUtf8(c.target);
+}
+
+TEST(ReaderRules, ShellAddressStopsAt2048CharactersAndNeverHalfAnEscape) {
+  const std::string base = "http://a.test/x";  // 15 characters
+  struct Case {
+    std::string target;
+    std::size_t length;
+  };
+  const std::vector<Case> cases = {
+      {base + std::string(2048 - 15, 'a'), 2048},  {base + std::string(2049 - 15, 'a'), 2048},
+      {base + std::string(1000, ' '), 2046},  // 15 + 677 escapes of three
+      {base + "y" + std::string(1000, ' '), 2047}, {base + "yz" + std::string(1000, ' '), 2048},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> address = ShellAddress(c.target);
+    ASSERT_TRUE(address);
+    EXPECT_EQ(address->size(), c.length);
+    EXPECT_TRUE(address->ends_with("a") || address->ends_with("%20")) << address->substr(address->size() - 4);
+  }
+}
+
+TEST_F(ReaderWindowTest, ALinkReachesTheShellOnlyInItsSafeForm) {
+  TReaderWindow& window = Open();
+  EXPECT_TRUE(window.htmlLite1HotSpotClick("mailto:me@a.test?attach=x&subject=a\"b"));
+  EXPECT_FALSE(window.htmlLite1HotSpotClick("file:///C:/x.exe"));
+  EXPECT_EQ(view_.opened, (std::vector<std::string>{"mailto:me@a.test?subject=a%22b"}));
+}
+
 TEST_F(ReaderWindowTest, TitlesShowNumericCharacterReferencesAsText) {
   const std::pair<std::string, std::string> cases[] = {
       {"&#8212;!", "\x97!"},     {"&#x41;&#X42;", "AB"},
