@@ -162,6 +162,12 @@ std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::st
   return folder / PathFrom1251(name + std::string(kItemCacheExtension));
 }
 
+bool SaveUnsavedItemCache(tchannels& channel) {
+  if (!channel.ItemCacheUnsaved) return true;
+  channel.ItemCacheUnsaved = !WriteFileAtomic(channel.CacheFile, Utf16ToWin(channel.ItemCacheText));
+  return !channel.ItemCacheUnsaved;
+}
+
 std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder) {
   std::filesystem::path cache = pluginFolder / "Cache";
   return DirectoryExists(cache) ? cache : pluginFolder;

@@ -97,6 +97,9 @@ struct tchannels {
   TDateTime LastUpdated = 0;
   std::vector<tchannelrecord> Items;
   std::u16string ItemCacheText;
+  // ItemCacheText holds items its file does not: the write failed, and the
+  // next save tries again.
+  bool ItemCacheUnsaved = false;
   tchannellogorecord Logo;
   int NewCount = 0;
   int Mark2Count = 0;
@@ -148,6 +151,10 @@ std::string MakeCacheName(std::string_view address, std::size_t folderLength);
 
 // Feed `address`'s item cache in the cache folder `folder`.
 std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address);
+
+// Writes the item cache from ItemCacheText when its last write failed; true
+// when nothing is left unsaved.
+bool SaveUnsavedItemCache(tchannels& channel);
 
 // The cache folder of the plugin folder: its "Cache" when such a folder
 // exists, else the plugin folder itself.

@@ -111,7 +111,10 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
     result.LogoReloaded = true;
   }
   const std::string text = converted.Text();
-  if (converted.ItemCount() > 0) result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+  if (converted.ItemCount() > 0) {
+    result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+    result.CacheUnsaved = !result.CacheChanged;
+  }
   result.LastUpdated = services.Clock.Now();
   result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
@@ -147,6 +150,7 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
     if (result.Converted) {
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);
+      feed.ItemCacheUnsaved = result.CacheUnsaved;
       feed.Logo.Url = std::move(result.LogoUrl);
       AdoptComposedFeed(feed, std::move(result.Page));
     }

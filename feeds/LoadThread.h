@@ -59,6 +59,7 @@ struct TLoadResult {
   // A document arrived and was converted; the fields below are set only then.
   bool Converted = false;
   bool CacheChanged = false;  // the item cache file was replaced
+  bool CacheUnsaved = false;  // items arrived, but the item cache could not be written
   std::u16string ItemCacheText;
   TComposedFeed Page;
   TDateTime LastUpdated = 0;

@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 89> kRows = {{
+const std::array<TLangRow, 90> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -42,6 +42,9 @@ const std::array<TLangRow, 89> kRows = {{
                   "Процес завантаження вже виконується, зачекайте будь ласка", "The download is being processed. Please wait..."),
     KIVO_LANG_ROW(lang_err_load, "Произошла ошибка при загрузке ленты",
                   "Виникла помилка під час завантаження стрічки", "An error occoured while loading the feed"),
+    KIVO_LANG_ROW(lang_err_save, "Не удалось сохранить отметки или ленту: папка плагина закрыта для записи или диск полон. Они остаются в памяти, плагин попробует снова",
+                  "Не вдалося зберегти позначки або стрічку: тека плагіна закрита для запису або диск заповнений. Вони залишаються в пам'яті, плагін спробує знову",
+                  "Could not save the marks or a feed: the plugin folder is read-only or the disk is full. They stay in memory and the plugin will try again"),
     KIVO_LANG_ROW(lang_main_form_caption, "RSS Reader",
                   "RSS Reader", "RSS Reader"),
     KIVO_LANG_ROW(lang_main_popup_html_copy, "Копировать текст",

@@ -20,6 +20,7 @@ struct TLangTexts {
   std::string lang_file_loading;
   std::string lang_file_still_loading;
   std::string lang_err_load;
+  std::string lang_err_save;
   std::string lang_main_form_caption;
   std::string lang_main_popup_html_copy;
   std::string lang_main_popup_html_find;

@@ -209,7 +209,7 @@ void WriteRecord(const TPluginGlobals& globals, ISettingsRecord& record, const T
 }
 
 // The per-feed keys that change while the plugin runs, and the read marks.
-bool SaveFeed(const tchannels& channel, TIniFile& ini) {
+bool SaveFeed(tchannels& channel, TIniFile& ini) {
   // A record that was never set up has no files; writing would land in the working folder.
   if (channel.CacheFile.empty()) return true;
   const std::string section = FeedSection(channel);
@@ -219,17 +219,17 @@ bool SaveFeed(const tchannels& channel, TIniFile& ini) {
   ini.WriteString(section, "Last_Updated", DateTimeToText(channel.LastUpdated));
   const bool marksWritten = WriteReadMarks(channel);
   ini.WriteBool(section, "ShowBaloon", channel.ShowBaloon);
-  return marksWritten;
+  return SaveUnsavedItemCache(channel) && marksWritten;
 }
 
-bool WriteIni(const TPluginGlobals& globals, const TRSS& rss, const TSettingsContext& context) {
+bool WriteIni(const TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {
   TIniFile ini(context.IniPath);
   ini.WriteBool(kMainSection, "Load_Logo", rss.LoadLogos);
   ini.WriteInteger(kMainSection, "Tabs_position", globals.TabsPosition);
   ini.WriteBool(kMainSection, "Show_ListContacts", globals.ShowListContacts);
   ini.WriteBool(kMainSection, "Show_ContactsIcons", globals.ShowContactsIcons);
   bool allWritten = true;
-  for (const auto& channel : rss.Channels) allWritten = SaveFeed(channel, ini) && allWritten;
+  for (auto& channel : rss.Channels) allWritten = SaveFeed(channel, ini) && allWritten;
   return ini.UpdateFile() && allWritten;
 }
 
@@ -276,7 +276,7 @@ void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
   rss.LoadLogo(i, context.ImageDecoder);
 }
 
-bool SaveSettings(const TPluginGlobals& globals, const TRSS* rss, const TSettingsContext& context) {
+bool SaveSettings(const TPluginGlobals& globals, TRSS* rss, const TSettingsContext& context) {
   if (!rss) return true;
   if (context.Record) WriteRecord(globals, *context.Record, context);
   return WriteIni(globals, *rss, context);

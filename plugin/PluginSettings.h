@@ -53,8 +53,8 @@ void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& co
 // an index that names no feed.
 void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context);
 // Globals into the settings record; interface switches, the run-time per-feed
-// keys and the ".rd" files. Nothing without a feed table. False when a file
-// could not be written.
-bool SaveSettings(const TPluginGlobals& globals, const TRSS* rss, const TSettingsContext& context);
+// keys, the ".rd" files and the item caches whose write failed before.
+// Nothing without a feed table. False when a file could not be written.
+bool SaveSettings(const TPluginGlobals& globals, TRSS* rss, const TSettingsContext& context);
 
 }  // namespace kivo

@@ -140,6 +140,8 @@ class TReaderWindow : public IReaderWindow {
 
   // Timers.
   void Timer1Timer();
+  // Saves what only memory holds: read marks, and item caches whose write
+  // failed. A failure is noticed, and the timer runs again.
   void TimerSaveReadedTimer();
   void CheckNewTimerTimer();
 
@@ -177,6 +179,9 @@ class TReaderWindow : public IReaderWindow {
  private:
   void MarkRows(const std::vector<int>& rows, int mark);
   void StopWorkers(TSteadyTime deadline);
+  // False when any file could not be written.
+  bool SaveFeedFiles();
+  void SaveFailed();
   TRSS* Feeds() const;
   tchannels* Feed(int index) const;  // null for an index that names no feed
   TPluginGlobals& Globals() const;
@@ -199,6 +204,7 @@ class TReaderWindow : public IReaderWindow {
   int dragOffset_ = 0;
   bool dragging_ = false;
   bool moved_ = false;
+  bool saveFailureShown_ = false;
   TImageQueue images_;
   TCheckNewScheduler scheduler_;
 };

@@ -175,6 +175,27 @@ TEST_F(ReaderWindowTest, MarksAreSavedAMinuteAfterTheFirstChangeAndAtTheStop) {
       << "the marks made since the last save";
 }
 
+// A save that failed said nothing, and marks made in a read-only folder or on
+// a full disk were gone at the next start. It is said once a session; the
+// marks stay in memory and the save timer tries again until the write works.
+TEST_F(ReaderWindowTest, FailedSaveIsNoticedOnceAndTriedAgainUntilItWorks) {
+  AddFeed("A", {{u"one", 0}});
+  const std::filesystem::path folder = dir_.File("later");
+  rss_.Channels[0].CacheFile = folder / "f0.rss";
+  TReaderWindow& window = Open();
+  window.N8Click(2);
+  for (int tick = 0; tick < 3; ++tick) {
+    window.TimerSaveReadedTimer();
+    EXPECT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded)) << "the next try is due";
+  }
+  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
+  std::filesystem::create_directory(folder);
+  window.TimerSaveReadedTimer();
+  EXPECT_EQ(ReadFileBytes(folder / "f0.rd"), "one D=2\r\n");
+  EXPECT_FALSE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+  EXPECT_EQ(host_.notifications.size(), 1u);
+}
+
 TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
   AddFeed("A", {{u"a", 0}, {u"b", 0}, {u"c", 2}, {u"d", 3}, {u"e", 1}});
   host_.globals.ShowListContacts = true;
@@ -245,6 +266,30 @@ TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
   EXPECT_EQ(view_.statusText, "");
   EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_load + " - Gone"}}));
   EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
+}
+
+// A load whose item cache could not be written showed its themes without a
+// word, and at the next start they were gone. It is noticed as a failed save,
+// and the save timer writes the cache from memory once the folder takes it.
+TEST_F(ReaderWindowTest, ItemCacheThatCouldNotBeWrittenIsNoticedAndWrittenLater) {
+  AddFeed("A", {});
+  const std::filesystem::path folder = dir_.File("later");
+  rss_.Channels[0].CacheFile = folder / "f0.rss";  // the raw download still lands in the test folder
+  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>New</title></item></channel></rss>");
+  TReaderWindow& window = Open();
+  window.ToolButton5Click();
+  testing::MessageQueue::Message message{};
+  do {
+    ASSERT_TRUE(queue_.Wait(message));
+  } while (message.Id != WM_FEED_LOADED);
+  window.OnFeedLoaded(0);
+  EXPECT_EQ(view_.rows.size(), 2u) << "the themes show all the same";
+  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
+  ASSERT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+  std::filesystem::create_directory(folder);
+  window.TimerSaveReadedTimer();
+  EXPECT_NE(ReadFileBytes(folder / "f0.rss").value_or("").find("<title>New</title>"), std::string::npos);
+  EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
 }
 
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {

@@ -293,6 +293,20 @@ TEST_F(SettingsTest, FeedsWithUnfitAddressesKeepTheirSettingsAndMarks) {
   }
 }
 
+// Items whose cache write failed were kept only until the stop; the stop's
+// save writes them, and leaves alone a cache that was written.
+TEST_F(SettingsTest, SaveWritesAnItemCacheLeftUnsavedAndOnlyThat) {
+  StoreFeeds(u"http://a/|A\r\nhttp://b/|B");
+  Load();
+  for (auto& channel : rss_.Channels) channel.ItemCacheText = u"<myrssnodes>\u0410</myrssnodes>";
+  rss_.Channels[0].ItemCacheUnsaved = true;
+  ASSERT_TRUE(WriteFileAtomic(CachePath("http___b_.rss"), "written before"));
+  EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
+  EXPECT_EQ(ReadFileBytes(CachePath("http___a_.rss")), "<myrssnodes>\xC0</myrssnodes>");
+  EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
+  EXPECT_EQ(ReadFileBytes(CachePath("http___b_.rss")), "written before");
+}
+
 TEST_F(SettingsTest, SaveWithoutFeedTableOrRecordTouchesNothingItShouldNot) {
   EXPECT_TRUE(SaveSettings(globals_, nullptr, context_));
   EXPECT_TRUE(record_.strings.empty());
