@@ -1,41 +1,31 @@
 #include "base/FilePaths.h"
 
+#include "base/Text1251.h"
+
 namespace kivo {
 
-namespace {
+namespace fs = std::filesystem;
 
-bool IsPathDelimiter(char c) {
-  return c == '\\' || c == '/' || c == ':';
+fs::path PathFrom1251(std::string_view text) {
+  return fs::path(WinToUtf16(text));
 }
 
-size_t FileNameStart(std::string_view path) {
-  for (size_t i = path.size(); i > 0; --i) {
-    if (IsPathDelimiter(path[i - 1])) return i;
-  }
-  return 0;
+std::string PathTo1251(const fs::path& path) {
+  return Utf16ToWin(path.u16string());
 }
 
-}  // namespace
-
-bool IsPathSeparator(char c) {
-  return c == '/' || c == '\\';
+bool FitsIn1251(const fs::path& name) {
+  const std::u16string wide = name.u16string();
+  return WinToUtf16(Utf16ToWin(wide)) == wide;
 }
 
-std::string ExtractFileName(std::string_view path) {
-  return std::string(path.substr(FileNameStart(path)));
-}
-
-std::string ExtractFilePath(std::string_view path) {
-  return std::string(path.substr(0, FileNameStart(path)));
-}
-
-std::string ChangeFileExt(std::string_view path, std::string_view extension) {
-  const size_t nameStart = FileNameStart(path);
-  const size_t dot = path.rfind('.');
-  const size_t end = dot != std::string_view::npos && dot >= nameStart ? dot : path.size();
-  std::string result(path.substr(0, end));
-  result += extension;
-  return result;
+fs::path ChangeFileExt(const fs::path& path, std::string_view extension) {
+  fs::path::string_type name = path.filename().native();
+  const auto dot = name.rfind(static_cast<fs::path::value_type>('.'));
+  if (dot != fs::path::string_type::npos) name.erase(dot);
+  fs::path changed = path.parent_path() / name;
+  changed += PathFrom1251(extension).native();
+  return changed;
 }
 
 }  // namespace kivo

@@ -352,7 +352,7 @@ void RegisterStartup() {
   auto folder = MakeStartupFolder();
   Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
            "re-read item caches", folder->bytes, 2, [folder](benchmark::State& state) {
-             const std::string iniPath = (folder->dir / "plugin.ini").string();
+             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
              for (auto _ : state) {
                std::size_t pages = 0;
                for (int f = 0; f < kStartupFeeds; ++f) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -28,7 +29,7 @@ struct TCheckSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
-  std::string RawFile;
+  std::filesystem::path RawFile;
   bool CheckExtCheck = false;
   int NetFileSize = 0;  // the remembered size
   TProxySettings Proxy;

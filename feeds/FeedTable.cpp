@@ -13,6 +13,13 @@ namespace kivo {
 namespace {
 
 constexpr std::string_view kCacheNameReplaced = "!@#$%^&*()~\"':;/\\|=+-.,?";
+// "]" ends an INI section name early; no file name may hold "<" or ">". (Quotes
+// and the rest that Windows refuses are among the replaced characters.)
+constexpr std::string_view kCacheNameUnfit = "]<>";
+constexpr std::string_view kItemCacheExtension = ".rss";
+// The system's limit on a path, less its terminating NUL.
+constexpr std::size_t kMaxPathLength = 259;
+constexpr std::size_t kHashLength = 8;
 constexpr size_t kLogoSignatureLength = 11;
 
 struct TLogoSignature {
@@ -39,6 +46,23 @@ std::vector<ImageKind> LogoKinds(std::string_view head) {
   }
   if (head[0] == '\0' && static_cast<unsigned char>(head[1]) < 2) kinds.push_back(ImageKind::Icon);
   return kinds;
+}
+
+bool IsUnfitForCacheName(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || kCacheNameUnfit.find(c) != std::string_view::npos;
+}
+
+// FNV-1a: short, stable across versions and systems, as stored names need.
+std::string AddressHash(std::string_view address) {
+  std::uint32_t hash = 2166136261u;
+  for (const char c : address) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 16777619u;
+  }
+  constexpr std::string_view kDigits = "0123456789abcdef";
+  std::string text(kHashLength, '0');
+  for (std::size_t i = kHashLength; i > 0; --i, hash >>= 4) text[i - 1] = kDigits[hash & 0xF];
+  return text;
 }
 
 }  // namespace
@@ -101,7 +125,7 @@ void TRSS::LoadLogo(int i, IImageDecoder* decoder) {
       LoadLogoBitmap(ChangeFileExt(channel.CacheFile, ".img"), channel.Logo.Bitmap, decoder);
 }
 
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder) {
   if (!FileExists(path)) return current;
@@ -116,23 +140,37 @@ std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
   return current;
 }
 
-std::string MakeCacheName(std::string_view address) {
+std::string MakeCacheName(std::string_view address, std::size_t folderLength) {
   std::string name(address);
   for (char& c : name) {
     if (kCacheNameReplaced.find(c) != std::string_view::npos) c = '_';
   }
-  return name;
+  // The extension of the item cache is the longest of a feed's files.
+  const std::size_t fixedLength = folderLength + kItemCacheExtension.size();
+  const std::size_t room = kMaxPathLength > fixedLength ? kMaxPathLength - fixedLength : 0;
+  const auto unfit = std::find_if(name.begin(), name.end(), IsUnfitForCacheName);
+  if (unfit == name.end() && name.size() <= room) return name;
+  const std::size_t kept = std::min(static_cast<std::size_t>(unfit - name.begin()),
+                                    room > kHashLength + 1 ? room - kHashLength - 1 : 0);
+  name.resize(kept);
+  return name.append("~").append(AddressHash(address));
 }
 
-std::string CacheDir(std::string_view pluginFolder) {
-  const bool endsWithSeparator = !pluginFolder.empty() && IsPathSeparator(pluginFolder.back());
-  const char separator = endsWithSeparator ? pluginFolder.back() : kPathSeparator;
-  std::string cache(pluginFolder);
-  if (!cache.empty() && !endsWithSeparator) cache += separator;
-  cache += "Cache";
-  if (!DirectoryExists(cache)) return std::string(pluginFolder);
-  cache += separator;
-  return cache;
+std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address) {
+  const std::size_t folderLength = (folder / "x").u16string().size() - 1;
+  const std::string name = MakeCacheName(address, folderLength);
+  return folder / PathFrom1251(name + std::string(kItemCacheExtension));
+}
+
+bool SaveUnsavedItemCache(tchannels& channel) {
+  if (!channel.ItemCacheUnsaved) return true;
+  channel.ItemCacheUnsaved = !WriteFileAtomic(channel.CacheFile, Utf16ToWin(channel.ItemCacheText));
+  return !channel.ItemCacheUnsaved;
+}
+
+std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder) {
+  std::filesystem::path cache = pluginFolder / "Cache";
+  return DirectoryExists(cache) ? cache : pluginFolder;
 }
 
 }  // namespace kivo

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,9 +68,9 @@ struct tchannels {
   std::string PubDateTag;
   std::string CategoryTag;
   std::string Url;
-  std::string CacheFile;  // item cache ".rss"; its file name is the INI section
-  std::string RawFile;    // raw download ".xml"
-  std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
+  std::filesystem::path CacheFile;  // item cache ".rss"; its file name is the INI section
+  std::filesystem::path RawFile;    // raw download ".xml"
+  std::string ReadMarks;            // "key=value" lines, the text of the ".rd" file
   // The ".rd" file exists but could not be read: a save must not replace
   // marks it never saw.
   bool ReadMarksUnreadable = false;
@@ -96,6 +97,9 @@ struct tchannels {
   TDateTime LastUpdated = 0;
   std::vector<tchannelrecord> Items;
   std::u16string ItemCacheText;
+  // ItemCacheText holds items its file does not: the write failed, and the
+  // next save tries again.
+  bool ItemCacheUnsaved = false;
   tchannellogorecord Logo;
   int NewCount = 0;
   int Mark2Count = 0;
@@ -132,17 +136,28 @@ struct TRSS {
 // in turn (bitmap, GIF, PNG, JPEG, icon), the last success wins; null when the
 // file is shorter than 11 bytes, unreadable, or any of them fails. A file with
 // no known signature gives an empty bitmap when there was no logo before.
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::string& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder);
 
 // A feed address made into a file base name: each of !@#$%^&*()~"':;/\|=+-.,?
-// becomes "_", so the result holds no dot and no path separator.
-std::string MakeCacheName(std::string_view address);
+// becomes "_", so the result holds no dot and no path separator. A name that
+// works stays exactly so: stored files and INI sections rely on it. One that
+// cannot is cut before its first "]", "<", ">" or control character, and to
+// what keeps the item cache (after `folderLength` characters of folder and
+// separator) below the system's 260, and ends in "~" and a hash of the whole
+// address; no other name holds a "~".
+std::string MakeCacheName(std::string_view address, std::size_t folderLength);
 
-// The cache folder of the plugin folder `pluginFolder` (which ends with a path
-// separator): that folder plus "Cache" and the same separator when such a
-// folder exists, else the plugin folder itself.
-std::string CacheDir(std::string_view pluginFolder);
+// Feed `address`'s item cache in the cache folder `folder`.
+std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address);
+
+// Writes the item cache from ItemCacheText when its last write failed; true
+// when nothing is left unsaved.
+bool SaveUnsavedItemCache(tchannels& channel);
+
+// The cache folder of the plugin folder: its "Cache" when such a folder
+// exists, else the plugin folder itself.
+std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder);
 
 }  // namespace kivo

@@ -147,7 +147,7 @@ std::string AsCrLfLines(std::string_view text) {
   return LinesToText(TextToLines(text));
 }
 
-std::string ReadLocalText(const std::string& rawFile) {
+std::string ReadLocalText(const std::filesystem::path& rawFile) {
   const std::optional<std::string> bytes = ReadFileBytes(rawFile);
   if (!bytes) return {};
   return AsCrLfLines(*bytes);
@@ -157,7 +157,8 @@ std::uint32_t ClockSeed() {
   return static_cast<std::uint32_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
-int CompareFirstTitles(IHttpResponse& response, const std::string& rawFile, const TDeadline& deadline) {
+int CompareFirstTitles(IHttpResponse& response, const std::filesystem::path& rawFile,
+                       const TDeadline& deadline) {
   std::mt19937 random(ClockSeed());
   try {
     const std::optional<std::string> remote = ReadUpToFirstTitle(response, deadline);
@@ -240,7 +241,7 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
 }
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
-                  const std::string& rawFile) {
+                  const std::filesystem::path& rawFile) {
   if (Cancelled(ctx)) return -1;
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
   const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, false, ctx));
@@ -251,7 +252,7 @@ int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& 
   return CompareFirstTitles(*response, rawFile, deadline);
 }
 
-int DownloadToFile(const std::string& url, const std::string& fileName, int feedIndex,
+int DownloadToFile(const std::string& url, const std::filesystem::path& fileName, int feedIndex,
                    const TProxySettings& proxy, const TNetContext& ctx, std::size_t maxBytes) {
   std::string body;
   const int result = DownloadFile(MakeDownloadParams(url, proxy), body, feedIndex, ctx, maxBytes);

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -89,12 +90,12 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
 // title of the response with that of `rawFile` instead: 0 when equal, else a
 // random number from 1 to 200000000. The feed index is not used for progress.
 int GetRemoteSize(TDownloadParams params, int feedIndex, const TNetContext& ctx, bool extCheck,
-                  const std::string& rawFile);
+                  const std::filesystem::path& rawFile);
 
 // Downloads `url` and, only when the body is not empty, writes it over
 // `fileName`. Returns the DownloadFile result, or -1 when the file could not be
 // written.
-int DownloadToFile(const std::string& url, const std::string& fileName, int feedIndex,
+int DownloadToFile(const std::string& url, const std::filesystem::path& fileName, int feedIndex,
                    const TProxySettings& proxy, const TNetContext& ctx, std::size_t maxBytes = kFeedMaxBytes);
 
 // The body of `url` without progress; empty on failure.

@@ -1,5 +1,6 @@
 #include "feeds/LoadThread.h"
 
+#include <optional>
 #include <utility>
 
 #include "base/FilePaths.h"
@@ -40,7 +41,7 @@ std::string LogoAddress(const std::string& logoUrl, const std::string& feedUrl) 
 // The old logo file stays until a new one has arrived whole.
 std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoadServices& services,
                                            const TNetContext& ctx, const std::string& logoUrl) {
-  const std::string logoFile = ChangeFileExt(feed.CacheFile, ".img");
+  const std::filesystem::path logoFile = ChangeFileExt(feed.CacheFile, ".img");
   std::string bytes;
   const int received = DownloadFile(MakeDownloadParams(LogoAddress(logoUrl, feed.Url), feed.Proxy), bytes,
                                     feed.FeedIndex, ctx, kPictureMaxBytes);
@@ -93,12 +94,15 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   result.NetFileSize = DownloadToFile(feed.Url, feed.RawFile, feed.FeedIndex, feed.Proxy, ctx);
   DownloadToFile(UrlRoot(feed.Url) + "favicon.ico", ChangeFileExt(feed.CacheFile, ".ico"), feed.FeedIndex,
                  feed.Proxy, ctx, kPictureMaxBytes);
-  if (!FileExists(feed.RawFile)) return result;
+  // One read, no look first: the load of a record that a reload replaced works
+  // on the same files and may delete this one at any moment.
+  const std::optional<std::string> document = ReadFileBytes(feed.RawFile);
+  if (!document) return result;
 
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
-    source.LoadFromFile(feed.RawFile);
+    source.LoadFromString(*document);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
   }
   result.LogoUrl = converted.LogoUrl;
@@ -107,7 +111,10 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
     result.LogoReloaded = true;
   }
   const std::string text = converted.Text();
-  if (converted.ItemCount() > 0) result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+  if (converted.ItemCount() > 0) {
+    result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+    result.CacheUnsaved = !result.CacheChanged;
+  }
   result.LastUpdated = services.Clock.Now();
   result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
@@ -143,6 +150,7 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
     if (result.Converted) {
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);
+      feed.ItemCacheUnsaved = result.CacheUnsaved;
       feed.Logo.Url = std::move(result.LogoUrl);
       AdoptComposedFeed(feed, std::move(result.Page));
     }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,8 +35,8 @@ struct TLoadSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
-  std::string CacheFile;
-  std::string RawFile;
+  std::filesystem::path CacheFile;
+  std::filesystem::path RawFile;
   TFeedTags Tags;
   bool CheckDoubleTags = true;
   bool NeedHorlines = true;
@@ -58,6 +59,7 @@ struct TLoadResult {
   // A document arrived and was converted; the fields below are set only then.
   bool Converted = false;
   bool CacheChanged = false;  // the item cache file was replaced
+  bool CacheUnsaved = false;  // items arrived, but the item cache could not be written
   std::u16string ItemCacheText;
   TComposedFeed Page;
   TDateTime LastUpdated = 0;
@@ -85,8 +87,8 @@ struct TLoadServices {
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
 // delete the raw file, download the feed and the site icon, convert, fetch the
-// logo, save the item cache, compose the page. Throws when the downloaded
-// document cannot be read back.
+// logo, save the item cache, compose the page. A raw file that cannot be read
+// back counts as no download.
 TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 
 // Sets Loading and starts the worker (feed.Run is required). Every way out

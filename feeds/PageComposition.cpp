@@ -27,15 +27,17 @@ struct TField {
 constexpr std::array<TField, 6> kFields = {{
     {"title", &tchannelrecord::Title, "<div><b>", "</b></div>", true},
     {"text", &tchannelrecord::Text, "<div>", "</div>"},
-    {"date", &tchannelrecord::Date, "<div>", "</div>"},
-    {"category", &tchannelrecord::Category, "<div>", "</div>"},
+    {"date", &tchannelrecord::Date, "<div>", "</div>", true},
+    {"category", &tchannelrecord::Category, "<div>", "</div>", true},
     {"link", &tchannelrecord::Link, "<div>", "</div>"},
     {"image", &tchannelrecord::Image, "<div>", "</div>"},
 }};
 
-// Titles arrive with their references decoded: a title about "&lt;script&gt;"
-// reads "<script>" and, put into the page as it stands, would swallow the rest
-// of the page.
+// Plain-text fields arrive with their references decoded: a category of
+// "&lt;script&gt;" reads "<script>" and, put into the page as it stands, would
+// swallow the rest of the page. "&" stays: the conversion writes "&#N;" for
+// each letter that windows-1251 lacks, and the viewer must show it as that
+// letter.
 template <typename Text>
 Text EscapedMarkup(const Text& text) {
   Text out;
@@ -43,8 +45,8 @@ Text EscapedMarkup(const Text& text) {
   for (const auto c : text) {
     if (c == '<')
       out.append({'&', 'l', 't', ';'});
-    else if (c == '&')
-      out.append({'&', 'a', 'm', 'p', ';'});
+    else if (c == '>')
+      out.append({'&', 'g', 't', ';'});
     else
       out.push_back(c);
   }
@@ -153,10 +155,10 @@ void MakeFeedPage(TRSS& rss, int f, int fontSize, const ILocaleFormats& locale) 
 std::string MakeThemePage(const tchannelrecord& theme, int fontSize) {
   std::u16string page = u"<html><body>" + WinToUtf16(FontTag(fontSize));
   AppendThemeLine(page, u"<div><b>", EscapedMarkup(theme.Title), u"</b></div>");
-  AppendThemeLine(page, u"<div>", theme.Date, u"</div>");
+  AppendThemeLine(page, u"<div>", EscapedMarkup(theme.Date), u"</div>");
   AppendThemeLine(page, u"<div>", theme.Text, u"</div>");
   AppendThemeLine(page, u"<div>", theme.Link, u"</div>");
-  AppendThemeLine(page, u"<div>", theme.Category, u"</div>");
+  AppendThemeLine(page, u"<div>", EscapedMarkup(theme.Category), u"</div>");
   AppendThemeLine(page, u"<div>", theme.Image, u"</div>");
   page += u"</body></html>";
   return Utf16ToWin(page);

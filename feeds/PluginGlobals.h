@@ -2,6 +2,7 @@
 // languages that the settings storage fills and every layer above reads.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,7 @@ struct TPluginGlobals {
   std::vector<std::string> CallWords;
   std::vector<std::string> FeedLines;  // "address|name"
   std::vector<std::string> LangList;
-  std::string PluginPath;  // module path, ANSI
+  std::filesystem::path PluginPath;  // the module's file
   std::string ProxyHost;
   std::string ProxyPort;
   std::string ProxyUser;

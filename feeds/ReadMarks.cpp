@@ -14,11 +14,11 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int kHighestMark = 4;
 
-// Lines end at CR LF, CR or LF; a final line break adds no empty line; the
-// text ends at a NUL, as the plugin's string lists read it.
+// Lines end at CR LF, CR or LF; a final line break adds no empty line. A NUL
+// is a character like any other: files written before keys lost their control
+// characters hold some, and every line after one must still be read.
 template <class Visit>
 void ForEachLine(std::string_view text, Visit visit) {
-  text = text.substr(0, text.find('\0'));
   std::size_t index = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -52,11 +52,21 @@ std::optional<TParsedLine> ParseLine(std::string_view line) {
   return TParsedLine{line.substr(0, equals), *value};
 }
 
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == '\x7F';
+}
+
+// The form of a key that new lines are written in.
 std::string OneLineKey(std::string_view key) {
   std::string line(key);
-  std::replace(line.begin(), line.end(), '\r', ' ');
-  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::replace_if(line.begin(), line.end(), IsControl, ' ');
   return line;
+}
+
+// What keys are compared by: a line written before keys lost their control
+// characters still belongs to its theme.
+std::string ComparedKey(std::string_view key) {
+  return LowerCase1251(OneLineKey(key));
 }
 
 bool IsColourOrRead(int mark) {
@@ -76,7 +86,7 @@ std::string ThemeKey(const tchannelrecord& theme) {
   return ThemeKey(Utf16ToWin(theme.Title), Utf16ToWin(theme.Date));
 }
 
-std::string ReadMarksFileName(std::string_view cacheFile) {
+std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile) {
   return ChangeFileExt(cacheFile, ".rd");
 }
 
@@ -84,20 +94,20 @@ TReadMarksIndex::TReadMarksIndex(std::string_view readMarks) {
   ForEachLine(readMarks, [this](std::string_view line, std::size_t index) {
     const auto parsed = ParseLine(line);
     if (!parsed) return;
-    const auto [entry, isNew] = entries_.try_emplace(LowerCase1251(parsed->Key));
+    const auto [entry, isNew] = entries_.try_emplace(ComparedKey(parsed->Key));
     if (isNew) entry->second.First = {index, parsed->Value};
     if (IsColourOrRead(parsed->Value)) entry->second.Highest = std::max(entry->second.Highest, parsed->Value);
   });
 }
 
 std::optional<TReadMarksIndex::TLine> TReadMarksIndex::Find(std::string_view key) const {
-  const auto found = entries_.find(LowerCase1251(key));
+  const auto found = entries_.find(ComparedKey(key));
   if (found == entries_.end()) return std::nullopt;
   return found->second.First;
 }
 
 int TReadMarksIndex::HighestMark(std::string_view key) const {
-  const auto found = entries_.find(LowerCase1251(key));
+  const auto found = entries_.find(ComparedKey(key));
   return found == entries_.end() ? 0 : found->second.Highest;
 }
 
@@ -127,11 +137,9 @@ std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::
     bool Replaced = false;
   };
   std::vector<TPending> pending;
-  std::unordered_map<std::string, std::size_t> byKey;  // lower-case line key -> pending
+  std::unordered_map<std::string, std::size_t> byKey;  // compared key -> pending
   for (const std::string& key : keys) {
-    std::string lineKey = OneLineKey(key);
-    if (byKey.try_emplace(LowerCase1251(lineKey), pending.size()).second)
-      pending.push_back({std::move(lineKey)});
+    if (byKey.try_emplace(ComparedKey(key), pending.size()).second) pending.push_back({OneLineKey(key)});
   }
   const std::string value = std::to_string(mark);
   std::string text;
@@ -139,7 +147,7 @@ std::string SetReadMarksText(std::string_view readMarks, const std::vector<std::
   // Each key replaces the first line that has it, as its own "key=value".
   ForEachLine(readMarks, [&](std::string_view line, std::size_t) {
     const auto parsed = ParseLine(line);
-    const auto found = parsed ? byKey.find(LowerCase1251(parsed->Key)) : byKey.end();
+    const auto found = parsed ? byKey.find(ComparedKey(parsed->Key)) : byKey.end();
     if (found != byKey.end() && !pending[found->second].Replaced) {
       text.append(parsed->Key).append("=").append(value);
       pending[found->second].Replaced = true;
@@ -170,7 +178,7 @@ void LoadReadMarks(TRSS& rss, int f) {
   feed.ReadMarks.clear();
   feed.ReadMarksUnreadable = false;
   if (!feed.CacheFile.empty()) {
-    const std::string file = ReadMarksFileName(feed.CacheFile);
+    const std::filesystem::path file = ReadMarksFileName(feed.CacheFile);
     const std::optional<std::string> bytes = ReadFileBytes(file);
     feed.ReadMarksUnreadable = !bytes && PathExists(file);
     feed.ReadMarks = NormalizeReadMarks(bytes.value_or(std::string()));

@@ -2,11 +2,13 @@
 // is the theme's title, a blank and its date (8-bit). The text lives in the
 // feed record and in the ".rd" file beside the item cache.
 //
-// A line belongs to a key when it is exactly that key (letter case aside),
-// "=", and a decimal number. Titles may hold "=" themselves, so the key of a
-// line is everything before its last "=".
+// A line belongs to a key when it is exactly that key (letter case and
+// control characters aside: each counts as a blank), "=", and a decimal
+// number. Titles may hold "=" themselves, so the key of a line is everything
+// before its last "=".
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,13 +19,14 @@
 
 namespace kivo {
 
-// Title, blank, date, as 8-bit text. A line break would split the key over two
-// lines of the text, so CR and LF become blanks.
+// Title, blank, date, as 8-bit text, control characters made blanks: a line
+// break would split the key over two lines of the text, and a NUL would end
+// the text for whatever reads it as a C string.
 std::string ThemeKey(const tchannelrecord& theme);
 std::string ThemeKey(std::string_view title, std::string_view date);
 
 // The read-marks file of a feed: its item cache file with ".rd".
-std::string ReadMarksFileName(std::string_view cacheFile);
+std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile);
 
 // The lines of a read-marks text, looked up by key. Built once per text so
 // that a whole feed is marked in one pass.
@@ -45,7 +48,7 @@ class TReadMarksIndex {
     TLine First;
     int Highest = 0;
   };
-  std::unordered_map<std::string, TEntry> entries_;  // by lower-cased key
+  std::unordered_map<std::string, TEntry> entries_;  // by compared key
 };
 
 // The mark a freshly composed theme takes from the text: HighestMark.

@@ -749,9 +749,9 @@ TmoxXMLParser2::TmoxXMLParser2() : TmoxXMLNode2(this), declaration_(std::make_un
 
 TmoxXMLParser2::~TmoxXMLParser2() = default;
 
-void TmoxXMLParser2::LoadFromFile(const std::string& path) {
+void TmoxXMLParser2::LoadFromFile(const std::filesystem::path& path) {
   std::optional<std::string> bytes = ReadFileBytes(path);
-  if (!bytes) throw std::runtime_error("Cannot read XML file " + path);
+  if (!bytes) throw std::runtime_error("Cannot read XML file " + PathTo1251(path));
   LoadFromString(std::move(*bytes));
 }
 
@@ -806,8 +806,9 @@ std::string TmoxXMLParser2::WriteXml(std::size_t limit) const {
   }
 }
 
-void TmoxXMLParser2::SaveToFile(const std::string& path) const {
-  if (!WriteFileAtomic(path, XmlText())) throw std::runtime_error("Cannot write XML file " + path);
+void TmoxXMLParser2::SaveToFile(const std::filesystem::path& path) const {
+  if (!WriteFileAtomic(path, XmlText()))
+    throw std::runtime_error("Cannot write XML file " + PathTo1251(path));
 }
 
 }  // namespace kivo

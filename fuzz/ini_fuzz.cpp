@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -26,7 +27,7 @@ void WriteBytes(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   WriteBytes(data, size);
-  kivo::TIniFile ini(TempPath());
+  kivo::TIniFile ini{std::filesystem::path(TempPath())};
   for (const std::string& section : ini.ReadSections()) {
     for (const std::string& key : ini.ReadSection(section)) {
       static_cast<void>(ini.ReadString(section, key, ""));
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ini.DeleteKey("Fuzz", "key");
   const std::string text = ini.Text();
   WriteBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  kivo::TIniFile again(TempPath());
+  kivo::TIniFile again{std::filesystem::path(TempPath())};
   if (again.ReadInteger("Fuzz", "n", 0) != -7) __builtin_trap();
   std::remove(TempPath().c_str());
   return 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -17,8 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
   kivo::set_lang_russian();
-  static_cast<void>(kivo::load_lang_file(path, ','));
-  static_cast<void>(kivo::ReadLangFileInfo(path));
+  static_cast<void>(kivo::load_lang_file(std::filesystem::path(path), ','));
+  static_cast<void>(kivo::ReadLangFileInfo(std::filesystem::path(path)));
   static_cast<void>(kivo::lang_version_ok(kivo::Lang.lang_opt_label_versionval, ','));
   std::remove(path.c_str());
   return 0;

@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 89> kRows = {{
+const std::array<TLangRow, 90> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -42,6 +42,9 @@ const std::array<TLangRow, 89> kRows = {{
                   "Процес завантаження вже виконується, зачекайте будь ласка", "The download is being processed. Please wait..."),
     KIVO_LANG_ROW(lang_err_load, "Произошла ошибка при загрузке ленты",
                   "Виникла помилка під час завантаження стрічки", "An error occoured while loading the feed"),
+    KIVO_LANG_ROW(lang_err_save, "Не удалось сохранить отметки или ленту: папка плагина закрыта для записи или диск полон. Они остаются в памяти, плагин попробует снова",
+                  "Не вдалося зберегти позначки або стрічку: тека плагіна закрита для запису або диск заповнений. Вони залишаються в пам'яті, плагін спробує знову",
+                  "Could not save the marks or a feed: the plugin folder is read-only or the disk is full. They stay in memory and the plugin will try again"),
     KIVO_LANG_ROW(lang_main_form_caption, "RSS Reader",
                   "RSS Reader", "RSS Reader"),
     KIVO_LANG_ROW(lang_main_popup_html_copy, "Копировать текст",
@@ -286,17 +289,15 @@ bool HasLangExtension(std::string_view name) {
          SameText1251(name.substr(name.size() - kLangFileExtension.size()), kLangFileExtension);
 }
 
-// Base names of the language files; entries whose names the platform cannot
-// express in 8 bits are skipped.
-std::vector<std::string> ListLangFiles(const std::string& pluginFolder) {
+// Base names of the language files in windows-1251; a file whose name has
+// characters that windows-1251 lacks could not be opened again by its listed
+// name, so it is left out.
+std::vector<std::string> ListLangFiles(const fs::path& pluginFolder) {
   std::vector<std::string> names;
-  std::error_code ec;
-  fs::directory_iterator entry(fs::path(pluginFolder), ec);
-  for (; !ec && entry != fs::directory_iterator(); entry.increment(ec)) {
-    std::error_code typeError;
-    if (entry->is_directory(typeError)) continue;
+  for (const fs::path& file : ListFiles(pluginFolder)) {
     try {
-      const std::string name = entry->path().filename().string();
+      if (!FitsIn1251(file)) continue;
+      const std::string name = PathTo1251(file);
       if (!HasLangExtension(name)) continue;
       const std::string base = name.substr(0, name.rfind('.'));
       if (!base.empty()) names.push_back(base);
@@ -371,7 +372,7 @@ void clear_lang_texts() {
   Lang = TLangTexts{};
 }
 
-bool load_lang_file(const std::string& path, char /*decimalSeparator*/) {
+bool load_lang_file(const fs::path& path, char /*decimalSeparator*/) {
   if (!FileExists(path)) return false;
   const TIniFile ini(path);
   for (const TLangRow& row : kRows) {
@@ -390,7 +391,7 @@ bool lang_version_ok(std::string_view versionText, char decimalSeparator) {
   return ParseDecimal(text, decimalSeparator).value_or(0.0) >= 2.5;
 }
 
-void fill_language_list(std::vector<std::string>& langList, const std::string& pluginFolder) {
+void fill_language_list(std::vector<std::string>& langList, const fs::path& pluginFolder) {
   langList.clear();
   langList.push_back(Utf8ToWinOrKeep("Русский"));
   langList.push_back(Utf8ToWinOrKeep("Українська"));
@@ -400,11 +401,11 @@ void fill_language_list(std::vector<std::string>& langList, const std::string& p
   for (std::string& name : files) langList.push_back(std::move(name));
 }
 
-std::string LangFilePath(const std::string& pluginFolder, std::string_view langName) {
-  return pluginFolder + std::string(langName) + std::string(kLangFileExtension);
+fs::path LangFilePath(const fs::path& pluginFolder, std::string_view langName) {
+  return pluginFolder / PathFrom1251(std::string(langName) + std::string(kLangFileExtension));
 }
 
-void apply_language(int& langIndex, const std::vector<std::string>& langList, const std::string& pluginFolder,
+void apply_language(int& langIndex, const std::vector<std::string>& langList, const fs::path& pluginFolder,
                     char decimalSeparator) {
   SetLangDecimalSeparator(decimalSeparator);
   set_lang_russian();
@@ -426,7 +427,7 @@ void apply_language(int& langIndex, const std::vector<std::string>& langList, co
   CallAssotiateLanguageHooks();
 }
 
-std::optional<TLangFileInfo> ReadLangFileInfo(const std::string& path) {
+std::optional<TLangFileInfo> ReadLangFileInfo(const fs::path& path) {
   if (!FileExists(path)) return std::nullopt;
   const TIniFile ini(path);
   return TLangFileInfo{ini.ReadString(kLangFileSection, "lang_opt_label_authorval", ""),

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@ struct TLangTexts {
   std::string lang_file_loading;
   std::string lang_file_still_loading;
   std::string lang_err_load;
+  std::string lang_err_save;
   std::string lang_main_form_caption;
   std::string lang_main_popup_html_copy;
   std::string lang_main_popup_html_find;
@@ -127,22 +129,22 @@ void clear_lang_texts();
 // the three value keys (author, version, description), which become empty.
 // False (nothing changed) when there is no file at `path`. The separator is
 // not needed by the file itself: a file's version text is kept as written.
-bool load_lang_file(const std::string& path, char decimalSeparator);
+bool load_lang_file(const std::filesystem::path& path, char decimalSeparator);
 
 // "2.5", "2,5", "3" pass; anything below 2.5 or not a number fails.
 bool lang_version_ok(std::string_view versionText, char decimalSeparator);
 
 // The three built-in names, then the base names of the "*.lng" files in the
 // folder (extension matched without regard to case), sorted by name without
-// regard to case. `pluginFolder` ends with a separator.
-void fill_language_list(std::vector<std::string>& langList, const std::string& pluginFolder);
-std::string LangFilePath(const std::string& pluginFolder, std::string_view langName);
+// regard to case.
+void fill_language_list(std::vector<std::string>& langList, const std::filesystem::path& pluginFolder);
+std::filesystem::path LangFilePath(const std::filesystem::path& pluginFolder, std::string_view langName);
 
 // Russian first so every text has a value, then the selected language;
 // an index outside `langList` selects Russian and is stored as 0. Ends by
 // re-labelling every registered window.
-void apply_language(int& langIndex, const std::vector<std::string>& langList, const std::string& pluginFolder,
-                    char decimalSeparator);
+void apply_language(int& langIndex, const std::vector<std::string>& langList,
+                    const std::filesystem::path& pluginFolder, char decimalSeparator);
 
 // The self-description of a language file, for the language preview.
 struct TLangFileInfo {
@@ -150,7 +152,7 @@ struct TLangFileInfo {
   std::string version;
   std::string info;
 };
-std::optional<TLangFileInfo> ReadLangFileInfo(const std::string& path);
+std::optional<TLangFileInfo> ReadLangFileInfo(const std::filesystem::path& path);
 
 // The 88 keys in reading order, and the text a key names (exact spelling;
 // nullptr for anything else).

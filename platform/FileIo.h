@@ -1,38 +1,63 @@
-// Whole-file reads and crash-safe replacement of user files. Paths are 8-bit
-// strings in the system code page, as everywhere in the plugin.
+// Whole-file reads and crash-safe replacement of user files. Every call takes
+// a std::filesystem::path and reaches the system by it: on Windows through the
+// UTF-16 file functions only, so any folder name works (see base/FilePaths.h).
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
-// The separator the system writes between folders.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
-
 // The whole file as bytes; nullopt when it cannot be opened or read, or when
 // it holds more than `maxBytes` (then no more than that is read).
-std::optional<std::string> ReadFileBytes(const std::string& path,
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
                                          std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk, then
 // renames it over `path`: a crash or a power loss leaves either the old or the
-// new file, never a torn or empty one.
+// new file, never a torn or empty one. The temporary's name is short whatever
+// the file's, so a path that fits the system's limit can be replaced.
 // Returns false (and leaves the old file alone) when any step fails.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
-bool FileExists(const std::string& path);
+bool FileExists(const std::filesystem::path& path);
 // Anything at the path: a file, a folder, or what cannot be told apart.
-bool PathExists(const std::string& path);
-bool DirectoryExists(const std::string& path);
-bool DeleteFileIfExists(const std::string& path);
+bool PathExists(const std::filesystem::path& path);
+bool DirectoryExists(const std::filesystem::path& path);
+bool DeleteFileIfExists(const std::filesystem::path& path);
+// One folder, its parent must exist. True when the folder is there afterwards.
+bool CreateFolder(const std::filesystem::path& path);
+// The names of the files (not folders) in `folder`; empty when it cannot be
+// listed.
+std::vector<std::filesystem::path> ListFiles(const std::filesystem::path& folder);
+
+template <NarrowText T>
+std::optional<std::string> ReadFileBytes(const T& path, std::size_t maxBytes = 0) = delete;
+template <NarrowText T>
+bool WriteFileAtomic(const T& path, std::string_view bytes) = delete;
+template <NarrowText T>
+bool FileExists(const T& path) = delete;
+template <NarrowText T>
+bool PathExists(const T& path) = delete;
+template <NarrowText T>
+bool DirectoryExists(const T& path) = delete;
+template <NarrowText T>
+bool DeleteFileIfExists(const T& path) = delete;
+template <NarrowText T>
+bool CreateFolder(const T& path) = delete;
+template <NarrowText T>
+std::vector<std::filesystem::path> ListFiles(const T& folder) = delete;
+
+// A command-line argument as a path: on Windows the arguments of main are in
+// the system code page, the one place where that code page is right.
+std::filesystem::path PathFromArgument(std::string_view argument);
 
 // Bytes to the standard output as they are: no CR added before LF on Windows.
 void WriteStdoutBytes(std::string_view bytes);

@@ -1,9 +1,12 @@
 // An INI file beside the module: its text (base/IniText) read whole when it
-// is opened and written back atomically by UpdateFile.
+// is opened and written back atomically by UpdateFile. Our own reader, not the
+// system's profile functions: those would decode the windows-1251 text through
+// the system code page.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
+#include "base/FilePaths.h"
 #include "base/IniText.h"
 
 namespace kivo {
@@ -11,9 +14,11 @@ namespace kivo {
 class TIniFile final : public TIniText {
  public:
   // Reads `path` when it exists; a missing file is an empty INI.
-  explicit TIniFile(std::string path);
+  explicit TIniFile(std::filesystem::path path);
+  template <NarrowText T>
+  explicit TIniFile(const T& path) = delete;
 
-  const std::string& FileName() const { return path_; }
+  const std::filesystem::path& FileName() const { return path_; }
 
   // Writes the file (CR LF lines) through a temporary file and a rename.
   // False when it could not be written, or when the file existed but could
@@ -22,7 +27,7 @@ class TIniFile final : public TIniText {
   bool UpdateFile() const;
 
  private:
-  std::string path_;
+  std::filesystem::path path_;
   bool unreadable_ = false;  // the file exists but could not be read: never overwrite it
 };
 

@@ -117,7 +117,7 @@ void TKivoPlugin::FillInfo() {
   Info.PluginVersionMinor = kPluginVersionMinor;
   Info.PluginName = kPluginName;
   Info.PluginAuthor = kPluginAuthor;
-  Settings.PluginPath = Utf16ToWin(ModulePath);
+  Settings.PluginPath = std::filesystem::path(ModulePath);
 }
 
 void TKivoPlugin::Run() {
@@ -151,7 +151,7 @@ void TKivoPlugin::Start() {
   if (!MainForm) MainForm = env_.Factory.CreateReaderWindow(Skin.get(), *this);
   if (!RssData) RssData = std::make_unique<TRSS>();
   if (!TrayIcon) TrayIcon = env_.Factory.CreateTrayIcon(*this);
-  env_.Platform.CreateFolder(ExtractFilePath(Settings.PluginPath) + "Cache");
+  env_.Platform.CreateFolder(Settings.PluginPath.parent_path() / "Cache");
   HideState.Hidden = false;
   HideState.ReaderVisible = false;
   HideState.OptionsVisible = false;
@@ -266,7 +266,7 @@ TSettingsContext TKivoPlugin::SettingsContext() {
   context.TrayIcon = TrayIcon.get();
   context.ImageDecoder = &env_.Platform.ImageDecoder();
   context.IniPath = IniPathFor(Settings.PluginPath);
-  context.PluginFolder = ExtractFilePath(Settings.PluginPath);
+  context.PluginFolder = Settings.PluginPath.parent_path();
   context.CacheFolder = CacheDir(context.PluginFolder);
   context.ScreenSize = [this] { return env_.Platform.ScreenSize(); };
   context.Now = [this] { return env_.Clock.Now(); };
@@ -289,11 +289,11 @@ bool TKivoPlugin::SaveSettings() {
   return kivo::SaveSettings(Settings, RssData.get(), SettingsContext());
 }
 
-std::string TKivoPlugin::LogPath() {
+std::filesystem::path TKivoPlugin::LogPath() {
   // Before PM_LOAD_INFO the path is not known yet; the platform still finds the module.
-  const std::string modulePath = Settings.PluginPath.empty()
-                                     ? Utf16ToWin(env_.Platform.ModuleFileName(Info.DllHandle))
-                                     : Settings.PluginPath;
+  const std::filesystem::path modulePath =
+      Settings.PluginPath.empty() ? std::filesystem::path(env_.Platform.ModuleFileName(Info.DllHandle))
+                                  : Settings.PluginPath;
   return ChangeFileExt(modulePath, ".log");
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -52,7 +53,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost {
 
   // One line in the log beside the module; never throws.
   void LogFailure(TPluginWord code, std::string_view what) noexcept;
-  std::string LogPath();
+  std::filesystem::path LogPath();
 
   TPluginInfo Info{};
   std::u16string ModulePath;  // DllPath of Info points here

@@ -4,6 +4,7 @@
 // use fakes.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,7 +42,7 @@ class IPluginPlatform {
   virtual std::u16string ModuleFileName(TPluginWord dllHandle) = 0;
   virtual TSize ScreenSize() = 0;
   // Failure (an existing folder among others) is not reported.
-  virtual void CreateFolder(const std::string& path) = 0;
+  virtual void CreateFolder(const std::filesystem::path& path) = 0;
   // The module's icon "ICO1" at 16 x 16; the handle stays valid for the host.
   virtual TPluginWord LoadButtonIcon() = 0;
   virtual THostString MakeHostString(std::u16string_view text) = 0;

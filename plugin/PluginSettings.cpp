@@ -146,7 +146,7 @@ void RebuildFeedTable(TRSS& rss, int count) {
 
 void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettingsContext& context) {
   channel.Url = FeedLineUrl(line);
-  channel.CacheFile = context.CacheFolder + MakeCacheName(channel.Url) + ".rss";
+  channel.CacheFile = ItemCacheFile(context.CacheFolder, channel.Url);
   channel.RawFile = ChangeFileExt(channel.CacheFile, ".xml");
   channel.Title = FeedLineTitle(line);
   if (!context.Window) return;
@@ -157,7 +157,7 @@ void SetUpFeed(tchannels& channel, int i, std::string_view line, const TSettings
 }
 
 void ReadFeedSection(tchannels& channel, const TIniFile& ini, TDateTime now) {
-  const std::string section = ExtractFileName(channel.CacheFile);
+  const std::string section = FeedSection(channel);
   channel.LinkTag = ini.ReadString(section, "link", "link");
   channel.TitleTag = ini.ReadString(section, "title", "title");
   channel.ImageTag = ini.ReadString(section, "image", "image");
@@ -209,34 +209,38 @@ void WriteRecord(const TPluginGlobals& globals, ISettingsRecord& record, const T
 }
 
 // The per-feed keys that change while the plugin runs, and the read marks.
-bool SaveFeed(const tchannels& channel, TIniFile& ini) {
+bool SaveFeed(tchannels& channel, TIniFile& ini) {
   // A record that was never set up has no files; writing would land in the working folder.
   if (channel.CacheFile.empty()) return true;
-  const std::string section = ExtractFileName(channel.CacheFile);
+  const std::string section = FeedSection(channel);
   ini.WriteInteger(section, "PanelSize", channel.PanelSize);
   ini.WriteBool(section, "Show_Panel", channel.ShowPanel);
   ini.WriteInteger(section, "net_file_size", channel.NetFileSize);
   ini.WriteString(section, "Last_Updated", DateTimeToText(channel.LastUpdated));
   const bool marksWritten = WriteReadMarks(channel);
   ini.WriteBool(section, "ShowBaloon", channel.ShowBaloon);
-  return marksWritten;
+  return SaveUnsavedItemCache(channel) && marksWritten;
 }
 
-bool WriteIni(const TPluginGlobals& globals, const TRSS& rss, const TSettingsContext& context) {
+bool WriteIni(const TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {
   TIniFile ini(context.IniPath);
   ini.WriteBool(kMainSection, "Load_Logo", rss.LoadLogos);
   ini.WriteInteger(kMainSection, "Tabs_position", globals.TabsPosition);
   ini.WriteBool(kMainSection, "Show_ListContacts", globals.ShowListContacts);
   ini.WriteBool(kMainSection, "Show_ContactsIcons", globals.ShowContactsIcons);
   bool allWritten = true;
-  for (const auto& channel : rss.Channels) allWritten = SaveFeed(channel, ini) && allWritten;
+  for (auto& channel : rss.Channels) allWritten = SaveFeed(channel, ini) && allWritten;
   return ini.UpdateFile() && allWritten;
 }
 
 }  // namespace
 
-std::string IniPathFor(std::string_view pluginPath) {
+std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath) {
   return ChangeFileExt(pluginPath, ".ini");
+}
+
+std::string FeedSection(const tchannels& channel) {
+  return PathTo1251(channel.CacheFile.filename());
 }
 
 void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& context) {
@@ -272,7 +276,7 @@ void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
   rss.LoadLogo(i, context.ImageDecoder);
 }
 
-bool SaveSettings(const TPluginGlobals& globals, const TRSS* rss, const TSettingsContext& context) {
+bool SaveSettings(const TPluginGlobals& globals, TRSS* rss, const TSettingsContext& context) {
   if (!rss) return true;
   if (context.Record) WriteRecord(globals, *context.Record, context);
   return WriteIni(globals, *rss, context);

@@ -4,6 +4,7 @@
 // sequences that fill the feed table from them and write them back.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -29,9 +30,9 @@ struct TSettingsContext {
   IReaderWindowOps* Window = nullptr;
   ITrayIconOps* TrayIcon = nullptr;
   IImageDecoder* ImageDecoder = nullptr;
-  std::string IniPath;                // the module path with ".ini"
-  std::string PluginFolder;           // with the trailing separator
-  std::string CacheFolder;            // CacheDir(PluginFolder)
+  std::filesystem::path IniPath;  // the module path with ".ini"
+  std::filesystem::path PluginFolder;
+  std::filesystem::path CacheFolder;  // CacheDir(PluginFolder)
   std::function<TSize()> ScreenSize;  // no placement while empty
   std::function<TDateTime()> Now;     // the system clock while empty
   char DecimalSeparator = '.';
@@ -41,7 +42,9 @@ struct TSettingsContext {
 };
 
 // The INI file of the module at `pluginPath`.
-std::string IniPathFor(std::string_view pluginPath);
+std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath);
+// A feed's INI section: the file name of its item cache, as windows-1251 text.
+std::string FeedSection(const tchannels& channel);
 
 // Settings record and INI into the globals; rebuilds the feed table, the
 // window's tabs, feed menu and icons, then every feed's own settings.
@@ -50,8 +53,8 @@ void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& co
 // an index that names no feed.
 void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context);
 // Globals into the settings record; interface switches, the run-time per-feed
-// keys and the ".rd" files. Nothing without a feed table. False when a file
-// could not be written.
-bool SaveSettings(const TPluginGlobals& globals, const TRSS* rss, const TSettingsContext& context);
+// keys, the ".rd" files and the item caches whose write failed before.
+// Nothing without a feed table. False when a file could not be written.
+bool SaveSettings(const TPluginGlobals& globals, TRSS* rss, const TSettingsContext& context);
 
 }  // namespace kivo

@@ -1,5 +1,9 @@
 // The reader window's pure rules: links, plain titles, colours.
+#include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <optional>
+#include <string>
 
 #include "base/Text1251.h"
 #include "reader/ReaderWindow.h"
@@ -9,6 +13,9 @@ namespace kivo {
 namespace {
 
 constexpr char32_t kMaxCodePoint = 0x10FFFF;
+constexpr std::size_t kMaxShellAddress = 2048;
+// Mail programs attach a file named in "attach" and the like; only these go.
+constexpr std::string_view kMailFieldsKept[] = {"subject", "body", "cc"};
 
 bool IsSchemeChar(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '+' || c == '-' || c == '.';
@@ -57,11 +64,94 @@ std::optional<std::pair<char, std::size_t>> CharacterReference(std::string_view 
   return std::pair{narrow[0], i + 1 - at};
 }
 
+// The handler's command line would take these as its own: a space or a quote
+// ends the address there, and the rest becomes arguments. A backslash before
+// the closing quote would escape it.
+bool BreaksCommandLine(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F || std::string_view(" \"'`<>\\").find(c) != std::string_view::npos;
+}
+
+std::string PercentEncoded(std::string_view address) {
+  constexpr std::string_view kDigits = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(address.size());
+  for (const char c : address) {
+    if (!BreaksCommandLine(c)) {
+      out += c;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    out += '%';
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0xF];
+  }
+  return out;
+}
+
+// A field name as the mail program reads it: "%XX" decoded, any letter case.
+std::string MailFieldName(std::string_view field) {
+  const std::string_view name = field.substr(0, field.find('='));
+  std::string decoded;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if (name[i] == '%' && i + 2 < name.size()) {
+      const int high = DigitValue(name[i + 1], 16);
+      const int low = DigitValue(name[i + 2], 16);
+      if (high >= 0 && low >= 0) {
+        decoded += static_cast<char>(high * 16 + low);
+        i += 2;
+        continue;
+      }
+    }
+    decoded += name[i];
+  }
+  return LowerCase1251(decoded);
+}
+
+std::string KeptMailFields(std::string_view address) {
+  const std::size_t query = address.find('?');
+  if (query == std::string_view::npos) return std::string(address);
+  std::string kept(address.substr(0, query));
+  char separator = '?';
+  std::string_view fields = address.substr(query + 1);
+  while (!fields.empty()) {
+    const std::size_t end = std::min(fields.find('&'), fields.size());
+    const std::string_view field = fields.substr(0, end);
+    const std::string name = MailFieldName(field);
+    if (std::find(std::begin(kMailFieldsKept), std::end(kMailFieldsKept), name) !=
+        std::end(kMailFieldsKept)) {
+      kept.append(1, separator).append(field);
+      separator = '&';
+    }
+    fields.remove_prefix(std::min(end + 1, fields.size()));
+  }
+  return kept;
+}
+
+// At most the limit, and never a "%XX" cut in two.
+std::string CutToLimit(std::string address) {
+  if (address.size() <= kMaxShellAddress) return address;
+  std::size_t end = kMaxShellAddress;
+  if (address[end - 1] == '%') {
+    end -= 1;
+  } else if (address[end - 2] == '%') {
+    end -= 2;
+  }
+  address.resize(end);
+  return address;
+}
+
 }  // namespace
 
 bool OpensWithShell(std::string_view target) {
   const std::string scheme = LowerCase1251(SchemeOf(target));
   return scheme == "http" || scheme == "https" || scheme == "mailto";
+}
+
+std::optional<std::string> ShellAddress(std::string_view target) {
+  if (!OpensWithShell(target)) return std::nullopt;
+  const bool mail = LowerCase1251(SchemeOf(target)) == "mailto";
+  return CutToLimit(PercentEncoded(mail ? KeptMailFields(target) : std::string(target)));
 }
 
 std::string PlainTitle(std::string_view title) {

@@ -58,7 +58,7 @@ TReaderWindow::TReaderWindow(TReaderServices services)
 
 TReaderWindow::~TReaderWindow() {
   // Marks of the last minute are still only in memory: a stop must not lose them.
-  if (view_.TimerRunning(TReaderTimer::TimerSaveReaded)) TimerSaveReadedTimer();
+  if (view_.TimerRunning(TReaderTimer::TimerSaveReaded)) SaveFeedFiles();
   // A stalled server must not hold up the stop, nor may a worker that still
   // does: the messenger waits for the plugin only so long.
   cancel_->Cancel();
@@ -144,7 +144,7 @@ void TReaderWindow::AddTab(const std::string& text) {
   view_.AddTab(text);
 }
 
-void TReaderWindow::LoadIconOfSite(int index, const std::string& path) {
+void TReaderWindow::LoadIconOfSite(int index, const std::filesystem::path& path) {
   if (index < 0) {
     view_.AppendDefaultFeedIcon();
     index = view_.FeedIconCount() - 1;
@@ -343,6 +343,16 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   if (feed->NetFileSize < 0) {
     host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
   }
+  if (feed->ItemCacheUnsaved) SaveFailed();
+}
+
+// A read-only folder or a full disk would say so at every try: once a
+// session is enough. What failed stays in memory for the next try.
+void TReaderWindow::SaveFailed() {
+  if (!view_.TimerRunning(TReaderTimer::TimerSaveReaded)) view_.StartTimer(TReaderTimer::TimerSaveReaded);
+  if (saveFailureShown_) return;
+  saveFailureShown_ = true;
+  host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_save);
 }
 
 void TReaderWindow::OnFeedChanged(int feedIndex) {
@@ -387,8 +397,9 @@ bool TReaderWindow::htmlLite1ImageRequest(const std::string& source) {
 }
 
 bool TReaderWindow::htmlLite1HotSpotClick(const std::string& target) {
-  if (!OpensWithShell(target)) return false;
-  view_.OpenWithShell(target);
+  const std::optional<std::string> address = ShellAddress(target);
+  if (!address) return false;
+  view_.OpenWithShell(*address);
   return true;
 }
 

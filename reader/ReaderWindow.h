@@ -105,7 +105,7 @@ class TReaderWindow : public IReaderWindow {
   void ClearFeedIcons() override;
   void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) override;
   void AddTab(const std::string& text) override;
-  void LoadIconOfSite(int index, const std::string& path) override;
+  void LoadIconOfSite(int index, const std::filesystem::path& path) override;
   void check_new_grid_count(int feedIndex) override;
   bool Visible() const override;
   void SetVisible(bool visible) override;
@@ -140,6 +140,8 @@ class TReaderWindow : public IReaderWindow {
 
   // Timers.
   void Timer1Timer();
+  // Saves what only memory holds: read marks, and item caches whose write
+  // failed. A failure is noticed, and the timer runs again.
   void TimerSaveReadedTimer();
   void CheckNewTimerTimer();
 
@@ -177,6 +179,9 @@ class TReaderWindow : public IReaderWindow {
  private:
   void MarkRows(const std::vector<int>& rows, int mark);
   void StopWorkers(TSteadyTime deadline);
+  // False when any file could not be written.
+  bool SaveFeedFiles();
+  void SaveFailed();
   TRSS* Feeds() const;
   tchannels* Feed(int index) const;  // null for an index that names no feed
   TPluginGlobals& Globals() const;
@@ -199,6 +204,7 @@ class TReaderWindow : public IReaderWindow {
   int dragOffset_ = 0;
   bool dragging_ = false;
   bool moved_ = false;
+  bool saveFailureShown_ = false;
   TImageQueue images_;
   TCheckNewScheduler scheduler_;
 };
@@ -207,6 +213,11 @@ class TReaderWindow : public IReaderWindow {
 // The link decision: only targets whose own scheme is http, https or mailto
 // (any letter case) go to the shell.
 bool OpensWithShell(std::string_view target);
+// What the shell gets for a link that opens: spaces, quotes, "<", ">",
+// backslashes and control characters percent-encoded, since the handler's
+// command line would take them as its own; of a mailto only the subject, body
+// and cc fields; at most 2048 characters. Nothing for a link that must not open.
+std::optional<std::string> ShellAddress(std::string_view target);
 // A title drawn as plain text: numeric character references decoded.
 std::string PlainTitle(std::string_view title);
 // The odd-row colour: the window colour as 65536 * b + 256 * g + r, minus 0x070702.

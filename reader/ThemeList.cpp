@@ -208,9 +208,18 @@ void TReaderWindow::Timer1Timer() {
 
 void TReaderWindow::TimerSaveReadedTimer() {
   view_.StopTimer(TReaderTimer::TimerSaveReaded);
-  const TRSS* rss = Feeds();
-  if (!rss) return;
-  for (const tchannels& feed : rss->Channels) WriteReadMarks(feed);
+  if (!SaveFeedFiles()) SaveFailed();
+}
+
+bool TReaderWindow::SaveFeedFiles() {
+  TRSS* rss = Feeds();
+  if (!rss) return true;
+  bool saved = true;
+  for (tchannels& feed : rss->Channels) {
+    saved = WriteReadMarks(feed) && saved;
+    saved = SaveUnsavedItemCache(feed) && saved;
+  }
+  return saved;
 }
 
 }  // namespace kivo

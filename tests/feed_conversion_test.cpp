@@ -211,7 +211,7 @@ TEST(FeedConversion, EveryCorpusFeedGivesAnItemCacheThatReadsBack) {
   int withItems = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
     if (!entry.is_regular_file()) continue;
-    const auto bytes = ReadFileBytes(entry.path().string());
+    const auto bytes = ReadFileBytes(entry.path());
     ASSERT_TRUE(bytes) << entry.path();
     const TConvertedFeed feed = Convert(*bytes);
     TmoxXMLParser2 cache;

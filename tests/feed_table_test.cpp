@@ -42,32 +42,91 @@ TEST(SplitCallWords, TrimsAllButTheLastPieceAndSkipsEmptyOnes) {
   for (const auto& c : cases) EXPECT_EQ(SplitCallWords(c.callString), c.words) << '"' << c.callString << '"';
 }
 
-TEST(MakeCacheName, ReplacesExactlyTheTwentyFourCharacters) {
-  EXPECT_EQ(MakeCacheName("https://example.com/feed.php?id=5&x"), "https___example_com_feed_php_id_5_x");
-  EXPECT_EQ(MakeCacheName("!@#$%^&*()~\"':;/\\|=+-.,?"), std::string(24, '_'));
-  EXPECT_EQ(MakeCacheName("a_b<c>[d]{e}`f 1\xC0"), "a_b<c>[d]{e}`f 1\xC0");
-  EXPECT_EQ(MakeCacheName("http://a.b/x"), MakeCacheName("http://a_b/x"))
+// Stored item caches, marks and INI sections are found by these names: a name
+// that works must never change, whatever else the naming learns.
+TEST(MakeCacheName, NamesThatWorkStayAsTheyAre) {
+  constexpr std::size_t kFolder = 40;
+  EXPECT_EQ(MakeCacheName("https://example.com/feed.php?id=5&x", kFolder),
+            "https___example_com_feed_php_id_5_x");
+  EXPECT_EQ(MakeCacheName("!@#$%^&*()~\"':;/\\|=+-.,?", kFolder), std::string(24, '_'));
+  EXPECT_EQ(MakeCacheName("a_b[d{e}`f 1\xC0\x7F", kFolder), "a_b[d{e}`f 1\xC0\x7F");
+  EXPECT_EQ(MakeCacheName("http://a.b/x", kFolder), MakeCacheName("http://a_b/x", kFolder))
       << "such addresses share their files";
+  EXPECT_EQ(MakeCacheName("", kFolder), "");
 }
 
-TEST(PathNames, ExtensionAndFileNameFollowTheLastSeparator) {
+// "<", ">" and control characters cannot be in a file name, so such a feed
+// failed every load; a "]" cut its INI section short, so its settings never
+// came back. Quotes are replaced as they always were.
+TEST(MakeCacheName, UnfitCharactersCutTheNameBeforeThemAndAddAHash) {
   struct Case {
-    std::string path;
-    std::string withIni;
-    std::string name;
+    std::string address;
+    std::string kept;  // what stays of the name before "~" and the hash
   };
   const std::vector<Case> cases = {
-      {"C:\\Nimbra\\Plugins\\KivoRss.dll", "C:\\Nimbra\\Plugins\\KivoRss.ini", "KivoRss.dll"},
-      {"C:\\dir.x\\plugin", "C:\\dir.x\\plugin.ini", "plugin"},
-      {"/tmp/a.b/Cache/.rss", "/tmp/a.b/Cache/.ini", ".rss"},
-      {"C:name.rss", "C:name.ini", "name.rss"},
-      {"file", "file.ini", "file"},
+      {"http://a/x]y", "http___a_x"}, {"http://a/<b>", "http___a_"},
+      {"http://a/b>c", "http___a_b"}, {"http://a/\tc", "http___a_"},
+      {"\x01http://a/", ""},          {std::string("http://a/\0b", 11), "http___a_"},
+      {"http://a/\x1F", "http___a_"}, {"[x]", "[x"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ChangeFileExt(c.path, ".ini"), c.withIni);
-    EXPECT_EQ(ExtractFileName(c.path), c.name);
-    EXPECT_EQ(ExtractFilePath(c.path) + ExtractFileName(c.path), c.path);
+    const std::string name = MakeCacheName(c.address, 40);
+    SCOPED_TRACE(name);
+    ASSERT_EQ(name.size(), c.kept.size() + 9);
+    EXPECT_EQ(name.substr(0, c.kept.size() + 1), c.kept + "~");
+    EXPECT_EQ(name.find_first_not_of("0123456789abcdef", c.kept.size() + 1), std::string::npos);
   }
+  EXPECT_EQ(MakeCacheName("http://a/x]y", 40), "http___a_x~b3b56697") << "a stored name never changes";
+  EXPECT_NE(MakeCacheName("http://a/x]1", 40), MakeCacheName("http://a/x]2", 40))
+      << "addresses that share the kept part keep files apart";
+}
+
+// The system opens no path of 260 characters or more: the item cache, the
+// longest name of a feed's files, must stay below that.
+TEST(MakeCacheName, NameIsCutOnlyWhenTheItemCachePathWouldReachTheLimit) {
+  const std::string address(200, 'a');
+  struct Case {
+    std::size_t folderLength;  // with the separator before the name
+    std::size_t nameLength;
+    bool hashed;
+  };
+  const std::vector<Case> cases = {
+      {55, 200, false},                  // 55 + 200 + ".rss" = 259
+      {56, 199, true},                   // 260: cut to 190 + "~" + 8
+      {100, 155, true}, {250, 9, true},  // no room for any of the address: the hash alone
+      {600, 9, true},                    // longer than the limit already: nothing helps, the name stays short
+  };
+  for (const auto& c : cases) {
+    const std::string name = MakeCacheName(address, c.folderLength);
+    SCOPED_TRACE(c.folderLength);
+    EXPECT_EQ(name.size(), c.nameLength);
+    EXPECT_EQ(name.find('~') != std::string::npos, c.hashed);
+  }
+}
+
+TEST(ItemCacheFile, TheFolderLengthCountsCharactersNotBytes) {
+  const fs::path folder =
+      fs::path(u"/\u041f\u043b\u0430\u0433\u0438\u043d");  // 7 characters, 13 bytes in UTF-8
+  const std::string address(259 - 8 - 4, 'a');
+  EXPECT_EQ(ItemCacheFile(folder, address), folder / (address + ".rss"));
+  EXPECT_NE(ItemCacheFile(folder, address + "a"), folder / (address + "a.rss"));
+}
+
+TEST(PathNames, ExtensionFollowsTheLastDotOfTheFileNameOnly) {
+  struct Case {
+    std::u16string path;
+    std::u16string withIni;
+  };
+  const std::vector<Case> cases = {
+      {u"Nimbra/Plugins/KivoRss.dll", u"Nimbra/Plugins/KivoRss.ini"},
+      {u"dir.x/plugin", u"dir.x/plugin.ini"},
+      {u"/tmp/a.b/Cache/.rss", u"/tmp/a.b/Cache/.ini"},
+      {u"/tmp/a.b/Cache/x.y.rss", u"/tmp/a.b/Cache/x.y.ini"},
+      {u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d/KivoRss.dll",
+       u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d/KivoRss.ini"},
+      {u"file", u"file.ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ChangeFileExt(fs::path(c.path), ".ini"), fs::path(c.withIni));
 }
 
 TEST(TRSS, CountsAndIndexesAtTheEdges) {
@@ -230,13 +289,13 @@ TEST_F(LogoTest, MissingFileKeepsTheLogoAndABadOneReleasesIt) {
 
 TEST(CacheDir, CacheFolderUsedOnlyWhenItIsAFolder) {
   const testing::TempFolder temp("kivo_cachedir_");
-  const std::string pluginFolder = temp.Folder();
+  const fs::path& pluginFolder = temp.Path();
   EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
   std::ofstream(temp.Path() / "Cache") << "a file, not a folder";
   EXPECT_EQ(CacheDir(pluginFolder), pluginFolder);
   fs::remove(temp.Path() / "Cache");
   fs::create_directory(temp.Path() / "Cache");
-  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder + "Cache" + pluginFolder.back());
+  EXPECT_EQ(CacheDir(pluginFolder), pluginFolder / "Cache");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <optional>
 #include <thread>
 #include <tuple>
@@ -318,7 +319,8 @@ std::vector<std::string> HeadersNamed(const std::string& head, std::vector<std::
 }
 
 std::string DataFile(const char* name) {
-  return ReadFileBytes(std::string(KIVO_SOURCE_DIR) + "/tests/data/" + name).value_or("<missing>");
+  return ReadFileBytes(std::filesystem::path(KIVO_SOURCE_DIR) / "tests" / "data" / name)
+      .value_or("<missing>");
 }
 
 class ServerDownload : public ::testing::Test {
@@ -382,8 +384,8 @@ TEST_F(ServerDownload, AddressGivesRequestLineAndOnlyTheFixedHeadersOverHttpAndT
 }
 
 TEST_F(ServerDownload, OnlyANonEmptyBodyIsWrittenAndAnErrorPageCounts) {
-  const std::string fresh = temp_.File("fresh.xml"), old = temp_.File("old.xml"),
-                    page = temp_.File("page.xml");
+  const std::filesystem::path fresh = temp_.File("fresh.xml"), old = temp_.File("old.xml"),
+                              page = temp_.File("page.xml");
   ASSERT_TRUE(WriteFileAtomic(old, "old"));
   EXPECT_EQ(DownloadToFile(Url("/empty"), fresh, -1, {}, ctx_), 0);
   EXPECT_FALSE(FileExists(fresh));
@@ -486,7 +488,7 @@ TEST_F(ServerDownload, RemoteSizeIsTheAnnouncedLengthElseTheFirstItemTitleCompar
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Case);
-    const std::string local = temp_.File(c.Local ? "raw.xml" : "absent.xml");
+    const std::filesystem::path local = temp_.File(c.Local ? "raw.xml" : "absent.xml");
     if (c.Local) {
       ASSERT_TRUE(WriteFileAtomic(local, *c.Local));
     }

@@ -136,7 +136,7 @@ TEST(ReadGifFirstFrame, GivesTheFirstFramesPlaceOnTheScreen) {
 // changed byte of the test files must stay inside the bytes (the sanitizers watch).
 TEST(ReadDeclaredImageSize, CutOrChangedTestFilesAreReadWithinTheirBytes) {
   for (const auto& entry : std::filesystem::directory_iterator(KIVO_SOURCE_DIR "/tests/fixtures/images")) {
-    const std::string file = ReadFileBytes(entry.path().string()).value();
+    const std::string file = ReadFileBytes(entry.path()).value();
     const size_t step = file.size() / 400 + 1;
     for (size_t i = 0; i < file.size(); i += step) {
       for (const unsigned char change : {0xFF, 0x80, 0x01}) {

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 using testing::TempFolder;
 
 TIniFile IniOf(const TempFolder& folder, const std::string& text) {
-  const std::string path = folder.File("test.ini");
+  const fs::path path = folder.File("test.ini");
   EXPECT_TRUE(WriteFileAtomic(path, text));
   return TIniFile(path);
 }
@@ -70,7 +70,7 @@ TEST(IniFile, MissingFileReadsAllDefaults) {
   EXPECT_TRUE(ini.ReadBool("Main", "x", true));
   EXPECT_FALSE(ini.SectionExists("Main"));
   EXPECT_TRUE(ini.ReadSections().empty());
-  EXPECT_TRUE(TIniFile("").ReadSections().empty());
+  EXPECT_TRUE(TIniFile(fs::path()).ReadSections().empty());
 }
 
 // An INI that is there but cannot be read used to be rewritten with only the
@@ -134,7 +134,7 @@ TEST(IniFile, EmptySectionDoesNotCountAsPresent) {
 
 TEST(IniFile, WrittenValuesSurviveUpdateAndReread) {
   TempFolder folder;
-  const std::string path = folder.File("round.ini");
+  const fs::path path = folder.File("round.ini");
   ASSERT_TRUE(WriteFileAtomic(path, "; kept comment\n[Feed]\nTitle=old\nPanelSize=50\n"));
   {
     TIniFile ini(path);
@@ -156,7 +156,7 @@ TEST(IniFile, WrittenValuesSurviveUpdateAndReread) {
 }
 
 TEST(IniFile, LineBreakInValueCannotInjectEntries) {
-  TIniFile ini("");
+  TIniFile ini{fs::path()};
   ini.WriteString("Main", "name", "a\r\n[Evil]\r\nLoad_Logo=0");
   ini.WriteString("Main\n[X]", "k\nz", "v");
   TempFolder folder;
@@ -169,7 +169,7 @@ TEST(IniFile, LineBreakInValueCannotInjectEntries) {
 
 TEST(IniFile, EraseAndDeleteRemoveEveryCopyAndKeepTheRest) {
   TempFolder folder;
-  const std::string path = folder.File("erase.ini");
+  const fs::path path = folder.File("erase.ini");
   ASSERT_TRUE(WriteFileAtomic(path, "[A]\nx=1\n[B]\ny=2\nk=1\nother=2\nK=3\n[a]\nz=3\n"));
   TIniFile ini(path);
   ini.EraseSection("a");
@@ -195,7 +195,7 @@ TEST(IniFile, UpdateLeavesNoTemporaryFile) {
   TIniFile nowhere(folder.File("no_such_folder/plugin.ini"));
   nowhere.WriteString("Main", "k", "v");
   EXPECT_FALSE(nowhere.UpdateFile());
-  EXPECT_FALSE(TIniFile("").UpdateFile());
+  EXPECT_FALSE(TIniFile(fs::path()).UpdateFile());
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"plugin.ini"});
 }
 

@@ -30,7 +30,7 @@ class LangTest : public ::testing::Test {
   }
 
   testing::TempFolder temp_{"kivo_lang_"};
-  const std::string folder_ = temp_.Folder();
+  const std::filesystem::path folder_ = temp_.Path();
 };
 
 TEST_F(LangTest, BuiltinSetsGiveTheirExactWindows1251Bytes) {
@@ -75,7 +75,7 @@ TEST_F(LangTest, EverySetFillsAllTextsEnglishStaysAsciiAndUnloadEmptiesThem) {
 TEST_F(LangTest, EveryKeyNamesItsOwnTextAndTheFixedTextHasNoKey) {
   std::set<const std::string*> texts;
   for (const std::string_view key : LangKeys()) texts.insert(LangTextOf(Lang, key));
-  EXPECT_EQ(texts.size(), 88u);
+  EXPECT_EQ(texts.size(), 89u);
   EXPECT_EQ(texts.count(nullptr), 0u);
   EXPECT_EQ(texts.count(&Lang.opt_check_list_contacts), 0u);
   EXPECT_EQ(LangTextOf(Lang, "LANG_PLUG_SHOW"), nullptr);
@@ -97,7 +97,7 @@ TEST_F(LangTest, FileReadsOnlyKnownKeysOfItsSectionAndEmptiesMissingValueTexts) 
         "[Other]\nlang_main_list_date=wrong section again\n");
   set_lang_russian();
   const TLangTexts russian = Lang;
-  ASSERT_TRUE(load_lang_file(folder_ + "Mini.lng", '.'));
+  ASSERT_TRUE(load_lang_file(folder_ / "Mini.lng", '.'));
   EXPECT_EQ(Lang.lang_main_form_caption, "Mini Reader");
   EXPECT_EQ(Lang.lang_plug_show, russian.lang_plug_show);
   EXPECT_EQ(Lang.opt_check_list_contacts, russian.opt_check_list_contacts);
@@ -105,7 +105,7 @@ TEST_F(LangTest, FileReadsOnlyKnownKeysOfItsSectionAndEmptiesMissingValueTexts) 
   EXPECT_FALSE(lang_version_ok(Lang.lang_opt_label_versionval, '.'));
 
   set_lang_russian();
-  ASSERT_TRUE(load_lang_file(folder_ + "Full.lng", ','));
+  ASSERT_TRUE(load_lang_file(folder_ / "Full.lng", ','));
   EXPECT_EQ(Lang.lang_plug_show, "Open it");
   EXPECT_EQ(Lang.lang_hint_feed, "Feed: ");
   EXPECT_EQ(Lang.opt_check_list_contacts, russian.opt_check_list_contacts);
@@ -114,18 +114,18 @@ TEST_F(LangTest, FileReadsOnlyKnownKeysOfItsSectionAndEmptiesMissingValueTexts) 
   EXPECT_EQ(Lang.lang_opt_label_versionval, "2,6");
   EXPECT_EQ(Lang.lang_opt2_check_wide_checknew, "");  // present but empty is not missing
 
-  const auto info = ReadLangFileInfo(folder_ + "Full.lng");
+  const auto info = ReadLangFileInfo(folder_ / "Full.lng");
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->author + " " + info->version, "Somebody 2,6");
-  EXPECT_FALSE(ReadLangFileInfo(folder_ + "Absent.lng").has_value());
+  EXPECT_FALSE(ReadLangFileInfo(folder_ / "Absent.lng").has_value());
 }
 
 TEST_F(LangTest, MissingFileChangesNothing) {
   set_lang_english();
   const TLangTexts before = Lang;
-  EXPECT_FALSE(load_lang_file(folder_ + "Absent.lng", '.'));
+  EXPECT_FALSE(load_lang_file(folder_ / "Absent.lng", '.'));
   std::filesystem::create_directories(temp_.Path() / "Dir.lng");
-  EXPECT_FALSE(load_lang_file(folder_ + "Dir.lng", '.'));
+  EXPECT_FALSE(load_lang_file(folder_ / "Dir.lng", '.'));
   EXPECT_EQ(Lang.lang_opt_label_authorval, before.lang_opt_label_authorval);
   EXPECT_EQ(Lang.lang_plug_show, before.lang_plug_show);
 }
@@ -149,7 +149,7 @@ TEST_F(LangTest, VersionTestAcceptsPointAndCommaWithEitherSeparator) {
 
 TEST_F(LangTest, LanguageFilesFollowTheBuiltinsSortedWithoutCase) {
   std::vector<std::string> list = {"stale"};
-  fill_language_list(list, folder_ + "missing/");
+  fill_language_list(list, folder_ / "missing");
   EXPECT_EQ(list, (std::vector<std::string>{kRussianName, kUkrainianName, "English"}));
 
   for (const char* name :
@@ -213,7 +213,7 @@ TEST_F(LangTest, WindowsAreRelabelledInFixedOrderWhileTheyExist) {
     TAssotiateLanguageHook closed(TLangWindow::Reader, [&] { calls.push_back("closed"); });
   }
   int index = 2;
-  apply_language(index, {"a", "b", "c"}, "", '.');
+  apply_language(index, {"a", "b", "c"}, std::filesystem::path(), '.');
   EXPECT_EQ(calls, (std::vector<std::string>{"main", "opt:Feed: ", "opt2"}));
 
   calls.clear();

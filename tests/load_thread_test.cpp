@@ -49,9 +49,11 @@ class LoadThreadTest : public ::testing::Test {
   }
 
   tchannels& Feed() { return rss_.Channels[0]; }
-  std::string FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
-  void Write(const std::string& path, const std::string& bytes) { ASSERT_TRUE(WriteFileAtomic(path, bytes)); }
-  std::string Read(const std::string& path) { return ReadFileBytes(path).value_or("<missing>"); }
+  std::filesystem::path FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
+  void Write(const std::filesystem::path& path, const std::string& bytes) {
+    ASSERT_TRUE(WriteFileAtomic(path, bytes));
+  }
+  std::string Read(const std::filesystem::path& path) { return ReadFileBytes(path).value_or("<missing>"); }
 
   TLoadResult LoadNow() { return LoadFeed(TakeLoadSnapshot(rss_, 0, globals_), services_); }
 

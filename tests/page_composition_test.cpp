@@ -99,7 +99,7 @@ TEST(ComposeFeedPage, BodyAndThemeListFollowTheCache) {
        "<div><b>A</b></div><hr>", u"|A"},
       {"markup in a title is shown as text, not run",
        Items("<item><title><![CDATA[<script> & co]]></title></item>"),
-       "<div><b>&lt;script> &amp; co</b></div><hr>", u"|<script> & co"},
+       "<div><b>&lt;script&gt; & co</b></div><hr>", u"|<script> & co"},
       {"windows-1251 bytes pass through, fields are wide",
        Items("<item><title>" + cyrillic + "</title></item>"), "<div><b>" + cyrillic + "</b></div><hr>",
        u"|\u041F\u0440\u0438\u0432\u0435\u0442 \u21161"},
@@ -185,12 +185,46 @@ TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
   EXPECT_TRUE(feed.PageHtml.starts_with(kHead));
 }
 
+// Title, date and category are text. Escaping "&" too turned "Caf&#233;" into
+// the literal "Caf&#233;"; date and category were not escaped at all, so a
+// "<script>" in a category hid the rest of the page.
+TEST(PageText, TextFieldsShowMarkupAsTextAndLetCharacterReferencesThrough) {
+  struct TFieldCase {
+    std::string name;
+    std::u16string tchannelrecord::*member;
+    std::string open;
+    std::string close;
+  };
+  const std::vector<TFieldCase> fields = {{"title", &tchannelrecord::Title, "<div><b>", "</b></div>"},
+                                          {"date", &tchannelrecord::Date, "<div>", "</div>"},
+                                          {"category", &tchannelrecord::Category, "<div>", "</div>"}};
+  const std::vector<std::pair<std::string, std::string>> values = {
+      {"<script>x", "&lt;script&gt;x"}, {"a > b", "a &gt; b"},
+      {"Caf&#233;", "Caf&#233;"},       {"AT&T", "AT&T"},
+      {"&lt;b&gt;", "&lt;b&gt;"},       {"\xCA\xEE\xF2", "\xCA\xEE\xF2"},
+  };
+  for (const TFieldCase& field : fields) {
+    for (const auto& [value, shown] : values) {
+      SCOPED_TRACE(field.name + ": " + value);
+      const std::string cache =
+          Items("<item><" + field.name + "><![CDATA[" + value + "]]></" + field.name + "></item>");
+      EXPECT_EQ(Body(Compose(cache, "")), field.open + shown + field.close + "<hr>");
+      tchannelrecord theme;
+      theme.*field.member = WinToUtf16(value);
+      EXPECT_NE(MakeThemePage(theme, 2).find(field.open + shown + field.close), std::string::npos);
+    }
+  }
+  // The other side: text, link and picture are HTML by design and go in as they are.
+  EXPECT_EQ(Body(Compose(Items("<item><text><![CDATA[<b>x</b> &amp;]]></text></item>"), "")),
+            "<div><b>x</b> &amp;</div><hr>");
+}
+
 TEST(MakeThemePage, FixedOrderAndEmptyFieldsLeftOut) {
   const tchannelrecord theme{u"<T>", u"X<br>", u"D", u"C", u"L", u"I", 0};
-  EXPECT_EQ(
-      MakeThemePage(theme, 3),
-      "<html><body><font size=3><div><b>&lt;T></b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
-      "<div>I</div></body></html>");
+  EXPECT_EQ(MakeThemePage(theme, 3),
+            "<html><body><font "
+            "size=3><div><b>&lt;T&gt;</b></div><div>D</div><div>X<br></div><div>L</div><div>C</div>"
+            "<div>I</div></body></html>");
   EXPECT_EQ(MakeThemePage(tchannelrecord{}, 2), "<html><body><font size=2></body></html>");
   const tchannelrecord cyrillic{u"", u"", u"", u"\u041A", u"", u"", 0};  // one windows-1251 byte
   EXPECT_EQ(MakeThemePage(cyrillic, 1), "<html><body><font size=1><div>\xCA</div></body></html>");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Text1251.h"
+#include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "plugin/KivoPlugin.h"
@@ -58,7 +59,7 @@ class FakeReaderWindow : public FakeShown<IReaderWindow> {
   void ClearFeedIcons() override {}
   void AddFeedMenuItem(const std::string&, const std::string&, int) override {}
   void AddTab(const std::string& text) override { tabs.push_back(text); }
-  void LoadIconOfSite(int, const std::string&) override {}
+  void LoadIconOfSite(int, const fs::path&) override {}
   void check_new_grid_count(int) override {}
   void TabControl1Change() override { log.push_back("reader TabControl1Change"); }
   void TrIconDblClick() override { visible = !visible; }
@@ -97,11 +98,9 @@ class FakeEnvironment : public IHostService,
     sent.push_back(message);
   }
 
-  std::u16string ModuleFileName(TPluginWord) override {
-    return WinToUtf16((folder_ / "KivoRss.dll").string());
-  }
+  std::u16string ModuleFileName(TPluginWord) override { return (folder_ / "KivoRss.dll").u16string(); }
   TSize ScreenSize() override { return {1280, 1024}; }
-  void CreateFolder(const std::string& path) override {
+  void CreateFolder(const fs::path& path) override {
     createdFolders.push_back(path);
     std::error_code ignored;
     fs::create_directory(path, ignored);
@@ -151,7 +150,7 @@ class FakeEnvironment : public IHostService,
   std::vector<TPluginMessage> sent;
   TPluginWord buttonIcon = 0;
   std::u16string buttonHint;
-  std::vector<std::string> createdFolders;
+  std::vector<fs::path> createdFolders;
   int iconLoads = 0;
   tgradientsclass* skin = nullptr;
   FakeReaderWindow* reader = nullptr;
@@ -186,9 +185,7 @@ class PluginDispatchTest : public ::testing::Test {
     Send(PM_LOAD_INFO);
     Send(PM_RUN);
   }
-  std::string LogText() const {
-    return ReadFileBytes((folder_ / "KivoRss.log").string()).value_or("<no log>");
-  }
+  std::string LogText() const { return ReadFileBytes(folder_ / "KivoRss.log").value_or("<no log>"); }
   TPluginEnvironment Environment() { return {env_, env_, env_, env_, env_, locale_}; }
   auto Count(const std::string& event) const { return std::count(events_.begin(), events_.end(), event); }
 
@@ -203,10 +200,10 @@ class PluginDispatchTest : public ::testing::Test {
 TEST_F(PluginDispatchTest, LoadInfoFillsTheRecordTheHostReads) {
   Send(PM_LOAD_INFO);
   const TPluginInfo& info = *plugin_.GetPluginInfo();
-  const std::string modulePath = (folder_ / "KivoRss.dll").string();
+  const fs::path modulePath = folder_ / "KivoRss.dll";
   EXPECT_EQ(info.DllHandle, kModuleHandle);
   ASSERT_NE(info.DllPath, nullptr);
-  EXPECT_EQ(std::u16string(info.DllPath), WinToUtf16(modulePath));
+  EXPECT_EQ(std::u16string(info.DllPath), modulePath.u16string());
   EXPECT_EQ(info.ApiVersionMajor * 100 + info.ApiVersionMinor, 105) << "the host refuses other API versions";
   EXPECT_TRUE(info.PluginName && info.PluginAuthor);
   EXPECT_EQ(plugin_.Settings.PluginPath, modulePath);
@@ -269,7 +266,7 @@ TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
   // The windows reach the plugin through the plugin object itself, not a global.
   EXPECT_EQ(env_.readerHost, &plugin_);
   EXPECT_EQ(env_.trayHost, &plugin_);
-  EXPECT_EQ(env_.createdFolders, (std::vector<std::string>{(folder_ / "Cache").string()}));
+  EXPECT_EQ(env_.createdFolders, (std::vector<fs::path>{folder_ / "Cache"}));
 
   events_.clear();
   plugin_.OptionsDialog = std::make_unique<FakeWindow>(events_, "options");
@@ -427,13 +424,13 @@ TEST_F(PluginDispatchTest, ContactMessagesReachTheContactsHandler) {
 TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThem) {
   env_.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
   fs::create_directories(folder_ / "Cache");
-  const std::string base = (folder_ / "Cache" / MakeCacheName("http://a.example/rss")).string();
-  ASSERT_TRUE(WriteFileAtomic(base + ".rss",
+  const fs::path cache = ItemCacheFile(folder_ / "Cache", "http://a.example/rss");
+  ASSERT_TRUE(WriteFileAtomic(cache,
                               "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<myrssnodes>\r\n"
                               "  <item>\r\n    <title>One</title>\r\n    <date>d1</date>\r\n  </item>\r\n"
                               "  <item>\r\n    <title>Two</title>\r\n  </item>\r\n</myrssnodes>"));
   const std::string marks = "One d1=3\r\nGone=1\r\n";
-  ASSERT_TRUE(WriteFileAtomic(base + ".rd", marks));
+  ASSERT_TRUE(WriteFileAtomic(ChangeFileExt(cache, ".rd"), marks));
 
   LoadAndRun();
   const tchannels& feed = plugin_.RssData->Channels.at(0);
@@ -443,7 +440,66 @@ TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThe
   EXPECT_NE(feed.PageHtml.find("<div><b>One</b></div>"), std::string::npos);
 
   Send(PM_QUIT);
-  EXPECT_EQ(ReadFileBytes(base + ".rd"), marks);
+  EXPECT_EQ(ReadFileBytes(ChangeFileExt(cache, ".rd")), marks);
+}
+
+void SendTo(TKivoPlugin& plugin, std::initializer_list<TPluginWord> codes) {
+  for (const TPluginWord code : codes) {
+    TPluginMessage message{code, 0, 0, 0, 0, 0};
+    plugin.OnHostMessage(message);
+  }
+}
+
+// A session over a stored item cache marks its theme and changes two
+// settings; the next session must find them all.
+void MarkAndRestartIn(const fs::path& folder) {
+  fs::create_directories(folder / "Cache");
+  const fs::path cache = ItemCacheFile(folder / "Cache", "http://a.example/rss");
+  ASSERT_TRUE(
+      WriteFileAtomic(cache, "<myrssnodes><item><title>One</title><date>d1</date></item></myrssnodes>"));
+  TEventLog events;
+  FakeEnvironment env{folder, events};
+  env.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
+  TFixedLocaleFormats locale;
+  const TPluginEnvironment environment{env, env, env, env, env, locale};
+  {
+    TKivoPlugin plugin{environment};
+    plugin.Info.DllHandle = kModuleHandle;
+    SendTo(plugin, {PM_LOAD_INFO, PM_RUN});
+    tchannels& feed = plugin.RssData->Channels.at(0);
+    ASSERT_EQ(feed.Items.size(), 1u) << "the item cache was not found";
+    SetReadMark(*plugin.RssData, 0, ThemeKey(feed.Items[0]), 3);
+    feed.PanelSize = 77;
+    plugin.Settings.TabsPosition = 1;
+    SendTo(plugin, {PM_QUIT});
+  }
+  TKivoPlugin again{environment};
+  again.Info.DllHandle = kModuleHandle;
+  SendTo(again, {PM_LOAD_INFO, PM_RUN});
+  const tchannels& feed = again.RssData->Channels.at(0);
+  ASSERT_EQ(feed.Items.size(), 1u);
+  EXPECT_EQ(feed.Items[0].Mark, 3);
+  EXPECT_EQ(feed.PanelSize, 77);
+  EXPECT_EQ(again.Settings.TabsPosition, 1);
+  EXPECT_FALSE(fs::exists(folder / "KivoRss.log")) << "nothing failed";
+}
+
+// The plugin folder sits in the user's profile and carries the user's name.
+// Its path went through windows-1251 and then the system code page, so in such
+// a folder the item cache was never found and every save was lost.
+TEST(PluginFolderName, CacheMarksAndSettingsComeBackInAFolderOfAnyName) {
+  const std::u16string names[] = {
+      u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d",  // Cyrillic and a space
+      u"Caf\u00e9 Zo\u00eb",                                             // letters windows-1251 lacks
+      u"\u63d2\u4ef6",                                                   // no 8-bit form at all
+      u"Plugins",
+  };
+  for (const std::u16string& name : names) {
+    const testing::TempFolder temp{"kivo_folder_"};
+    const fs::path folder = temp.Path() / fs::path(name);
+    SCOPED_TRACE(folder.string());
+    MarkAndRestartIn(folder);
+  }
 }
 
 }  // namespace

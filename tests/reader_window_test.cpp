@@ -175,6 +175,27 @@ TEST_F(ReaderWindowTest, MarksAreSavedAMinuteAfterTheFirstChangeAndAtTheStop) {
       << "the marks made since the last save";
 }
 
+// A save that failed said nothing, and marks made in a read-only folder or on
+// a full disk were gone at the next start. It is said once a session; the
+// marks stay in memory and the save timer tries again until the write works.
+TEST_F(ReaderWindowTest, FailedSaveIsNoticedOnceAndTriedAgainUntilItWorks) {
+  AddFeed("A", {{u"one", 0}});
+  const std::filesystem::path folder = dir_.File("later");
+  rss_.Channels[0].CacheFile = folder / "f0.rss";
+  TReaderWindow& window = Open();
+  window.N8Click(2);
+  for (int tick = 0; tick < 3; ++tick) {
+    window.TimerSaveReadedTimer();
+    EXPECT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded)) << "the next try is due";
+  }
+  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
+  std::filesystem::create_directory(folder);
+  window.TimerSaveReadedTimer();
+  EXPECT_EQ(ReadFileBytes(folder / "f0.rd"), "one D=2\r\n");
+  EXPECT_FALSE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+  EXPECT_EQ(host_.notifications.size(), 1u);
+}
+
 TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
   AddFeed("A", {{u"a", 0}, {u"b", 0}, {u"c", 2}, {u"d", 3}, {u"e", 1}});
   host_.globals.ShowListContacts = true;
@@ -245,6 +266,30 @@ TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
   EXPECT_EQ(view_.statusText, "");
   EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_load + " - Gone"}}));
   EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
+}
+
+// A load whose item cache could not be written showed its themes without a
+// word, and at the next start they were gone. It is noticed as a failed save,
+// and the save timer writes the cache from memory once the folder takes it.
+TEST_F(ReaderWindowTest, ItemCacheThatCouldNotBeWrittenIsNoticedAndWrittenLater) {
+  AddFeed("A", {});
+  const std::filesystem::path folder = dir_.File("later");
+  rss_.Channels[0].CacheFile = folder / "f0.rss";  // the raw download still lands in the test folder
+  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>New</title></item></channel></rss>");
+  TReaderWindow& window = Open();
+  window.ToolButton5Click();
+  testing::MessageQueue::Message message{};
+  do {
+    ASSERT_TRUE(queue_.Wait(message));
+  } while (message.Id != WM_FEED_LOADED);
+  window.OnFeedLoaded(0);
+  EXPECT_EQ(view_.rows.size(), 2u) << "the themes show all the same";
+  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
+  ASSERT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
+  std::filesystem::create_directory(folder);
+  window.TimerSaveReadedTimer();
+  EXPECT_NE(ReadFileBytes(folder / "f0.rss").value_or("").find("<title>New</title>"), std::string::npos);
+  EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
 }
 
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
@@ -405,7 +450,7 @@ TEST_F(ReaderWindowTest, SiteIconReplacedOnlyByARecognisedFile) {
                {"plain text file", true, false},
                {png, false, false}};
   TReaderWindow& window = Open();
-  const std::string path = dir_.File("x.ico");
+  const std::filesystem::path path = dir_.File("x.ico");
   for (const auto& c : cases) {
     ASSERT_TRUE(WriteFileAtomic(path, c.bytes));
     host_.globals.ShowFeedIcons = c.showIcons;
@@ -423,6 +468,67 @@ TEST(ReaderRules, OnlyHttpHttpsAndMailtoTargetsReachTheShell) {
        {"file:///C:/Windows/calc.exe", "javascript:alert('http://x')", "\\\\host\\share\\x.exe",
         "//host/path", "page.html?u=http://x", "#anchor", " http://a.test/", "ftp://a.test/"})
     EXPECT_FALSE(OpensWithShell(target)) << target;
+}
+
+// Only the scheme was checked: a quote, a space or a control character in a
+// link reached the handler's command line as its own syntax, and a mailto's
+// "attach" field made some mail programs attach a local file to the mail.
+TEST(ReaderRules, ShellGetsAnAddressItsCommandLineCannotSplit) {
+  struct Case {
+    std::string target;
+    std::optional<std::string> address;  // nullopt: the link does not open
+  };
+  const std::vector<Case> cases = {
+      {"http://a.test/x?y=1&z=2#f", "http://a.test/x?y=1&z=2#f"},
+      {"HTTPS://127.0.0.1:8080/p%20q", "HTTPS://127.0.0.1:8080/p%20q"},
+      {"http://\xEF\xF0\xE8\xEC\xE5\xF0.test/", "http://\xEF\xF0\xE8\xEC\xE5\xF0.test/"},
+      {"http://a.test/a b", "http://a.test/a%20b"},
+      {"http://a.test/\" --x \"", "http://a.test/%22%20--x%20%22"},
+      {"http://a.test/'q'`r`", "http://a.test/%27q%27%60r%60"},
+      {"http://a.test/<b>", "http://a.test/%3Cb%3E"},
+      {"http://a.test/x\\", "http://a.test/x%5C"},
+      {"http://a.test/\t\r\n\x01\x7F", "http://a.test/%09%0D%0A%01%7F"},
+      {std::string("http://a.test/\0x", 16), "http://a.test/%00x"},
+      {"http://a.test/?attach=x", "http://a.test/?attach=x"},
+      {"mailto:me@a.test", "mailto:me@a.test"},
+      {"mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test",
+       "mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test"},
+      {"mailto:me@a.test?attach=C:\\secret.txt&subject=Hi", "mailto:me@a.test?subject=Hi"},
+      {"MailTo:me@a.test?Attachment=x&BODY=b&Subject=s", "MailTo:me@a.test?BODY=b&Subject=s"},
+      {"mailto:me@a.test?%61ttach=x&%73ubject=s", "mailto:me@a.test?%73ubject=s"},
+      {"mailto:me@a.test?bcc=x&to=y&body=a b", "mailto:me@a.test?body=a%20b"},
+      {"mailto:me@a.test?attach=x", "mailto:me@a.test"},
+      {"file:///C:/Windows/calc.exe", std::nullopt},
+      {"javascript:alert('http://x')", std::nullopt},
+      {" http://a.test/", std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ShellAddress(c.target), c.address) << WinToUtf8(c.target);
+}
+
+TEST(ReaderRules, ShellAddressStopsAt2048CharactersAndNeverHalfAnEscape) {
+  const std::string base = "http://a.test/x";  // 15 characters
+  struct Case {
+    std::string target;
+    std::size_t length;
+  };
+  const std::vector<Case> cases = {
+      {base + std::string(2048 - 15, 'a'), 2048},  {base + std::string(2049 - 15, 'a'), 2048},
+      {base + std::string(1000, ' '), 2046},  // 15 + 677 escapes of three
+      {base + "y" + std::string(1000, ' '), 2047}, {base + "yz" + std::string(1000, ' '), 2048},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> address = ShellAddress(c.target);
+    ASSERT_TRUE(address);
+    EXPECT_EQ(address->size(), c.length);
+    EXPECT_TRUE(address->ends_with("a") || address->ends_with("%20")) << address->substr(address->size() - 4);
+  }
+}
+
+TEST_F(ReaderWindowTest, ALinkReachesTheShellOnlyInItsSafeForm) {
+  TReaderWindow& window = Open();
+  EXPECT_TRUE(window.htmlLite1HotSpotClick("mailto:me@a.test?attach=x&subject=a\"b"));
+  EXPECT_FALSE(window.htmlLite1HotSpotClick("file:///C:/x.exe"));
+  EXPECT_EQ(view_.opened, (std::vector<std::string>{"mailto:me@a.test?subject=a%22b"}));
 }
 
 TEST_F(ReaderWindowTest, TitlesShowNumericCharacterReferencesAsText) {

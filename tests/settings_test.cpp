@@ -36,8 +36,8 @@ class FakeWindow : public IReaderWindowOps {
     menu.push_back(caption + "|" + hint + "|" + std::to_string(tag));
   }
   void AddTab(const std::string& text) override { tabs.push_back(text); }
-  void LoadIconOfSite(int index, const std::string& path) override {
-    Log("icon " + std::to_string(index) + " " + ExtractFileName(path));
+  void LoadIconOfSite(int index, const fs::path& path) override {
+    Log("icon " + std::to_string(index) + " " + PathTo1251(path.filename()));
   }
   void check_new_grid_count(int feedIndex) override { Log("count " + std::to_string(feedIndex)); }
 
@@ -80,9 +80,9 @@ class SettingsTest : public ::testing::Test {
     context_.Record = &record_;
     context_.Window = &window_;
     context_.TrayIcon = &tray_;
-    context_.PluginFolder = folder_.string() + "/";
-    context_.CacheFolder = context_.PluginFolder + "Cache/";
-    context_.IniPath = IniPathFor(context_.PluginFolder + "KivoRss.dll");
+    context_.PluginFolder = folder_;
+    context_.CacheFolder = folder_ / "Cache";
+    context_.IniPath = IniPathFor(folder_ / "KivoRss.dll");
     context_.ScreenSize = [] { return TSize{1280, 1024}; };
     context_.Now = [] { return kNow; };
   }
@@ -92,7 +92,7 @@ class SettingsTest : public ::testing::Test {
     record_.strings[off::kFeedList] = text;
   }
   void WriteIni(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(context_.IniPath, text)); }
-  std::string CachePath(const std::string& name) const { return context_.CacheFolder + name; }
+  fs::path CachePath(const std::string& name) const { return context_.CacheFolder / PathFrom1251(name); }
   void Load() { LoadSettings(globals_, rss_, context_); }
 
   testing::TempFolder temp_{"kivo_settings_"};
@@ -134,8 +134,10 @@ TEST_F(SettingsTest, StoredSettingsAreTakenAsTheyStand) {
   ASSERT_EQ(rss_.High(), 2);
   EXPECT_EQ(rss_.Channels[1].Title, "B|2") << "the name is everything after the first bar";
   const tchannels& nameOnly = rss_.Channels[2];
-  EXPECT_EQ((std::vector<std::string>{nameOnly.Url, nameOnly.Title, nameOnly.CacheFile, nameOnly.RawFile}),
-            (std::vector<std::string>{"", "just a name", CachePath(".rss"), CachePath(".xml")}));
+  EXPECT_EQ((std::vector<std::string>{nameOnly.Url, nameOnly.Title}),
+            (std::vector<std::string>{"", "just a name"}));
+  EXPECT_EQ((std::vector<fs::path>{nameOnly.CacheFile, nameOnly.RawFile}),
+            (std::vector<fs::path>{CachePath(".rss"), CachePath(".xml")}));
 }
 
 TEST_F(SettingsTest, TabsPositionOutsideTopAndBottomReadsAsTop) {
@@ -270,6 +272,41 @@ TEST_F(SettingsTest, SaveWritesRecordIniAndReadMarksAndLoadReadsThemBack) {
   EXPECT_EQ(Rect(window_.placement), (std::vector<int>{30, 40, 900, 700}));
 }
 
+// A "]" in a feed's address ended its INI section early, so its settings never
+// came back; "<", ">" or a control character kept every file of the feed from
+// being written on Windows.
+TEST_F(SettingsTest, FeedsWithUnfitAddressesKeepTheirSettingsAndMarks) {
+  const std::u16string addresses[] = {u"http://a/x]y", u"http://a/<b>", u"http://a/\tc", u"http://a/[x]y",
+                                      u"http://a/plain"};
+  for (const std::u16string& address : addresses) {
+    StoreFeeds(address + u"|F");
+    Load();
+    SCOPED_TRACE(PathTo1251(rss_.Channels.at(0).CacheFile));
+    rss_.Channels[0].PanelSize = 77;
+    rss_.Channels[0].ReadMarks = "t=2\r\n";
+    EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
+    EXPECT_EQ(ReadFileBytes(ChangeFileExt(rss_.Channels[0].CacheFile, ".rd")), "t=2\r\n");
+    TPluginGlobals again;
+    TRSS reloaded;
+    LoadSettings(again, reloaded, context_);
+    EXPECT_EQ(reloaded.Channels.at(0).PanelSize, 77);
+  }
+}
+
+// Items whose cache write failed were kept only until the stop; the stop's
+// save writes them, and leaves alone a cache that was written.
+TEST_F(SettingsTest, SaveWritesAnItemCacheLeftUnsavedAndOnlyThat) {
+  StoreFeeds(u"http://a/|A\r\nhttp://b/|B");
+  Load();
+  for (auto& channel : rss_.Channels) channel.ItemCacheText = u"<myrssnodes>\u0410</myrssnodes>";
+  rss_.Channels[0].ItemCacheUnsaved = true;
+  ASSERT_TRUE(WriteFileAtomic(CachePath("http___b_.rss"), "written before"));
+  EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
+  EXPECT_EQ(ReadFileBytes(CachePath("http___a_.rss")), "<myrssnodes>\xC0</myrssnodes>");
+  EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
+  EXPECT_EQ(ReadFileBytes(CachePath("http___b_.rss")), "written before");
+}
+
 TEST_F(SettingsTest, SaveWithoutFeedTableOrRecordTouchesNothingItShouldNot) {
   EXPECT_TRUE(SaveSettings(globals_, nullptr, context_));
   EXPECT_TRUE(record_.strings.empty());
@@ -280,7 +317,7 @@ TEST_F(SettingsTest, SaveWithoutFeedTableOrRecordTouchesNothingItShouldNot) {
   rss_.SetCount(1);  // a record never set up has no files to write
   EXPECT_TRUE(SaveSettings(globals_, &rss_, context_));
   EXPECT_TRUE(FileExists(context_.IniPath));
-  EXPECT_FALSE(FileExists(".rd"));
+  EXPECT_FALSE(FileExists(fs::path(".rd")));
 }
 
 TEST(FeedListText, LineBreaksOfEveryKindSplitAndCrLfJoins) {

@@ -111,7 +111,7 @@ TEST(XmlCorpus, EveryFileParsesAndWritesBack) {
     if (!entry.is_regular_file()) continue;
     ++files;
     TmoxXMLParser2 doc;
-    ASSERT_NO_THROW(doc.LoadFromFile(entry.path().string())) << entry.path().string();
+    ASSERT_NO_THROW(doc.LoadFromFile(entry.path())) << entry.path().string();
     const std::string written = doc.XmlText();
     TmoxXMLParser2 again;
     again.LoadFromString(written);

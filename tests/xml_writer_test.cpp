@@ -116,7 +116,7 @@ TEST(XmlNode, SetAttributeReplacesFirstOrAppends) {
 
 TEST(XmlFiles, LoadKeepsTheBytesAndAMissingFileThrows) {
   const testing::TempFolder dir("kivo_xml_file_");
-  const std::string path = dir.File("feed.xml");
+  const std::filesystem::path path = dir.File("feed.xml");
   ASSERT_TRUE(WriteFileAtomic(path, "<r><title>\xcd\xee\xe2\xee\xf1\xf2\xe8</title></r>"));
   TmoxXMLParser2 loaded;
   loaded.LoadFromFile(path);

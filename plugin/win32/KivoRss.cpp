@@ -98,7 +98,7 @@ void KIVO_STDCALL TPluginObject::OnHostMessage(IKivoPlugin* self, TPluginMessage
 
 void LogCreationFailure(const char* what) noexcept {
   try {
-    const std::string modulePath = Utf16ToWin(ModuleFileName(ThisModule()));
+    const std::filesystem::path modulePath(ModuleFileName(ThisModule()));
     TPluginLog(ChangeFileExt(modulePath, ".log")).Append(FormatLogLine(SystemClock().Now(), 0, what));
   } catch (...) {
     // Nothing is left to report to.

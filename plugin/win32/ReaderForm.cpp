@@ -60,7 +60,8 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
           .PictureThreads = SystemThreads(),
           .CheckMailbox = MakeShared<TCheckMailbox>(),
           .MakeImageDownload = PictureDownloads(host),
-          .ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); },
+          .ReadImageFile =
+              [](const std::string& path) { return ReadFileBytes(PathFrom1251(path), kPictureMaxBytes); },
           .Skin = skin};
 }
 

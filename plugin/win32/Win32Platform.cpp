@@ -5,6 +5,7 @@
 #include <new>
 
 #include "imaging/win32/WicImageDecoder.h"
+#include "platform/FileIo.h"
 #include "platform/win32/ThisModule.h"
 
 namespace kivo {
@@ -18,8 +19,8 @@ TSize TWin32Platform::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void TWin32Platform::CreateFolder(const std::string& path) {
-  CreateDirectoryA(path.c_str(), nullptr);
+void TWin32Platform::CreateFolder(const std::filesystem::path& path) {
+  kivo::CreateFolder(path);
 }
 
 // Never destroyed: the host keeps drawing the button with it.

@@ -1,17 +1,30 @@
 # cmake -DEMULATOR=... -DHOST=KivoHost.exe -DPLUGIN=X.dll -DSCRIPT=x.script -DWORK=dir
-#       [-DRC=n] [-DOUTPUT_CONTAINS=text] [-DSERVER_FILE=ports] -P RunHostScript.cmake
+#       [-DRC=n] [-DOUTPUT_CONTAINS=text] [-DSERVER_FILE=ports] [-DFOLDER=name] -P RunHostScript.cmake
 # Copies the plugin into an empty folder (so its INI, Cache\ and the settings
 # file start empty) and runs the script in KivoHost from there. With
 # SERVER_FILE the script finds the test server at $KIVO_TEST_HTTP (host:port)
-# and its port alone in $KIVO_TEST_PORT; without a server it is skipped.
+# and its port alone in $KIVO_TEST_PORT; without a server it is skipped. With
+# FOLDER (UTF-8) the plugin, the settings file and a copy of the script go
+# into a folder of that name inside WORK, which the run also starts in.
 cmake_minimum_required(VERSION 3.25)
 if(NOT DEFINED RC)
   set(RC 0)
 endif()
 file(REMOVE_RECURSE ${WORK})
-file(MAKE_DIRECTORY ${WORK})
+set(dir "${WORK}")
+if(DEFINED FOLDER)
+  set(dir "${WORK}/${FOLDER}")
+  # Wine reads the command line and names files in the locale's character set.
+  set(ENV{LC_ALL} C.UTF-8)
+endif()
+file(MAKE_DIRECTORY "${dir}")
 if(EXISTS ${PLUGIN})
-  file(COPY ${PLUGIN} DESTINATION ${WORK})
+  file(COPY ${PLUGIN} DESTINATION "${dir}")
+endif()
+if(DEFINED FOLDER)
+  file(COPY ${SCRIPT} DESTINATION "${dir}")
+  get_filename_component(script_name ${SCRIPT} NAME)
+  set(SCRIPT "${dir}/${script_name}")
 endif()
 if(DEFINED SERVER_FILE)
   if(NOT EXISTS "${SERVER_FILE}")
@@ -27,9 +40,9 @@ endif()
 get_filename_component(plugin_name ${PLUGIN} NAME)
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 execute_process(
-  COMMAND ${emulator} ${HOST} --plugin ${WORK}/${plugin_name} --settings ${WORK}/KivoHost.settings
-          --script ${SCRIPT}
-  WORKING_DIRECTORY ${WORK}
+  COMMAND ${emulator} ${HOST} --plugin "${dir}/${plugin_name}" --settings "${dir}/KivoHost.settings"
+          --script "${SCRIPT}"
+  WORKING_DIRECTORY "${dir}"
   OUTPUT_FILE ${WORK}/stdout.txt ERROR_FILE ${WORK}/stderr.txt RESULT_VARIABLE rc)
 file(READ ${WORK}/stdout.txt out)
 file(READ ${WORK}/stderr.txt err)

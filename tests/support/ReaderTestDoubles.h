@@ -83,12 +83,13 @@ class FakeReaderView final : public IReaderView {
   bool TimerRunning(TReaderTimer timer) const override { return timers.contains(timer) && timers.at(timer); }
 
   void MovePointerBy(int dy) override { pointerMoves.push_back(dy); }
-  void OpenWithShell(const std::string&) override {}
+  void OpenWithShell(const std::string& target) override { opened.push_back(target); }
 
   bool visible = false, gridVisible = true;
   TRect placement = TRect::OfSize(100, 100, 600, 400);
   TRect workArea{0, 0, 1280, 994};
   std::vector<std::string> tabs;
+  std::vector<std::string> opened;  // what went to the shell
   int selectedTab = -1, feedMenu = 0, selectedRow = 1, gridHeight = 150, scrollPos = 0;
   std::vector<std::optional<TBitmap32>> icons;  // nullopt: the default icon
   std::optional<int> logoWidth;

@@ -27,9 +27,7 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::string File(std::string_view name) const { return (path_ / name).string(); }
-  // The plugin-folder form: ends with a separator.
-  std::string Folder() const { return (path_ / "").string(); }
+  std::filesystem::path File(std::string_view name) const { return path_ / name; }
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_))

@@ -19,7 +19,7 @@ TEST(AtomicWriteThreadsTest, ConcurrentReplacementsOfOneFileAllSucceedAndLeaveOn
   const fs::path dir = fs::temp_directory_path() / "kivo_atomic_write_threads";
   fs::remove_all(dir);
   fs::create_directories(dir);
-  const std::string path = (dir / "feed.xml").string();
+  const fs::path path = dir / "feed.xml";
   constexpr int kWriters = 8;
   constexpr int kRounds = 50;
   auto bodyOf = [](int writer) { return std::string(4096 + writer * 512, static_cast<char>('a' + writer)); };

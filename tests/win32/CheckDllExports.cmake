@@ -1,7 +1,8 @@
 # cmake -DOBJDUMP=... -DDLL=... -P CheckDllExports.cmake
 cmake_minimum_required(VERSION 3.25)
-# The export table must hold exactly CreateNimbraPLUGIN, undecorated, and the
-# imports must come from Windows itself: a runtime DLL would not ship with us.
+# The export table must hold exactly CreateNimbraPLUGIN, undecorated, the
+# imports must come from Windows itself (a runtime DLL would not ship with us),
+# and no file is reached by an 8-bit name.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -30,5 +31,21 @@ foreach(line IN LISTS imports)
     message(FATAL_ERROR "imports ${dll}, which is not a Windows system DLL")
   endif()
   message(STATUS "imports ${dll}")
+endforeach()
+
+# An 8-bit name goes through the system code page: in a folder named in other
+# letters every file is lost. fopen is not listed: the C++ runtime's file
+# streams bring it along whether or not we open anything with it.
+set(narrow_file_calls CreateFileA CreateDirectoryA DeleteFileA RemoveDirectoryA MoveFileA MoveFileExA
+    CopyFileA ReplaceFileA GetFileAttributesA GetFileAttributesExA SetFileAttributesA FindFirstFileA
+    FindFirstFileExA GetFullPathNameA GetModuleFileNameA GetPrivateProfileStringA GetPrivateProfileIntA
+    GetPrivateProfileSectionA WritePrivateProfileStringA ShellExecuteA _stat _stat32 _stat64 _stat64i32
+    _mkdir _rmdir _unlink remove rename _open _sopen _findfirst _findfirst64 _access _chdir)
+string(REGEX MATCHALL "\n\t[ 0-9a-fA-F]+[ \t]+[0-9]+[ \t]+[A-Za-z_][A-Za-z_0-9]*" entries "${dump}")
+foreach(entry IN LISTS entries)
+  string(REGEX REPLACE "^.*[ \t]" "" function "${entry}")
+  if(function IN_LIST narrow_file_calls)
+    message(FATAL_ERROR "imports ${function}: files must be reached by their UTF-16 names")
+  endif()
 endforeach()
 message(STATUS "exports: ${names}")

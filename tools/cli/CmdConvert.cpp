@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "feeds/FeedConversion.h"
+#include "platform/FileIo.h"
 #include "tools/cli/Commands.h"
 
 namespace kivo::cli {
@@ -47,7 +48,7 @@ int CmdConvert(const Args& args, std::string& out) {
   if (!convert) return Usage(kConvertUsage);
   TmoxXMLParser2 source;
   try {
-    source.LoadFromFile(convert->File);
+    source.LoadFromFile(PathFromArgument(convert->File));
   } catch (const std::exception&) {
     return Usage("cannot read " + convert->File);
   }

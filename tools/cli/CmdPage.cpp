@@ -41,11 +41,11 @@ std::optional<TPageArgs> ParsePageArgs(const Args& args) {
 int CmdPage(const Args& args, std::string& out) {
   const auto page = ParsePageArgs(args);
   if (!page) return Usage(kPageUsage);
-  const auto cache = ReadFileBytes(page->CacheFile);
+  const auto cache = ReadFileBytes(PathFromArgument(page->CacheFile));
   if (!cache) return Usage("cannot read " + page->CacheFile);
   std::string marks;
   if (!page->MarksFile.empty()) {
-    const auto read = ReadFileBytes(page->MarksFile);
+    const auto read = ReadFileBytes(PathFromArgument(page->MarksFile));
     if (!read) return Usage("cannot read " + page->MarksFile);
     marks = *read;
   }

@@ -9,6 +9,7 @@
 
 #include "base/UrlFunctions.h"
 #include "feeds/XmlParser.h"
+#include "platform/FileIo.h"
 
 namespace kivo::cli {
 namespace {
@@ -19,7 +20,7 @@ int XmlRoundtrip(const Args& args, std::string& out) {
   if (args.size() != 1) return Usage("usage: kivorss-cli xml-roundtrip FILE");
   TmoxXMLParser2 document;
   try {
-    document.LoadFromFile(args[0]);
+    document.LoadFromFile(PathFromArgument(args[0]));
   } catch (const std::exception&) {
     return Usage("cannot read " + args[0]);
   }

@@ -1,6 +1,7 @@
 #include "tools/host/Screenshot.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 #include "platform/FileIo.h"
@@ -80,7 +81,7 @@ bool SaveWindowBitmap(HWND window, const std::wstring& file, std::string& error)
     error = "cannot create a bitmap of the window";
     return false;
   }
-  if (WriteFileAtomic(ToAnsiPath(file), BmpFile(header, pixels))) return true;
+  if (WriteFileAtomic(std::filesystem::path(file), BmpFile(header, pixels))) return true;
   error = "cannot write " + ToUtf8(file);
   return false;
 }

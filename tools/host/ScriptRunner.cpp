@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/FileIo.h"
 #include "reader/ReaderCommands.h"
@@ -62,7 +63,7 @@ bool HasLine(std::string_view text, std::string_view line) {
 }
 
 bool WriteText(const std::wstring& file, const std::string& text) {
-  return WriteFileAtomic(ToAnsiPath(file), text);
+  return WriteFileAtomic(std::filesystem::path(file), text);
 }
 
 // The plugin's reader window, or null.
@@ -241,14 +242,14 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::DumpSettings& dump) {
 
 ScriptRunner::Outcome ScriptRunner::Do(const script::DumpIni& dump) {
   const std::wstring ini = host_.Session.IniPath();
-  const auto text = ReadFileBytes(ToAnsiPath(ini));
+  const auto text = ReadFileBytes(std::filesystem::path(ini));
   if (!text) return {Verdict::Fail, "no INI file " + ToUtf8(ini)};
   if (WriteText(dump.File, *text)) return {Verdict::Pass, ToUtf8(ini)};
   return {Verdict::Error, "cannot write " + ToUtf8(dump.File)};
 }
 
 ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectFileContains& expect) {
-  const auto text = ReadFileBytes(ToAnsiPath(expect.File));
+  const auto text = ReadFileBytes(std::filesystem::path(expect.File));
   if (!text) return {Verdict::Fail, "cannot read " + ToUtf8(expect.File)};
   const bool found =
       expect.WholeLine ? HasLine(*text, expect.Text) : text->find(expect.Text) != std::string::npos;

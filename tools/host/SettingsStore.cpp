@@ -141,7 +141,7 @@ std::string SettingsRecord::DumpText() const {
 
 bool SettingsStore::Load(std::string& error) {
   records_.clear();
-  const auto bytes = ReadFileBytes(ToAnsiPath(file_));
+  const auto bytes = ReadFileBytes(std::filesystem::path(file_));
   if (!bytes) return true;
   std::string_view in(*bytes);
   std::uint32_t count = 0;
@@ -163,7 +163,7 @@ bool SettingsStore::Save(std::string& error) const {
     AppendText(out, AsU16(key));
     out += record->Serialize();
   }
-  if (WriteFileAtomic(ToAnsiPath(file_), out)) return true;
+  if (WriteFileAtomic(std::filesystem::path(file_), out)) return true;
   error = "cannot write settings file " + ToUtf8(file_);
   return false;
 }

@@ -38,8 +38,4 @@ std::u16string FromUtf8(std::string_view text) {
   return std::u16string(AsU16(wide));
 }
 
-std::string ToAnsiPath(const std::wstring& path) {
-  return Narrow(CP_ACP, path);
-}
-
 }  // namespace kivo::host

@@ -10,8 +10,6 @@ std::string ToUtf8(std::u16string_view text);
 std::string ToUtf8(std::wstring_view text);
 std::u16string FromUtf8(std::string_view text);
 std::wstring WideFromUtf8(std::string_view text);
-// The system code page, which is what kivo::WriteFileAtomic expects for paths.
-std::string ToAnsiPath(const std::wstring& path);
 
 inline std::wstring_view AsWide(std::u16string_view text) {
   return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};

@@ -58,7 +58,7 @@ struct Host {
 };
 
 std::optional<script::ParseResult> LoadScript(const std::wstring& file) {
-  const auto text = ReadFileBytes(ToAnsiPath(file));
+  const auto text = ReadFileBytes(std::filesystem::path(file));
   if (!text) return std::nullopt;
   return script::ParseScript(*text);
 }
