@@ -22,7 +22,7 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::size_t kMaxIndentLevel = 64;
 // The tree in an error text is cut there as well, so that a broken, deeply
 // nested feed cannot exhaust memory on its way to a text nobody reads.
-constexpr std::size_t kErrorTreeBudget = std::size_t{16} << 20;
+constexpr std::size_t kErrorTreeBudget = std::size_t{64} << 10;
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= 32;
@@ -713,7 +713,9 @@ class TmoxXMLParser2::Reader {
     text += kCrLf;
     text += "Error position=" + std::to_string(position + 1);
     text += kCrLf;
-    text += parser_.WriteXml(kErrorTreeBudget + 4 * size_);
+    std::string tree = parser_.WriteXml(kErrorTreeBudget);
+    tree.resize(std::min(tree.size(), kErrorTreeBudget));
+    text += tree;
     parser_.errorText_ = std::move(text);
   }
 
