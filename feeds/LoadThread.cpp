@@ -98,6 +98,7 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
+    SetFeedTreeBudget(source);
     source.LoadFromFile(feed.RawFile);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
   }

@@ -46,6 +46,7 @@ int CmdConvert(const Args& args, std::string& out) {
   auto convert = ParseConvertArgs(args);
   if (!convert) return Usage(kConvertUsage);
   TmoxXMLParser2 source;
+  SetFeedTreeBudget(source);
   try {
     source.LoadFromFile(convert->File);
   } catch (const std::exception&) {
