@@ -1,5 +1,6 @@
 #include "reader/ReaderWindow.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -188,16 +189,52 @@ void TReaderWindow::LoadPage(int feedIndex) {
   if (feedIndex < 0) feedIndex = CurrentFeed();
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
-  if (feed->LoadThread && feed->Run->Loading) {
+  if ((feed->LoadThread && feed->Run->Loading) || LoadWaiting(feedIndex)) {
     view_.SetStatusText(Lang.lang_file_still_loading);
     return;
   }
-  feed->LoadThread.reset();
-  feed->Run->Progress = 0;
-  feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
+  const bool now = RunningLoads() < kMaxLoadsAtOnce;
+  if (now) {
+    StartLoad(feedIndex);
+  } else {
+    waitingLoads_.push_back({feedIndex, feed->Generation});
+  }
   if (feedIndex == CurrentFeed()) {
-    view_.SetStatusText(Lang.lang_file_loading);
+    view_.SetStatusText(now ? Lang.lang_file_loading : Lang.lang_file_waiting);
     view_.RepaintStatus();
+  }
+}
+
+void TReaderWindow::StartLoad(int feedIndex) {
+  tchannels& feed = *Feed(feedIndex);
+  feed.LoadThread.reset();
+  feed.Run->Progress = 0;
+  feed.LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
+}
+
+int TReaderWindow::RunningLoads() const {
+  const TRSS* rss = Feeds();
+  if (!rss) return 0;
+  return static_cast<int>(
+      std::count_if(rss->Channels.begin(), rss->Channels.end(),
+                    [](const tchannels& feed) { return feed.LoadThread && feed.Run->Loading; }));
+}
+
+bool TReaderWindow::LoadWaiting(int feedIndex) const {
+  const tchannels* feed = Feed(feedIndex);
+  return feed && std::any_of(waitingLoads_.begin(), waitingLoads_.end(), [&](const TWaitingLoad& waiting) {
+           return waiting.Feed == feedIndex && waiting.Generation == feed->Generation;
+         });
+}
+
+void TReaderWindow::StartWaitingLoads() {
+  while (!waitingLoads_.empty() && RunningLoads() < kMaxLoadsAtOnce) {
+    const TWaitingLoad next = waitingLoads_.front();
+    waitingLoads_.pop_front();
+    const tchannels* feed = Feed(next.Feed);
+    if (!feed || feed->Generation != next.Generation || feed->Run->Loading) continue;
+    StartLoad(next.Feed);
+    if (next.Feed == CurrentFeed()) view_.RepaintStatus();
   }
 }
 
@@ -282,7 +319,8 @@ void TReaderWindow::TabControl1Change() {
     viewerTag_ = current;
     baseAddress_ = UrlRoot(feed->Url);
     ShowFeed(current);
-    view_.SetStatusText(feed->Run->Loading ? Lang.lang_file_still_loading : std::string());
+    view_.SetStatusText(feed->Run->Loading || LoadWaiting(current) ? Lang.lang_file_still_loading
+                                                                   : std::string());
     view_.SetGridVisible(feed->ShowPanel);
     view_.SetGridHeight(feed->PanelSize);
     view_.RepaintStatus();
@@ -332,6 +370,7 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   if (!feed) return;
   ReleaseFinishedLoadThread(*feed);
   rss->ReapRetiredWorkers();
+  StartWaitingLoads();
   // A notice whose result was already taken, or that belongs to a record a
   // reload replaced, must not re-show, scroll or report the feed now there.
   if (!adopted) return;
@@ -369,7 +408,9 @@ std::string TReaderWindow::UpdatedFeedsText() const {
   return text;
 }
 
+// Also the notice of a load that failed: its turn passes to the next one waiting.
 void TReaderWindow::OnFeedProgress(int feedIndex) {
+  StartWaitingLoads();
   if (feedIndex == CurrentFeed() && Feed(feedIndex)) view_.RepaintStatus();
 }
 
@@ -405,7 +446,11 @@ TStatusPanelLook TReaderWindow::StatusBar1DrawPanel(int panel) const {
   };
   switch (panel) {
     case 0:
-      if (feed->Run->Loading) look.Progress = feed->Run->Progress.load();
+      if (feed->Run->Loading) {
+        look.Progress = feed->Run->Progress.load();
+      } else if (LoadWaiting(CurrentFeed())) {
+        look.Text = Lang.lang_file_waiting;
+      }
       break;
     case 1:
       look.Picture = feed->NewCount == 0 ? 2 : 1;
