@@ -14,6 +14,17 @@
 
 namespace kivo {
 
+// No position or size of a layout passes this: sums over a hostile page (a
+// thousand columns of 100 000 px, rows of pictures 8000 px high) are taken in
+// 64 bits and clamped, so that the few ints added after stay in range.
+inline constexpr int kMaxLayoutExtent = 1 << 24;
+
+inline int ClampExtent(std::int64_t value) {
+  return static_cast<int>(value < -kMaxLayoutExtent  ? -kMaxLayoutExtent
+                          : value > kMaxLayoutExtent ? kMaxLayoutExtent
+                                                     : value);
+}
+
 enum class TDisplayKind : std::uint8_t { Text, Marker, Image, Fill, Frame };
 
 struct TDisplayItem {
@@ -130,6 +141,7 @@ class THtmlLayoutEngine {
   void EmitMarker(int baseline, int top, int height);
   void AddMargin(int margin) { pendingMargin_ = std::max(pendingMargin_, margin); }
   void FlushMargin();
+  void MoveDown(std::int64_t dy) { y_ = ClampExtent(y_ + dy); }
   std::size_t AddItem(TDisplayKind kind, const TRect& rect, TColor color = 0);
   void ShiftItems(std::size_t first, std::size_t end, int dy);
   void Index();
