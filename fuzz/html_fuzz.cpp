@@ -23,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     wide = !wide;
   }
   kivo::testing::CountingCanvas canvas;
+  view.Paint(canvas, {0, 0, 300, 200});  // with the layout of before the pictures
+  view.LayOutPictures();
   view.Paint(canvas, {0, 0, 300, 200});
   view.SetViewport(57, 90);
   view.ScrollTo(view.DocumentHeight() / 2);

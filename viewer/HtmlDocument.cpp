@@ -40,12 +40,21 @@ void THtmlDocument::Load(std::string_view html, const THtmlViewOptions& options)
     pictureIndex_.emplace(content_.Pictures[i].Source, static_cast<int>(i));
     requests_.push_back(content_.Pictures[i].Source);
   }
-  layout_ = engine_->Layout(width_);
+  imagesOfPicture_.assign(content_.Pictures.size(), {});
+  for (std::size_t i = 0; i < content_.Images.size(); ++i) {
+    const int picture = content_.Images[i].Picture;
+    if (picture >= 0) imagesOfPicture_[static_cast<std::size_t>(picture)].push_back(static_cast<int>(i));
+  }
+  Layout(width_);
 }
 
+// Content widths depend on picture sizes: measures are forgotten once for
+// all the pictures that arrived since the last layout.
 void THtmlDocument::Layout(int width) {
+  if (layoutStale_) engine_->ForgetMeasures();
   width_ = width;
   layout_ = engine_->Layout(width);
+  layoutStale_ = false;
 }
 
 std::vector<std::string> THtmlDocument::TakeImageRequests() {
@@ -53,27 +62,28 @@ std::vector<std::string> THtmlDocument::TakeImageRequests() {
 }
 
 bool THtmlDocument::SetPicture(const std::string& source, std::optional<TBitmap32> picture) {
+  const bool valid = ValidPicture(picture);
+  return ReplacePicture(source, valid ? TPictureState::Shown : TPictureState::None,
+                        valid ? std::move(*picture) : TBitmap32{});
+}
+
+bool THtmlDocument::ReplacePicture(const std::string& source, TPictureState state, TBitmap32 bitmap) {
   const auto found = pictureIndex_.find(source);
   if (found == pictureIndex_.end()) return false;
+  const std::vector<int>& images = imagesOfPicture_[static_cast<std::size_t>(found->second)];
   std::vector<TSize> before;
-  for (const TImage& image : content_.Images) {
-    if (image.Picture == found->second) before.push_back(ImageSize(content_, image));
-  }
+  for (const int image : images)
+    before.push_back(ImageSize(content_, content_.Images[static_cast<std::size_t>(image)]));
   TPicture& slot = content_.Pictures[static_cast<std::size_t>(found->second)];
-  const bool valid = ValidPicture(picture);
-  slot.State = valid ? TPictureState::Shown : TPictureState::None;
-  slot.Bitmap = valid ? std::move(*picture) : TBitmap32{};
-  std::size_t i = 0;
-  bool resized = false;
-  for (const TImage& image : content_.Images) {
-    if (image.Picture != found->second) continue;
+  slot.State = state;
+  slot.Bitmap = std::move(bitmap);
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const TImage& image = content_.Images[static_cast<std::size_t>(images[i])];
     const TSize after = ImageSize(content_, image);
-    resized = resized || after.Width != before[i].Width || after.Height != before[i].Height;
-    ++i;
-  }
-  if (resized) {
-    engine_->ForgetMeasures();
-    layout_ = engine_->Layout(width_);
+    const bool resized = after.Width != before[i].Width || after.Height != before[i].Height;
+    if (resized) {
+      layoutStale_ = true;
+    }
   }
   return true;
 }

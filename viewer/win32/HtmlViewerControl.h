@@ -55,7 +55,8 @@ class THtmlViewerControl {
   // The selected text as Unicode text on the clipboard; nothing when none is selected.
   void CopySelection() const;
 
-  // The answer to a request; nullopt shows no picture.
+  // The answer to a request; nullopt shows no picture. The page is laid out
+  // for the pictures that arrived at most every 100 ms, on a timer.
   void InsertImage(const std::string& source, std::optional<TBitmap32> picture);
 
   const THtmlView& View() const;
