@@ -8,7 +8,6 @@
 #include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/ReadMarks.h"
-#include "imaging/ImageSignature.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 
@@ -19,15 +18,6 @@ namespace {
 // "Обновились ленты:" in windows-1251.
 constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:";
 constexpr std::string_view kInfoCaption = "Info";
-constexpr int kSiteIconSide = 32;
-
-// A picture by its first bytes; nullopt for an unknown kind or a failed decode.
-std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view bytes) {
-  const std::optional<ImageKind> kind = SniffImageKind(bytes);
-  if (!kind) return std::nullopt;
-  if (*kind == ImageKind::Icon) return decoder.DecodeIcon(bytes, kSiteIconSide);
-  return decoder.Decode(*kind, bytes);
-}
 
 std::string TabCaption(std::string_view tabText) {
   return std::string(tabText.substr(0, tabText.find('|')));
@@ -54,7 +44,8 @@ TReaderWindow::TReaderWindow(TReaderServices services)
               .Poster = poster_,
               .Mailbox = services_.CheckMailbox,
               .Cancel = cancel_},
-      images_(services_.PictureThreads, poster_, services_.MakeImageDownload, services_.ReadImageFile),
+      images_(services_.PictureThreads, poster_, services_.ImageDecoder, services_.MakeImageDownload,
+              services_.ReadImageFile),
       scheduler_(services_.Clock, services_.CheckMailbox, CheckThreadFactory(Globals(), checks_)) {}
 
 TReaderWindow::~TReaderWindow() {
@@ -414,10 +405,15 @@ void TReaderWindow::OnFeedProgress(int feedIndex) {
   if (feedIndex == CurrentFeed() && Feed(feedIndex)) view_.RepaintStatus();
 }
 
+// The worker has decoded the picture already: the window's thread only shows it.
 void TReaderWindow::OnImageLoaded() {
   std::optional<TLoadedImage> image = images_.ImageLoaded();
   if (!image) return;
-  view_.ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
+  if (image->Image.OverBudget) {
+    view_.ViewerInsertImageAlt(image->Source);
+  } else {
+    view_.ViewerInsertImage(image->Source, std::move(image->Image.Picture));
+  }
 }
 
 // Viewer.

@@ -1,4 +1,4 @@
-// Pictures arriving into a shown page.
+// Pictures arriving into a shown page, and the alternative text of a picture over the page's budget.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -42,6 +42,41 @@ TEST(HtmlPictures, ArrivingPicturesWaitForOneLayoutPass) {
   EXPECT_GT(page.view.DocumentHeight(), height);
   const TRect first = page.view.Document().Display().Items.at(0).Rect;
   EXPECT_EQ(std::pair(first.Width(), first.Height()), std::pair(5, 20)) << "each image of the source";
+}
+
+// Draws nothing; notes where texts go and the stamps of the pictures.
+class TNotingCanvas final : public ICanvas {
+ public:
+  void FillRect(const TRect&, TColor) override {}
+  void FrameRect(const TRect&, TColor) override {}
+  void DrawText(int x, int, const TFontSpec&, TColor, std::u16string_view text) override {
+    texts.emplace_back(x, text);
+  }
+  void DrawImage(const TRect&, const TBitmap32&) override { stamps.push_back(0); }
+  std::vector<std::pair<int, std::u16string>> texts;
+  std::vector<std::uint64_t> stamps;
+};
+
+// A picture over the page's budget never comes: the page shows its alt text
+// in its place, as text (a link's stays a link).
+TEST(HtmlPictures, PictureOverTheBudgetShowsItsAltText) {
+  const std::tuple<const char*, std::u16string, bool> cases[] = {
+      // page, alt text, a link
+      {"<img src=p alt=\"Big map\">x", u"Big map", false},
+      {"<a href=m><img src=p alt=Map></a>x", u"Map", true},
+      {"<img src=p width=40>x", u"", false}};
+  for (const auto& [html, alt, link] : cases) {
+    TPage page(html);
+    page.view.InsertImageAlt("p");
+    page.view.LayOutPictures();
+    TNotingCanvas canvas;
+    page.view.Paint(canvas, {0, 0, 300, 400});
+    std::vector<std::pair<int, std::u16string>> expected = {
+        {8, alt}, {8 + testing::kCharWidth * static_cast<int>(alt.size()), u"x"}};
+    if (alt.empty()) expected.erase(expected.begin());
+    EXPECT_EQ(canvas.texts, expected) << html;
+    EXPECT_EQ(page.view.LinkAt(9, 9).has_value(), link) << html;
+  }
 }
 
 }  // namespace

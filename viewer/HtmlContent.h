@@ -98,7 +98,9 @@ struct TBox {
   bool NoShade = false;
 };
 
-enum class TPictureState : std::uint8_t { Waiting, Shown, None };
+// Alternative: the picture did not fit the page's budget; each image of it
+// shows its alt text instead.
+enum class TPictureState : std::uint8_t { Waiting, Shown, None, Alternative };
 
 struct TPicture {
   std::string Source;  // windows-1251, as the page names it
@@ -110,6 +112,7 @@ struct TImage {
   int Picture = -1;  // into Pictures; -1: no source
   std::optional<int> Width;
   std::optional<int> Height;
+  std::u16string Alt;
 };
 
 struct THtmlContent {
@@ -126,7 +129,8 @@ struct THtmlContent {
 };
 
 // The size an image takes: the placeholder while waiting, the picture (scaled
-// to a single given side) when shown, nothing when there is no picture.
+// to a single given side) when shown, nothing when there is no picture (the
+// layout measures an alternative text itself).
 TSize ImageSize(const THtmlContent& content, const TImage& image);
 
 }  // namespace kivo

@@ -67,6 +67,10 @@ bool THtmlDocument::SetPicture(const std::string& source, std::optional<TBitmap3
                         valid ? std::move(*picture) : TBitmap32{});
 }
 
+bool THtmlDocument::SetPictureAlt(const std::string& source) {
+  return ReplacePicture(source, TPictureState::Alternative, {});
+}
+
 bool THtmlDocument::ReplacePicture(const std::string& source, TPictureState state, TBitmap32 bitmap) {
   const auto found = pictureIndex_.find(source);
   if (found == pictureIndex_.end()) return false;
@@ -81,7 +85,7 @@ bool THtmlDocument::ReplacePicture(const std::string& source, TPictureState stat
     const TImage& image = content_.Images[static_cast<std::size_t>(images[i])];
     const TSize after = ImageSize(content_, image);
     const bool resized = after.Width != before[i].Width || after.Height != before[i].Height;
-    if (resized) {
+    if (resized || (state == TPictureState::Alternative && !image.Alt.empty())) {
       layoutStale_ = true;
     }
   }
@@ -223,6 +227,15 @@ void THtmlDocument::Paint(ICanvas& canvas, const TRect& clip, int scroll,
       case TDisplayKind::Text:
         PaintText(canvas, item, scroll, state);
         break;
+      case TDisplayKind::AltText: {
+        const TTextStyle& style = content_.Styles[static_cast<std::size_t>(item.Style)];
+        const TColor color = item.Link >= 0 && item.Link == state.HotLink
+                                 ? options.HotLink
+                                 : ResolveColor(style.Color, options);
+        canvas.DrawText(rect.Left, item.TextTop - scroll, style.Font, color,
+                        std::u16string_view(layout_.AltText).substr(item.Start, item.End - item.Start));
+        break;
+      }
     }
   }
 }

@@ -45,6 +45,8 @@ class THtmlDocument {
   // again: when the images of the picture change size, the layout is stale
   // until the next Layout.
   bool SetPicture(const std::string& source, std::optional<TBitmap32> picture);
+  // The picture will not be shown: its images show their alt texts.
+  bool SetPictureAlt(const std::string& source);
   bool LayoutStale() const { return layoutStale_; }
 
   // -1 when no link is there.

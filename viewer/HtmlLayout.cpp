@@ -144,9 +144,18 @@ const std::vector<THtmlLayoutEngine::TPiece>& THtmlLayoutEngine::Pieces(int box)
 }
 
 int THtmlLayoutEngine::PieceWidth(const TPiece& piece) const {
-  if (piece.Kind == TPieceKind::Image)
-    return ImageSize(content_, content_.Images[static_cast<std::size_t>(piece.Item->Index)]).Width;
-  return piece.Width;
+  if (piece.Kind != TPieceKind::Image) return piece.Width;
+  if (const std::u16string* alt = AltTextOf(piece))
+    return metrics_.TextWidth(content_.Styles[static_cast<std::size_t>(piece.Item->Style)].Font, *alt);
+  return ImageSize(content_, content_.Images[static_cast<std::size_t>(piece.Item->Index)]).Width;
+}
+
+const std::u16string* THtmlLayoutEngine::AltTextOf(const TPiece& piece) const {
+  if (piece.Kind != TPieceKind::Image) return nullptr;
+  const TImage& image = content_.Images[static_cast<std::size_t>(piece.Item->Index)];
+  if (image.Picture < 0 || image.Alt.empty()) return nullptr;
+  const TPicture& picture = content_.Pictures[static_cast<std::size_t>(image.Picture)];
+  return picture.State == TPictureState::Alternative ? &image.Alt : nullptr;
 }
 
 // ---- content widths -------------------------------------------------------------
@@ -394,7 +403,7 @@ void THtmlLayoutEngine::FinishLine(const TPiece* lineBreak) {
   int ascent = 0, descent = 0;
   bool content = false;
   for (const TLinePart& part : line_) {
-    if (part.Piece->Kind == TPieceKind::Word) {
+    if (part.Piece->Kind == TPieceKind::Word || AltTextOf(*part.Piece) != nullptr) {
       const TStyleMetrics& m = Metrics(part.Piece->Item->Style);
       ascent = std::max(ascent, m.Ascent);
       descent = std::max(descent, m.Descent);
@@ -430,6 +439,17 @@ void THtmlLayoutEngine::EmitParts(int left, int top, int baseline, int height) {
     const int x = left + part.X;
     if (part.Piece->Kind == TPieceKind::Anchor) {
       out_.AnchorTops[static_cast<std::size_t>(item.Index)] = top;
+      continue;
+    }
+    if (const std::u16string* alt = AltTextOf(*part.Piece)) {
+      TDisplayItem& text = out_.Items[AddItem(TDisplayKind::AltText, {x, top, x + part.Width, top + height})];
+      text.TextTop = baseline - Metrics(item.Style).Ascent;
+      text.Style = item.Style;
+      text.Link = item.Link;
+      text.Start = static_cast<std::uint32_t>(out_.AltText.size());
+      out_.AltText += *alt;
+      text.End = static_cast<std::uint32_t>(out_.AltText.size());
+      run = kNone;
       continue;
     }
     if (part.Piece->Kind == TPieceKind::Image) {

@@ -124,6 +124,10 @@ void THtmlView::InsertImage(const std::string& source, std::optional<TBitmap32> 
   document_->SetPicture(source, std::move(picture));
 }
 
+void THtmlView::InsertImageAlt(const std::string& source) {
+  document_->SetPictureAlt(source);
+}
+
 bool THtmlView::LayoutPending() const {
   return document_->LayoutStale();
 }

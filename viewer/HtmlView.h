@@ -84,6 +84,9 @@ class THtmlView {
   // layout costs the whole page: neither lays out again; LayoutPending then
   // says whether LayOutPictures has sizes to catch up with.
   void InsertImage(const std::string& source, std::optional<TBitmap32> picture);
+  // The picture will not come (it does not fit the page's budget): the alt
+  // text of each of its images stands in its place.
+  void InsertImageAlt(const std::string& source);
   bool LayoutPending() const;
   void LayOutPictures();
 

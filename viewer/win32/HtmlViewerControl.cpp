@@ -439,6 +439,11 @@ void THtmlViewerControl::InsertImage(const std::string& source, std::optional<TB
   impl_->PictureArrived();
 }
 
+void THtmlViewerControl::InsertImageAlt(const std::string& source) {
+  impl_->view.InsertImageAlt(source);
+  impl_->PictureArrived();
+}
+
 const THtmlView& THtmlViewerControl::View() const {
   return impl_->view;
 }
