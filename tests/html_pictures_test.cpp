@@ -1,4 +1,5 @@
-// Pictures arriving into a shown page, and the alternative text of a picture over the page's budget.
+// Pictures arriving into a shown page, the alternative text of a picture over the page's budget,
+// and the stamps that let a canvas keep what it made of a picture.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -52,7 +53,7 @@ class TNotingCanvas final : public ICanvas {
   void DrawText(int x, int, const TFontSpec&, TColor, std::u16string_view text) override {
     texts.emplace_back(x, text);
   }
-  void DrawImage(const TRect&, const TBitmap32&) override { stamps.push_back(0); }
+  void DrawImage(const TRect&, const TBitmap32&, std::uint64_t stamp) override { stamps.push_back(stamp); }
   std::vector<std::pair<int, std::u16string>> texts;
   std::vector<std::uint64_t> stamps;
 };
@@ -77,6 +78,27 @@ TEST(HtmlPictures, PictureOverTheBudgetShowsItsAltText) {
     EXPECT_EQ(canvas.texts, expected) << html;
     EXPECT_EQ(page.view.LinkAt(9, 9).has_value(), link) << html;
   }
+}
+
+// Every paint premultiplied the full-size picture again; a canvas may keep
+// what it made of a picture only if the same pixels keep the same stamp.
+TEST(HtmlPictures, SamePixelsKeepTheirStampAndNewPixelsGetANewOne) {
+  TPage page("<img src=a><img src=b><img src=a width=4>");
+  const auto paint = [&page](const char* arriving) {
+    if (arriving != nullptr) page.view.InsertImage(arriving, Picture(8, 8));
+    TNotingCanvas canvas;
+    page.view.Paint(canvas, {0, 0, 300, 400});
+    return canvas.stamps;
+  };
+  paint("a");
+  const std::vector<std::uint64_t> first = paint("b");
+  ASSERT_EQ(first.size(), 3u);
+  EXPECT_TRUE(first[0] != 0 && first[0] == first[2] && first[0] != first[1]);
+  EXPECT_EQ(paint(nullptr), first) << "a paint that changes nothing";
+  const std::vector<std::uint64_t> replaced = paint("a");
+  EXPECT_TRUE(replaced[0] != first[0] && replaced[1] == first[1]) << "new pixels under an old stamp";
+  page.view.LoadHtml("<img src=a>");
+  EXPECT_NE(paint("a").at(0), replaced[0]) << "a new page reused a stamp";
 }
 
 }  // namespace

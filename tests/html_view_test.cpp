@@ -33,7 +33,9 @@ class RecordingCanvas : public ICanvas {
          color,
          std::u16string(text)});
   }
-  void DrawImage(const TRect& rect, const TBitmap32&) override { drawn.push_back({"image", rect, 0, {}}); }
+  void DrawImage(const TRect& rect, const TBitmap32&, std::uint64_t) override {
+    drawn.push_back({"image", rect, 0, {}});
+  }
   std::vector<TDrawn> Texts() const {
     std::vector<TDrawn> texts;
     for (const TDrawn& d : drawn)

@@ -106,6 +106,8 @@ struct TPicture {
   std::string Source;  // windows-1251, as the page names it
   TPictureState State = TPictureState::Waiting;
   TBitmap32 Bitmap;
+  // Names these pixels for good (0 for none): a canvas may keep what it made of them.
+  std::uint64_t Stamp = 0;
 };
 
 struct TImage {

@@ -1,6 +1,7 @@
 #include "viewer/HtmlDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 #include "base/Text1251.h"
@@ -15,6 +16,13 @@ bool ValidPicture(const std::optional<TBitmap32>& picture) {
   return picture && picture->Width > 0 && picture->Height > 0 &&
          picture->Pixels.size() ==
              static_cast<std::size_t>(picture->Width) * static_cast<std::size_t>(picture->Height);
+}
+
+// Stamps are never reused, in any document: a canvas's kept form of a
+// picture can never stand for other pixels.
+std::uint64_t NextPictureStamp() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
 }
 
 TRect Shifted(TRect rect, int dy) {
@@ -81,6 +89,7 @@ bool THtmlDocument::ReplacePicture(const std::string& source, TPictureState stat
   TPicture& slot = content_.Pictures[static_cast<std::size_t>(found->second)];
   slot.State = state;
   slot.Bitmap = std::move(bitmap);
+  slot.Stamp = state == TPictureState::Shown ? NextPictureStamp() : 0;
   for (std::size_t i = 0; i < images.size(); ++i) {
     const TImage& image = content_.Images[static_cast<std::size_t>(images[i])];
     const TSize after = ImageSize(content_, image);
@@ -245,7 +254,7 @@ void THtmlDocument::PaintImage(ICanvas& canvas, const TDisplayItem& item, const 
   if (image.Picture < 0) return;
   const TPicture& picture = content_.Pictures[static_cast<std::size_t>(image.Picture)];
   if (picture.State == TPictureState::Shown) {
-    canvas.DrawImage(rect, picture.Bitmap);
+    canvas.DrawImage(rect, picture.Bitmap, picture.Stamp);
   } else if (picture.State == TPictureState::Waiting) {
     canvas.FrameRect(rect, kPlaceholderColor);
   }

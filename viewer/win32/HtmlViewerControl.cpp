@@ -64,6 +64,7 @@ struct THtmlViewerControl::TImpl final : TWindowBase {
   TGdiFonts fonts;
   THtmlView view;
   THtmlViewerEvents events;
+  TDrawnPictures pictures;
   std::unique_ptr<TDibSurface> backBuffer;
   bool pictureLayoutDue = false;
   POINT pressedAt{};
@@ -221,7 +222,7 @@ void THtmlViewerControl::TImpl::PaintTo(HDC target, const RECT& update) {
   }
   if (!*backBuffer) return;
   {
-    TGdiCanvas canvas(backBuffer->Dc(), fonts);
+    TGdiCanvas canvas(backBuffer->Dc(), fonts, &pictures);
     const TRect clip{area.left, area.top, area.right, area.bottom};
     canvas.FillRect(clip, view.Options().Background);
     IntersectClipRect(backBuffer->Dc(), clip.Left, clip.Top, clip.Right, clip.Bottom);
@@ -385,12 +386,14 @@ void THtmlViewerControl::SetBounds(int x, int y, int width, int height) {
 }
 
 void THtmlViewerControl::LoadHtml(std::string_view html) {
+  impl_->pictures.Clear();
   impl_->view.LoadHtml(html);
   impl_->ReportImageRequests();
   impl_->Invalidate();
 }
 
 void THtmlViewerControl::Clear() {
+  impl_->pictures.Clear();
   impl_->view.Clear();
   impl_->UpdateScrollBar();
   impl_->Invalidate();
