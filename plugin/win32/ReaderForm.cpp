@@ -5,8 +5,8 @@
 #include "feeds/HttpDownload.h"
 #include "imaging/win32/WicImageDecoder.h"
 #include "platform/Clock.h"
-#include "platform/FileIo.h"
 #include "platform/Http.h"
+#include "platform/LocalFile.h"
 #include "platform/Locale.h"
 #include "platform/Thread.h"
 #include "reader/ReaderWindow.h"
@@ -60,7 +60,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
           .PictureThreads = SystemThreads(),
           .CheckMailbox = MakeShared<TCheckMailbox>(),
           .MakeImageDownload = PictureDownloads(host),
-          .ReadImageFile = [](const std::string& path) { return ReadFileBytes(path, kPictureMaxBytes); },
+          .ReadImageFile = [](const std::string& path) { return ReadLocalFileBytes(path, kPictureMaxBytes); },
           .Skin = skin};
 }
 
