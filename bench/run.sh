@@ -3,10 +3,21 @@
 #   bench/run.sh [NAME...]     e.g. bench/run.sh parsers_bench
 #   bench/run.sh --callgrind   instructions per input byte of one parse of a
 #                              generated 1 MB feed, and the hottest functions
+#   bench/run.sh --win32       conversion_memory_bench built for i686 Windows
+#                              and run under Wine (build/win32-bench)
 # KIVO_BENCH_BUILD=DIR builds in DIR instead of the native-release preset's folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh >/dev/null
+if [ "${1:-}" = "--win32" ]; then
+  build=build/win32-bench
+  cmake -S . -B "$build" --toolchain cmake/toolchains/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DKIVO_BENCH=ON -DKIVO_TESTS=OFF >/dev/null
+  cmake --build "$build" -j2 --target conversion_memory_bench >/dev/null
+  echo "=== conversion_memory_bench (i686, under Wine)"
+  bash scripts/wine-run.sh "$build/bench/conversion_memory_bench.exe"
+  exit 0
+fi
 if [ -n "${KIVO_BENCH_BUILD:-}" ]; then
   build=$KIVO_BENCH_BUILD
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKIVO_BENCH=ON >/dev/null

@@ -72,15 +72,14 @@ class TFeedConverter {
         title_(LowerCase1251(settings.Tags.Title)),
         category_(LowerCase1251(settings.Tags.Category)),
         link_(LowerCase1251(settings.Tags.Link)),
-        image_(LowerCase1251(settings.Tags.Image)),
-        current_(NewItem()) {}
+        image_(LowerCase1251(settings.Tags.Image)) {}
 
   // Visits `node` and its following siblings in document order; a descent
   // pushes the node whose next sibling comes after its subtree.
   void ConvertNode(const TmoxXMLNode2* node) {
     std::vector<const TmoxXMLNode2*> pending;
     const TmoxXMLNode2* current = node;
-    for (;;) {
+    while (!Full()) {
       while (current == nullptr) {
         if (pending.empty()) return;
         current = pending.back()->NextSibling();
@@ -104,13 +103,16 @@ class TFeedConverter {
   }
 
   void Finish(const std::vector<tchannelrecord>& previousItems) {
-    CloseCurrentItem();
+    current_ = nullptr;
     out_.NewItemCount = static_cast<int>(out_.Document->ChildCount());
     if (settings_.AccumulateUnread) CarryOverUnread(previousItems);
     out_.CarriedItemCount = static_cast<int>(out_.Document->ChildCount()) - out_.NewItemCount;
   }
 
  private:
+  // The item in the making is counted: a full document takes no further field.
+  bool Full() const { return out_.Document->ChildCount() - (current_ == nullptr ? 0 : 1) >= kMaxFeedItems; }
+
   // Looks at the channel's children up to its first item for the logo.
   const TmoxXMLNode2* FirstItemOfChannel(const TmoxXMLNode2& channel) {
     for (const TmoxXMLNode2* child = channel.FirstChild(); child != nullptr; child = child->NextSibling()) {
@@ -183,23 +185,13 @@ class TFeedConverter {
       if (c == '\n' || c == '\r') c = ' ';
     }
     if (settings_.CheckDoubleTags) text = DecodeEntities(text);
-    current_->AddChild(std::string(FieldName(kind)))->SetText(std::move(text));
+    if (current_ == nullptr) current_ = out_.Document->AddChild(kItemField);
+    current_->AddChild(FieldName(kind))->SetText(text);
   }
 
-  static std::unique_ptr<TmoxXMLNode2> NewItem() {
-    auto item = std::make_unique<TmoxXMLNode2>();
-    item->SetName(std::string(kItemField));
-    return item;
-  }
-
-  void CloseCurrentItem() {
-    if (current_->ChildCount() > 0) out_.Document->AppendNode(std::move(current_));
-  }
-
-  void StartItem() {
-    CloseCurrentItem();
-    current_ = NewItem();
-  }
+  // Items take their place in the document, and its arena, with their first
+  // field: an item without fields is never written.
+  void StartItem() { current_ = nullptr; }
 
   void CarryOverUnread(const std::vector<tchannelrecord>& previousItems) {
     std::unordered_set<std::string> keys;
@@ -208,15 +200,17 @@ class TFeedConverter {
       keys.insert(ItemKey(*item));
     }
     for (const tchannelrecord& theme : previousItems) {
+      if (out_.Document->ChildCount() >= kMaxFeedItems) return;
       if (theme.Mark == 1 || keys.contains(LowerCase1251(Utf16ToWin(theme.Title + theme.Date)))) continue;
-      auto item = NewItem();
       const std::pair<std::string_view, const std::u16string*> fields[] = {
           {"title", &theme.Title},       {"text", &theme.Text}, {"date", &theme.Date},
           {"category", &theme.Category}, {"link", &theme.Link}, {"image", &theme.Image}};
+      TmoxXMLNode2* item = nullptr;
       for (const auto& [name, value] : fields) {
-        if (!value->empty()) item->AddChild(std::string(name))->SetText(Utf16ToWin(*value));
+        if (value->empty()) continue;
+        if (item == nullptr) item = out_.Document->AddChild(kItemField);
+        item->AddChild(name)->SetText(Utf16ToWin(*value));
       }
-      if (item->ChildCount() > 0) out_.Document->AppendNode(std::move(item));
     }
   }
 
@@ -228,7 +222,7 @@ class TFeedConverter {
   const std::string category_;
   const std::string link_;
   const std::string image_;
-  std::unique_ptr<TmoxXMLNode2> current_;
+  TmoxXMLNode2* current_ = nullptr;  // null until the item has a field
 };
 
 }  // namespace
@@ -269,6 +263,10 @@ std::string_view EncodingModeName(EncodingMode mode) {
       break;
   }
   return "utf-8";
+}
+
+void SetFeedTreeBudget(TmoxXMLParser2& source) {
+  source.SetTreeBudget(kFeedTreeBudgetTimes, kFeedTreeBudgetExtra);
 }
 
 std::string DeclaredEncoding(const TmoxXMLParser2& source) {

@@ -3,6 +3,7 @@
 // reads only its arguments, so any thread may call it.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,19 @@ struct TFeedTags {
 };
 
 TFeedTags FeedTagsOf(const tchannels& feed);
+
+// A feed keeps its first items only: the item cache, the theme list and the
+// page of a feed of a million tiny items would not fit the messenger's memory.
+inline constexpr std::size_t kMaxFeedItems = 10000;
+
+// The tree of a feed document may take twice the document plus 8 MB: with the
+// document itself and the converted items, a conversion stays within four
+// times the document plus 16 MB.
+inline constexpr std::size_t kFeedTreeBudgetTimes = 2;
+inline constexpr std::size_t kFeedTreeBudgetExtra = std::size_t{8} << 20;
+
+// A parser for a feed document, its tree budget set.
+void SetFeedTreeBudget(TmoxXMLParser2& source);
 
 // How the field texts of a document are brought into windows-1251.
 enum class EncodingMode { Win1251, Koi8, Utf8, Latin1, Cp1252 };
@@ -59,7 +73,8 @@ struct TConvertedFeed {
 };
 
 // `previousItems` are the themes as the theme list last knew them; with
-// AccumulateUnread, those not read and no longer in the document are kept.
+// AccumulateUnread, those not read and no longer in the document are kept,
+// after the document's own, up to kMaxFeedItems in all.
 TConvertedFeed ConvertFeed(const TmoxXMLParser2& source, const TConversionSettings& settings,
                            const std::vector<tchannelrecord>& previousItems);
 

@@ -102,6 +102,7 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
+    SetFeedTreeBudget(source);
     source.LoadFromString(*document);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
   }
@@ -125,8 +126,11 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
 
 std::unique_ptr<TWorker> StartLoadThread(TLoadSnapshot feed, const TLoadServices& services) {
   TSharedRef<std::atomic<bool>> loading = RunFlag(feed.Run, &TFeedRunState::Loading);
-  TWorkerReport<TLoadMailbox> report{services.Mailbox, services.Poster, WM_FEED_LOADED, feed.FeedIndex,
-                                     nullptr};
+  TWorkerReport<TLoadMailbox> report{.Mailbox = services.Mailbox,
+                                     .Poster = services.Poster,
+                                     .Message = WM_FEED_LOADED,
+                                     .LParam = feed.FeedIndex,
+                                     .FailureMessage = WM_FEED_PROGRESS};
   return TWorker::Start(services.Threads, std::move(loading), std::move(report),
                         [feed = std::move(feed), services] {
                           const TProgressToTheEnd progress(*feed.Run);

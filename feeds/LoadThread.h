@@ -94,7 +94,8 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 // Sets Loading and starts the worker (feed.Run is required). Every way out
 // sets Progress to 100 and clears Loading; a load that ran to its end leaves
 // its result in the mailbox first and posts WM_FEED_LOADED with the feed index
-// after. Throws, with Loading clear, when no thread can be started.
+// after; one that failed posts only WM_FEED_PROGRESS, as its end. Throws, with
+// Loading clear, when no thread can be started.
 std::unique_ptr<TWorker> StartLoadThread(TLoadSnapshot feed, const TLoadServices& services);
 
 // A load worker for feed i; null for an index that names no feed.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,7 +23,7 @@ constexpr std::string_view kCrLf = "\r\n";
 constexpr std::size_t kMaxIndentLevel = 64;
 // The tree in an error text is cut there as well, so that a broken, deeply
 // nested feed cannot exhaust memory on its way to a text nobody reads.
-constexpr std::size_t kErrorTreeBudget = std::size_t{16} << 20;
+constexpr std::size_t kErrorTreeBudget = std::size_t{64} << 10;
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= 32;
@@ -211,6 +212,23 @@ class TmoxXMLArena {
 
   void Keep(std::unique_ptr<TmoxXMLNode2> node) { kept_.push_back(std::move(node)); }
 
+  std::size_t BlockBytes() const { return blockBytes_; }
+
+  // The blocks, and each kept node with what its own arena holds.
+  std::size_t Bytes() const {
+    std::size_t bytes = 0;
+    std::vector<const TmoxXMLArena*> pending{this};
+    while (!pending.empty()) {
+      const TmoxXMLArena* arena = pending.back();
+      pending.pop_back();
+      bytes += arena->blockBytes_ + arena->kept_.size() * sizeof(TmoxXMLNode2);
+      for (const auto& node : arena->kept_) {
+        if (node->ownArena_ != nullptr) pending.push_back(node->ownArena_.get());
+      }
+    }
+    return bytes;
+  }
+
   // Kept nodes hand what they keep over first, so that a long chain of
   // appended nodes is freed without recursion.
   void Release() {
@@ -222,6 +240,7 @@ class TmoxXMLArena {
       node->ownArena_->kept_.clear();
     }
     blocks_.clear();
+    blockBytes_ = 0;
     next_ = nullptr;
     end_ = nullptr;
     nextBlockSize_ = kFirstBlockSize;
@@ -245,12 +264,14 @@ class TmoxXMLArena {
   void* AllocateBlock(std::size_t bytes) {
     if (bytes > kMaxBlockSize / 4) {  // big texts and arrays get a block of their own
       blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(bytes));
+      blockBytes_ += bytes;
       return blocks_.back().get();
     }
     std::size_t size = nextBlockSize_;
     while (size < bytes) size *= 2;
     nextBlockSize_ = std::min(2 * size, kMaxBlockSize);
     blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+    blockBytes_ += size;
     std::byte* memory = blocks_.back().get();
     next_ = memory + bytes;
     end_ = memory + size;
@@ -258,6 +279,7 @@ class TmoxXMLArena {
   }
 
   std::vector<std::unique_ptr<std::byte[]>> blocks_;
+  std::size_t blockBytes_ = 0;
   std::byte* next_ = nullptr;
   std::byte* end_ = nullptr;
   std::size_t nextBlockSize_ = kFirstBlockSize;
@@ -425,7 +447,8 @@ class TmoxXMLParser2::Reader {
         arena_(parser.Arena()),
         source_(parser.source_),
         data_(parser.source_.c_str()),
-        size_(parser.source_.size()) {
+        size_(parser.source_.size()),
+        budget_(BudgetOf(parser, size_)) {
     arena_.ExpectAbout(size_ / 2);
   }
 
@@ -450,6 +473,25 @@ class TmoxXMLParser2::Reader {
     std::string message;
     std::size_t position;
   };
+
+  static std::size_t BudgetOf(const TmoxXMLParser2& parser, std::size_t size) {
+    constexpr std::size_t kUnlimited = std::numeric_limits<std::size_t>::max();
+    if (!parser.budgeted_) return kUnlimited;
+    const std::size_t times = parser.budgetTimes_;
+    if (times != 0 && size > (kUnlimited - parser.budgetExtra_) / times) return kUnlimited;
+    return times * size + parser.budgetExtra_;
+  }
+
+  // The arena, the scratch arrays of the parse and the attributes read but
+  // not yet stored, before any of them grows further.
+  void CheckBudget(std::size_t position) const {
+    const std::size_t scratch = open_.capacity() * sizeof(OpenElement) +
+                                siblings_.capacity() * sizeof(TmoxXMLNode2*) +
+                                attributes_.capacity() * sizeof(TmoxXMLAttribute2);
+    const std::size_t unstored = attributes_.size() * sizeof(TmoxXMLAttribute2);
+    if (arena_.BlockBytes() + scratch + unstored > budget_)
+      throw Failure{"Tree over its memory budget", position};
+  }
   enum class StartTag { kNone, kEmpty, kOpen };
   // An element whose end tag is still ahead; its children so far are
   // siblings_[firstChild, end).
@@ -543,6 +585,7 @@ class TmoxXMLParser2::Reader {
     const void* space = std::memchr(data_ + begin, ' ', end - begin);
     const std::size_t nameEnd =
         space == nullptr ? end : static_cast<std::size_t>(static_cast<const char*>(space) - data_);
+    if (parent != nullptr) CheckBudget(lt);
     node = parent == nullptr ? &parser_ : NewChild(*parent);
     node->name_ = Slice(begin, nameEnd);
     if (space != nullptr) {
@@ -665,6 +708,7 @@ class TmoxXMLParser2::Reader {
       if (close == kNone) {
         throw Failure{std::string("Expected closing ") + quote + " when parsing attributes", begin + open};
       }
+      CheckBudget(begin + at);
       attributes_.push_back(
           {Trimmed(text.substr(at, equals - at)), Value(text.substr(open + 1, close - open - 1))});
       at = close + 1;
@@ -713,7 +757,9 @@ class TmoxXMLParser2::Reader {
     text += kCrLf;
     text += "Error position=" + std::to_string(position + 1);
     text += kCrLf;
-    text += parser_.WriteXml(kErrorTreeBudget + 4 * size_);
+    std::string tree = parser_.WriteXml(kErrorTreeBudget);
+    tree.resize(std::min(tree.size(), kErrorTreeBudget));
+    text += tree;
     parser_.errorText_ = std::move(text);
   }
 
@@ -730,6 +776,7 @@ class TmoxXMLParser2::Reader {
   std::string_view source_;
   const char* data_;
   std::size_t size_;
+  std::size_t budget_;
   std::size_t position_ = 0;
   // The end tag ReadStartTag stopped at, so that ReadEndTag does not scan it again.
   std::size_t endTagLt_ = kNone;
@@ -764,6 +811,16 @@ void TmoxXMLParser2::LoadFromString(std::string text) {
 // The copy comes first: `bytes` may point into the tree that is cleared.
 void TmoxXMLParser2::LoadFromBuffer(std::string_view bytes) {
   LoadFromString(std::string(bytes));
+}
+
+void TmoxXMLParser2::SetTreeBudget(std::size_t timesSource, std::size_t extraBytes) {
+  budgetTimes_ = timesSource;
+  budgetExtra_ = extraBytes;
+  budgeted_ = true;
+}
+
+std::size_t TmoxXMLParser2::TreeBytes() const {
+  return arena_ == nullptr ? 0 : arena_->Bytes();
 }
 
 void TmoxXMLParser2::ClearTree() {

@@ -119,6 +119,14 @@ class TmoxXMLParser2 : public TmoxXMLNode2 {
   const TmoxXMLNode2& Declaration() const { return *declaration_; }
   const std::string& ErrorText() const { return errorText_; }
 
+  // A tree of tiny elements costs many times its source: with a budget, a
+  // parse that would take more than `timesSource` times the source plus
+  // `extraBytes` for nodes, arrays and decoded values ends there as at an
+  // error, keeping what it read. Unlimited until set; kept across loads.
+  void SetTreeBudget(std::size_t timesSource, std::size_t extraBytes);
+  // What the tree takes beyond its source, appended nodes included.
+  std::size_t TreeBytes() const;
+
  private:
   class Reader;
 
@@ -129,6 +137,9 @@ class TmoxXMLParser2 : public TmoxXMLNode2 {
   // The parsed names and texts point into it.
   std::string source_;
   std::string errorText_;
+  std::size_t budgetTimes_ = 0;
+  std::size_t budgetExtra_ = 0;
+  bool budgeted_ = false;
 };
 
 }  // namespace kivo

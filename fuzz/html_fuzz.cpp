@@ -13,16 +13,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kivo::THtmlView view(metrics);
   view.SetViewport(300, 200);
   view.LoadHtml(std::string_view(reinterpret_cast<const char*>(data), size));
-  bool wide = true;
+  int turn = 0;
   for (const std::string& source : view.TakeImageRequests()) {
     kivo::TBitmap32 picture;
-    if (wide)
+    if (turn % 3 == 0)
       picture = {static_cast<int>(source.size() % 50) + 1, 7,
                  std::vector<uint32_t>((source.size() % 50 + 1) * 7)};
-    view.InsertImage(source, wide ? std::optional(picture) : std::nullopt);
-    wide = !wide;
+    if (turn % 3 == 2) {
+      view.InsertImageAlt(source);  // over the page's budget
+    } else {
+      view.InsertImage(source, turn % 3 == 0 ? std::optional(picture) : std::nullopt);
+    }
+    ++turn;
   }
   kivo::testing::CountingCanvas canvas;
+  view.Paint(canvas, {0, 0, 300, 200});  // with the layout of before the pictures
+  view.LayOutPictures();
   view.Paint(canvas, {0, 0, 300, 200});
   view.SetViewport(57, 90);
   view.ScrollTo(view.DocumentHeight() / 2);

@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 90> kRows = {{
+const std::array<TLangRow, 91> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -214,6 +214,8 @@ const std::array<TLangRow, 90> kRows = {{
                   "Період перевірки (хв):", "Update period (min):"),
     KIVO_LANG_ROW(lang_hint_lastscan, "Время последней проверки:",
                   "Час останньої перевірки:", "Last checked:"),
+    KIVO_LANG_ROW(lang_file_waiting, "Ждёт очереди",
+                  "Чекає черги", "Waiting"),
     {nullptr, &TLangTexts::opt_check_list_contacts, "Показывать ленты в списке",
      "Відображати стрічки в контактлисті", "Show feeds in contactlist"},
 }};

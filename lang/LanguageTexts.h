@@ -105,6 +105,7 @@ struct TLangTexts {
   std::string lang_hint_filesize;
   std::string lang_hint_scantime;
   std::string lang_hint_lastscan;
+  std::string lang_file_waiting;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
 };
 

@@ -19,7 +19,9 @@
 namespace kivo {
 
 // Where a worker's result goes: into `Mailbox`, then `Message` with `LParam`
-// to `Poster` when `PostIf` says so (always when it is empty).
+// to `Poster` when `PostIf` says so (always when it is empty). A job that
+// throws posts `FailureMessage` (when not 0) with `LParam` instead: a window
+// that counts its running workers hears of every end.
 template <class TBox>
 struct TWorkerReport {
   TSharedRef<TBox> Mailbox;
@@ -27,6 +29,7 @@ struct TWorkerReport {
   unsigned Message = 0;
   long LParam = 0;
   std::function<bool(const typename TBox::TValue&)> PostIf = nullptr;
+  unsigned FailureMessage = 0;
 };
 
 // A started worker, owned on the window's thread.
@@ -35,8 +38,9 @@ class TWorker {
   // Sets `busy` and runs `job` (which returns the result) on a thread of
   // `threads`. The thread puts the result into the mailbox, clears `busy`,
   // then posts; whoever sees `busy` clear finds the result in the mailbox. A
-  // job that throws leaves no result and posts nothing; `busy` clears all the
-  // same. Throws, with `busy` clear again, when no thread can be started.
+  // job that throws leaves no result and posts only its report's
+  // FailureMessage; `busy` clears all the same. Throws, with `busy` clear again, when no thread can be
+  // started.
   template <class TBox, class TJob>
   static std::unique_ptr<TWorker> Start(IThreadStarter& threads, TSharedRef<std::atomic<bool>> busy,
                                         TWorkerReport<TBox> report, TJob job);
@@ -65,18 +69,18 @@ std::unique_ptr<TWorker> TWorker::Start(IThreadStarter& threads, TSharedRef<std:
   auto worker = std::make_unique<TWorker>(busy, nullptr);
   busy->store(true, std::memory_order_release);
   auto run = [busy, report = std::move(report), job = std::move(job)]() mutable noexcept {
-    bool post = false;
+    unsigned message = 0;
     try {
       auto result = job();
-      post = !report.PostIf || report.PostIf(std::as_const(result));
+      if (!report.PostIf || report.PostIf(std::as_const(result))) message = report.Message;
       report.Mailbox->Put(std::move(result));
     } catch (...) {
-      post = false;  // no result, so nothing to announce
+      message = report.FailureMessage;  // no result to announce; at most the end
     }
     busy->store(false, std::memory_order_release);
-    if (!post) return;
+    if (message == 0) return;
     try {
-      report.Poster->Post(report.Message, report.LParam);
+      report.Poster->Post(message, report.LParam);
     } catch (...) {
       // The result waits in the mailbox; the window's next look finds it.
     }

@@ -6,12 +6,19 @@
 #include "base/Text1251.h"
 #include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
+#include "imaging/ImageSignature.h"
 
 namespace kivo {
 
 namespace {
 
 constexpr std::string_view kSchemeEnd = "://";
+constexpr int kIconSide = 32;
+
+std::uint64_t PixelBytes(std::int64_t width, std::int64_t height) {
+  return static_cast<std::uint64_t>(std::max<std::int64_t>(width, 0)) *
+         static_cast<std::uint64_t>(std::max<std::int64_t>(height, 0)) * sizeof(std::uint32_t);
+}
 
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -75,12 +82,35 @@ std::string LoadImageBytes(const std::string& address, const TImageDownload& dow
   return readFile(*path).value_or(std::string());
 }
 
-TImageQueue::TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster,
-                         TImageDownloadMaker makeDownload, TImageFileReader readFile)
+std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view bytes) {
+  const std::optional<ImageKind> kind = SniffImageKind(bytes);
+  if (!kind) return std::nullopt;
+  if (*kind == ImageKind::Icon) return decoder.DecodeIcon(bytes, kIconSide);
+  return decoder.Decode(*kind, bytes);
+}
+
+// An icon file declares its largest entry, not the one taken: it is judged
+// once decoded. So is a picture whose headers cannot be read.
+TDecodedImage DecodePageImage(IImageDecoder& decoder, std::string_view bytes, std::size_t budget) {
+  const std::optional<ImageKind> kind = SniffImageKind(bytes);
+  if (!kind) return {};
+  if (*kind != ImageKind::Icon) {
+    const std::optional<TImageSize> declared = ReadDeclaredImageSize(*kind, bytes);
+    if (declared && PixelBytes(declared->Width, declared->Height) > budget) return {std::nullopt, true};
+  }
+  std::optional<TBitmap32> picture = DecodePicture(decoder, bytes);
+  if (picture && PixelBytes(picture->Width, picture->Height) > budget) return {std::nullopt, true};
+  return {std::move(picture), false};
+}
+
+TImageQueue::TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster, IImageDecoder& decoder,
+                         TImageDownloadMaker makeDownload, TImageFileReader readFile, std::size_t pageBudget)
     : threads_(threads),
       poster_(std::move(poster)),
+      decoder_(decoder),
       makeDownload_(std::move(makeDownload)),
-      readFile_(std::move(readFile)) {}
+      readFile_(std::move(readFile)),
+      pageBudget_(pageBudget) {}
 
 TImageQueue::~TImageQueue() {
   Reset();
@@ -99,7 +129,9 @@ std::optional<TLoadedImage> TImageQueue::ImageLoaded() {
   if (entries_.empty() || !current_) return std::nullopt;
   std::vector<TImageResult> results = mailbox_->Take(current_->Serial);
   if (results.empty()) return std::nullopt;
-  TLoadedImage image{std::move(entries_.front().Source), std::move(results.front().Bytes)};
+  TLoadedImage image{std::move(entries_.front().Source), std::move(results.front().Image)};
+  if (const std::optional<TBitmap32>& picture = image.Image.Picture)
+    pageBytes_ += PixelBytes(picture->Width, picture->Height);
   entries_.pop_front();
   passed_.push_back(std::move(*current_));
   current_.reset();
@@ -110,6 +142,7 @@ std::optional<TLoadedImage> TImageQueue::ImageLoaded() {
 void TImageQueue::Reset() {
   DropAll();
   ReapPassed();
+  pageBytes_ = 0;
 }
 
 void TImageQueue::Stop(TSteadyTime deadline) {
@@ -144,12 +177,15 @@ void TImageQueue::StartHead() {
   TImageDownload download = makeDownload_ ? makeDownload_(cancel.Shared()) : TImageDownload();
   TWorkerReport<TImageMailbox> report{mailbox_, poster_, WM_IMAGE_LOADED, 0,
                                       [cancel](const TImageResult&) { return !cancel->Cancelled(); }};
-  auto job = [serial, url = entries_.front().Url, download = std::move(download), readFile = readFile_] {
+  // Pictures are fetched one at a time: what is left of the budget now is left for this one.
+  const std::size_t budget = pageBudget_ - std::min(pageBytes_, pageBudget_);
+  auto job = [serial, url = entries_.front().Url, download = std::move(download), readFile = readFile_,
+              &decoder = decoder_, budget] {
     TImageResult result{serial, {}};
     try {
-      result.Bytes = LoadImageBytes(url, download, readFile);
+      result.Image = DecodePageImage(decoder, LoadImageBytes(url, download, readFile), budget);
     } catch (...) {
-      result.Bytes.clear();  // a failed fetch is an empty picture; the queue moves on
+      result.Image = {};  // a failed fetch or decode is no picture; the queue moves on
     }
     return result;
   };

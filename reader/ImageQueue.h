@@ -1,7 +1,8 @@
 // Pictures of the shown page: the viewer asks for them one by one, they are
-// fetched one at a time in that order by a worker each, and handed to the
-// viewer when the worker's WM_IMAGE_LOADED arrives. Showing another feed
-// drops the queue; a worker still running then posts nothing.
+// fetched and decoded one at a time in that order by a worker each, and
+// handed to the viewer when the worker's WM_IMAGE_LOADED arrives. The
+// pictures of one page share a budget of decoded memory. Showing another
+// feed drops the queue; a worker still running then posts nothing.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Bitmap.h"
 #include "base/SharedRef.h"
+#include "imaging/ImageDecoder.h"
 #include "platform/Http.h"
 #include "platform/Mailbox.h"
 #include "platform/Thread.h"
@@ -50,10 +53,27 @@ std::optional<std::string> LocalImagePath(std::string_view address);
 std::string LoadImageBytes(const std::string& address, const TImageDownload& download,
                            const TImageFileReader& readFile);
 
+// The decoded memory the pictures of one page may take in all: a page of a
+// few pictures of 32 megapixels each would otherwise hold gigabytes.
+inline constexpr std::size_t kPagePictureBudget = std::size_t{64} << 20;
+
+// A picture file by its first bytes (an icon file gives its entry nearest to
+// 32 x 32); nullopt for an unknown kind or a failed decode.
+std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view bytes);
+
+struct TDecodedImage {
+  std::optional<TBitmap32> Picture;  // nullopt: no picture
+  bool OverBudget = false;           // it would take more than the budget left
+};
+
+// The worker's decode, within `budget` bytes of pixels: a picture whose
+// headers declare more is not decoded at all.
+TDecodedImage DecodePageImage(IImageDecoder& decoder, std::string_view bytes, std::size_t budget);
+
 // A worker's picture, filed under the worker's serial number.
 struct TImageResult {
   int Serial = 0;
-  std::string Bytes;  // empty: no picture
+  TDecodedImage Image;
 };
 
 using TImageMailbox = TMailbox<TImageResult, &TImageResult::Serial>;
@@ -61,15 +81,16 @@ using TImageMailbox = TMailbox<TImageResult, &TImageResult::Serial>;
 // What the viewer gets for a finished picture.
 struct TLoadedImage {
   std::string Source;
-  std::string Bytes;  // empty: no picture
+  TDecodedImage Image;
 };
 
-// The queue and its workers, on the window's thread. Whatever the downloads
-// made use must outlive every worker, one let go at a stop included.
+// The queue and its workers, on the window's thread. The decoder and whatever
+// the downloads use must outlive every worker, one let go at a stop included.
 class TImageQueue {
  public:
-  TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster, TImageDownloadMaker makeDownload,
-              TImageFileReader readFile);
+  TImageQueue(IThreadStarter& threads, TSharedRef<IMessagePoster> poster, IImageDecoder& decoder,
+              TImageDownloadMaker makeDownload, TImageFileReader readFile,
+              std::size_t pageBudget = kPagePictureBudget);
   TImageQueue(const TImageQueue&) = delete;
   TImageQueue& operator=(const TImageQueue&) = delete;
   // Drops the queue and waits for the workers that Stop has not let go.
@@ -85,7 +106,8 @@ class TImageQueue {
   // over from a worker of a page no longer shown.
   std::optional<TLoadedImage> ImageLoaded();
 
-  // A feed is shown: the running worker is told to stop, the queue emptied.
+  // A feed is shown: the running worker is told to stop, the queue emptied,
+  // and the new page has the whole budget.
   void Reset();
 
   // As Reset, and every worker is waited for until `deadline`; those still
@@ -108,8 +130,11 @@ class TImageQueue {
   IThreadStarter& threads_;
   TSharedRef<IMessagePoster> poster_;
   TSharedRef<TImageMailbox> mailbox_ = MakeShared<TImageMailbox>();
+  IImageDecoder& decoder_;
   TImageDownloadMaker makeDownload_;
   TImageFileReader readFile_;
+  const std::size_t pageBudget_;
+  std::size_t pageBytes_ = 0;  // decoded pictures handed to the viewer since the last reset
   std::deque<twebimage> entries_;
   std::optional<TPictureWorker> current_;  // the worker of the head entry
   std::vector<TPictureWorker> passed_;     // done or dropped, until they end

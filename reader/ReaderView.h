@@ -86,6 +86,8 @@ class IReaderView {
   virtual int ViewerScrollPos() const = 0;
   virtual void ViewerScrollTo(int y) = 0;
   virtual void ViewerInsertImage(const std::string& source, std::optional<TBitmap32> picture) = 0;
+  // The picture does not fit the page's budget: its alternative text stands in.
+  virtual void ViewerInsertImageAlt(const std::string& source) = 0;
 
   // StatusBar1: panel 5's text; the other panels are drawn by asking the logic.
   virtual void SetStatusText(const std::string& text) = 0;

@@ -1,5 +1,6 @@
 #include "reader/ReaderWindow.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -7,7 +8,6 @@
 #include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/ReadMarks.h"
-#include "imaging/ImageSignature.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 
@@ -18,15 +18,6 @@ namespace {
 // "Обновились ленты:" in windows-1251.
 constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:";
 constexpr std::string_view kInfoCaption = "Info";
-constexpr int kSiteIconSide = 32;
-
-// A picture by its first bytes; nullopt for an unknown kind or a failed decode.
-std::optional<TBitmap32> DecodePicture(IImageDecoder& decoder, std::string_view bytes) {
-  const std::optional<ImageKind> kind = SniffImageKind(bytes);
-  if (!kind) return std::nullopt;
-  if (*kind == ImageKind::Icon) return decoder.DecodeIcon(bytes, kSiteIconSide);
-  return decoder.Decode(*kind, bytes);
-}
 
 std::string TabCaption(std::string_view tabText) {
   return std::string(tabText.substr(0, tabText.find('|')));
@@ -53,7 +44,8 @@ TReaderWindow::TReaderWindow(TReaderServices services)
               .Poster = poster_,
               .Mailbox = services_.CheckMailbox,
               .Cancel = cancel_},
-      images_(services_.PictureThreads, poster_, services_.MakeImageDownload, services_.ReadImageFile),
+      images_(services_.PictureThreads, poster_, services_.ImageDecoder, services_.MakeImageDownload,
+              services_.ReadImageFile),
       scheduler_(services_.Clock, services_.CheckMailbox, CheckThreadFactory(Globals(), checks_)) {}
 
 TReaderWindow::~TReaderWindow() {
@@ -188,16 +180,52 @@ void TReaderWindow::LoadPage(int feedIndex) {
   if (feedIndex < 0) feedIndex = CurrentFeed();
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
-  if (feed->LoadThread && feed->Run->Loading) {
+  if ((feed->LoadThread && feed->Run->Loading) || LoadWaiting(feedIndex)) {
     view_.SetStatusText(Lang.lang_file_still_loading);
     return;
   }
-  feed->LoadThread.reset();
-  feed->Run->Progress = 0;
-  feed->LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
+  const bool now = RunningLoads() < kMaxLoadsAtOnce;
+  if (now) {
+    StartLoad(feedIndex);
+  } else {
+    waitingLoads_.push_back({feedIndex, feed->Generation});
+  }
   if (feedIndex == CurrentFeed()) {
-    view_.SetStatusText(Lang.lang_file_loading);
+    view_.SetStatusText(now ? Lang.lang_file_loading : Lang.lang_file_waiting);
     view_.RepaintStatus();
+  }
+}
+
+void TReaderWindow::StartLoad(int feedIndex) {
+  tchannels& feed = *Feed(feedIndex);
+  feed.LoadThread.reset();
+  feed.Run->Progress = 0;
+  feed.LoadThread = StartLoadThread(*Feeds(), feedIndex, Globals(), loads_);
+}
+
+int TReaderWindow::RunningLoads() const {
+  const TRSS* rss = Feeds();
+  if (!rss) return 0;
+  return static_cast<int>(
+      std::count_if(rss->Channels.begin(), rss->Channels.end(),
+                    [](const tchannels& feed) { return feed.LoadThread && feed.Run->Loading; }));
+}
+
+bool TReaderWindow::LoadWaiting(int feedIndex) const {
+  const tchannels* feed = Feed(feedIndex);
+  return feed && std::any_of(waitingLoads_.begin(), waitingLoads_.end(), [&](const TWaitingLoad& waiting) {
+           return waiting.Feed == feedIndex && waiting.Generation == feed->Generation;
+         });
+}
+
+void TReaderWindow::StartWaitingLoads() {
+  while (!waitingLoads_.empty() && RunningLoads() < kMaxLoadsAtOnce) {
+    const TWaitingLoad next = waitingLoads_.front();
+    waitingLoads_.pop_front();
+    const tchannels* feed = Feed(next.Feed);
+    if (!feed || feed->Generation != next.Generation || feed->Run->Loading) continue;
+    StartLoad(next.Feed);
+    if (next.Feed == CurrentFeed()) view_.RepaintStatus();
   }
 }
 
@@ -282,7 +310,8 @@ void TReaderWindow::TabControl1Change() {
     viewerTag_ = current;
     baseAddress_ = UrlRoot(feed->Url);
     ShowFeed(current);
-    view_.SetStatusText(feed->Run->Loading ? Lang.lang_file_still_loading : std::string());
+    view_.SetStatusText(feed->Run->Loading || LoadWaiting(current) ? Lang.lang_file_still_loading
+                                                                   : std::string());
     view_.SetGridVisible(feed->ShowPanel);
     view_.SetGridHeight(feed->PanelSize);
     view_.RepaintStatus();
@@ -332,6 +361,7 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   if (!feed) return;
   ReleaseFinishedLoadThread(*feed);
   rss->ReapRetiredWorkers();
+  StartWaitingLoads();
   // A notice whose result was already taken, or that belongs to a record a
   // reload replaced, must not re-show, scroll or report the feed now there.
   if (!adopted) return;
@@ -379,14 +409,21 @@ std::string TReaderWindow::UpdatedFeedsText() const {
   return text;
 }
 
+// Also the notice of a load that failed: its turn passes to the next one waiting.
 void TReaderWindow::OnFeedProgress(int feedIndex) {
+  StartWaitingLoads();
   if (feedIndex == CurrentFeed() && Feed(feedIndex)) view_.RepaintStatus();
 }
 
+// The worker has decoded the picture already: the window's thread only shows it.
 void TReaderWindow::OnImageLoaded() {
   std::optional<TLoadedImage> image = images_.ImageLoaded();
   if (!image) return;
-  view_.ViewerInsertImage(image->Source, DecodePicture(services_.ImageDecoder, image->Bytes));
+  if (image->Image.OverBudget) {
+    view_.ViewerInsertImageAlt(image->Source);
+  } else {
+    view_.ViewerInsertImage(image->Source, std::move(image->Image.Picture));
+  }
 }
 
 // Viewer.
@@ -416,7 +453,11 @@ TStatusPanelLook TReaderWindow::StatusBar1DrawPanel(int panel) const {
   };
   switch (panel) {
     case 0:
-      if (feed->Run->Loading) look.Progress = feed->Run->Progress.load();
+      if (feed->Run->Loading) {
+        look.Progress = feed->Run->Progress.load();
+      } else if (LoadWaiting(CurrentFeed())) {
+        look.Text = Lang.lang_file_waiting;
+      }
       break;
     case 1:
       look.Picture = feed->NewCount == 0 ? 2 : 1;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -93,6 +95,9 @@ class TReaderWindow : public IReaderWindow {
 
   // Well below the 2 s the messenger gives a plugin to stop.
   static constexpr std::chrono::milliseconds kStopWait{1500};
+  // Each load holds a document, its tree and its items at once: loading all
+  // of many feeds together could exhaust the messenger's memory.
+  static constexpr int kMaxLoadsAtOnce = 4;
 
   // IReaderWindowOps (the settings code) and IReaderWindow (the plugin core).
   void SetLogoVisible(bool visible) override;
@@ -114,7 +119,7 @@ class TReaderWindow : public IReaderWindow {
   void ToolOptionsClick() override;
   void PopupMenu1At(int x, int y) override;
 
-  // Commands.
+  // Commands. A load asked for while kMaxLoadsAtOnce run waits its turn.
   void LoadPage(int feedIndex);
   void ShowFeed(int feedIndex);
   void SelectTab(int feedIndex);
@@ -171,12 +176,21 @@ class TReaderWindow : public IReaderWindow {
   TRect SnapToWorkArea(const TRect& rect) const;
 
   int CurrentFeed() const;
+  bool LoadWaiting(int feedIndex) const;
   int ViewerTag() const { return viewerTag_; }
   const std::string& BaseAddress() const { return baseAddress_; }
   // The theme list as the logic last filled it; row 0 is the header.
   const std::vector<TGridRow>& GridRows() const { return grid_; }
 
  private:
+  struct TWaitingLoad {
+    int Feed;
+    std::uint64_t Generation;  // of the record that asked: a reload drops it
+  };
+
+  int RunningLoads() const;
+  void StartLoad(int feedIndex);
+  void StartWaitingLoads();
   void MarkRows(const std::vector<int>& rows, int mark);
   void StopWorkers(TSteadyTime deadline);
   // False when any file could not be written.
@@ -207,6 +221,7 @@ class TReaderWindow : public IReaderWindow {
   bool saveFailureShown_ = false;
   TImageQueue images_;
   TCheckNewScheduler scheduler_;
+  std::deque<TWaitingLoad> waitingLoads_;
 };
 
 // Pure rules, tested apart.

@@ -204,6 +204,40 @@ TEST(FeedConversion, HundredThousandLevelsDeepWalkWithoutRecursion) {
   EXPECT_EQ(Describe(Convert(xml)), "title=bottom");
 }
 
+TEST(FeedConversion, FeedKeepsItsFirstTenThousandItems) {
+  const std::tuple<std::size_t, std::size_t, int, int> cases[] = {// in the feed, unread gone: kept, carried
+                                                                  {10000, 0, 10000, 0},
+                                                                  {10001, 0, 10000, 0},
+                                                                  {9998, 5, 9998, 2},
+                                                                  {0, 3, 0, 3}};
+  for (const auto& [inFeed, unreadGone, kept, carried] : cases) {
+    std::string items;
+    for (std::size_t i = 0; i < inFeed; ++i)
+      items.append("<item><title>").append(std::to_string(i)).append("</title></item>");
+    TConversionSettings settings;
+    settings.AccumulateUnread = true;
+    const TConvertedFeed feed =
+        Convert(Rss(items), settings, std::vector(unreadGone, Theme(u"gone", u"d", 0)));
+    EXPECT_EQ(std::pair(feed.NewItemCount, feed.CarriedItemCount), std::pair(kept, carried)) << inFeed;
+    EXPECT_EQ(feed.Document->Child(feed.ItemCount() - 1)->ChildText("title"),
+              carried ? "gone" : std::to_string(kept - 1));
+  }
+}
+
+// Each output item had an arena of its own, 2 KB at least, and the source
+// tree no limit: an 8 MB feed of tiny items took 666 MB, a 32 MiB one the
+// whole address space of the 32-bit messenger.
+TEST(FeedConversion, TinyItemFeedConvertsWithinFourTimesItsSizePlus16MB) {
+  std::string xml = "<rss><channel>";
+  while (xml.size() < (std::size_t{2} << 20)) xml += "<item><title>t</title><link/></item>";
+  TmoxXMLParser2 source;
+  SetFeedTreeBudget(source);
+  source.LoadFromString(xml);
+  const TConvertedFeed feed = ConvertFeed(source, {}, {});
+  EXPECT_EQ(feed.ItemCount(), 10000);
+  EXPECT_LE(xml.size() + source.TreeBytes() + feed.Document->TreeBytes(), 4 * xml.size() + (16u << 20));
+}
+
 // Whatever a feed holds, the item cache must read back as the same items.
 TEST(FeedConversion, EveryCorpusFeedGivesAnItemCacheThatReadsBack) {
   const std::filesystem::path corpus = KIVO_SOURCE_DIR "/../shared/corpus";

@@ -33,7 +33,9 @@ class RecordingCanvas : public ICanvas {
          color,
          std::u16string(text)});
   }
-  void DrawImage(const TRect& rect, const TBitmap32&) override { drawn.push_back({"image", rect, 0, {}}); }
+  void DrawImage(const TRect& rect, const TBitmap32&, std::uint64_t) override {
+    drawn.push_back({"image", rect, 0, {}});
+  }
   std::vector<TDrawn> Texts() const {
     std::vector<TDrawn> texts;
     for (const TDrawn& d : drawn)
@@ -426,6 +428,7 @@ TEST(HtmlImages, PlaceholderThenPictureSizes) {
     };
     EXPECT_EQ(size(), std::pair(c.waitingWidth, c.waitingHeight));
     page.view.InsertImage("p.png", c.picture);
+    page.view.LayOutPictures();
     EXPECT_EQ(size(), std::pair(c.width, c.height));
     EXPECT_EQ(page.TextItem(u"x").Rect.Left, kMargin + c.width) << "the text moves";
   }
@@ -438,6 +441,7 @@ TEST(HtmlImages, InsertedPictureIsDrawnInsteadOfThePlaceholder) {
   EXPECT_EQ(before.drawn[1].What, "frame");
   const int textTop = page.TextItem(u"x").Rect.Top;
   page.view.InsertImage("p.png", Picture(10, 50));
+  page.view.LayOutPictures();
   EXPECT_EQ(page.TextItem(u"x").Rect.Top, textTop + 50 - 16);
   RecordingCanvas after;
   page.view.Paint(after, {0, 0, 300, 300});

@@ -1,35 +1,71 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "feeds/FeedMessages.h"
+#include "imaging/ImageSignature.h"
 #include "reader/ImageQueue.h"
 #include "tests/support/FeedTestDoubles.h"
 
 namespace kivo {
 namespace {
 
+// A PNG header declaring width x height, then a text.
+std::string Png(unsigned width, unsigned height, std::string_view text = "") {
+  std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+  for (const unsigned side : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>(side >> shift);
+  }
+  return png.append("\x08\x06\0\0\0", 5).append(text);
+}
+
+// A picture of the declared size (64 x 64 when that cannot be read) with the
+// text after the header in its first pixels.
+class TTextPictureDecoder final : public IImageDecoder {
+ public:
+  std::optional<TBitmap32> Decode(ImageKind, std::string_view bytes) override {
+    ++calls;
+    const TImageSize size = ReadDeclaredImageSize(ImageKind::Png, bytes).value_or(TImageSize{64, 64});
+    TBitmap32 picture{static_cast<int>(size.Width), static_cast<int>(size.Height),
+                      std::vector<std::uint32_t>(static_cast<std::size_t>(size.Width * size.Height))};
+    std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(29, bytes.size())),
+              bytes.end(), picture.Pixels.begin());
+    return picture;
+  }
+  std::atomic<int> calls{0};
+};
+
+std::string TextOf(const TDecodedImage& image) {
+  if (!image.Picture) return image.OverBudget ? "(alt)" : "";
+  const std::vector<std::uint32_t>& pixels = image.Picture->Pixels;
+  return {pixels.begin(), std::find(pixels.begin(), pixels.end(), 0u)};
+}
+
 class ImageQueueTest : public ::testing::Test {
  protected:
-  // The picture handed over on the next WM_IMAGE_LOADED as "source: bytes"; "none" without one.
+  // The picture handed over on the next WM_IMAGE_LOADED as "source: text"; "none" without one.
   std::string Loaded() {
     const auto image = queue.ImageLoaded();
-    return image ? image->Source + ": " + image->Bytes : "none";
+    return image ? image->Source + ": " + TextOf(image->Image) : "none";
   }
 
   testing::HeldThreads starter;
   TSharedRef<testing::MessageQueue> poster = MakeShared<testing::MessageQueue>();
+  TTextPictureDecoder decoder;
   std::vector<std::shared_ptr<THttpCancel>> downloadsMade;  // the cancel of each
   // Downloads from the host "broken" fail.
-  TImageQueue queue{starter, poster,
+  TImageQueue queue{starter, poster, decoder,
                     [this](std::shared_ptr<THttpCancel> cancel) {
                       downloadsMade.push_back(std::move(cancel));
                       return [](const std::string& url) -> std::string {
                         if (url.starts_with("http://broken/")) throw std::runtime_error("no network");
-                        return "bytes of " + url;
+                        return Png(64, 1, "bytes of " + url);
                       };
                     },
                     nullptr};
@@ -115,6 +151,39 @@ TEST_F(ImageQueueTest, FailedFetchIsAnEmptyPictureAndTheQueueMovesOn) {
   EXPECT_EQ(poster->Take(WM_IMAGE_LOADED), (std::vector<long>{0, 0}));
 }
 
+// Each picture could take 128 MB (32 megapixels), with no limit across the
+// pictures of a page, and was decoded on the window's thread as its message
+// arrived. Here a page has 4096 bytes: 32 x 32 pixels.
+TEST(ImageQueueBudget, PicturesOfAPageShareTheBudgetAndTheOverflowShowsItsText) {
+  const std::string cut("\x89PNG\r\n\x1a\n", 8);  // its size is known once decoded: 64 x 64
+  const std::vector<std::vector<std::pair<std::string, std::string>>> pages = {
+      {{Png(32, 32), "shown"}, {Png(1, 1), "alt"}},
+      {{Png(33, 32), "alt"}, {Png(30, 30), "shown"}, {Png(16, 1), "shown"}, {Png(16, 8), "alt"}},
+      {{cut, "alt"}, {Png(2, 2), "shown"}, {"not a picture", "none"}},
+  };
+  testing::HeldThreads threads;
+  TTextPictureDecoder decoder;
+  std::map<std::string, std::string> served;
+  TImageQueue queue(
+      threads, MakeShared<testing::MessageQueue>(), decoder,
+      [&served](auto) { return [&served](const std::string& url) { return served.at(url); }; }, nullptr,
+      4096);
+  for (const auto& page : pages) {
+    queue.Reset();  // the next page
+    for (const auto& [bytes, outcome] : page) {
+      const std::string url = std::string("http://h/").append(std::to_string(served.size()));
+      served[url] = bytes;
+      queue.ImageRequest(url, true, "");
+      threads.RunNext();
+      const int decodedByTheWorker = decoder.calls;
+      const auto image = queue.ImageLoaded();
+      ASSERT_TRUE(image && decoder.calls == decodedByTheWorker);
+      EXPECT_EQ(image->Image.Picture ? "shown" : image->Image.OverBudget ? "alt" : "none", outcome) << url;
+    }
+  }
+  EXPECT_EQ(decoder.calls, 5) << "a picture declared over the budget is not decoded at all";
+}
+
 TEST(LocalImagePath, OnlyLocalDrivePathsAreOpened) {
   struct Case {
     std::string address;
@@ -160,12 +229,13 @@ TEST(LoadImageBytes, SchemeChoosesTheSource) {
   for (const auto& c : cases) EXPECT_EQ(LoadImageBytes(c.Address, download, reader), c.Bytes) << c.Address;
 }
 
-// A real worker thread hands its buffer over through the posted message.
+// A real worker thread hands its picture over through the posted message.
 TEST(ImageQueueOnSystemThreads, PictureArrivesThroughThePostedMessage) {
   const auto poster = MakeShared<testing::MessageQueue>();
+  TTextPictureDecoder decoder;
   TImageQueue queue(
-      SystemThreads(), poster, [](auto) { return [](const std::string& url) { return "got " + url; }; },
-      nullptr);
+      SystemThreads(), poster, decoder,
+      [](auto) { return [](const std::string& url) { return Png(32, 1, "got " + url); }; }, nullptr);
   queue.ImageRequest("http://h/1.png", true, "");
   queue.ImageRequest("http://h/2.png", true, "");
   std::vector<std::string> pictures;
@@ -175,7 +245,7 @@ TEST(ImageQueueOnSystemThreads, PictureArrivesThroughThePostedMessage) {
     EXPECT_EQ(message.Id, WM_IMAGE_LOADED);
     const auto image = queue.ImageLoaded();
     ASSERT_TRUE(image);
-    pictures.push_back(image->Bytes);
+    pictures.push_back(TextOf(image->Image));
   }
   EXPECT_EQ(pictures, (std::vector<std::string>{"got http://h/1.png", "got http://h/2.png"}));
 }

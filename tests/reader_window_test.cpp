@@ -292,6 +292,32 @@ TEST_F(ReaderWindowTest, ItemCacheThatCouldNotBeWrittenIsNoticedAndWrittenLater)
   EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
 }
 
+// Load-all started one worker per feed at once, each holding a document, its
+// tree and its items: many big feeds together exhausted the messenger's memory.
+TEST_F(ReaderWindowTest, LoadAllRunsFourLoadsAtOnceAndTheRestWaitTheirTurn) {
+  testing::HeldThreads held;
+  feedThreads_ = &held;
+  for (int i = 0; i < 7; ++i) AddFeed(std::string("F").append(std::to_string(i)), {});
+  http_.Serve("feeds.test/f0.xml", testing::FakeRoute{"", -1, false, true});  // an error escapes its load
+  TReaderWindow& window = Open();
+  const auto loading = [this] {
+    std::string flags;
+    for (const tchannels& feed : rss_.Channels) flags += feed.Run->Loading ? 'L' : '-';
+    return flags;
+  };
+  window.ToolButton5Click();
+  EXPECT_EQ(loading(), "LLLL---");
+  window.SelectTab(5);
+  EXPECT_EQ(window.StatusBar1DrawPanel(0).Text, Lang.lang_file_waiting);
+  rss_.Channels[6].Generation = NextFeedGeneration();  // a reload replaced the record
+  held.RunNext();                                      // feed 0 fails: no WM_FEED_LOADED comes, only its end
+  for (const long feed : queue_.Take(WM_FEED_PROGRESS)) window.OnFeedProgress(static_cast<int>(feed));
+  EXPECT_EQ(loading(), "-LLLL--");
+  held.RunNext();
+  for (const long feed : queue_.Take(WM_FEED_LOADED)) window.OnFeedLoaded(static_cast<int>(feed));
+  EXPECT_EQ(loading(), "--LLLL-") << "the replaced record's turn is dropped";
+}
+
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
   AddFeed("F0", {});
   AddFeed("F1", {});

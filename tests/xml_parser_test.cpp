@@ -119,6 +119,24 @@ TEST(XmlParserErrors, ErrorTextLayout) {
       << testing::ParseXml(longDoc)->ErrorText();
 }
 
+// The error text held the tree up to 16 MB plus four times the document:
+// about 144 MB for a broken 32 MiB feed, on the way to a text nobody reads.
+TEST(XmlParserErrors, ErrorTextKeepsAtMost64KOfTree) {
+  std::string many = "<rss>";
+  for (int i = 0; i < 20000; ++i) many += "<item><title>t</title></item>";
+  const std::pair<std::string, bool> cases[] = {
+      // a broken document; its tree cut
+      {"<rss><a>x</a>", false},
+      {many, true},
+      {std::string("<rss><d>").append(200000, 'x').append("</d>"), true}};
+  for (const auto& [xml, cut] : cases) {
+    auto doc = testing::ParseXml(xml);
+    ASSERT_TRUE(doc->ErrorText().starts_with("Missing < near ")) << doc->ErrorText().substr(0, 40);
+    const std::size_t tree = doc->ErrorText().size() - doc->ErrorText().find("<?xml");
+    EXPECT_TRUE(cut ? tree == std::size_t{64} << 10 : tree < 100) << tree;
+  }
+}
+
 // A feed cut anywhere keeps the items before the cut and never crashes.
 const std::string kSmallFeed =
     "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n"

@@ -65,6 +65,28 @@ TEST(XmlTree, EditsAfterParseGrowExactArrays) {
   EXPECT_THROW(a->AttributeAt(21), std::out_of_range);
 }
 
+// A tree of tiny elements costs many times its text (a 112-byte node for the
+// 4 bytes of "<a/>"): with a budget the parse stops there, keeping what it read.
+TEST(XmlTree, TinyElementsStopAtTheTreeBudgetWithWhatWasRead) {
+  constexpr std::size_t kBudget = 256 << 10;
+  std::string tiny = "<r>", attributes = "<r", texts = "<r>";
+  for (int i = 0; i < 50000; ++i) tiny += "<a/>", attributes += " a=''";
+  for (int i = 0; i < 100; ++i) texts.append("<a>").append(10000, 'x').append("</a>");
+  const std::tuple<std::string, std::size_t, bool> cases[] = {// document, times its size, stops
+                                                              {tiny + "</r>", 0, true},
+                                                              {tiny + "</r>", 64, false},
+                                                              {attributes + "/>", 0, true},
+                                                              {texts + "</r>", 1, false}};
+  for (const auto& [xml, timesSource, stops] : cases) {
+    TmoxXMLParser2 doc;
+    doc.SetTreeBudget(timesSource, kBudget);
+    doc.LoadFromString(xml);
+    EXPECT_EQ(doc.ErrorText().starts_with("Tree over its memory budget"), stops) << xml.substr(0, 20);
+    EXPECT_TRUE(!stops || (doc.TreeBytes() < 2 * kBudget && doc.ChildCount() + doc.AttributeCount() > 100))
+        << "what was read stays, within the budget";
+  }
+}
+
 // Each node given to AppendNode owns the next one: freeing must not recurse.
 TEST(XmlTree, LongChainOfAppendedNodesFreesWithoutRecursion) {
   constexpr int kLength = 100000;

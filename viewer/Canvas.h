@@ -2,6 +2,7 @@
 // behind these; tests give fixed metrics and a recording canvas.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,8 +38,9 @@ class ICanvas {
   virtual void FrameRect(const TRect& rect, TColor color) = 0;
   // `y` is the top of the text line; underline and strike-out come with the font.
   virtual void DrawText(int x, int y, const TFontSpec& font, TColor color, std::u16string_view text) = 0;
-  // Stretched into `rect`, alpha-blended.
-  virtual void DrawImage(const TRect& rect, const TBitmap32& image) = 0;
+  // Stretched into `rect`, alpha-blended. The same `stamp` (not 0) always
+  // comes with the same pixels: a canvas may keep what it made of them.
+  virtual void DrawImage(const TRect& rect, const TBitmap32& image, std::uint64_t stamp) = 0;
 };
 
 }  // namespace kivo

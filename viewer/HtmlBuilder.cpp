@@ -690,9 +690,10 @@ void THtmlBuilder::AddImage(const THtmlToken& token) {
   if (src != nullptr && !src->empty()) {
     std::string source = Utf16ToWin(*src);
     const auto [it, added] = pictureIndex_.try_emplace(source, static_cast<int>(c_.Pictures.size()));
-    if (added) c_.Pictures.push_back({std::move(source), TPictureState::Waiting, {}});
+    if (added) c_.Pictures.emplace_back().Source = std::move(source);
     image.Picture = it->second;
   }
+  if (const std::u16string* alt = token.Attribute(u"alt")) image.Alt = *alt;
   for (const auto& [name, side] : {std::pair{u"width", &image.Width}, std::pair{u"height", &image.Height}}) {
     const TLength length = ParseHtmlLength(token.Attribute(name));
     if (length.Set && !length.Percent) *side = std::min(length.Value, 8000);

@@ -24,7 +24,7 @@ TSize ImageSize(const THtmlContent& content, const TImage& image) {
     if (picture == nullptr && !image.Width && !image.Height) return {};
     return {image.Width.value_or(kPlaceholderSide), image.Height.value_or(kPlaceholderSide)};
   }
-  if (picture->State == TPictureState::None) return {};
+  if (picture->State == TPictureState::None || picture->State == TPictureState::Alternative) return {};
   const int width = std::min(picture->Bitmap.Width, kMaxSide);
   const int height = std::min(picture->Bitmap.Height, kMaxSide);
   if (image.Width && image.Height) return {*image.Width, *image.Height};

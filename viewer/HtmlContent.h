@@ -98,18 +98,23 @@ struct TBox {
   bool NoShade = false;
 };
 
-enum class TPictureState : std::uint8_t { Waiting, Shown, None };
+// Alternative: the picture did not fit the page's budget; each image of it
+// shows its alt text instead.
+enum class TPictureState : std::uint8_t { Waiting, Shown, None, Alternative };
 
 struct TPicture {
   std::string Source;  // windows-1251, as the page names it
   TPictureState State = TPictureState::Waiting;
   TBitmap32 Bitmap;
+  // Names these pixels for good (0 for none): a canvas may keep what it made of them.
+  std::uint64_t Stamp = 0;
 };
 
 struct TImage {
   int Picture = -1;  // into Pictures; -1: no source
   std::optional<int> Width;
   std::optional<int> Height;
+  std::u16string Alt;
 };
 
 struct THtmlContent {
@@ -126,7 +131,8 @@ struct THtmlContent {
 };
 
 // The size an image takes: the placeholder while waiting, the picture (scaled
-// to a single given side) when shown, nothing when there is no picture.
+// to a single given side) when shown, nothing when there is no picture (the
+// layout measures an alternative text itself).
 TSize ImageSize(const THtmlContent& content, const TImage& image);
 
 }  // namespace kivo

@@ -1,6 +1,7 @@
 #include "viewer/HtmlDocument.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 
 #include "base/Text1251.h"
@@ -15,6 +16,13 @@ bool ValidPicture(const std::optional<TBitmap32>& picture) {
   return picture && picture->Width > 0 && picture->Height > 0 &&
          picture->Pixels.size() ==
              static_cast<std::size_t>(picture->Width) * static_cast<std::size_t>(picture->Height);
+}
+
+// Stamps are never reused, in any document: a canvas's kept form of a
+// picture can never stand for other pixels.
+std::uint64_t NextPictureStamp() {
+  static std::atomic<std::uint64_t> last{0};
+  return ++last;
 }
 
 TRect Shifted(TRect rect, int dy) {
@@ -40,12 +48,21 @@ void THtmlDocument::Load(std::string_view html, const THtmlViewOptions& options)
     pictureIndex_.emplace(content_.Pictures[i].Source, static_cast<int>(i));
     requests_.push_back(content_.Pictures[i].Source);
   }
-  layout_ = engine_->Layout(width_);
+  imagesOfPicture_.assign(content_.Pictures.size(), {});
+  for (std::size_t i = 0; i < content_.Images.size(); ++i) {
+    const int picture = content_.Images[i].Picture;
+    if (picture >= 0) imagesOfPicture_[static_cast<std::size_t>(picture)].push_back(static_cast<int>(i));
+  }
+  Layout(width_);
 }
 
+// Content widths depend on picture sizes: measures are forgotten once for
+// all the pictures that arrived since the last layout.
 void THtmlDocument::Layout(int width) {
+  if (layoutStale_) engine_->ForgetMeasures();
   width_ = width;
   layout_ = engine_->Layout(width);
+  layoutStale_ = false;
 }
 
 std::vector<std::string> THtmlDocument::TakeImageRequests() {
@@ -53,27 +70,33 @@ std::vector<std::string> THtmlDocument::TakeImageRequests() {
 }
 
 bool THtmlDocument::SetPicture(const std::string& source, std::optional<TBitmap32> picture) {
+  const bool valid = ValidPicture(picture);
+  return ReplacePicture(source, valid ? TPictureState::Shown : TPictureState::None,
+                        valid ? std::move(*picture) : TBitmap32{});
+}
+
+bool THtmlDocument::SetPictureAlt(const std::string& source) {
+  return ReplacePicture(source, TPictureState::Alternative, {});
+}
+
+bool THtmlDocument::ReplacePicture(const std::string& source, TPictureState state, TBitmap32 bitmap) {
   const auto found = pictureIndex_.find(source);
   if (found == pictureIndex_.end()) return false;
+  const std::vector<int>& images = imagesOfPicture_[static_cast<std::size_t>(found->second)];
   std::vector<TSize> before;
-  for (const TImage& image : content_.Images) {
-    if (image.Picture == found->second) before.push_back(ImageSize(content_, image));
-  }
+  for (const int image : images)
+    before.push_back(ImageSize(content_, content_.Images[static_cast<std::size_t>(image)]));
   TPicture& slot = content_.Pictures[static_cast<std::size_t>(found->second)];
-  const bool valid = ValidPicture(picture);
-  slot.State = valid ? TPictureState::Shown : TPictureState::None;
-  slot.Bitmap = valid ? std::move(*picture) : TBitmap32{};
-  std::size_t i = 0;
-  bool resized = false;
-  for (const TImage& image : content_.Images) {
-    if (image.Picture != found->second) continue;
+  slot.State = state;
+  slot.Bitmap = std::move(bitmap);
+  slot.Stamp = state == TPictureState::Shown ? NextPictureStamp() : 0;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const TImage& image = content_.Images[static_cast<std::size_t>(images[i])];
     const TSize after = ImageSize(content_, image);
-    resized = resized || after.Width != before[i].Width || after.Height != before[i].Height;
-    ++i;
-  }
-  if (resized) {
-    engine_->ForgetMeasures();
-    layout_ = engine_->Layout(width_);
+    const bool resized = after.Width != before[i].Width || after.Height != before[i].Height;
+    if (resized || (state == TPictureState::Alternative && !image.Alt.empty())) {
+      layoutStale_ = true;
+    }
   }
   return true;
 }
@@ -213,6 +236,15 @@ void THtmlDocument::Paint(ICanvas& canvas, const TRect& clip, int scroll,
       case TDisplayKind::Text:
         PaintText(canvas, item, scroll, state);
         break;
+      case TDisplayKind::AltText: {
+        const TTextStyle& style = content_.Styles[static_cast<std::size_t>(item.Style)];
+        const TColor color = item.Link >= 0 && item.Link == state.HotLink
+                                 ? options.HotLink
+                                 : ResolveColor(style.Color, options);
+        canvas.DrawText(rect.Left, item.TextTop - scroll, style.Font, color,
+                        std::u16string_view(layout_.AltText).substr(item.Start, item.End - item.Start));
+        break;
+      }
     }
   }
 }
@@ -222,7 +254,7 @@ void THtmlDocument::PaintImage(ICanvas& canvas, const TDisplayItem& item, const 
   if (image.Picture < 0) return;
   const TPicture& picture = content_.Pictures[static_cast<std::size_t>(image.Picture)];
   if (picture.State == TPictureState::Shown) {
-    canvas.DrawImage(rect, picture.Bitmap);
+    canvas.DrawImage(rect, picture.Bitmap, picture.Stamp);
   } else if (picture.State == TPictureState::Waiting) {
     canvas.FrameRect(rect, kPlaceholderColor);
   }

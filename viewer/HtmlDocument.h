@@ -41,8 +41,13 @@ class THtmlDocument {
   std::u16string_view Text() const { return content_.Text; }
 
   std::vector<std::string> TakeImageRequests();
-  // True when a picture of that source is on the page; lays out again when sizes changed.
+  // True when a picture of that source is on the page. Neither lays out
+  // again: when the images of the picture change size, the layout is stale
+  // until the next Layout.
   bool SetPicture(const std::string& source, std::optional<TBitmap32> picture);
+  // The picture will not be shown: its images show their alt texts.
+  bool SetPictureAlt(const std::string& source);
+  bool LayoutStale() const { return layoutStale_; }
 
   // -1 when no link is there.
   int LinkAt(int x, int y) const;
@@ -67,13 +72,18 @@ class THtmlDocument {
   std::size_t CharInItem(const TDisplayItem& item, int x) const;
   int Width(const TDisplayItem& item, std::size_t start, std::size_t end) const;
 
+  // Gives the picture its new state and marks the layout stale when one of its images changes size.
+  bool ReplacePicture(const std::string& source, TPictureState state, TBitmap32 bitmap);
+
   IFontMetrics& metrics_;
   THtmlContent content_;
   std::unique_ptr<THtmlLayoutEngine> engine_;
   THtmlLayout layout_;
   std::unordered_map<std::string, int> pictureIndex_;
+  std::vector<std::vector<int>> imagesOfPicture_;  // into content_.Images, per picture
   std::vector<std::string> requests_;
   int width_ = 0;
+  bool layoutStale_ = false;
 };
 
 }  // namespace kivo

@@ -144,9 +144,18 @@ const std::vector<THtmlLayoutEngine::TPiece>& THtmlLayoutEngine::Pieces(int box)
 }
 
 int THtmlLayoutEngine::PieceWidth(const TPiece& piece) const {
-  if (piece.Kind == TPieceKind::Image)
-    return ImageSize(content_, content_.Images[static_cast<std::size_t>(piece.Item->Index)]).Width;
-  return piece.Width;
+  if (piece.Kind != TPieceKind::Image) return piece.Width;
+  if (const std::u16string* alt = AltTextOf(piece))
+    return metrics_.TextWidth(content_.Styles[static_cast<std::size_t>(piece.Item->Style)].Font, *alt);
+  return ImageSize(content_, content_.Images[static_cast<std::size_t>(piece.Item->Index)]).Width;
+}
+
+const std::u16string* THtmlLayoutEngine::AltTextOf(const TPiece& piece) const {
+  if (piece.Kind != TPieceKind::Image) return nullptr;
+  const TImage& image = content_.Images[static_cast<std::size_t>(piece.Item->Index)];
+  if (image.Picture < 0 || image.Alt.empty()) return nullptr;
+  const TPicture& picture = content_.Pictures[static_cast<std::size_t>(image.Picture)];
+  return picture.State == TPictureState::Alternative ? &image.Alt : nullptr;
 }
 
 // ---- content widths -------------------------------------------------------------
@@ -170,15 +179,15 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::Measure(int index) {
         const TWidths c = Measure(child);
         widths = {std::max(widths.Min, c.Min), std::max(widths.Max, c.Max)};
       }
-      widths.Min += box.IndentLeft + box.IndentRight;
-      widths.Max += box.IndentLeft + box.IndentRight;
+      widths.Min = ClampExtent(std::int64_t{widths.Min} + box.IndentLeft + box.IndentRight);
+      widths.Max = ClampExtent(std::int64_t{widths.Max} + box.IndentLeft + box.IndentRight);
       break;
   }
   if (box.Kind == TBoxKind::Cell) {
     const TBox& table = Box(Box(box.Parent).Parent);
     const int frame = 2 * (table.CellPadding + (table.Border > 0 ? 1 : 0));
     if (box.NoWrap) widths.Min = widths.Max;
-    widths = {widths.Min + frame, widths.Max + frame};
+    widths = {ClampExtent(std::int64_t{widths.Min} + frame), ClampExtent(std::int64_t{widths.Max} + frame)};
   }
   measures_[static_cast<std::size_t>(index)] = widths;
   return widths;
@@ -186,14 +195,11 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::Measure(int index) {
 
 THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureInline(int box) {
   const std::vector<TPiece>& pieces = Pieces(box);
-  TWidths widths{0, 0};
-  int group = 0;
-  int line = 0;
-  int trailing = 0;
+  std::int64_t min = 0, max = 0, group = 0, line = 0, trailing = 0;
   for (const TPiece& piece : pieces) {
     if (piece.Kind == TPieceKind::Break) {
-      widths.Max = std::max(widths.Max, line - trailing);
-      widths.Min = std::max(widths.Min, group);
+      max = std::max(max, line - trailing);
+      min = std::max(min, group);
       line = trailing = group = 0;
       continue;
     }
@@ -202,7 +208,7 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureInline(int box) {
     line += width;
     trailing = 0;
     if (piece.BreakAfter) {
-      widths.Min = std::max(widths.Min, group);
+      min = std::max(min, group);
       group = 0;
     }
     if (piece.SpaceAfter) {
@@ -210,9 +216,7 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureInline(int box) {
       line += trailing;
     }
   }
-  widths.Max = std::max(widths.Max, line - trailing);
-  widths.Min = std::max(widths.Min, group);
-  return widths;
+  return {ClampExtent(std::max(min, group)), ClampExtent(std::max(max, line - trailing))};
 }
 
 // ---- blocks -------------------------------------------------------------------
@@ -227,13 +231,14 @@ THtmlLayout THtmlLayoutEngine::Layout(int width) {
   suppressMargin_ = true;
   pendingMarker_ = -1;
   LayoutFlow(0, kBodyMargin, width - 2 * kBodyMargin, false);
-  out_.Height = y_ + kBodyMargin;
+  MoveDown(kBodyMargin);
+  out_.Height = y_;
   Index();
   return std::move(out_);
 }
 
 void THtmlLayoutEngine::FlushMargin() {
-  if (!suppressMargin_) y_ += pendingMargin_;
+  if (!suppressMargin_) MoveDown(pendingMargin_);
   pendingMargin_ = 0;
   suppressMargin_ = false;
 }
@@ -269,7 +274,7 @@ void THtmlLayoutEngine::LayoutFlow(int index, int x, int width, bool noWrap) {
     FlushMargin();
     const TStyleMetrics& m = Metrics(box.MarkerStyle);
     EmitMarker(y_ + m.Ascent, y_, m.Ascent + m.Descent);
-    y_ += m.Ascent + m.Descent;
+    MoveDown(m.Ascent + m.Descent);
   }
   AddMargin(box.MarginBottom);
 }
@@ -286,7 +291,7 @@ void THtmlLayoutEngine::LayoutRule(int index, int x, int width) {
   } else {
     AddItem(TDisplayKind::Frame, rect, kRuleColor);
   }
-  y_ += box.RuleSize;
+  MoveDown(box.RuleSize);
   AddMargin(box.MarginBottom);
 }
 
@@ -317,12 +322,13 @@ void THtmlLayoutEngine::LayoutInline(int box, int x, int width, bool noWrap) {
 
 void THtmlLayoutEngine::PlaceGroup(const std::vector<TPiece>& pieces, std::size_t begin, std::size_t end) {
   if (begin >= end) return;
-  int width = 0;
+  std::int64_t sum = 0;
   bool pre = false;
   for (std::size_t i = begin; i < end; ++i) {
-    width += PieceWidth(pieces[i]);
+    sum += PieceWidth(pieces[i]);
     pre = pre || pieces[i].Item->Pre;
   }
+  const int width = ClampExtent(sum);
   if (lineUsed_ > 0 && lineUsed_ + width > fitWidth_) FinishLine(nullptr);
   if (lineUsed_ + width <= fitWidth_ || pre) {
     for (std::size_t i = begin; i < end; ++i)
@@ -333,7 +339,7 @@ void THtmlLayoutEngine::PlaceGroup(const std::vector<TPiece>& pieces, std::size_
   const TPiece& last = pieces[end - 1];
   if (last.SpaceAfter) {
     trailingSpace_ = Metrics(last.Item->Style).Space;
-    lineUsed_ += trailingSpace_;
+    lineUsed_ = ClampExtent(std::int64_t{lineUsed_} + trailingSpace_);
   }
 }
 
@@ -389,7 +395,7 @@ std::uint32_t THtmlLayoutEngine::FitCharacters(int style, std::uint32_t start, s
 
 void THtmlLayoutEngine::AddPart(const TPiece& piece, std::uint32_t start, std::uint32_t end, int width) {
   line_.push_back({&piece, lineUsed_, width, start, end});
-  lineUsed_ += width;
+  lineUsed_ = ClampExtent(std::int64_t{lineUsed_} + width);
   trailingSpace_ = 0;
 }
 
@@ -397,7 +403,7 @@ void THtmlLayoutEngine::FinishLine(const TPiece* lineBreak) {
   int ascent = 0, descent = 0;
   bool content = false;
   for (const TLinePart& part : line_) {
-    if (part.Piece->Kind == TPieceKind::Word) {
+    if (part.Piece->Kind == TPieceKind::Word || AltTextOf(*part.Piece) != nullptr) {
       const TStyleMetrics& m = Metrics(part.Piece->Item->Style);
       ascent = std::max(ascent, m.Ascent);
       descent = std::max(descent, m.Descent);
@@ -420,7 +426,7 @@ void THtmlLayoutEngine::FinishLine(const TPiece* lineBreak) {
   const int left = lineX_ + AlignOffset(lineAlign_, lineWidth_ - used);
   if (pendingMarker_ >= 0 && height > 0) EmitMarker(y_ + ascent, y_, height);
   EmitParts(left, y_, y_ + ascent, height);
-  y_ += height;
+  MoveDown(height);
   line_.clear();
   lineUsed_ = trailingSpace_ = 0;
 }
@@ -433,6 +439,17 @@ void THtmlLayoutEngine::EmitParts(int left, int top, int baseline, int height) {
     const int x = left + part.X;
     if (part.Piece->Kind == TPieceKind::Anchor) {
       out_.AnchorTops[static_cast<std::size_t>(item.Index)] = top;
+      continue;
+    }
+    if (const std::u16string* alt = AltTextOf(*part.Piece)) {
+      TDisplayItem& text = out_.Items[AddItem(TDisplayKind::AltText, {x, top, x + part.Width, top + height})];
+      text.TextTop = baseline - Metrics(item.Style).Ascent;
+      text.Style = item.Style;
+      text.Link = item.Link;
+      text.Start = static_cast<std::uint32_t>(out_.AltText.size());
+      out_.AltText += *alt;
+      text.End = static_cast<std::uint32_t>(out_.AltText.size());
+      run = kNone;
       continue;
     }
     if (part.Piece->Kind == TPieceKind::Image) {

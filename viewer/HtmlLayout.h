@@ -14,7 +14,19 @@
 
 namespace kivo {
 
-enum class TDisplayKind : std::uint8_t { Text, Marker, Image, Fill, Frame };
+// No position or size of a layout passes this: sums over a hostile page (a
+// thousand columns of 100 000 px, rows of pictures 8000 px high) are taken in
+// 64 bits and clamped, so that the few ints added after stay in range.
+inline constexpr int kMaxLayoutExtent = 1 << 24;
+
+inline int ClampExtent(std::int64_t value) {
+  return static_cast<int>(value < -kMaxLayoutExtent  ? -kMaxLayoutExtent
+                          : value > kMaxLayoutExtent ? kMaxLayoutExtent
+                                                     : value);
+}
+
+// AltText: an image's alternative text, standing where its picture would.
+enum class TDisplayKind : std::uint8_t { Text, Marker, Image, Fill, Frame, AltText };
 
 struct TDisplayItem {
   TDisplayKind Kind = TDisplayKind::Text;
@@ -22,7 +34,8 @@ struct TDisplayItem {
   int TextTop = 0;  // text and markers: the top of the glyphs
   int Style = -1;
   int Link = -1;
-  std::uint32_t Start = 0;  // text: characters of THtmlContent::Text; markers: of MarkerText
+  // Text: characters of THtmlContent::Text; markers: of MarkerText; alternative texts: of AltText.
+  std::uint32_t Start = 0;
   std::uint32_t End = 0;
   int Image = -1;
   TColor Color = 0;  // fills and frames; may be kDefaultTextColor
@@ -35,6 +48,7 @@ struct THtmlLayout {
   std::vector<int> TextItems;   // items with page text, in text order
   std::vector<int> AnchorTops;  // per anchor; -1 when not placed
   std::u16string MarkerText;
+  std::u16string AltText;
   int Width = 0;
   int Height = 0;
 
@@ -105,6 +119,8 @@ class THtmlLayoutEngine {
   const std::vector<TPiece>& Pieces(int box);
   void AddTextPieces(const TInlineItem& item, std::vector<TPiece>& pieces);
   int PieceWidth(const TPiece& piece) const;
+  // The alternative text an image piece shows instead of its picture; null for a picture.
+  const std::u16string* AltTextOf(const TPiece& piece) const;
 
   TWidths Measure(int box);
   TWidths MeasureInline(int box);
@@ -130,6 +146,7 @@ class THtmlLayoutEngine {
   void EmitMarker(int baseline, int top, int height);
   void AddMargin(int margin) { pendingMargin_ = std::max(pendingMargin_, margin); }
   void FlushMargin();
+  void MoveDown(std::int64_t dy) { y_ = ClampExtent(y_ + dy); }
   std::size_t AddItem(TDisplayKind kind, const TRect& rect, TColor color = 0);
   void ShiftItems(std::size_t first, std::size_t end, int dy);
   void Index();

@@ -52,11 +52,11 @@ std::vector<THtmlLayoutEngine::TColumn> THtmlLayoutEngine::Columns(const TGrid& 
           continue;
         }
         // A spanning cell widens its columns evenly by what they lack.
-        int haveMin = spacing * (span - 1), haveMax = haveMin;
+        std::int64_t haveMin = std::int64_t{spacing} * (span - 1), haveMax = haveMin;
         for (auto c = first; c != first + span; ++c) haveMin += c->Min, haveMax += c->Max;
         for (auto c = first; c != first + span; ++c) {
-          c->Min += std::max(0, widths.Min - haveMin) / span;
-          c->Max += std::max(0, widths.Max - haveMax) / span;
+          c->Min = ClampExtent(c->Min + std::max<std::int64_t>(0, widths.Min - haveMin) / span);
+          c->Max = ClampExtent(c->Max + std::max<std::int64_t>(0, widths.Max - haveMax) / span);
         }
       }
     }
@@ -73,8 +73,9 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureTable(int index) {
   const TGrid grid = Grid(index);
   const std::vector<TColumn> columns = Columns(grid, index);
   const int overhead = table.CellSpacing * (grid.Columns + 1) + 2 * table.Border;
-  TWidths widths{overhead, overhead};
-  for (const TColumn& column : columns) widths.Min += column.Min, widths.Max += column.Max;
+  std::int64_t min = overhead, max = overhead;
+  for (const TColumn& column : columns) min += column.Min, max += column.Max;
+  TWidths widths{ClampExtent(min), ClampExtent(max)};
   for (const int caption : grid.Captions) {
     const TWidths c = Measure(caption);
     widths = {std::max(widths.Min, c.Min), std::max(widths.Max, c.Max)};
@@ -89,16 +90,18 @@ THtmlLayoutEngine::TWidths THtmlLayoutEngine::MeasureTable(int index) {
 int THtmlLayoutEngine::TableWidth(const std::vector<TColumn>& columns, const TBox& table,
                                   int available) const {
   const int overhead = table.CellSpacing * (static_cast<int>(columns.size()) + 1) + 2 * table.Border;
-  int sumMin = overhead, sumMax = overhead;
+  std::int64_t sumMin = overhead, sumMax = overhead;
   for (const TColumn& column : columns) sumMin += column.Min, sumMax += column.Max;
-  if (table.Width.Set) return std::max(ResolveLength(table.Width, available), sumMin);
-  return std::max(std::min(available, sumMax), sumMin);
+  if (table.Width.Set)
+    return ClampExtent(std::max<std::int64_t>(ResolveLength(table.Width, available), sumMin));
+  return ClampExtent(std::max<std::int64_t>(std::min<std::int64_t>(available, sumMax), sumMin));
 }
 
 std::vector<int> THtmlLayoutEngine::ColumnWidths(std::vector<TColumn> columns, const TBox& table,
                                                  int inner) const {
   for (TColumn& column : columns) {
-    if (column.Percent > 0) column.Min = column.Max = std::max(column.Min, inner * column.Percent / 100);
+    if (column.Percent > 0)
+      column.Min = column.Max = std::max(column.Min, ClampExtent(std::int64_t{inner} * column.Percent / 100));
   }
   std::int64_t sumMin = 0, sumMax = 0, flexibleMax = 0;
   int flexible = 0;
@@ -117,12 +120,12 @@ std::vector<int> THtmlLayoutEngine::ColumnWidths(std::vector<TColumn> columns, c
       const std::int64_t count = flexible == 0 ? static_cast<std::int64_t>(columns.size()) : flexible;
       std::int64_t share = 0;
       if (grows) share = pool > 0 ? extra * column.Max / pool : extra / std::max<std::int64_t>(count, 1);
-      widths.push_back(column.Max + static_cast<int>(share));
+      widths.push_back(ClampExtent(column.Max + share));
     }
   } else if (inner > sumMin) {
     for (const TColumn& column : columns)
-      widths.push_back(column.Min +
-                       static_cast<int>((column.Max - column.Min) * (inner - sumMin) / (sumMax - sumMin)));
+      widths.push_back(
+          ClampExtent(column.Min + (column.Max - column.Min) * (inner - sumMin) / (sumMax - sumMin)));
   } else {
     for (const TColumn& column : columns) widths.push_back(column.Min);
   }
@@ -146,10 +149,10 @@ void THtmlLayoutEngine::LayoutTable(int index, int x, int width) {
   FlushMargin();
   const int top = y_;
   const std::size_t background = table.Background ? AddItem(TDisplayKind::Fill, {}, *table.Background) : 0;
-  y_ += table.Border + table.CellSpacing;
+  MoveDown(table.Border + table.CellSpacing);
   for (const std::vector<int>& row : grid.Rows)
     LayoutRow(row, table, widths, left + table.Border + table.CellSpacing);
-  y_ += table.Border;
+  MoveDown(table.Border);
   const TRect rect{left, top, left + tableWidth, y_};
   if (table.Background) out_.Items[background].Rect = rect;
   for (int i = 0; i < table.Border; ++i)
@@ -170,14 +173,15 @@ void THtmlLayoutEngine::LayoutRow(const std::vector<int>& cells, const TBox& tab
     if (col >= columns) break;
     const TBox& box = Box(cell);
     const int span = std::min(box.ColSpan, columns - col);
-    int width = table.CellSpacing * (span - 1);
-    for (int c = col; c < col + span; ++c) width += widths[static_cast<std::size_t>(c)];
+    std::int64_t sum = std::int64_t{table.CellSpacing} * (span - 1);
+    for (int c = col; c < col + span; ++c) sum += widths[static_cast<std::size_t>(c)];
+    const int width = ClampExtent(sum);
     const std::size_t background = box.Background ? AddItem(TDisplayKind::Fill, {}, *box.Background) : 0;
     const std::size_t first = out_.Items.size();
     const int height = LayoutCell(cell, table, x, top, width);
     runs.push_back({cell, {x, top, x + width, top}, first, out_.Items.size(), height, background});
     rowHeight = std::max(rowHeight, height);
-    x += width + table.CellSpacing;
+    x = ClampExtent(std::int64_t{x} + width + table.CellSpacing);
     col += span;
   }
   for (TCellRun& run : runs) {
@@ -188,7 +192,8 @@ void THtmlLayoutEngine::LayoutRow(const std::vector<int>& cells, const TBox& tab
     if (Box(run.Box).Background) out_.Items[run.Background].Rect = run.Rect;
     if (table.Border > 0) AddItem(TDisplayKind::Frame, run.Rect, kBorderColor);
   }
-  y_ = top + rowHeight + table.CellSpacing;
+  y_ = top;
+  MoveDown(std::int64_t{rowHeight} + table.CellSpacing);
 }
 
 int THtmlLayoutEngine::LayoutCell(int cell, const TBox& table, int x, int top, int width) {

@@ -36,6 +36,10 @@ bool IsNameEnd(char16_t c) {
   return IsSpace(c) || c == '/' || c == '>';
 }
 
+// No element of ours reads more; the check for a repeated name looks at the
+// kept ones, so a tag of many attributes stays linear.
+constexpr std::size_t kMaxAttributes = 64;
+
 }  // namespace
 
 const std::u16string* THtmlToken::Attribute(std::u16string_view name) const {
@@ -161,7 +165,7 @@ void THtmlTokenizer::ReadAttributes(THtmlToken& token) {
       }
     }
     const bool handler = name.size() > 2 && name.starts_with(u"on");
-    if (!handler && token.Attribute(name) == nullptr)
+    if (!handler && token.Attributes.size() < kMaxAttributes && token.Attribute(name) == nullptr)
       token.Attributes.push_back({std::move(name), std::move(value)});
   }
 }

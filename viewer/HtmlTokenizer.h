@@ -21,9 +21,10 @@ struct THtmlAttribute {
 
 struct THtmlToken {
   THtmlTokenKind Kind = THtmlTokenKind::End;
-  std::u16string Name;                     // tags: ASCII lower case
-  std::vector<THtmlAttribute> Attributes;  // on* handlers left out; the first of a name wins
-  std::u16string Text;                     // text tokens: references decoded
+  std::u16string Name;  // tags: ASCII lower case
+  // On* handlers left out; the first of a name wins; the first 64 names only.
+  std::vector<THtmlAttribute> Attributes;
+  std::u16string Text;  // text tokens: references decoded
   bool SelfClosing = false;
 
   const std::u16string* Attribute(std::u16string_view name) const;

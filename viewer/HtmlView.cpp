@@ -122,6 +122,19 @@ std::vector<std::string> THtmlView::TakeImageRequests() {
 
 void THtmlView::InsertImage(const std::string& source, std::optional<TBitmap32> picture) {
   document_->SetPicture(source, std::move(picture));
+}
+
+void THtmlView::InsertImageAlt(const std::string& source) {
+  document_->SetPictureAlt(source);
+}
+
+bool THtmlView::LayoutPending() const {
+  return document_->LayoutStale();
+}
+
+void THtmlView::LayOutPictures() {
+  if (!document_->LayoutStale()) return;
+  document_->Layout(width_);
   ScrollTo(scrollPos_);
 }
 

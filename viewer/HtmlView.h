@@ -80,8 +80,15 @@ class THtmlView {
   // Sources of <img> the page asked for since the last call, in page order.
   std::vector<std::string> TakeImageRequests();
   // The picture for a source; nullopt (or an empty bitmap) removes the
-  // placeholder and shows nothing. Lays out again when the size changed.
+  // placeholder and shows nothing. Pictures arrive one by one and each
+  // layout costs the whole page: neither lays out again; LayoutPending then
+  // says whether LayOutPictures has sizes to catch up with.
   void InsertImage(const std::string& source, std::optional<TBitmap32> picture);
+  // The picture will not come (it does not fit the page's budget): the alt
+  // text of each of its images stands in its place.
+  void InsertImageAlt(const std::string& source);
+  bool LayoutPending() const;
+  void LayOutPictures();
 
   // For tests and the benchmark: the engine behind the view.
   const THtmlDocument& Document() const;

@@ -21,6 +21,9 @@ struct TThreadStart {
 DWORD WINAPI RunThread(LPVOID parameter) {
   std::unique_ptr<TThreadStart> start(static_cast<TThreadStart*>(parameter));
   const HMODULE module = start->Module;
+  // A worker that meets an empty removable drive or a failing disk must fail
+  // its job, not put a system dialog in front of the messenger.
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
   start->Job();
   // The job's objects are destroyed by this module's code: while it is surely mapped.
   start.reset();

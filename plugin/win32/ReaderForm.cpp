@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include "base/FilePaths.h"
 #include "feeds/HttpDownload.h"
 #include "imaging/win32/WicImageDecoder.h"
 #include "platform/Clock.h"
-#include "platform/FileIo.h"
 #include "platform/Http.h"
+#include "platform/LocalFile.h"
 #include "platform/Locale.h"
 #include "platform/Thread.h"
 #include "reader/ReaderWindow.h"
@@ -61,7 +62,7 @@ TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoste
           .CheckMailbox = MakeShared<TCheckMailbox>(),
           .MakeImageDownload = PictureDownloads(host),
           .ReadImageFile =
-              [](const std::string& path) { return ReadFileBytes(PathFrom1251(path), kPictureMaxBytes); },
+              [](const std::string& path) { return ReadLocalFileBytes(PathFrom1251(path), kPictureMaxBytes); },
           .Skin = skin};
 }
 

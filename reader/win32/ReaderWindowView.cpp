@@ -548,6 +548,10 @@ void TReaderWindowView::ViewerInsertImage(const std::string& source, std::option
   if (viewer_) viewer_->InsertImage(source, std::move(picture));
 }
 
+void TReaderWindowView::ViewerInsertImageAlt(const std::string& source) {
+  if (viewer_) viewer_->InsertImageAlt(source);
+}
+
 void TReaderWindowView::SetStatusText(const std::string& text) {
   status_->SetText(text);
 }

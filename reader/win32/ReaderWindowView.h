@@ -89,6 +89,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   int ViewerScrollPos() const override;
   void ViewerScrollTo(int y) override;
   void ViewerInsertImage(const std::string& source, std::optional<TBitmap32> picture) override;
+  void ViewerInsertImageAlt(const std::string& source) override;
 
   void SetStatusText(const std::string& text) override;
   void RepaintStatus() override;

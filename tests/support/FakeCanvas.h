@@ -31,7 +31,9 @@ class CountingCanvas final : public ICanvas {
   void DrawText(int, int, const TFontSpec&, TColor, std::u16string_view text) override {
     calls += text.size();
   }
-  void DrawImage(const TRect&, const TBitmap32& image) override { calls += image.Pixels.size() & 1; }
+  void DrawImage(const TRect&, const TBitmap32& image, std::uint64_t) override {
+    calls += image.Pixels.size() & 1;
+  }
   std::size_t calls = 0;
 };
 

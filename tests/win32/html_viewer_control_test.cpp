@@ -52,6 +52,14 @@ LPARAM PointParam(POINT point) {
   return MAKELPARAM(point.x, point.y);
 }
 
+// Dispatches this thread's messages, timers among them, for a while.
+void PumpMessagesFor(DWORD milliseconds) {
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(5)) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+}
+
 class ViewerControlTest : public ::testing::Test {
  protected:
   ViewerControlTest() {
@@ -173,6 +181,8 @@ TEST_F(ViewerControlTest, PictureRequestsAreReportedOncePerSourceAndAnInsertedPi
 
   const int before = control.View().DocumentHeight();
   control.InsertImage("later.png", TBitmap32{40, 30, std::vector<std::uint32_t>(40 * 30, 0xFF336699)});
+  EXPECT_EQ(control.View().DocumentHeight(), before) << "pictures arriving together are laid out together";
+  PumpMessagesFor(300);
   EXPECT_GT(control.View().DocumentHeight(), before);
 
   control.LoadHtml("<html><body><img src=\"later.png\"></body></html>");
@@ -291,7 +301,7 @@ TEST(GdiCanvas, PicturesBlendByTheirStraightAlpha) {
     {
       TGdiCanvas canvas(surface.Dc(), fonts);
       canvas.FillRect(TRect{0, 0, 4, 4}, 0xFFFFFF);
-      canvas.DrawImage(TRect{0, 0, 4, 4}, TBitmap32{1, 1, {c.Source}});
+      canvas.DrawImage(TRect{0, 0, 4, 4}, TBitmap32{1, 1, {c.Source}}, 0);
     }
     GdiFlush();
     const std::uint32_t pixel = surface.Pixels()[5] & 0xFFFFFF;
@@ -299,6 +309,28 @@ TEST(GdiCanvas, PicturesBlendByTheirStraightAlpha) {
       EXPECT_NEAR(static_cast<int>(pixel >> shift & 0xFF), static_cast<int>(c.Expected >> shift & 0xFF), 2)
           << std::hex << "pixel 0x" << pixel;
     }
+  }
+}
+
+// Every paint premultiplied the full-size picture again, and GDI shrank it
+// pixel by pixel in each blend.
+TEST(GdiCanvas, PictureIsMadeReadyOnceForEachSizeItIsDrawnAt) {
+  const std::pair<std::uint64_t, int> draws[] = {{7, 4}, {7, 4}, {7, 8},  {7, 4},
+                                                 {8, 4}, {0, 4}, {7, 32}, {7, 16}};
+  const std::size_t made[] = {1, 1, 2, 2, 3, 3, 4, 4};  // stamp 0 is never kept; 32 is drawn from 16
+  TGdiFonts fonts;
+  TDibSurface surface(32, 32);
+  TDrawnPictures pictures;
+  const TBitmap32 halfRed{16, 16, std::vector<std::uint32_t>(16 * 16, 0x80FF0000)};
+  for (std::size_t i = 0; i < std::size(draws); ++i) {
+    {
+      TGdiCanvas canvas(surface.Dc(), fonts, &pictures);
+      canvas.FillRect(TRect{0, 0, 32, 32}, 0xFFFFFF);
+      canvas.DrawImage(TRect{0, 0, draws[i].second, draws[i].second}, halfRed, draws[i].first);
+    }
+    GdiFlush();
+    EXPECT_EQ(pictures.Made(), made[i]) << i;
+    EXPECT_NEAR(static_cast<int>(surface.Pixels()[33] >> 8 & 0xFF), 0x7F, 2) << "half red on white, " << i;
   }
 }
 

@@ -47,6 +47,7 @@ int CmdConvert(const Args& args, std::string& out) {
   auto convert = ParseConvertArgs(args);
   if (!convert) return Usage(kConvertUsage);
   TmoxXMLParser2 source;
+  SetFeedTreeBudget(source);
   try {
     source.LoadFromFile(PathFromArgument(convert->File));
   } catch (const std::exception&) {

@@ -78,6 +78,7 @@ bool Diagnose(const std::string& body, int received, std::string& out) {
     return false;
   }
   TmoxXMLParser2 source;
+  SetFeedTreeBudget(source);
   source.LoadFromString(body);
   TConversionSettings settings;
   settings.DeclaredEncoding = DeclaredEncoding(source);

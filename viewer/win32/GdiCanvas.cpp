@@ -79,7 +79,29 @@ int TGdiFonts::Ascent(const TFontSpec& font) {
   return EntryFor(font).Metrics.tmAscent;
 }
 
-TGdiCanvas::TGdiCanvas(HDC dc, TGdiFonts& fonts) : dc_(dc), fonts_(fonts), savedState_(SaveDC(dc)) {
+const TDrawnPictures::TDrawn* TDrawnPictures::For(const TBitmap32& picture, std::uint64_t stamp, int width,
+                                                  int height) {
+  const int w = std::clamp(width, 1, std::max(1, picture.Width));
+  const int h = std::clamp(height, 1, std::max(1, picture.Height));
+  const auto key = std::make_tuple(stamp, w, h);
+  if (const auto found = drawn_.find(key); found != drawn_.end()) return &found->second;
+  const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
+  if (bytes_ + bytes > kMaxBytes || drawn_.size() >= kMaxCount) Clear();
+  // Already premultiplied: the section takes the pixels as they are.
+  TUniqueBitmap bitmap = MakeDibSection(PremultipliedShrunk(picture, w, h), TAlphaForm::Straight);
+  if (!bitmap) return nullptr;
+  ++made_;
+  bytes_ += bytes;
+  return &(drawn_[key] = TDrawn{std::move(bitmap), w, h});
+}
+
+void TDrawnPictures::Clear() {
+  drawn_.clear();
+  bytes_ = 0;
+}
+
+TGdiCanvas::TGdiCanvas(HDC dc, TGdiFonts& fonts, TDrawnPictures* pictures)
+    : dc_(dc), fonts_(fonts), pictures_(pictures), savedState_(SaveDC(dc)) {
   SetBkMode(dc_, TRANSPARENT);
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
 }
@@ -110,9 +132,19 @@ void TGdiCanvas::DrawText(int x, int y, const TFontSpec& font, TColor color, std
   ExtTextOutW(dc_, x, y, 0, nullptr, Wide(text), static_cast<UINT>(ClampedLength(text)), nullptr);
 }
 
-void TGdiCanvas::DrawImage(const TRect& rect, const TBitmap32& image) {
+void TGdiCanvas::DrawImage(const TRect& rect, const TBitmap32& image, std::uint64_t stamp) {
   if (rect.Width() <= 0 || rect.Height() <= 0) return;
-  DrawPicture(dc_, rect.Left, rect.Top, image, rect.Width(), rect.Height());
+  if (pictures_ == nullptr || stamp == 0) {
+    DrawPicture(dc_, rect.Left, rect.Top, image, rect.Width(), rect.Height());
+    return;
+  }
+  const TDrawnPictures::TDrawn* drawn = pictures_->For(image, stamp, rect.Width(), rect.Height());
+  const TUniqueMemoryDc source(CreateCompatibleDC(dc_));
+  if (drawn == nullptr || !source) return;
+  const TSelectedObject selected(source.Get(), drawn->Bitmap.Get());
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc_, rect.Left, rect.Top, rect.Width(), rect.Height(), source.Get(), 0, 0, drawn->Width,
+             drawn->Height, blend);
 }
 
 }  // namespace kivo

@@ -20,6 +20,10 @@ constexpr int kLineStep = 16;
 constexpr int kWheelLines = 3;
 // A press and release closer than this is a click, not a selection.
 constexpr int kClickSlop = 3;
+// Pictures arriving one by one are laid out together, at most this often:
+// each layout costs the whole page.
+constexpr UINT_PTR kPictureLayoutTimer = 1;
+constexpr UINT kPictureLayoutMs = 100;
 
 POINT PointOf(LPARAM lParam) {
   return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -40,6 +44,8 @@ struct THtmlViewerControl::TImpl final : TWindowBase {
   void ScrollToPos(int y);
   void ScrollBy(int delta) { ScrollToPos(view.ScrollPos() + delta); }
   void ReportImageRequests();
+  void PictureArrived();
+  void LayOutPictures();
   void CopySelection() const;
 
   void Paint();
@@ -58,7 +64,9 @@ struct THtmlViewerControl::TImpl final : TWindowBase {
   TGdiFonts fonts;
   THtmlView view;
   THtmlViewerEvents events;
+  TDrawnPictures pictures;
   std::unique_ptr<TDibSurface> backBuffer;
+  bool pictureLayoutDue = false;
   POINT pressedAt{};
   bool pressed = false;
   bool dragged = false;
@@ -89,6 +97,10 @@ LRESULT THtmlViewerControl::TImpl::HandleMessage(UINT message, WPARAM wParam, LP
       return 0;
     case WM_SIZE:
       Relayout(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam != kPictureLayoutTimer) break;
+      LayOutPictures();
       return 0;
     case WM_VSCROLL:
       OnVerticalScroll(LOWORD(wParam));
@@ -173,7 +185,23 @@ void THtmlViewerControl::TImpl::ReportImageRequests() {
     const bool answeredLater = events.ImageRequest && events.ImageRequest(source);
     if (!answeredLater) view.InsertImage(source, std::nullopt);
   }
+  view.LayOutPictures();
   UpdateScrollBar();
+}
+
+void THtmlViewerControl::TImpl::PictureArrived() {
+  if (view.LayoutPending() && !pictureLayoutDue)
+    pictureLayoutDue = SetTimer(Handle(), kPictureLayoutTimer, kPictureLayoutMs, nullptr) != 0;
+  if (view.LayoutPending() && !pictureLayoutDue) LayOutPictures();  // no timer to be had
+  Invalidate();
+}
+
+void THtmlViewerControl::TImpl::LayOutPictures() {
+  if (pictureLayoutDue) KillTimer(Handle(), kPictureLayoutTimer);
+  pictureLayoutDue = false;
+  view.LayOutPictures();
+  UpdateScrollBar();
+  Invalidate();
 }
 
 void THtmlViewerControl::TImpl::CopySelection() const {
@@ -194,7 +222,7 @@ void THtmlViewerControl::TImpl::PaintTo(HDC target, const RECT& update) {
   }
   if (!*backBuffer) return;
   {
-    TGdiCanvas canvas(backBuffer->Dc(), fonts);
+    TGdiCanvas canvas(backBuffer->Dc(), fonts, &pictures);
     const TRect clip{area.left, area.top, area.right, area.bottom};
     canvas.FillRect(clip, view.Options().Background);
     IntersectClipRect(backBuffer->Dc(), clip.Left, clip.Top, clip.Right, clip.Bottom);
@@ -358,12 +386,14 @@ void THtmlViewerControl::SetBounds(int x, int y, int width, int height) {
 }
 
 void THtmlViewerControl::LoadHtml(std::string_view html) {
+  impl_->pictures.Clear();
   impl_->view.LoadHtml(html);
   impl_->ReportImageRequests();
   impl_->Invalidate();
 }
 
 void THtmlViewerControl::Clear() {
+  impl_->pictures.Clear();
   impl_->view.Clear();
   impl_->UpdateScrollBar();
   impl_->Invalidate();
@@ -409,8 +439,12 @@ void THtmlViewerControl::CopySelection() const {
 
 void THtmlViewerControl::InsertImage(const std::string& source, std::optional<TBitmap32> picture) {
   impl_->view.InsertImage(source, std::move(picture));
-  impl_->UpdateScrollBar();
-  impl_->Invalidate();
+  impl_->PictureArrived();
+}
+
+void THtmlViewerControl::InsertImageAlt(const std::string& source) {
+  impl_->view.InsertImageAlt(source);
+  impl_->PictureArrived();
 }
 
 const THtmlView& THtmlViewerControl::View() const {

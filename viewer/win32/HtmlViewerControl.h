@@ -55,8 +55,11 @@ class THtmlViewerControl {
   // The selected text as Unicode text on the clipboard; nothing when none is selected.
   void CopySelection() const;
 
-  // The answer to a request; nullopt shows no picture.
+  // The answer to a request; nullopt shows no picture. The page is laid out
+  // for the pictures that arrived at most every 100 ms, on a timer.
   void InsertImage(const std::string& source, std::optional<TBitmap32> picture);
+  // The answer for a picture over the page's budget: its alt text stands in.
+  void InsertImageAlt(const std::string& source);
 
   const THtmlView& View() const;
 
