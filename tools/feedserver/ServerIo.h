@@ -185,4 +185,7 @@ std::string NotFoundPage(const std::string& path);
 std::string RestAfter(const std::string& path, std::string_view prefix);
 std::size_t SizeFrom(const std::string& text);
 
+// Answers the test routes of TestRoutes.cpp; false for any other path.
+bool ServeTestRoute(TServer& server, TChannel& channel, const TRequest& request);
+
 }  // namespace kivo::testserver

@@ -58,6 +58,7 @@ void ServeOrigin(TServer& server, TChannel& channel) {
     return;
   }
   server.Recorder.Record("origin", *request);
+  if (ServeTestRoute(server, channel, *request)) return;
   if (path == "/")
     return SendWhole(channel, 200, "text/html", "<html><body>kivo test server</body></html>\n");
   if (path == "/empty") return SendWhole(channel, 200, "application/rss+xml", "");
