@@ -65,8 +65,8 @@ THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const T
   request.Target = address.Target;
   request.Proxy = params.Proxy;
   request.ProxyBypass = params.ProxyBypass;
-  request.UserName = params.UserName;
-  request.Password = params.Password;
+  request.ProxyUser = params.UserName;
+  request.ProxyPassword = params.Password;
   request.Headers = RequestHeaders();
   request.Revalidate = revalidate;
   request.Timeout = ctx.Deadline;

@@ -21,7 +21,7 @@ struct TDownloadParams {
   std::string URL;
   std::string Proxy;        // "host:port"; empty without a proxy
   std::string ProxyBypass;  // always empty
-  std::string UserName;     // empty unless ProxyAuth is on
+  std::string UserName;     // the proxy's; empty unless ProxyAuth is on
   std::string Password;
 };
 

@@ -32,8 +32,9 @@ struct THttpRequest {
   std::string Target = "/";  // sent as it stands in the request line
   std::string Proxy;         // "host:port"; empty: the system's settings
   std::string ProxyBypass;
-  std::string UserName;  // logon credentials; with a proxy they answer its challenge too
-  std::string Password;
+  // Answer only the proxy's challenge (407), never the origin's (401).
+  std::string ProxyUser;
+  std::string ProxyPassword;
   std::vector<std::string> Headers;  // "Name: value", sent in this order
   bool Revalidate = false;           // a cached copy must be revalidated with the server
   // Connecting, sending and every wait for data give up after this.

@@ -178,7 +178,8 @@ TEST_F(ScriptedDownload, RequestCarriesAddressFixedHeadersAndCredentialsOnlyWith
     GetRemoteSize(MakeDownloadParams("example.com/a", proxy), 0, ctx_, false, "");
     ASSERT_EQ(client_.Requests.size(), 2u);
     for (const THttpRequest& r : client_.Requests) {
-      EXPECT_EQ(std::tie(r.Proxy, r.UserName, r.Password), std::make_tuple(c.Proxy, c.User, c.Password));
+      EXPECT_EQ(std::tie(r.Proxy, r.ProxyUser, r.ProxyPassword),
+                std::make_tuple(c.Proxy, c.User, c.Password));
     }
   }
   const THttpRequest& r = client_.Requests[0];
@@ -436,6 +437,36 @@ TEST_F(ServerDownload, ProxyCredentialsOnlyWithProxyAndAuth) {
     EXPECT_TRUE(HeadersNamed(head, {"Authorization"}).empty()) << head;
     if (c.UseProxy) {
       EXPECT_EQ(HeadLines(head)[0], "GET " + Url(target) + " HTTP/1.1");
+    }
+  }
+}
+
+// The proxy's password went to any origin that answered 401 with a Basic
+// challenge; a picture address in any feed could collect it.
+TEST_F(ServerDownload, ProxyCredentialsNeverAnswerAnOriginsChallenge) {
+  const std::string proxyAddress = test::TestServerAddress("proxy");
+  ASSERT_FALSE(proxyAddress.empty());
+  struct {
+    const char* Case;
+    bool UseProxy;
+  } const cases[] = {{"through-the-proxy", true}, {"direct", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Case);
+    const TProxySettings proxy{c.UseProxy,
+                               true,
+                               proxyAddress.substr(0, proxyAddress.find(':')),
+                               proxyAddress.substr(proxyAddress.find(':') + 1),
+                               test::kTestProxyUser,
+                               test::kTestProxyPassword};
+    const std::string target = std::string("/auth/basic?case=") + c.Case;
+    std::string body;
+    Fetch(Url(target), body, -1, proxy);
+    const std::string origin = LastRequest(target);
+    ASSERT_FALSE(HeadLines(origin).empty()) << "the origin saw no request";
+    EXPECT_TRUE(HeadersNamed(origin, {"Authorization"}).empty()) << origin;
+    if (c.UseProxy) {
+      const std::string head = LastRequest(Url(target), "proxy");
+      EXPECT_FALSE(HeadersNamed(head, {"Proxy-Authorization"}).empty()) << head;
     }
   }
 }

@@ -3,7 +3,7 @@
 // except that curl puts Host first where WinInet puts it last; curl's own
 // Accept, User-Agent and Expect headers are replaced or suppressed. A cache to
 // revalidate does not exist here. No proxy from the environment is used:
-// without a proxy the request goes direct.
+// without a proxy the request goes direct. Only the proxy gets credentials.
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -150,13 +150,9 @@ class CurlResponse final : public IHttpResponse {
 
 void CurlResponse::SetCredentials(const THttpRequest& request) {
   CURL* easy = easy_.get();
-  if (request.UserName.empty() && request.Password.empty()) return;
-  curl_easy_setopt(easy, CURLOPT_USERNAME, request.UserName.c_str());
-  curl_easy_setopt(easy, CURLOPT_PASSWORD, request.Password.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPAUTH, kAuthMethods);
-  if (request.Proxy.empty()) return;
-  curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, request.UserName.c_str());
-  curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, request.Password.c_str());
+  if (request.Proxy.empty() || (request.ProxyUser.empty() && request.ProxyPassword.empty())) return;
+  curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, request.ProxyUser.c_str());
+  curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, request.ProxyPassword.c_str());
   curl_easy_setopt(easy, CURLOPT_PROXYAUTH, kAuthMethods);
 }
 

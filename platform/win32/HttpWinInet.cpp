@@ -20,10 +20,6 @@ using InternetHandle = std::unique_ptr<void, InternetCloser>;
 // Revalidate a copy held in the platform's cache (0xC00).
 constexpr DWORD kRevalidateFlags = INTERNET_FLAG_RESYNCHRONIZE | INTERNET_FLAG_HYPERLINK;
 
-const char* OrNull(const std::string& text) {
-  return text.empty() ? nullptr : text.c_str();
-}
-
 DWORD Milliseconds(std::chrono::milliseconds duration) {
   return static_cast<DWORD>(std::clamp<std::chrono::milliseconds::rep>(duration.count(), 1, 0x7FFFFFFF));
 }
@@ -58,16 +54,15 @@ void DrainBody(HINTERNET request) {
   }
 }
 
-bool HasCredentials(const THttpRequest& request) {
-  return !request.UserName.empty() || !request.Password.empty();
+bool HasProxyCredentials(const THttpRequest& params) {
+  return !params.Proxy.empty() && (!params.ProxyUser.empty() || !params.ProxyPassword.empty());
 }
 
-// Some WinInet versions hand a challenge back instead of answering it with the
-// credentials they hold; then the request is sent once more.
+// Some WinInet versions hand the proxy's challenge back instead of answering
+// it with the credentials they hold; then the request is sent once more. An
+// origin's challenge is never answered: the credentials are the proxy's.
 bool ChallengeUnanswered(HINTERNET request, const THttpRequest& params) {
-  if (!HasCredentials(params)) return false;
-  const DWORD status = StatusCode(request);
-  return status == HTTP_STATUS_DENIED || (status == HTTP_STATUS_PROXY_AUTH_REQ && !params.Proxy.empty());
+  return HasProxyCredentials(params) && StatusCode(request) == HTTP_STATUS_PROXY_AUTH_REQ;
 }
 
 class WinInetResponse final : public IHttpResponse {
@@ -128,9 +123,9 @@ InternetHandle OpenRequest(HINTERNET connection, const THttpRequest& params) {
     HttpAddRequestHeadersA(request.get(), line.c_str(), static_cast<DWORD>(line.size()),
                            HTTP_ADDREQ_FLAG_ADD);
   }
-  if (!params.Proxy.empty() && HasCredentials(params)) {
-    SetStringOption(request.get(), INTERNET_OPTION_PROXY_USERNAME, params.UserName);
-    SetStringOption(request.get(), INTERNET_OPTION_PROXY_PASSWORD, params.Password);
+  if (HasProxyCredentials(params)) {
+    SetStringOption(request.get(), INTERNET_OPTION_PROXY_USERNAME, params.ProxyUser);
+    SetStringOption(request.get(), INTERNET_OPTION_PROXY_PASSWORD, params.ProxyPassword);
   }
   return request;
 }
@@ -145,9 +140,9 @@ class WinInetHttpClient final : public IHttpClient {
     InternetHandle internet = OpenInternet(params);
     if (!internet) return nullptr;
     SetTimeouts(internet.get(), params.Timeout);
-    InternetHandle connection(
-        InternetConnectA(internet.get(), params.Host.c_str(), static_cast<INTERNET_PORT>(params.Port),
-                         OrNull(params.UserName), OrNull(params.Password), INTERNET_SERVICE_HTTP, 0, 0));
+    InternetHandle connection(InternetConnectA(internet.get(), params.Host.c_str(),
+                                               static_cast<INTERNET_PORT>(params.Port), nullptr, nullptr,
+                                               INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return nullptr;
     SetTimeouts(connection.get(), params.Timeout);
     InternetHandle request = OpenRequest(connection.get(), params);
