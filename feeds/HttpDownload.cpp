@@ -70,8 +70,13 @@ THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const T
   request.Headers = RequestHeaders();
   request.Revalidate = revalidate;
   request.Timeout = ctx.Deadline;
+  request.Wait = ctx.Wait;
   request.Cancel = ctx.Cancel.Shared();
   return request;
+}
+
+bool IsSuccess(int status) {
+  return status >= 200 && status <= 299;
 }
 
 bool Cancelled(const TNetContext& ctx) {
@@ -214,37 +219,59 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced) {
   return quotient;
 }
 
-int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
-                 std::size_t maxBytes) {
-  if (Cancelled(ctx)) return -1;
+TDownloadOutcome FetchFile(const TDownloadParams& params, std::string& stream, int feedIndex,
+                           const TNetContext& ctx, std::size_t maxBytes) {
+  TDownloadOutcome outcome;
+  if (Cancelled(ctx)) return outcome;
   maxBytes = std::min<std::size_t>(maxBytes, INT_MAX);
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, true, ctx));
-  if (!response || deadline.Passed()) return -1;
+  THttpError error = THttpError::Failed;
+  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, true, ctx), error);
+  const auto timedOut = [&outcome] {
+    outcome.Error = TDownloadError::TimedOut;
+    return outcome;
+  };
+  if (!response) return error == THttpError::TimedOut ? timedOut() : outcome;
+  if (deadline.Passed()) return timedOut();
+  outcome.Status = response->Status();
+  outcome.Error = TDownloadError::HttpStatus;
+  if (!IsSuccess(outcome.Status)) return outcome;
+  outcome.Error = TDownloadError::NoResponse;
   const std::int64_t announced = response->AnnouncedSize();
-  if (announced > static_cast<std::int64_t>(maxBytes)) return -1;
+  if (announced > static_cast<std::int64_t>(maxBytes)) return outcome;
 
   TProgressReporter progress(feedIndex, ctx, announced);
   std::string body;
   std::array<char, 2048> buffer{};
   for (;;) {
     const int n = response->Read(buffer.data(), kChunkBytes);
-    if (n == IHttpResponse::kReadTimedOut || deadline.Passed() || Cancelled(ctx)) return -1;
+    if (n == IHttpResponse::kReadTimedOut || deadline.Passed()) return timedOut();
+    if (Cancelled(ctx)) return outcome;
     if (n <= 0) break;
     body.append(buffer.data(), static_cast<std::size_t>(n));
-    if (body.size() > maxBytes) return -1;
+    if (body.size() > maxBytes) return outcome;
     progress.Report(body.size());
   }
   stream += body;
-  return static_cast<int>(body.size());
+  outcome.Result = static_cast<int>(body.size());
+  outcome.Error = TDownloadError::None;
+  return outcome;
+}
+
+int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
+                 std::size_t maxBytes) {
+  return FetchFile(params, stream, feedIndex, ctx, maxBytes).Result;
 }
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
                   const std::string& rawFile) {
   if (Cancelled(ctx)) return -1;
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, false, ctx));
+  THttpError error = THttpError::Failed;
+  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, false, ctx), error);
   if (!response || deadline.Passed()) return -1;
+  const int status = response->Status();
+  if (!IsSuccess(status)) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > 0) return ClampToInt(announced);
   if (!extCheck) return 0;

@@ -48,6 +48,16 @@ struct TNetContext {
   std::shared_ptr<TFeedRunState> Run = nullptr;  // whose Progress a download writes
   std::chrono::milliseconds Deadline = kRequestDeadline;
   TSharedRef<THttpCancel> Cancel = MakeShared<THttpCancel>();
+  std::chrono::milliseconds Wait = kNetworkWait;  // of each step of a request
+};
+
+enum class TDownloadError { None, NoResponse, HttpStatus, TimedOut };
+
+// How one download ended.
+struct TDownloadOutcome {
+  int Result = -1;  // as DownloadFile returns it
+  int Status = 0;   // of the response; 0 when none came
+  TDownloadError Error = TDownloadError::NoResponse;
 };
 
 struct TPluginGlobals;
@@ -77,17 +87,21 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced);
 
 // Fetches params.URL and appends the whole body to `stream` in one piece;
 // returns its length (0 or more), or -1 when no response could be had, the
-// deadline passed, the body exceeds `maxBytes` or the download was cancelled
-// (`stream` is then untouched).
+// status is outside 200-299, the deadline passed, the body exceeds
+// `maxBytes` or the download was cancelled (`stream` is then untouched).
 // A feed index of 0 or more reports progress into ctx.Run and posts
 // WM_FEED_PROGRESS with that index, at most every 300 ms.
 int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
                  std::size_t maxBytes = kFeedMaxBytes);
+// The same, with why it ended.
+TDownloadOutcome FetchFile(const TDownloadParams& params, std::string& stream, int feedIndex,
+                           const TNetContext& ctx, std::size_t maxBytes = kFeedMaxBytes);
 
 // The body size the server announces for params.URL, 0 when none, -1 on
-// failure. With no size announced and `extCheck` on, compares the first item's
-// title of the response with that of `rawFile` instead: 0 when equal, else a
-// random number from 1 to 200000000. The feed index is not used for progress.
+// failure or a status outside 200-299. With no size announced and `extCheck`
+// on, compares the first item's title of the response with that of `rawFile`
+// instead: 0 when equal, else a random number from 1 to 200000000. The feed
+// index is not used for progress.
 int GetRemoteSize(TDownloadParams params, int feedIndex, const TNetContext& ctx, bool extCheck,
                   const std::string& rawFile);
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <map>
 #include <optional>
 #include <thread>
 #include <tuple>
@@ -100,6 +101,35 @@ TEST(FirstTitlePiece, TakesFirstItemTitleElseFirstTitle) {
   for (const auto& c : cases) EXPECT_EQ(FirstTitlePiece(c.Text), c.Piece) << c.Text;
 }
 
+// A stop cancels every request; a request blocked in a platform call ends
+// only when its abort closes what it waits on.
+TEST(THttpCancel, RunsEachLiveAbortOnceAndNoneWhoseRequestHasEnded) {
+  struct {
+    const char* Name;
+    bool CancelFirst, ReleaseFirst;
+    int Runs;
+  } const cases[] = {
+      {"registered, then cancelled", false, false, 1},
+      {"registered after the cancel", true, false, 1},
+      {"request ended before the cancel", false, true, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const auto cancel = std::make_shared<THttpCancel>();
+    int runs = 0;
+    if (c.CancelFirst) cancel->Cancel();
+    THttpCancel::TAbort abort = THttpCancel::OnCancel(cancel, [&runs] { ++runs; });
+    if (c.ReleaseFirst) abort = {};
+    cancel->Cancel();
+    cancel->Cancel();
+    EXPECT_EQ(runs, c.Runs);
+    EXPECT_TRUE(cancel->Cancelled());
+  }
+  int runs = 0;
+  THttpCancel::TAbort none = THttpCancel::OnCancel(nullptr, [&runs] { ++runs; });
+  EXPECT_EQ(runs, 0) << "a request without a cancel is never aborted";
+}
+
 // ---- the protocol against a scripted client ---------------------------------
 
 // One read: bytes, or a read result when Bytes is empty; the clock reads Tick
@@ -115,13 +145,17 @@ class TScriptedClient final : public IHttpClient, public IClock {
  public:
   std::uint64_t TickMs() override { return Tick; }
   TDateTime Now() override { return 0; }
-  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request, THttpError& error) override {
     Requests.push_back(request);
+    error = Refuse ? RefusedWith : THttpError::None;
     return Refuse ? nullptr : std::make_unique<Response>(*this);
   }
 
   std::vector<THttpRequest> Requests;
   bool Refuse = false;
+  THttpError RefusedWith = THttpError::Failed;
+  int Status = 200;
+  std::map<std::string, std::string> ResponseHeaders;
   std::int64_t Announced = 0;
   std::deque<TStep> Steps;
   std::uint64_t Tick = 1000;
@@ -131,6 +165,11 @@ class TScriptedClient final : public IHttpClient, public IClock {
   class Response final : public IHttpResponse {
    public:
     explicit Response(TScriptedClient& client) : client_(client), steps_(client.Steps) {}
+    int Status() override { return client_.Status; }
+    std::string Header(std::string_view name) override {
+      const auto found = client_.ResponseHeaders.find(std::string(name));
+      return found == client_.ResponseHeaders.end() ? std::string() : found->second;
+    }
     std::int64_t AnnouncedSize() override { return client_.Announced; }
     int Read(char* buffer, int size) override {
       client_.ReadSizes.push_back(size);
@@ -186,8 +225,67 @@ TEST_F(ScriptedDownload, RequestCarriesAddressFixedHeadersAndCredentialsOnlyWith
   EXPECT_EQ(std::tie(r.Host, r.Port, r.Target), std::make_tuple("example.com", 8080, "/a/b?c"));
   EXPECT_EQ(r.Headers, kFixedHeaders);
   EXPECT_EQ(r.Timeout, 5s);
+  EXPECT_EQ(r.Wait, kNetworkWait);
   EXPECT_TRUE(r.Revalidate) << "a download must not take a stale cached copy";
   EXPECT_FALSE(client_.Requests[1].Revalidate) << "a size query passes no cache flags";
+}
+
+// An error page used to count as the document: the item cache, the icon and
+// the logo were replaced by it, and the size query announced it as news.
+TEST_F(ScriptedDownload, StatusOutsideTwoHundredsIsAFailedDownload) {
+  struct {
+    int Status;
+    int Result;
+    TDownloadError Error;
+  } const cases[] = {
+      {200, 4, TDownloadError::None},        {204, 4, TDownloadError::None},
+      {299, 4, TDownloadError::None},        {199, -1, TDownloadError::HttpStatus},
+      {300, -1, TDownloadError::HttpStatus}, {304, -1, TDownloadError::HttpStatus},
+      {401, -1, TDownloadError::HttpStatus}, {404, -1, TDownloadError::HttpStatus},
+      {407, -1, TDownloadError::HttpStatus}, {500, -1, TDownloadError::HttpStatus},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Status);
+    client_.Status = c.Status;
+    client_.Announced = 4;
+    client_.Steps = {{"page"}};
+    stream_ = "kept";
+    const TDownloadOutcome outcome = FetchFile(Direct("http://example.com/"), stream_, -1, ctx_);
+    EXPECT_EQ(std::tie(outcome.Result, outcome.Status, outcome.Error),
+              std::make_tuple(c.Result, c.Status, c.Error));
+    EXPECT_EQ(stream_, c.Result > 0 ? "keptpage" : "kept");
+    EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, false, ""), c.Result);
+  }
+}
+
+TEST_F(ScriptedDownload, TimeoutIsToldApartFromAFailureAtEveryStep) {
+  struct {
+    const char* Name;
+    bool Refuse;
+    THttpError RefusedWith;
+    std::deque<TStep> Steps;
+    TDownloadError Error;
+  } const cases[] = {
+      {"no answer in time", true, THttpError::TimedOut, {}, TDownloadError::TimedOut},
+      {"connection refused", true, THttpError::Failed, {}, TDownloadError::NoResponse},
+      {"body stalls",
+       false,
+       THttpError::None,
+       {{"ab"}, {"", IHttpResponse::kReadTimedOut}},
+       TDownloadError::TimedOut},
+      {"deadline passes", false, THttpError::None, {{"ab", 0, 999999}}, TDownloadError::TimedOut},
+      {"connection drops", false, THttpError::None, {{"", IHttpResponse::kReadFailed}}, TDownloadError::None},
+  };
+  ctx_.Wait = 7s;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    client_.Tick = 1000;
+    client_.Refuse = c.Refuse;
+    client_.RefusedWith = c.RefusedWith;
+    client_.Steps = c.Steps;
+    EXPECT_EQ(FetchFile(Direct("http://example.com/"), stream_, -1, ctx_).Error, c.Error);
+    EXPECT_EQ(client_.Requests.back().Wait, 7s) << "each step waits as long as the context says";
+  }
 }
 
 TEST_F(ScriptedDownload, ProgressAtMostEvery300MsAndOnlyWithAFeedIndex) {
@@ -382,20 +480,30 @@ TEST_F(ServerDownload, AddressGivesRequestLineAndOnlyTheFixedHeadersOverHttpAndT
   }
 }
 
-TEST_F(ServerDownload, OnlyANonEmptyBodyIsWrittenAndAnErrorPageCounts) {
-  const std::string fresh = temp_.File("fresh.xml"), old = temp_.File("old.xml"),
-                    page = temp_.File("page.xml");
+// An error page used to be written over the feed's files, icon and logo.
+TEST_F(ServerDownload, ErrorPageIsAFailedDownloadAndWritesNothing) {
+  const std::string old = temp_.File("old.xml");
   ASSERT_TRUE(WriteFileAtomic(old, "old"));
-  EXPECT_EQ(DownloadToFile(Url("/empty"), fresh, -1, {}, ctx_), 0);
-  EXPECT_FALSE(FileExists(fresh));
-  EXPECT_EQ(DownloadToFile(Url("/empty"), old, -1, {}, ctx_), 0);
-  EXPECT_EQ(ReadFileBytes(old).value_or(""), "old");
-
-  const int n = DownloadToFile(Url("/no/such/feed.xml"), page, -1, {}, ctx_);
-  const std::string saved = ReadFileBytes(page).value_or("");
-  EXPECT_GT(n, 0);
-  EXPECT_EQ(static_cast<int>(saved.size()), n);
-  EXPECT_NE(saved.find("Not Found"), std::string::npos) << saved;
+  struct {
+    std::string Target;
+    int Result, Status;
+  } const cases[] = {
+      {"/empty", 0, 200},       {"/no/such/feed.xml", -1, 404},
+      {"/status/500", -1, 500}, {"/status/302", -1, 302},  // a redirect without a place to go
+      {"/status/403", -1, 403}, {"/auth/basic", -1, 401},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Target);
+    EXPECT_EQ(DownloadToFile(Url(c.Target), old, -1, {}, ctx_), c.Result);
+    EXPECT_EQ(ReadFileBytes(old).value_or(""), "old");
+    std::string body = "kept";
+    const TDownloadOutcome outcome = FetchFile(Direct(Url(c.Target)), body, -1, ctx_);
+    EXPECT_EQ(std::tie(outcome.Result, outcome.Status), std::tie(c.Result, c.Status));
+    EXPECT_EQ(body, "kept");
+    EXPECT_EQ(GetRemoteSize(Direct(Url(c.Target)), 0, ctx_, false, ""), c.Result) << "counted as news";
+  }
+  EXPECT_EQ(DownloadToFile(Url("/empty"), temp_.File("fresh.xml"), -1, {}, ctx_), 0);
+  EXPECT_FALSE(FileExists(temp_.File("fresh.xml")));
 }
 
 TEST_F(ServerDownload, ProxyCredentialsOnlyWithProxyAndAuth) {
@@ -421,12 +529,9 @@ TEST_F(ServerDownload, ProxyCredentialsOnlyWithProxyAndAuth) {
                                proxyPort,  test::kTestProxyUser, c.Password};
     const std::string target = std::string("/feeds/sample_feed.xml?case=") + c.Case;
     std::string body;
-    EXPECT_GT(Fetch(Url(target), body, -1, proxy), 0);
-    if (c.GetsFeed) {
-      EXPECT_EQ(body, sample);
-    } else {
-      EXPECT_NE(body.find("Proxy Authentication Required"), std::string::npos) << body;
-    }
+    const TDownloadOutcome outcome = FetchFile(MakeDownloadParams(Url(target), proxy), body, -1, ctx_);
+    EXPECT_EQ(outcome.Status, c.GetsFeed ? 200 : 407);
+    EXPECT_EQ(body, c.GetsFeed ? sample : "");
     const std::string head = LastRequest(c.UseProxy ? Url(target) : target, c.UseProxy ? "proxy" : "origin");
     ASSERT_FALSE(HeadLines(head).empty()) << "no request recorded";
     EXPECT_EQ(HeadersNamed(head, {"Accept", "Proxy-Connection", "Accept-Language", "User-Agent"}),
@@ -460,7 +565,8 @@ TEST_F(ServerDownload, ProxyCredentialsNeverAnswerAnOriginsChallenge) {
                                test::kTestProxyPassword};
     const std::string target = std::string("/auth/basic?case=") + c.Case;
     std::string body;
-    Fetch(Url(target), body, -1, proxy);
+    const TDownloadOutcome outcome = FetchFile(MakeDownloadParams(Url(target), proxy), body, -1, ctx_);
+    EXPECT_EQ(std::tie(outcome.Result, outcome.Status), std::make_tuple(-1, 401));
     const std::string origin = LastRequest(target);
     ASSERT_FALSE(HeadLines(origin).empty()) << "the origin saw no request";
     EXPECT_TRUE(HeadersNamed(origin, {"Authorization"}).empty()) << origin;
@@ -550,6 +656,20 @@ TEST_F(ServerDownload, HungServerFailsAtTheDeadlineOrSoonAfterACancel) {
       EXPECT_EQ(body, "kept");
       EXPECT_LT(took, 8s);
     }
+  }
+}
+
+// A server that accepts and never answers held a load for the whole request
+// deadline; every step now gives up after its own wait, as timed out.
+TEST_F(ServerDownload, SilentServerTimesOutAfterOneWait) {
+  ctx_.Deadline = 60s;
+  ctx_.Wait = 1s;
+  for (const char* target : {"/hang-headers?case=wait", "/hang?case=wait"}) {
+    SCOPED_TRACE(target);
+    std::string body;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(FetchFile(Direct(Url(target)), body, -1, ctx_).Error, TDownloadError::TimedOut);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 20s);
   }
 }
 

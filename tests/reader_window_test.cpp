@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
@@ -365,6 +366,29 @@ TEST_F(ReaderWindowTest, StopLetsABlockedWorkerGoAndItsLateResultReachesNoWindow
   held.RunNext();
   EXPECT_FALSE(run->Loading);
   EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the message of a worker let go reached the window";
+}
+
+// A request that no cancel reaches (a blocked platform call) outlives the
+// stop. Its result then arrives with the window, the feed table and the
+// record gone; under AddressSanitizer a touch of any of them fails here.
+TEST_F(ReaderWindowTest, LateResultOfAWorkerTheStopLetGoTouchesNothingFreed) {
+  std::promise<void> gate;
+  AddFeed("A", {{u"old", 1}});
+  http_.Serve("feeds.test/f0.xml", testing::FakeRoute{.Body = "<rss><channel><item><title>t</title></item>"
+                                                              "</channel></rss>",
+                                                      .Gate = gate.get_future().share()});
+  http_.Serve("feeds.test/favicon.ico", "icon");
+  Open().ToolButton1Click();
+  const std::weak_ptr<TFeedRunState> run = rss_.Channels[0].Run;
+  while (http_.RequestCount("feeds.test/f0.xml") == 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  window_.reset();
+  rss_.Channels.clear();
+  ASSERT_FALSE(run.expired()) << "the worker did not outlive the stop";
+  gate.set_value();
+  for (int i = 0; i < 1000 && !run.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(run.expired()) << "the worker let go never ended";
+  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the late result reached the window's queue";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {
