@@ -48,6 +48,27 @@ std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoa
   return LoadLogoBitmap(logoFile, feed.LogoBitmap, &services.ImageDecoder);
 }
 
+TLoadFailure FailureOf(const TDownloadOutcome& outcome) {
+  using TKind = TLoadFailure::TKind;
+  switch (outcome.Error) {
+    case TDownloadError::None:
+      return {};
+    case TDownloadError::HttpStatus:
+      return {TKind::HttpStatus, outcome.Status};
+    case TDownloadError::TimedOut:
+      return {TKind::TimedOut, 0};
+    case TDownloadError::NoResponse:
+      break;
+  }
+  return {TKind::NoResponse, 0};
+}
+
+// An error page that came with a success status converts into themes of
+// its own (its title); it must not replace the feed.
+bool IsHtmlPage(const TmoxXMLParser2& source) {
+  return LowerCase1251(source.Name()) == "html";
+}
+
 TConversionSettings ConversionSettingsOf(const TLoadSnapshot& feed, const TmoxXMLParser2& source) {
   TConversionSettings settings;
   settings.Tags = feed.Tags;
@@ -89,25 +110,34 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   result.Generation = feed.Generation;
   const TNetContext ctx = NetContextOf(feed, services);
 
-  DeleteFileIfExists(feed.RawFile);
-  result.NetFileSize = DownloadToFile(feed.Url, feed.RawFile, feed.FeedIndex, feed.Proxy, ctx);
+  // The raw file stays until a document replaces it: the title check compares with it.
+  std::string document;
+  const TDownloadOutcome fetched =
+      FetchFile(MakeDownloadParams(feed.Url, feed.Proxy), document, feed.FeedIndex, ctx);
+  result.NetFileSize = fetched.Result;
+  result.Failure = FailureOf(fetched);
   DownloadToFile(UrlRoot(feed.Url) + "favicon.ico", ChangeFileExt(feed.CacheFile, ".ico"), feed.FeedIndex,
                  feed.Proxy, ctx, kPictureMaxBytes);
-  if (!FileExists(feed.RawFile)) return result;
+  if (fetched.Result < 0) return result;
 
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
-    source.LoadFromFile(feed.RawFile);
+    source.LoadFromString(document);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
+    if (IsHtmlPage(source) || converted.NewItemCount == 0) {
+      result.Failure = {TLoadFailure::TKind::NotAFeed, fetched.Status};
+      return result;
+    }
   }
+  WriteFileAtomic(feed.RawFile, document);
   result.LogoUrl = converted.LogoUrl;
   if (!converted.LogoUrl.empty() && feed.LoadLogos) {
     result.LogoBitmap = FetchLogo(feed, services, ctx, converted.LogoUrl);
     result.LogoReloaded = true;
   }
   const std::string text = converted.Text();
-  if (converted.ItemCount() > 0) result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+  result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
   result.LastUpdated = services.Clock.Now();
   result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
@@ -139,7 +169,8 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
     if (!rss.IsValid(i)) continue;
     tchannels& feed = rss.Channels[static_cast<std::size_t>(i)];
     if (feed.Generation != result.Generation) continue;
-    feed.NetFileSize = result.NetFileSize;
+    feed.LoadFailure = result.Failure;
+    if (result.Failure.Kind != TLoadFailure::TKind::NotAFeed) feed.NetFileSize = result.NetFileSize;
     if (result.Converted) {
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);

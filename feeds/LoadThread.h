@@ -54,7 +54,9 @@ TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& glo
 struct TLoadResult {
   int FeedIndex = -1;
   std::uint64_t Generation = 0;
-  int NetFileSize = -1;  // the feed download's result
+  // The feed download's result; adopted unless the server sent no feed.
+  int NetFileSize = -1;
+  TLoadFailure Failure;
   // A document arrived and was converted; the fields below are set only then.
   bool Converted = false;
   bool CacheChanged = false;  // the item cache file was replaced
@@ -84,9 +86,12 @@ struct TLoadServices {
 };
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
-// delete the raw file, download the feed and the site icon, convert, fetch the
-// logo, save the item cache, compose the page. Throws when the downloaded
-// document cannot be read back.
+// download the feed and the site icon, convert, fetch the logo, save the raw
+// file and the item cache, compose the page. A failed download and a
+// document that is an HTML page or yields no item replace nothing of the
+// feed: neither the raw file, the item cache, the logo nor the page. The
+// site icon is replaced by an icon that arrives whole. Throws when the
+// document cannot be converted.
 TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 
 // Sets Loading and starts the worker (feed.Run is required). Every way out

@@ -103,6 +103,9 @@ struct TLangTexts {
   std::string lang_hint_filesize;
   std::string lang_hint_scantime;
   std::string lang_hint_lastscan;
+  std::string lang_err_http;  // followed by the status code
+  std::string lang_err_not_feed;
+  std::string lang_err_timed_out;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
 };
 
@@ -152,7 +155,7 @@ struct TLangFileInfo {
 };
 std::optional<TLangFileInfo> ReadLangFileInfo(const std::string& path);
 
-// The 88 keys in reading order, and the text a key names (exact spelling;
+// The 91 keys in reading order, and the text a key names (exact spelling;
 // nullptr for anything else).
 const std::vector<std::string_view>& LangKeys();
 std::string* LangTextOf(TLangTexts& texts, std::string_view key);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <future>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -246,6 +248,69 @@ TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
   EXPECT_EQ(view_.statusText, "");
   EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_load + " - Gone"}}));
   EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
+}
+
+// The notice said only that a load failed; an error page even replaced the themes.
+TEST_F(ReaderWindowTest, LoadErrorNoticeNamesWhyAndAPageThatIsNoFeedKeepsTheThemes) {
+  const std::string page = "<html><head><title>404 Not Found</title></head></html>";
+  struct {
+    const char* Title;
+    std::optional<testing::FakeRoute> Route;  // none: the connection is refused
+    std::string Notice;
+  } const cases[] = {
+      {"Refused", std::nullopt, ""},
+      {"Missing", testing::FakeRoute{.Body = page, .Status = 404}, " (HTTP 404)"},
+      {"Broken", testing::FakeRoute{.Body = page, .Status = 503}, " (HTTP 503)"},
+      {"Page", testing::FakeRoute{.Body = page}, " (not a feed)"},
+      {"Silent", testing::FakeRoute{.Body = "", .Announced = 100, .TimesOut = true}, " (timed out)"},
+  };
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const auto& c : cases) {
+    AddFeed(c.Title, {{u"kept", 1}});
+    rss_.Channels.back().NetFileSize = 1082;
+    const std::string path = "feeds.test/f" + std::to_string(rss_.Channels.size() - 1) + ".xml";
+    if (c.Route) http_.Serve(path, *c.Route);
+    expected.emplace_back("Info", Lang.lang_err_load + " - " + c.Title + c.Notice);
+  }
+  TReaderWindow& window = Open();
+  window.ToolButton5Click();
+  for (std::size_t loaded = 0; loaded < std::size(cases);) {
+    testing::MessageQueue::Message message{};
+    ASSERT_TRUE(queue_.Wait(message));
+    if (message.Id != WM_FEED_LOADED) continue;
+    window.OnFeedLoaded(static_cast<int>(message.LParam));
+    ++loaded;
+  }
+  std::sort(host_.notifications.begin(), host_.notifications.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(host_.notifications, expected);
+  for (const tchannels& feed : rss_.Channels) {
+    EXPECT_EQ(feed.Items.size(), 1u) << feed.Title;
+    EXPECT_EQ(feed.NetFileSize, feed.Title == "Page" ? 1082 : -1) << feed.Title;
+  }
+}
+
+TEST(ReaderRules, LoadFailureTextInEveryLanguage) {
+  using TKind = TLoadFailure::TKind;
+  struct {
+    void (*Language)();
+    TLoadFailure Failure;
+    const char* Text;  // UTF-8
+  } const cases[] = {
+      {set_lang_english, {TKind::HttpStatus, 404}, "HTTP 404"},
+      {set_lang_russian, {TKind::HttpStatus, 500}, "ответ HTTP 500"},
+      {set_lang_ukrainian, {TKind::HttpStatus, 407}, "відповідь HTTP 407"},
+      {set_lang_english, {TKind::NotAFeed, 200}, "not a feed"},
+      {set_lang_russian, {TKind::NotAFeed, 200}, "получена не лента"},
+      {set_lang_ukrainian, {TKind::TimedOut, 0}, "сервер не відповів вчасно"},
+      {set_lang_english, {TKind::NoResponse, 0}, ""},
+      {set_lang_english, {TKind::None, 0}, ""},
+  };
+  for (const auto& c : cases) {
+    c.Language();
+    EXPECT_EQ(LoadFailureText(c.Failure), Utf8ToWinOrKeep(c.Text)) << c.Text;
+  }
+  set_lang_english();
 }
 
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
