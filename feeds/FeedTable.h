@@ -87,6 +87,8 @@ struct tchannels {
   int PanelSize = 0;
   int NetFileSize = 0;
   TLoadFailure LoadFailure;
+  std::string ETag;  // validators of the last good download ("ETag", "Last_Modified")
+  std::string LastModified;
   int ScrollPos = 0;
   int CheckNewPeriod = 0;                                                  // minutes
   std::shared_ptr<TFeedRunState> Run = std::make_shared<TFeedRunState>();  // Loading, Checking, Progress

@@ -101,6 +101,7 @@ TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& glo
   feed.LoadLogos = rss.LoadLogos;
   feed.Proxy = ProxySettingsOf(globals);
   feed.FontSize = globals.FontSize;
+  feed.Validators = {channel.ETag, channel.LastModified};
   return feed;
 }
 
@@ -111,14 +112,16 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   const TNetContext ctx = NetContextOf(feed, services);
 
   // The raw file stays until a document replaces it: the title check compares with it.
+  TDownloadParams params = MakeDownloadParams(feed.Url, feed.Proxy);
+  params.Validators = CachedValidators(feed.Validators, feed.CacheFile, feed.RawFile);
   std::string document;
-  const TDownloadOutcome fetched =
-      FetchFile(MakeDownloadParams(feed.Url, feed.Proxy), document, feed.FeedIndex, ctx);
+  const TDownloadOutcome fetched = FetchFile(params, document, feed.FeedIndex, ctx);
   result.NetFileSize = fetched.Result;
+  result.NotModified = fetched.NotModified;
   result.Failure = FailureOf(fetched);
   DownloadToFile(UrlRoot(feed.Url) + "favicon.ico", ChangeFileExt(feed.CacheFile, ".ico"), feed.FeedIndex,
                  feed.Proxy, ctx, kPictureMaxBytes);
-  if (fetched.Result < 0) return result;
+  if (fetched.Result < 0 || fetched.NotModified) return result;
 
   TConvertedFeed converted;
   {
@@ -131,6 +134,7 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
     }
   }
   WriteFileAtomic(feed.RawFile, document);
+  result.Validators = fetched.Validators;
   result.LogoUrl = converted.LogoUrl;
   if (!converted.LogoUrl.empty() && feed.LoadLogos) {
     result.LogoBitmap = FetchLogo(feed, services, ctx, converted.LogoUrl);
@@ -170,8 +174,12 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
     tchannels& feed = rss.Channels[static_cast<std::size_t>(i)];
     if (feed.Generation != result.Generation) continue;
     feed.LoadFailure = result.Failure;
-    if (result.Failure.Kind != TLoadFailure::TKind::NotAFeed) feed.NetFileSize = result.NetFileSize;
+    if (!result.NotModified && result.Failure.Kind != TLoadFailure::TKind::NotAFeed) {
+      feed.NetFileSize = result.NetFileSize;
+    }
     if (result.Converted) {
+      feed.ETag = std::move(result.Validators.ETag);
+      feed.LastModified = std::move(result.Validators.LastModified);
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);
       feed.Logo.Url = std::move(result.LogoUrl);

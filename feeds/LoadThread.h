@@ -47,6 +47,7 @@ struct TLoadSnapshot {
   bool LoadLogos = true;
   TProxySettings Proxy;
   int FontSize = 2;
+  TValidators Validators;
 };
 
 TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& globals);
@@ -54,11 +55,14 @@ TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& glo
 struct TLoadResult {
   int FeedIndex = -1;
   std::uint64_t Generation = 0;
-  // The feed download's result; adopted unless the server sent no feed.
+  // The feed download's result; adopted unless the server found the copy
+  // held current or sent no feed.
   int NetFileSize = -1;
   TLoadFailure Failure;
+  bool NotModified = false;  // 304
   // A document arrived and was converted; the fields below are set only then.
   bool Converted = false;
+  TValidators Validators;
   bool CacheChanged = false;  // the item cache file was replaced
   std::u16string ItemCacheText;
   TComposedFeed Page;
@@ -87,7 +91,7 @@ struct TLoadServices {
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
 // download the feed and the site icon, convert, fetch the logo, save the raw
-// file and the item cache, compose the page. A failed download and a
+// file and the item cache, compose the page. A failed download, a 304, and a
 // document that is an HTML page or yields no item replace nothing of the
 // feed: neither the raw file, the item cache, the logo nor the page. The
 // site icon is replaced by an icon that arrives whole. Throws when the

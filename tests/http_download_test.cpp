@@ -30,6 +30,12 @@ const std::vector<std::string> kFixedHeaders = {
     "Accept-Language: ru",
     "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.1; SV1; .NET CLR 2.0.50727)",
 };
+// A body download also accepts a compressed transfer.
+const std::vector<std::string> kBodyHeaders = [] {
+  std::vector<std::string> headers = kFixedHeaders;
+  headers.emplace_back("Accept-Encoding: gzip, deflate");
+  return headers;
+}();
 
 // Notes each message with the progress the download had written when it came.
 class TRecordingPoster final : public IMessagePoster {
@@ -223,7 +229,10 @@ TEST_F(ScriptedDownload, RequestCarriesAddressFixedHeadersAndCredentialsOnlyWith
   }
   const THttpRequest& r = client_.Requests[0];
   EXPECT_EQ(std::tie(r.Host, r.Port, r.Target), std::make_tuple("example.com", 8080, "/a/b?c"));
-  EXPECT_EQ(r.Headers, kFixedHeaders);
+  EXPECT_EQ(r.Headers, kBodyHeaders);
+  EXPECT_EQ(client_.Requests[1].Headers, kFixedHeaders) << "sizes compare only unencoded";
+  EXPECT_TRUE(r.AcceptCompressed);
+  EXPECT_FALSE(client_.Requests[1].AcceptCompressed);
   EXPECT_EQ(r.Timeout, 5s);
   EXPECT_EQ(r.Wait, kNetworkWait);
   EXPECT_TRUE(r.Revalidate) << "a download must not take a stale cached copy";
@@ -232,29 +241,40 @@ TEST_F(ScriptedDownload, RequestCarriesAddressFixedHeadersAndCredentialsOnlyWith
 
 // An error page used to count as the document: the item cache, the icon and
 // the logo were replaced by it, and the size query announced it as news.
-TEST_F(ScriptedDownload, StatusOutsideTwoHundredsIsAFailedDownload) {
+TEST_F(ScriptedDownload, StatusOutsideTwoHundredsIsAFailedDownloadAnd304OnlyAnswersValidators) {
+  const TValidators sent{"\"v1\"", ""};
   struct {
     int Status;
-    int Result;
+    bool Validators;
+    int Result, Size;
     TDownloadError Error;
+    bool NotModified;
   } const cases[] = {
-      {200, 4, TDownloadError::None},        {204, 4, TDownloadError::None},
-      {299, 4, TDownloadError::None},        {199, -1, TDownloadError::HttpStatus},
-      {300, -1, TDownloadError::HttpStatus}, {304, -1, TDownloadError::HttpStatus},
-      {401, -1, TDownloadError::HttpStatus}, {404, -1, TDownloadError::HttpStatus},
-      {407, -1, TDownloadError::HttpStatus}, {500, -1, TDownloadError::HttpStatus},
+      {200, false, 4, 4, TDownloadError::None, false},
+      {204, false, 4, 4, TDownloadError::None, false},
+      {299, false, 4, 4, TDownloadError::None, false},
+      {199, false, -1, -1, TDownloadError::HttpStatus, false},
+      {300, false, -1, -1, TDownloadError::HttpStatus, false},
+      {304, false, -1, -1, TDownloadError::HttpStatus, false},  // validators never sent: a server fault
+      {304, true, 0, 0, TDownloadError::None, true},
+      {401, false, -1, -1, TDownloadError::HttpStatus, false},
+      {404, true, -1, -1, TDownloadError::HttpStatus, false},
+      {407, false, -1, -1, TDownloadError::HttpStatus, false},
+      {500, false, -1, -1, TDownloadError::HttpStatus, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Status);
     client_.Status = c.Status;
     client_.Announced = 4;
     client_.Steps = {{"page"}};
+    TDownloadParams params = Direct("http://example.com/");
+    if (c.Validators) params.Validators = sent;
     stream_ = "kept";
-    const TDownloadOutcome outcome = FetchFile(Direct("http://example.com/"), stream_, -1, ctx_);
-    EXPECT_EQ(std::tie(outcome.Result, outcome.Status, outcome.Error),
-              std::make_tuple(c.Result, c.Status, c.Error));
+    const TDownloadOutcome outcome = FetchFile(params, stream_, -1, ctx_);
+    EXPECT_EQ(std::tie(outcome.Result, outcome.Status, outcome.Error, outcome.NotModified),
+              std::make_tuple(c.Result, c.Status, c.Error, c.NotModified));
     EXPECT_EQ(stream_, c.Result > 0 ? "keptpage" : "kept");
-    EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, false, ""), c.Result);
+    EXPECT_EQ(GetRemoteSize(params, 0, ctx_, false, ""), c.Size);
   }
 }
 
@@ -286,6 +306,51 @@ TEST_F(ScriptedDownload, TimeoutIsToldApartFromAFailureAtEveryStep) {
     EXPECT_EQ(FetchFile(Direct("http://example.com/"), stream_, -1, ctx_).Error, c.Error);
     EXPECT_EQ(client_.Requests.back().Wait, 7s) << "each step waits as long as the context says";
   }
+}
+
+// Validators come from a server: one that would break the request line or
+// the INI line it is kept in is dropped, on the way in and on the way out.
+TEST_F(ScriptedDownload, ConditionalRequestSendsOnlySaneValidatorsAndBypassesThePlatformCache) {
+  const std::string longTag = "\"" + std::string(300, 'a') + "\"";
+  struct {
+    const char* Name;
+    TValidators Sent;
+    std::vector<std::string> Extra;  // after the fixed headers
+  } const cases[] = {
+      {"none", {}, {}},
+      {"entity tag", {"W/\"x\"", ""}, {"If-None-Match: W/\"x\""}},
+      {"date", {"", "Sat, 01 Jun 2024 10:00:00 GMT"}, {"If-Modified-Since: Sat, 01 Jun 2024 10:00:00 GMT"}},
+      {"both", {"\"1\"", "D"}, {"If-None-Match: \"1\"", "If-Modified-Since: D"}},
+      {"line break", {"\"1\"\r\nX-Evil: 1", "D\n"}, {}},
+      {"control character", {"\"\x01\"", ""}, {}},
+      {"too long", {longTag, ""}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TDownloadParams params = Direct("http://example.com/");
+    params.Validators = c.Sent;
+    client_.Requests.clear();
+    FetchFile(params, stream_, -1, ctx_);
+    GetRemoteSize(params, 0, ctx_, false, "");
+    std::vector<std::string> body = kBodyHeaders, size = kFixedHeaders;
+    body.insert(body.end(), c.Extra.begin(), c.Extra.end());
+    size.insert(size.end(), c.Extra.begin(), c.Extra.end());
+    ASSERT_EQ(client_.Requests.size(), 2u);
+    EXPECT_EQ(client_.Requests[0].Headers, body);
+    EXPECT_EQ(client_.Requests[1].Headers, size);
+    const bool conditional = !c.Extra.empty();
+    EXPECT_EQ(client_.Requests[0].BypassCache, conditional);
+    EXPECT_EQ(client_.Requests[0].Revalidate, !conditional) << "the platform's cache would answer 200";
+  }
+
+  client_.Status = 200;
+  client_.Steps = {{"doc"}};
+  client_.ResponseHeaders = {{"ETag", "\"good\""}, {"Last-Modified", "bad\r\nX: 1"}};
+  EXPECT_EQ(FetchFile(Direct("http://example.com/"), stream_, -1, ctx_).Validators,
+            (TValidators{"\"good\"", ""}));
+  client_.Status = 404;
+  EXPECT_TRUE(FetchFile(Direct("http://example.com/"), stream_, -1, ctx_).Validators.Empty())
+      << "an error page's validators are not the document's";
 }
 
 TEST_F(ScriptedDownload, ProgressAtMostEvery300MsAndOnlyWithAFeedIndex) {
@@ -476,7 +541,7 @@ TEST_F(ServerDownload, AddressGivesRequestLineAndOnlyTheFixedHeadersOverHttpAndT
     const auto host = std::find(lines.begin(), lines.end(), "Host: " + c.Host);
     ASSERT_NE(host, lines.end());
     lines.erase(host);
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), kFixedHeaders);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), kBodyHeaders);
   }
 }
 
@@ -574,6 +639,51 @@ TEST_F(ServerDownload, ProxyCredentialsNeverAnswerAnOriginsChallenge) {
       const std::string head = LastRequest(Url(target), "proxy");
       EXPECT_FALSE(HeadersNamed(head, {"Proxy-Authorization"}).empty()) << head;
     }
+  }
+}
+
+// The limit is the decoded size's: a small compressed body can unpack into a large one.
+TEST_F(ServerDownload, CompressedBodiesArriveDecodedAndTheLimitHoldsForTheDecodedSize) {
+  const std::string sample = DataFile("sample_feed.xml");
+  for (const std::string coding : {"gzip", "deflate"}) {
+    SCOPED_TRACE(coding);
+    const std::string url = Url("/" + coding + "/sample_feed.xml?case=decoded");
+    std::string body;
+    EXPECT_EQ(Fetch(url, body), static_cast<int>(sample.size()));
+    EXPECT_EQ(body, sample);
+    body.clear();
+    EXPECT_EQ(DownloadFile(Direct(url), body, -1, ctx_, sample.size() - 1), -1);
+    EXPECT_EQ(GetRemoteSize(Direct(url), 0, ctx_, false, ""), static_cast<int>(sample.size()))
+        << "the size query must see the plain document";
+  }
+}
+
+TEST_F(ServerDownload, RevalidationWithTheStoredValidatorsGets304AndNoBody) {
+  const std::string url = Url("/cond/sample_feed.xml");
+  std::string body;
+  const TDownloadOutcome first = FetchFile(Direct(url), body, -1, ctx_);
+  ASSERT_EQ(first.Status, 200);
+  ASSERT_FALSE(first.Validators.ETag.empty());
+  EXPECT_EQ(first.Validators.LastModified, "Sat, 01 Jun 2024 10:00:00 GMT");
+  struct {
+    const char* Case;
+    TValidators Sent;
+    bool Current;
+  } const cases[] = {
+      {"same entity tag", first.Validators, true},
+      {"date alone", {"", first.Validators.LastModified}, true},
+      {"older entity tag", {"\"kivo-1-1\"", first.Validators.LastModified}, false},
+      {"none", {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Case);
+    TDownloadParams params = Direct(url);
+    params.Validators = c.Sent;
+    body.clear();
+    const TDownloadOutcome again = FetchFile(params, body, -1, ctx_);
+    EXPECT_EQ(again.NotModified, c.Current);
+    EXPECT_EQ(again.Result, c.Current ? 0 : first.Result);
+    EXPECT_EQ(GetRemoteSize(params, 0, ctx_, false, ""), c.Current ? 0 : first.Result);
   }
 }
 

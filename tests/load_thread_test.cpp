@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "base/FilePaths.h"
 #include "base/Text1251.h"
@@ -162,6 +164,54 @@ TEST_F(LoadThreadTest, FeedWithAnotherRootNameStillConverts) {
   EXPECT_EQ(Feed().LoadFailure, TLoadFailure{});
   EXPECT_EQ(Feed().Items.size(), 2u);
   EXPECT_NE(Read(Feed().RawFile).find("<news>"), std::string::npos);
+}
+
+// Validators go out only while there is something a 304 could leave in place.
+TEST_F(LoadThreadTest, NotModifiedKeepsTheFeedAsItIsAndTheValidatorsNeedBothFiles) {
+  Feed().ETag = "\"v1\"";
+  Feed().LastModified = "D";
+  Feed().NetFileSize = 7;
+  struct {
+    const char* Name;
+    bool Cache, Raw;
+    bool Conditional;
+  } const cases[] = {
+      {"both files", true, true, true},
+      {"cache cleared", false, true, false},
+      {"raw file gone", true, false, false},
+      {"neither", false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::filesystem::remove(Feed().CacheFile);
+    std::filesystem::remove(Feed().RawFile);
+    if (c.Cache) Write(Feed().CacheFile, "old cache");
+    if (c.Raw) Write(Feed().RawFile, "old raw");
+    http_.Serve(kFeedPath, FakeRoute{.Body = "", .Status = 304});
+    mailbox_->Put(LoadNow());
+    const std::vector<std::string> headers = http_.LastHeaders(kFeedPath);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), "If-None-Match: \"v1\""), c.Conditional ? 1 : 0);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), "If-Modified-Since: D"), c.Conditional ? 1 : 0);
+    ASSERT_TRUE(AdoptLoadResult(rss_, *mailbox_, 0));
+    // A 304 to validators not sent is a server's fault, reported as such.
+    const TLoadFailure failure =
+        c.Conditional ? TLoadFailure{} : TLoadFailure{TLoadFailure::TKind::HttpStatus, 304};
+    EXPECT_EQ(Feed().LoadFailure, failure);
+    EXPECT_EQ(Feed().NetFileSize, c.Conditional ? 7 : -1);
+    EXPECT_EQ(Feed().ETag, "\"v1\"");
+    EXPECT_EQ(Read(Feed().CacheFile), c.Cache ? "old cache" : "<missing>");
+    EXPECT_EQ(Read(Feed().RawFile), c.Raw ? "old raw" : "<missing>");
+    Feed().NetFileSize = 7;
+  }
+}
+
+TEST_F(LoadThreadTest, GoodLoadRemembersTheValidatorsOfItsDocument) {
+  http_.Serve(kFeedPath, FakeRoute{.Body = kTwoItems, .Headers = {{"ETag", "W/\"v2\""}}});
+  Feed().ETag = "\"v1\"";
+  Feed().LastModified = "D";
+  mailbox_->Put(LoadNow());
+  ASSERT_TRUE(AdoptLoadResult(rss_, *mailbox_, 0));
+  EXPECT_EQ(std::tie(Feed().ETag, Feed().LastModified), std::make_tuple("W/\"v2\"", ""));
 }
 
 TEST_F(LoadThreadTest, LogoKeptWhenItsDownloadFailsResolvedAgainstTheSiteRootAndSkippedWhenLogosAreOff) {
