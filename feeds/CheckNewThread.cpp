@@ -36,10 +36,12 @@ TCheckSnapshot TakeCheckSnapshot(const TRSS& rss, int i, const TPluginGlobals& g
   feed.Generation = channel.Generation;
   feed.Run = channel.Run;
   feed.Url = channel.Url;
+  feed.CacheFile = channel.CacheFile;
   feed.RawFile = channel.RawFile;
   feed.CheckExtCheck = channel.CheckExtCheck;
   feed.NetFileSize = channel.NetFileSize;
   feed.Proxy = ProxySettingsOf(globals);
+  feed.Validators = {channel.ETag, channel.LastModified};
   return feed;
 }
 
@@ -52,8 +54,9 @@ TCheckResult CheckFeed(const TCheckSnapshot& feed, const TCheckServices& service
   TCheckResult result;
   result.FeedIndex = feed.FeedIndex;
   result.Generation = feed.Generation;
-  result.Size = GetRemoteSize(MakeDownloadParams(feed.Url, feed.Proxy), feed.FeedIndex, ctx,
-                              feed.CheckExtCheck, feed.RawFile);
+  TDownloadParams params = MakeDownloadParams(feed.Url, feed.Proxy);
+  params.Validators = CachedValidators(feed.Validators, feed.CacheFile, feed.RawFile);
+  result.Size = GetRemoteSize(params, feed.FeedIndex, ctx, feed.CheckExtCheck, feed.RawFile);
   result.Changed = IsChange(result.Size, feed.NetFileSize);
   result.FinishedAt = services.Clock.Now();
   return result;

@@ -29,10 +29,12 @@ struct TCheckSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
+  std::filesystem::path CacheFile;
   std::filesystem::path RawFile;
   bool CheckExtCheck = false;
   int NetFileSize = 0;  // the remembered size
   TProxySettings Proxy;
+  TValidators Validators;  // a 304 to them is no change
 };
 
 TCheckSnapshot TakeCheckSnapshot(const TRSS& rss, int i, const TPluginGlobals& globals);

@@ -49,6 +49,16 @@ struct TFeedRunState {
 TSharedRef<std::atomic<bool>> RunFlag(const std::shared_ptr<TFeedRunState>& run,
                                       std::atomic<bool> TFeedRunState::*flag);
 
+// Why a feed's last load replaced nothing; None after one that did, or that
+// found the copy held still current.
+struct TLoadFailure {
+  enum class TKind { None, NoResponse, HttpStatus, TimedOut, NotAFeed };
+  TKind Kind = TKind::None;
+  int Status = 0;  // the HTTP status, with HttpStatus
+
+  bool operator==(const TLoadFailure&) const = default;
+};
+
 // Process-wide, never repeats: every record gets its own stamp, so a record
 // rebuilt by a reload differs from the one a worker started on.
 std::uint64_t NextFeedGeneration();
@@ -77,6 +87,9 @@ struct tchannels {
   std::string PageHtml;
   int PanelSize = 0;
   int NetFileSize = 0;
+  TLoadFailure LoadFailure;
+  std::string ETag;  // validators of the last good download ("ETag", "Last_Modified")
+  std::string LastModified;
   int ScrollPos = 0;
   int CheckNewPeriod = 0;                                                  // minutes
   std::shared_ptr<TFeedRunState> Run = std::make_shared<TFeedRunState>();  // Loading, Checking, Progress

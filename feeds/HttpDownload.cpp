@@ -19,6 +19,9 @@ constexpr int kTitleChunkBytes = 100;
 constexpr std::uint64_t kProgressIntervalMs = 300;
 constexpr int kChangedMin = 1;
 constexpr int kChangedMax = 200000000;
+constexpr int kNotModified = 304;
+constexpr std::size_t kMaxValidatorBytes = 256;
+constexpr std::string_view kAcceptEncoding = "Accept-Encoding: gzip, deflate";
 
 const std::vector<std::string>& RequestHeaders() {
   static const std::vector<std::string> headers = {
@@ -56,7 +59,20 @@ std::string AsciiLower(std::string_view text) {
   return lower;
 }
 
-THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const TNetContext& ctx) {
+// A validator goes back into a request line and the INI file: a server's
+// value with a line break, a control character or of unusual length is none.
+std::string Validator(std::string value) {
+  if (value.size() > kMaxValidatorBytes) return {};
+  const bool printable =
+      std::all_of(value.begin(), value.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+  return printable ? value : std::string();
+}
+
+// A body download asks for a compressed transfer; the size query asks for
+// none, so the sizes it compares are all of the plain document.
+enum class TRequestKind { Body, Size };
+
+THttpRequest MakeRequest(const TDownloadParams& params, TRequestKind kind, const TNetContext& ctx) {
   const TRequestAddress address = SplitAddress(params.URL);
   THttpRequest request;
   request.Host = address.Host;
@@ -65,13 +81,26 @@ THttpRequest MakeRequest(const TDownloadParams& params, bool revalidate, const T
   request.Target = address.Target;
   request.Proxy = params.Proxy;
   request.ProxyBypass = params.ProxyBypass;
-  request.UserName = params.UserName;
-  request.Password = params.Password;
+  request.ProxyUser = params.UserName;
+  request.ProxyPassword = params.Password;
   request.Headers = RequestHeaders();
-  request.Revalidate = revalidate;
+  request.AcceptCompressed = kind == TRequestKind::Body;
+  if (request.AcceptCompressed) request.Headers.emplace_back(kAcceptEncoding);
+  const std::string etag = Validator(params.Validators.ETag);
+  const std::string lastModified = Validator(params.Validators.LastModified);
+  if (!etag.empty()) request.Headers.push_back("If-None-Match: " + etag);
+  if (!lastModified.empty()) request.Headers.push_back("If-Modified-Since: " + lastModified);
+  // Our own validators decide; a platform cache answering for the server would not say 304.
+  request.BypassCache = !etag.empty() || !lastModified.empty();
+  request.Revalidate = kind == TRequestKind::Body && !request.BypassCache;
   request.Timeout = ctx.Deadline;
+  request.Wait = ctx.Wait;
   request.Cancel = ctx.Cancel.Shared();
   return request;
+}
+
+bool IsSuccess(int status) {
+  return status >= 200 && status <= 299;
 }
 
 bool Cancelled(const TNetContext& ctx) {
@@ -106,8 +135,10 @@ class TProgressReporter {
     if (feedIndex_ < 0) return;
     const std::uint64_t now = ctx_.Clock.TickMs();
     if (now <= lastReport_ + kProgressIntervalMs) return;
-    const std::int64_t percent = ProgressPercent(static_cast<std::int64_t>(received), announced_);
-    if (ctx_.Run) ctx_.Run->Progress = ClampToInt(std::min<std::int64_t>(percent, INT_MAX - 10) + 10);
+    // A decoded body outgrows the encoded size announced.
+    const std::int64_t percent =
+        std::min<std::int64_t>(ProgressPercent(static_cast<std::int64_t>(received), announced_), 100);
+    if (ctx_.Run) ctx_.Run->Progress = ClampToInt(percent + 10);
     ctx_.Poster.Post(WM_FEED_PROGRESS, feedIndex_);
     lastReport_ = now;
   }
@@ -215,37 +246,75 @@ std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced) {
   return quotient;
 }
 
-int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
-                 std::size_t maxBytes) {
-  if (Cancelled(ctx)) return -1;
+TDownloadOutcome FetchFile(const TDownloadParams& params, std::string& stream, int feedIndex,
+                           const TNetContext& ctx, std::size_t maxBytes) {
+  TDownloadOutcome outcome;
+  if (Cancelled(ctx)) return outcome;
   maxBytes = std::min<std::size_t>(maxBytes, INT_MAX);
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, true, ctx));
-  if (!response || deadline.Passed()) return -1;
+  THttpError error = THttpError::Failed;
+  const std::unique_ptr<IHttpResponse> response =
+      ctx.Http.Get(MakeRequest(params, TRequestKind::Body, ctx), error);
+  const auto timedOut = [&outcome] {
+    outcome.Error = TDownloadError::TimedOut;
+    return outcome;
+  };
+  if (!response) return error == THttpError::TimedOut ? timedOut() : outcome;
+  if (deadline.Passed()) return timedOut();
+  outcome.Status = response->Status();
+  if (outcome.Status == kNotModified && !params.Validators.Empty()) {
+    outcome.Result = 0;
+    outcome.Error = TDownloadError::None;
+    outcome.NotModified = true;
+    return outcome;
+  }
+  outcome.Error = TDownloadError::HttpStatus;
+  if (!IsSuccess(outcome.Status)) return outcome;
+  outcome.Error = TDownloadError::NoResponse;
   const std::int64_t announced = response->AnnouncedSize();
-  if (announced > static_cast<std::int64_t>(maxBytes)) return -1;
+  if (announced > static_cast<std::int64_t>(maxBytes)) return outcome;
 
   TProgressReporter progress(feedIndex, ctx, announced);
   std::string body;
   std::array<char, 2048> buffer{};
   for (;;) {
     const int n = response->Read(buffer.data(), kChunkBytes);
-    if (n == IHttpResponse::kReadTimedOut || deadline.Passed() || Cancelled(ctx)) return -1;
+    if (n == IHttpResponse::kReadTimedOut || deadline.Passed()) return timedOut();
+    if (Cancelled(ctx)) return outcome;
     if (n <= 0) break;
     body.append(buffer.data(), static_cast<std::size_t>(n));
-    if (body.size() > maxBytes) return -1;
+    if (body.size() > maxBytes) return outcome;
     progress.Report(body.size());
   }
   stream += body;
-  return static_cast<int>(body.size());
+  outcome.Result = static_cast<int>(body.size());
+  outcome.Error = TDownloadError::None;
+  outcome.Validators = {Validator(response->Header("ETag")), Validator(response->Header("Last-Modified"))};
+  return outcome;
+}
+
+int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
+                 std::size_t maxBytes) {
+  return FetchFile(params, stream, feedIndex, ctx, maxBytes).Result;
+}
+
+TValidators CachedValidators(const TValidators& stored, const std::filesystem::path& cacheFile,
+                             const std::filesystem::path& rawFile) {
+  if (!FileExists(cacheFile) || !FileExists(rawFile)) return {};
+  return stored;
 }
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
                   const std::filesystem::path& rawFile) {
   if (Cancelled(ctx)) return -1;
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
-  const std::unique_ptr<IHttpResponse> response = ctx.Http.Get(MakeRequest(params, false, ctx));
+  THttpError error = THttpError::Failed;
+  const std::unique_ptr<IHttpResponse> response =
+      ctx.Http.Get(MakeRequest(params, TRequestKind::Size, ctx), error);
   if (!response || deadline.Passed()) return -1;
+  const int status = response->Status();
+  if (status == kNotModified && !params.Validators.Empty()) return 0;
+  if (!IsSuccess(status)) return -1;
   const std::int64_t announced = response->AnnouncedSize();
   if (announced > 0) return ClampToInt(announced);
   if (!extCheck) return 0;

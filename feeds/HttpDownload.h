@@ -18,12 +18,23 @@
 
 namespace kivo {
 
+// What a server said about the document of its last good download; sent
+// back, they let it answer 304 Not Modified instead of the document again.
+struct TValidators {
+  std::string ETag;          // as the server wrote it, quotes and all
+  std::string LastModified;  // an HTTP date
+
+  bool Empty() const { return ETag.empty() && LastModified.empty(); }
+  bool operator==(const TValidators&) const = default;
+};
+
 struct TDownloadParams {
   std::string URL;
   std::string Proxy;        // "host:port"; empty without a proxy
   std::string ProxyBypass;  // always empty
-  std::string UserName;     // empty unless ProxyAuth is on
+  std::string UserName;     // the proxy's; empty unless ProxyAuth is on
   std::string Password;
+  TValidators Validators;  // sent as If-None-Match and If-Modified-Since
 };
 
 struct TProxySettings {
@@ -49,6 +60,18 @@ struct TNetContext {
   std::shared_ptr<TFeedRunState> Run = nullptr;  // whose Progress a download writes
   std::chrono::milliseconds Deadline = kRequestDeadline;
   TSharedRef<THttpCancel> Cancel = MakeShared<THttpCancel>();
+  std::chrono::milliseconds Wait = kNetworkWait;  // of each step of a request
+};
+
+enum class TDownloadError { None, NoResponse, HttpStatus, TimedOut };
+
+// How one download ended.
+struct TDownloadOutcome {
+  int Result = -1;  // as DownloadFile returns it
+  int Status = 0;   // of the response; 0 when none came
+  TDownloadError Error = TDownloadError::NoResponse;
+  bool NotModified = false;  // 304: the copy held is current
+  TValidators Validators;    // of a 2xx response, those fit to send back
 };
 
 struct TPluginGlobals;
@@ -76,19 +99,32 @@ std::string ExtractHost(std::string_view url);
 // Percent of `received` out of `announced` + 1, rounded half to even.
 std::int64_t ProgressPercent(std::int64_t received, std::int64_t announced);
 
-// Fetches params.URL and appends the whole body to `stream` in one piece;
-// returns its length (0 or more), or -1 when no response could be had, the
-// deadline passed, the body exceeds `maxBytes` or the download was cancelled
-// (`stream` is then untouched).
+// Fetches params.URL, gzip or deflate encoded if the server likes, and
+// appends the whole decoded body to `stream` in one piece; returns its length
+// (0 or more), or -1 when no response could be had, the status is outside
+// 200-299, the deadline passed, the body exceeds `maxBytes` or the download
+// was cancelled (`stream` is then untouched). A 304 gives 0: the validators
+// sent still hold.
 // A feed index of 0 or more reports progress into ctx.Run and posts
 // WM_FEED_PROGRESS with that index, at most every 300 ms.
 int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, const TNetContext& ctx,
                  std::size_t maxBytes = kFeedMaxBytes);
+// The same, with why it ended.
+TDownloadOutcome FetchFile(const TDownloadParams& params, std::string& stream, int feedIndex,
+                           const TNetContext& ctx, std::size_t maxBytes = kFeedMaxBytes);
 
-// The body size the server announces for params.URL, 0 when none, -1 on
-// failure. With no size announced and `extCheck` on, compares the first item's
-// title of the response with that of `rawFile` instead: 0 when equal, else a
-// random number from 1 to 200000000. The feed index is not used for progress.
+// `stored` while the item cache and the raw file both exist; none else, as a
+// 304 would leave nothing to show.
+TValidators CachedValidators(const TValidators& stored, const std::filesystem::path& cacheFile,
+                             const std::filesystem::path& rawFile);
+
+// The body size the server announces for params.URL, 0 when none or when it
+// answers 304 to the validators, -1 on failure or a status outside 200-299.
+// With no size announced and `extCheck` on, compares the first item's title
+// of the response with that of `rawFile` instead: 0 when equal, else a random
+// number from 1 to 200000000. The body is asked for unencoded, so sizes
+// compare with those of earlier checks. The feed index is not used for
+// progress.
 int GetRemoteSize(TDownloadParams params, int feedIndex, const TNetContext& ctx, bool extCheck,
                   const std::filesystem::path& rawFile);
 

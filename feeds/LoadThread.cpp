@@ -49,6 +49,27 @@ std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoa
   return LoadLogoBitmap(logoFile, feed.LogoBitmap, &services.ImageDecoder);
 }
 
+TLoadFailure FailureOf(const TDownloadOutcome& outcome) {
+  using TKind = TLoadFailure::TKind;
+  switch (outcome.Error) {
+    case TDownloadError::None:
+      return {};
+    case TDownloadError::HttpStatus:
+      return {TKind::HttpStatus, outcome.Status};
+    case TDownloadError::TimedOut:
+      return {TKind::TimedOut, 0};
+    case TDownloadError::NoResponse:
+      break;
+  }
+  return {TKind::NoResponse, 0};
+}
+
+// An error page that came with a success status converts into themes of
+// its own (its title); it must not replace the feed.
+bool IsHtmlPage(const TmoxXMLParser2& source) {
+  return LowerCase1251(source.Name()) == "html";
+}
+
 TConversionSettings ConversionSettingsOf(const TLoadSnapshot& feed, const TmoxXMLParser2& source) {
   TConversionSettings settings;
   settings.Tags = feed.Tags;
@@ -81,6 +102,7 @@ TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& glo
   feed.LoadLogos = rss.LoadLogos;
   feed.Proxy = ProxySettingsOf(globals);
   feed.FontSize = globals.FontSize;
+  feed.Validators = {channel.ETag, channel.LastModified};
   return feed;
 }
 
@@ -90,32 +112,39 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
   result.Generation = feed.Generation;
   const TNetContext ctx = NetContextOf(feed, services);
 
-  DeleteFileIfExists(feed.RawFile);
-  result.NetFileSize = DownloadToFile(feed.Url, feed.RawFile, feed.FeedIndex, feed.Proxy, ctx);
+  // The raw file stays until a document replaces it: the title check compares with it.
+  TDownloadParams params = MakeDownloadParams(feed.Url, feed.Proxy);
+  params.Validators = CachedValidators(feed.Validators, feed.CacheFile, feed.RawFile);
+  std::string document;
+  const TDownloadOutcome fetched = FetchFile(params, document, feed.FeedIndex, ctx);
+  result.NetFileSize = fetched.Result;
+  result.NotModified = fetched.NotModified;
+  result.Failure = FailureOf(fetched);
   DownloadToFile(UrlRoot(feed.Url) + "favicon.ico", ChangeFileExt(feed.CacheFile, ".ico"), feed.FeedIndex,
                  feed.Proxy, ctx, kPictureMaxBytes);
-  // One read, no look first: the load of a record that a reload replaced works
-  // on the same files and may delete this one at any moment.
-  const std::optional<std::string> document = ReadFileBytes(feed.RawFile);
-  if (!document) return result;
+  if (fetched.Result < 0 || fetched.NotModified) return result;
 
   TConvertedFeed converted;
   {
     TmoxXMLParser2 source;
     SetFeedTreeBudget(source);
-    source.LoadFromString(*document);
+    source.LoadFromString(document);
     converted = ConvertFeed(source, ConversionSettingsOf(feed, source), feed.Items);
+    if (IsHtmlPage(source) || converted.NewItemCount == 0) {
+      result.Failure = {TLoadFailure::TKind::NotAFeed, fetched.Status};
+      return result;
+    }
   }
+  WriteFileAtomic(feed.RawFile, document);
+  result.Validators = fetched.Validators;
   result.LogoUrl = converted.LogoUrl;
   if (!converted.LogoUrl.empty() && feed.LoadLogos) {
     result.LogoBitmap = FetchLogo(feed, services, ctx, converted.LogoUrl);
     result.LogoReloaded = true;
   }
   const std::string text = converted.Text();
-  if (converted.ItemCount() > 0) {
-    result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
-    result.CacheUnsaved = !result.CacheChanged;
-  }
+  result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+  result.CacheUnsaved = !result.CacheChanged;
   result.LastUpdated = services.Clock.Now();
   result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
@@ -150,8 +179,13 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
     if (!rss.IsValid(i)) continue;
     tchannels& feed = rss.Channels[static_cast<std::size_t>(i)];
     if (feed.Generation != result.Generation) continue;
-    feed.NetFileSize = result.NetFileSize;
+    feed.LoadFailure = result.Failure;
+    if (!result.NotModified && result.Failure.Kind != TLoadFailure::TKind::NotAFeed) {
+      feed.NetFileSize = result.NetFileSize;
+    }
     if (result.Converted) {
+      feed.ETag = std::move(result.Validators.ETag);
+      feed.LastModified = std::move(result.Validators.LastModified);
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);
       feed.ItemCacheUnsaved = result.CacheUnsaved;

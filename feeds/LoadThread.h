@@ -48,6 +48,7 @@ struct TLoadSnapshot {
   bool LoadLogos = true;
   TProxySettings Proxy;
   int FontSize = 2;
+  TValidators Validators;
 };
 
 TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& globals);
@@ -55,9 +56,14 @@ TLoadSnapshot TakeLoadSnapshot(const TRSS& rss, int i, const TPluginGlobals& glo
 struct TLoadResult {
   int FeedIndex = -1;
   std::uint64_t Generation = 0;
-  int NetFileSize = -1;  // the feed download's result
+  // The feed download's result; adopted unless the server found the copy
+  // held current or sent no feed.
+  int NetFileSize = -1;
+  TLoadFailure Failure;
+  bool NotModified = false;  // 304
   // A document arrived and was converted; the fields below are set only then.
   bool Converted = false;
+  TValidators Validators;
   bool CacheChanged = false;  // the item cache file was replaced
   bool CacheUnsaved = false;  // items arrived, but the item cache could not be written
   std::u16string ItemCacheText;
@@ -86,9 +92,12 @@ struct TLoadServices {
 };
 
 // The whole load on the calling thread, without touching `Run`'s Loading:
-// delete the raw file, download the feed and the site icon, convert, fetch the
-// logo, save the item cache, compose the page. A raw file that cannot be read
-// back counts as no download.
+// download the feed and the site icon, convert, fetch the logo, save the raw
+// file and the item cache, compose the page. A failed download, a 304, and a
+// document that is an HTML page or yields no item replace nothing of the
+// feed: neither the raw file, the item cache, the logo nor the page. The
+// site icon is replaced by an icon that arrives whole. Throws when the
+// document cannot be converted.
 TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services);
 
 // Sets Loading and starts the worker (feed.Run is required). Every way out

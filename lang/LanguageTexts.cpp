@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 91> kRows = {{
+const std::array<TLangRow, 94> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -216,6 +216,12 @@ const std::array<TLangRow, 91> kRows = {{
                   "Час останньої перевірки:", "Last checked:"),
     KIVO_LANG_ROW(lang_file_waiting, "Ждёт очереди",
                   "Чекає черги", "Waiting"),
+    KIVO_LANG_ROW(lang_err_http, "ответ HTTP",
+                  "відповідь HTTP", "HTTP"),
+    KIVO_LANG_ROW(lang_err_not_feed, "получена не лента",
+                  "отримано не стрічку", "not a feed"),
+    KIVO_LANG_ROW(lang_err_timed_out, "сервер не ответил вовремя",
+                  "сервер не відповів вчасно", "timed out"),
     {nullptr, &TLangTexts::opt_check_list_contacts, "Показывать ленты в списке",
      "Відображати стрічки в контактлисті", "Show feeds in contactlist"},
 }};

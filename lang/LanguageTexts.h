@@ -106,6 +106,9 @@ struct TLangTexts {
   std::string lang_hint_scantime;
   std::string lang_hint_lastscan;
   std::string lang_file_waiting;
+  std::string lang_err_http;  // followed by the status code
+  std::string lang_err_not_feed;
+  std::string lang_err_timed_out;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
 };
 
@@ -155,7 +158,7 @@ struct TLangFileInfo {
 };
 std::optional<TLangFileInfo> ReadLangFileInfo(const std::filesystem::path& path);
 
-// The 88 keys in reading order, and the text a key names (exact spelling;
+// The keys in reading order, and the text a key names (exact spelling;
 // nullptr for anything else).
 const std::vector<std::string_view>& LangKeys();
 std::string* LangTextOf(TLangTexts& texts, std::string_view key);

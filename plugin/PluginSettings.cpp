@@ -171,12 +171,24 @@ void ReadFeedSection(tchannels& channel, const TIniFile& ini, TDateTime now) {
   channel.ShowPanel = ini.ReadBool(section, "Show_Panel", true);
   channel.PanelSize = ini.ReadInteger(section, "PanelSize", 50);
   channel.NetFileSize = ini.ReadInteger(section, "net_file_size", 0);
+  channel.ETag = ini.ReadString(section, "ETag", "");
+  channel.LastModified = ini.ReadString(section, "Last_Modified", "");
   channel.LoadImages = ini.ReadBool(section, "Load_Images", true);
   channel.LastUpdated = TextToDateTime(ini.ReadString(section, "Last_Updated", "")).value_or(now);
   channel.ShowBaloon = ini.ReadBool(section, "ShowBaloon", true);
   channel.CheckDoubleTags = ini.ReadBool(section, "CheckDoubleTags", true);
   channel.CheckExtCheck = ini.ReadBool(section, "CheckExtCheck", false);
   channel.ShowSpecContact = ini.ReadBool(section, "ShowSpecContact", true);
+}
+
+// A read takes one pair of enclosing quotes away; an entity tag has its own.
+void WriteValidator(TIniFile& ini, const std::string& section, std::string_view key,
+                    const std::string& value) {
+  if (value.empty()) {
+    ini.DeleteKey(section, key);
+  } else {
+    ini.WriteString(section, key, "\"" + value + "\"");
+  }
 }
 
 void ResetRunState(tchannels& channel, TDateTime now) {
@@ -216,6 +228,8 @@ bool SaveFeed(tchannels& channel, TIniFile& ini) {
   ini.WriteInteger(section, "PanelSize", channel.PanelSize);
   ini.WriteBool(section, "Show_Panel", channel.ShowPanel);
   ini.WriteInteger(section, "net_file_size", channel.NetFileSize);
+  WriteValidator(ini, section, "ETag", channel.ETag);
+  WriteValidator(ini, section, "Last_Modified", channel.LastModified);
   ini.WriteString(section, "Last_Updated", DateTimeToText(channel.LastUpdated));
   const bool marksWritten = WriteReadMarks(channel);
   ini.WriteBool(section, "ShowBaloon", channel.ShowBaloon);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Text1251.h"
+#include "lang/LanguageTexts.h"
 #include "reader/ReaderWindow.h"
 
 namespace kivo {
@@ -176,6 +177,21 @@ TColor OddRowColor(TColor window) {
   if (shaded < 0) shaded = 0;
   const auto value = static_cast<TColor>(shaded);
   return ((value & 0xFF) << 16) | (value & 0xFF00) | ((value >> 16) & 0xFF);
+}
+
+std::string LoadFailureText(const TLoadFailure& failure) {
+  switch (failure.Kind) {
+    case TLoadFailure::TKind::HttpStatus:
+      return Lang.lang_err_http + " " + std::to_string(failure.Status);
+    case TLoadFailure::TKind::NotAFeed:
+      return Lang.lang_err_not_feed;
+    case TLoadFailure::TKind::TimedOut:
+      return Lang.lang_err_timed_out;
+    case TLoadFailure::TKind::None:
+    case TLoadFailure::TKind::NoResponse:
+      break;
+  }
+  return {};
 }
 
 }  // namespace kivo

@@ -370,8 +370,10 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   // The feed's contact shows its counts also while another tab is shown.
   check_new_grid_count(feedIndex);
   if (feedIndex == CurrentFeed()) TabControl1Change();
-  if (feed->NetFileSize < 0) {
-    host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title);
+  if (feed->LoadFailure.Kind != TLoadFailure::TKind::None) {
+    const std::string reason = LoadFailureText(feed->LoadFailure);
+    host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title +
+                                                          (reason.empty() ? "" : " (" + reason + ")"));
   }
   if (feed->ItemCacheUnsaved) SaveFailed();
 }

@@ -237,5 +237,8 @@ std::optional<std::string> ShellAddress(std::string_view target);
 std::string PlainTitle(std::string_view title);
 // The odd-row colour: the window colour as 65536 * b + 256 * g + r, minus 0x070702.
 TColor OddRowColor(TColor window);
+// Why a load failed, as the load-error notice names it; empty when there is
+// nothing more to say than that it failed.
+std::string LoadFailureText(const TLoadFailure& failure);
 
 }  // namespace kivo

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <string>
@@ -147,6 +148,40 @@ TEST_F(CheckFeedTest, OnlyAnAnnouncedSizeThatDiffersOrANewFirstItemTitleIsAChang
   }
   feed_.Url = "http://unserved.test/rss";
   EXPECT_FALSE(Check().Changed) << "failed request counted as a change";
+}
+
+// An error page's length differs from the feed's: every check announced it as news.
+TEST_F(CheckFeedTest, NeitherAnErrorPageNorA304IsAChange) {
+  const testing::TempFolder temp("kivo_check_");
+  feed_.CacheFile = temp.File("feed.rss");
+  feed_.RawFile = temp.File("feed.xml");
+  ASSERT_TRUE(WriteFileAtomic(feed_.CacheFile, "cache"));
+  ASSERT_TRUE(WriteFileAtomic(feed_.RawFile, "<rss><item><title>Old</title></item></rss>"));
+  feed_.Validators = {"\"v1\"", "D"};
+  struct {
+    const char* Fault;
+    FakeRoute Route;
+    bool ExtCheck;
+    bool Changed;
+  } const cases[] = {
+      {"404 page counted", FakeRoute{.Body = "<html>gone</html>", .Announced = 1234, .Status = 404}, false,
+       false},
+      {"500 page with a new title counted",
+       FakeRoute{.Body = "<item><title>x</title>", .Announced = 0, .Status = 500}, true, false},
+      {"304 counted", FakeRoute{.Body = "", .Announced = 0, .Status = 304}, true, false},
+      {"new length missed", FakeRoute{.Body = "", .Announced = 1234}, false, true},
+  };
+  for (const auto& c : cases) {
+    http_.Serve(kPath, c.Route);
+    feed_.CheckExtCheck = c.ExtCheck;
+    EXPECT_EQ(Check().Changed, c.Changed) << c.Fault;
+    const std::vector<std::string> headers = http_.LastHeaders(kPath);
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), "If-None-Match: \"v1\""), 1) << c.Fault;
+    EXPECT_EQ(std::count_if(headers.begin(), headers.end(),
+                            [](const std::string& h) { return h.starts_with("Accept-Encoding"); }),
+              0)
+        << "an encoded size would differ from the plain one remembered";
+  }
 }
 
 TEST_F(CheckFeedTest, ThreadSetsCheckingAtOnceEndsItEvenAfterAnErrorAndPostsOnlyAChange) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -318,6 +321,69 @@ TEST_F(ReaderWindowTest, LoadAllRunsFourLoadsAtOnceAndTheRestWaitTheirTurn) {
   EXPECT_EQ(loading(), "--LLLL-") << "the replaced record's turn is dropped";
 }
 
+// The notice said only that a load failed; an error page even replaced the themes.
+TEST_F(ReaderWindowTest, LoadErrorNoticeNamesWhyAndAPageThatIsNoFeedKeepsTheThemes) {
+  const std::string page = "<html><head><title>404 Not Found</title></head></html>";
+  struct {
+    const char* Title;
+    std::optional<testing::FakeRoute> Route;  // none: the connection is refused
+    std::string Notice;
+  } const cases[] = {
+      {"Refused", std::nullopt, ""},
+      {"Missing", testing::FakeRoute{.Body = page, .Status = 404}, " (HTTP 404)"},
+      {"Broken", testing::FakeRoute{.Body = page, .Status = 503}, " (HTTP 503)"},
+      {"Page", testing::FakeRoute{.Body = page}, " (not a feed)"},
+      {"Silent", testing::FakeRoute{.Body = "", .Announced = 100, .TimesOut = true}, " (timed out)"},
+  };
+  std::vector<std::pair<std::string, std::string>> expected;
+  for (const auto& c : cases) {
+    AddFeed(c.Title, {{u"kept", 1}});
+    rss_.Channels.back().NetFileSize = 1082;
+    const std::string path = "feeds.test/f" + std::to_string(rss_.Channels.size() - 1) + ".xml";
+    if (c.Route) http_.Serve(path, *c.Route);
+    expected.emplace_back("Info", Lang.lang_err_load + " - " + c.Title + c.Notice);
+  }
+  TReaderWindow& window = Open();
+  window.ToolButton5Click();
+  for (std::size_t loaded = 0; loaded < std::size(cases);) {
+    testing::MessageQueue::Message message{};
+    ASSERT_TRUE(queue_.Wait(message));
+    if (message.Id != WM_FEED_LOADED) continue;
+    window.OnFeedLoaded(static_cast<int>(message.LParam));
+    ++loaded;
+  }
+  std::sort(host_.notifications.begin(), host_.notifications.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(host_.notifications, expected);
+  for (const tchannels& feed : rss_.Channels) {
+    EXPECT_EQ(feed.Items.size(), 1u) << feed.Title;
+    EXPECT_EQ(feed.NetFileSize, feed.Title == "Page" ? 1082 : -1) << feed.Title;
+  }
+}
+
+TEST(ReaderRules, LoadFailureTextInEveryLanguage) {
+  using TKind = TLoadFailure::TKind;
+  struct {
+    void (*Language)();
+    TLoadFailure Failure;
+    const char* Text;  // UTF-8
+  } const cases[] = {
+      {set_lang_english, {TKind::HttpStatus, 404}, "HTTP 404"},
+      {set_lang_russian, {TKind::HttpStatus, 500}, "ответ HTTP 500"},
+      {set_lang_ukrainian, {TKind::HttpStatus, 407}, "відповідь HTTP 407"},
+      {set_lang_english, {TKind::NotAFeed, 200}, "not a feed"},
+      {set_lang_russian, {TKind::NotAFeed, 200}, "получена не лента"},
+      {set_lang_ukrainian, {TKind::TimedOut, 0}, "сервер не відповів вчасно"},
+      {set_lang_english, {TKind::NoResponse, 0}, ""},
+      {set_lang_english, {TKind::None, 0}, ""},
+  };
+  for (const auto& c : cases) {
+    c.Language();
+    EXPECT_EQ(LoadFailureText(c.Failure), Utf8ToWinOrKeep(c.Text)) << c.Text;
+  }
+  set_lang_english();
+}
+
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
   AddFeed("F0", {});
   AddFeed("F1", {});
@@ -436,6 +502,29 @@ TEST_F(ReaderWindowTest, StopLetsABlockedWorkerGoAndItsLateResultReachesNoWindow
   held.RunNext();
   EXPECT_FALSE(run->Loading);
   EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the message of a worker let go reached the window";
+}
+
+// A request that no cancel reaches (a blocked platform call) outlives the
+// stop. Its result then arrives with the window, the feed table and the
+// record gone; under AddressSanitizer a touch of any of them fails here.
+TEST_F(ReaderWindowTest, LateResultOfAWorkerTheStopLetGoTouchesNothingFreed) {
+  std::promise<void> gate;
+  AddFeed("A", {{u"old", 1}});
+  http_.Serve("feeds.test/f0.xml", testing::FakeRoute{.Body = "<rss><channel><item><title>t</title></item>"
+                                                              "</channel></rss>",
+                                                      .Gate = gate.get_future().share()});
+  http_.Serve("feeds.test/favicon.ico", "icon");
+  Open().ToolButton1Click();
+  const std::weak_ptr<TFeedRunState> run = rss_.Channels[0].Run;
+  while (http_.RequestCount("feeds.test/f0.xml") == 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  window_.reset();
+  rss_.Channels.clear();
+  ASSERT_FALSE(run.expired()) << "the worker did not outlive the stop";
+  gate.set_value();
+  for (int i = 0; i < 1000 && !run.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(run.expired()) << "the worker let go never ended";
+  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the late result reached the window's queue";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {

@@ -307,6 +307,34 @@ TEST_F(SettingsTest, SaveWritesAnItemCacheLeftUnsavedAndOnlyThat) {
   EXPECT_EQ(ReadFileBytes(CachePath("http___b_.rss")), "written before");
 }
 
+// An INI read drops one pair of enclosing quotes; a strong entity tag has its own.
+TEST_F(SettingsTest, ValidatorsSurviveTheIniWithTheirQuotesAndAnEmptyOneLeavesNoKey) {
+  struct {
+    const char *ETag, *LastModified;
+  } const cases[] = {
+      {"\"abc\"", "Sat, 01 Jun 2024 10:00:00 GMT"},
+      {"W/\"weak\"", ""},
+      {"'single'", "x"},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.ETag);
+    StoreFeeds(u"http://a/|A");
+    Load();
+    rss_.Channels[0].ETag = c.ETag;
+    rss_.Channels[0].LastModified = c.LastModified;
+    ASSERT_TRUE(SaveSettings(globals_, &rss_, context_));
+    const TIniFile ini(context_.IniPath);
+    EXPECT_EQ(ini.ValueExists("http___a_.rss", "ETag"), *c.ETag != '\0');
+    EXPECT_EQ(ini.ValueExists("http___a_.rss", "Last_Modified"), *c.LastModified != '\0');
+    TPluginGlobals again;
+    TRSS reloaded;
+    LoadSettings(again, reloaded, context_);
+    EXPECT_EQ(reloaded.Channels[0].ETag, c.ETag);
+    EXPECT_EQ(reloaded.Channels[0].LastModified, c.LastModified);
+  }
+}
+
 TEST_F(SettingsTest, SaveWithoutFeedTableOrRecordTouchesNothingItShouldNot) {
   EXPECT_TRUE(SaveSettings(globals_, nullptr, context_));
   EXPECT_TRUE(record_.strings.empty());

@@ -3,14 +3,18 @@
 // except that curl puts Host first where WinInet puts it last; curl's own
 // Accept, User-Agent and Expect headers are replaced or suppressed. A cache to
 // revalidate does not exist here. No proxy from the environment is used:
-// without a proxy the request goes direct.
+// without a proxy the request goes direct. Only the proxy gets credentials.
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/Http.h"
 
@@ -32,6 +36,27 @@ using HeaderList = std::unique_ptr<curl_slist, SlistCleanup>;
 
 constexpr long kAuthMethods = CURLAUTH_BASIC | CURLAUTH_DIGEST;  // two or more: answer challenges only
 constexpr int kPollMs = 100;
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;  // of one response's head
+constexpr const char* kEncodings = "gzip, deflate";
+
+bool SameName(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() &&
+         (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+long Milliseconds(std::chrono::milliseconds duration) {
+  return static_cast<long>(std::max<std::chrono::milliseconds::rep>(duration.count(), 1));
+}
 
 std::string HostAndPort(const THttpRequest& request) {
   const bool defaultPort = request.Port == (request.Secure ? 443 : 80);
@@ -58,13 +83,26 @@ HeaderList MakeHeaderList(const THttpRequest& request) {
 
 class CurlResponse final : public IHttpResponse {
  public:
-  static std::unique_ptr<IHttpResponse> Start(const THttpRequest& request);
+  static std::unique_ptr<IHttpResponse> Start(const THttpRequest& request, THttpError& error);
 
   CurlResponse() = default;
   CurlResponse(const CurlResponse&) = delete;
   CurlResponse& operator=(const CurlResponse&) = delete;
   ~CurlResponse() override {
     if (attached_) curl_multi_remove_handle(multi_.get(), easy_.get());
+  }
+
+  int Status() override {
+    long code = 0;
+    curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &code);
+    return static_cast<int>(code);
+  }
+
+  std::string Header(std::string_view name) override {
+    for (const auto& [key, value] : headers_) {
+      if (SameName(key, name)) return value;
+    }
+    return {};
   }
 
   std::int64_t AnnouncedSize() override {
@@ -96,9 +134,26 @@ class CurlResponse final : public IHttpResponse {
     return size * count;
   }
 
+  // Keeps the header lines of the latest response: a redirect or a challenge
+  // answered starts a new one.
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+    auto& response = *static_cast<CurlResponse*>(self);
+    const std::string_view line(data, size * count);
+    if (line.starts_with("HTTP/")) {
+      response.headers_.clear();
+      response.headerBytes_ = 0;
+    }
+    const std::size_t colon = line.find(':');
+    response.headerBytes_ += line.size();
+    if (colon != std::string_view::npos && response.headerBytes_ <= kMaxHeaderBytes) {
+      response.headers_.emplace_back(TrimBlanks(line.substr(0, colon)), TrimBlanks(line.substr(colon + 1)));
+    }
+    return size * count;
+  }
+
   bool Configure(const THttpRequest& request);
   void SetCredentials(const THttpRequest& request);
-  void SetTimeouts(std::chrono::milliseconds timeout);
+  void SetTimeouts(const THttpRequest& request);
 
   // Drives the transfer until body bytes wait or it has ended.
   void Pump() {
@@ -138,8 +193,10 @@ class CurlResponse final : public IHttpResponse {
 
   // Declared in this order so the easy handle goes first, the multi handle last.
   MultiHandle multi_;
-  HeaderList headers_;
+  HeaderList requestHeaders_;
   EasyHandle easy_;
+  std::vector<std::pair<std::string, std::string>> headers_;
+  std::size_t headerBytes_ = 0;
   std::shared_ptr<THttpCancel> cancel_;  // looked at between polls
   bool attached_ = false;
   std::string pending_;
@@ -150,35 +207,35 @@ class CurlResponse final : public IHttpResponse {
 
 void CurlResponse::SetCredentials(const THttpRequest& request) {
   CURL* easy = easy_.get();
-  if (request.UserName.empty() && request.Password.empty()) return;
-  curl_easy_setopt(easy, CURLOPT_USERNAME, request.UserName.c_str());
-  curl_easy_setopt(easy, CURLOPT_PASSWORD, request.Password.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPAUTH, kAuthMethods);
-  if (request.Proxy.empty()) return;
-  curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, request.UserName.c_str());
-  curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, request.Password.c_str());
+  if (request.Proxy.empty() || (request.ProxyUser.empty() && request.ProxyPassword.empty())) return;
+  curl_easy_setopt(easy, CURLOPT_PROXYUSERNAME, request.ProxyUser.c_str());
+  curl_easy_setopt(easy, CURLOPT_PROXYPASSWORD, request.ProxyPassword.c_str());
   curl_easy_setopt(easy, CURLOPT_PROXYAUTH, kAuthMethods);
 }
 
-void CurlResponse::SetTimeouts(std::chrono::milliseconds timeout) {
+// A step without a byte for the wait time fails as a timeout, as does the whole request after its time.
+void CurlResponse::SetTimeouts(const THttpRequest& request) {
   CURL* easy = easy_.get();
-  const long ms = static_cast<long>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
-  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, ms);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, ms);
+  const long whole = Milliseconds(request.Timeout);
+  const long step = std::min(whole, Milliseconds(request.Wait));
+  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, whole);
+  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, step);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, ms / 1000));
+  curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, std::max(1L, step / 1000));
 }
 
 bool CurlResponse::Configure(const THttpRequest& request) {
   multi_.reset(curl_multi_init());
   easy_.reset(curl_easy_init());
-  headers_ = MakeHeaderList(request);
-  if (!multi_ || !easy_ || !headers_) return false;
+  requestHeaders_ = MakeHeaderList(request);
+  if (!multi_ || !easy_ || !requestHeaders_) return false;
   CURL* easy = easy_.get();
   curl_easy_setopt(easy, CURLOPT_URL, UrlOf(request).c_str());
   curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
   curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers_.get());
+  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, requestHeaders_.get());
+  // The request's own Accept-Encoding line, when it has one, replaces curl's.
+  if (request.AcceptCompressed) curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, kEncodings);
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);  // as WinInet does by default
@@ -187,24 +244,31 @@ bool CurlResponse::Configure(const THttpRequest& request) {
   curl_easy_setopt(easy, CURLOPT_PROXY, request.Proxy.c_str());
   if (!request.ProxyBypass.empty()) curl_easy_setopt(easy, CURLOPT_NOPROXY, request.ProxyBypass.c_str());
   SetCredentials(request);
-  SetTimeouts(request.Timeout);
+  SetTimeouts(request);
   // Lets the tests trust the test server's own certificate.
   if (const char* caFile = std::getenv("KIVO_TEST_CA_FILE"); caFile != nullptr && *caFile != '\0') {
     curl_easy_setopt(easy, CURLOPT_CAINFO, caFile);
   }
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);
   curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlResponse::OnHeader);
+  curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
   cancel_ = request.Cancel;
   if (cancel_ && cancel_->Cancelled()) return false;
   attached_ = curl_multi_add_handle(multi_.get(), easy) == CURLM_OK;
   return attached_;
 }
 
-std::unique_ptr<IHttpResponse> CurlResponse::Start(const THttpRequest& request) {
+std::unique_ptr<IHttpResponse> CurlResponse::Start(const THttpRequest& request, THttpError& error) {
+  error = THttpError::Failed;
   auto response = std::make_unique<CurlResponse>();
   if (!response->Configure(request)) return nullptr;
   response->Pump();
-  if (response->done_ && response->result_ != CURLE_OK && !response->GotResponse()) return nullptr;
+  if (response->done_ && response->result_ != CURLE_OK && !response->GotResponse()) {
+    if (response->result_ == CURLE_OPERATION_TIMEDOUT) error = THttpError::TimedOut;
+    return nullptr;
+  }
+  error = THttpError::None;
   return response;
 }
 
@@ -218,8 +282,8 @@ class CurlGlobal {
 
 class CurlHttpClient final : public IHttpClient {
  public:
-  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
-    return CurlResponse::Start(request);
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request, THttpError& error) override {
+    return CurlResponse::Start(request, error);
   }
 
  private:

@@ -9,11 +9,13 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -32,6 +34,11 @@ struct FakeRoute {
   bool TimesOut = false;        // every read reports a timeout
   bool Throws = false;          // Get throws, as a broken client might
   bool Stalls = false;          // reads wait until the request is cancelled (at most a minute)
+  int Status = 200;
+  std::map<std::string, std::string> Headers = {};  // of the response, by exact name
+  // When valid, the first read waits for it and no cancel cuts it short, as
+  // a platform call that nothing interrupts.
+  std::shared_future<void> Gate = {};
 };
 
 class FakeHttpClient final : public IHttpClient {
@@ -42,18 +49,30 @@ class FakeHttpClient final : public IHttpClient {
     routes_[url] = std::move(route);
   }
   void Serve(const std::string& url, std::string body) { Serve(url, FakeRoute{std::move(body)}); }
+  void Forget(const std::string& url) {
+    const std::lock_guard lock(mutex_);
+    routes_.erase(url);
+  }
   void SetLatency(std::chrono::milliseconds latency) { latencyMs_ = latency.count(); }
   int RequestCount(const std::string& url) const {
     const std::lock_guard lock(mutex_);
     return static_cast<int>(std::count(requests_.begin(), requests_.end(), url));
   }
+  // The header lines of the last request for `url`.
+  std::vector<std::string> LastHeaders(const std::string& url) const {
+    const std::lock_guard lock(mutex_);
+    const auto found = headers_.find(url);
+    return found == headers_.end() ? std::vector<std::string>() : found->second;
+  }
 
-  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request, THttpError& error) override {
     const std::string url = request.Host + request.Target;
+    error = THttpError::Failed;
     FakeRoute route;
     {
       const std::lock_guard lock(mutex_);
       requests_.push_back(url);
+      headers_[url] = request.Headers;
       const auto found = routes_.find(url);
       if (found == routes_.end()) return nullptr;
       route = found->second;
@@ -61,6 +80,7 @@ class FakeHttpClient final : public IHttpClient {
     if (latencyMs_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_));
     if (route.Throws) throw std::runtime_error("client broke down");
     if (request.Cancel && request.Cancel->Cancelled()) return nullptr;
+    error = THttpError::None;
     return std::make_unique<Response>(std::move(route), request.Cancel);
   }
 
@@ -69,10 +89,16 @@ class FakeHttpClient final : public IHttpClient {
    public:
     Response(FakeRoute route, std::shared_ptr<THttpCancel> cancel)
         : route_(std::move(route)), cancel_(std::move(cancel)) {}
+    int Status() override { return route_.Status; }
+    std::string Header(std::string_view name) override {
+      const auto found = route_.Headers.find(std::string(name));
+      return found == route_.Headers.end() ? std::string() : found->second;
+    }
     std::int64_t AnnouncedSize() override {
       return route_.Announced < 0 ? static_cast<std::int64_t>(route_.Body.size()) : route_.Announced;
     }
     int Read(char* buffer, int size) override {
+      if (route_.Gate.valid()) std::exchange(route_.Gate, {}).wait();
       if (route_.TimesOut) return kReadTimedOut;
       if (route_.Stalls) return WaitForCancel();
       const std::size_t n = route_.Body.copy(buffer, static_cast<std::size_t>(size), at_);
@@ -98,6 +124,7 @@ class FakeHttpClient final : public IHttpClient {
   mutable std::mutex mutex_;
   std::map<std::string, FakeRoute> routes_;
   std::vector<std::string> requests_;
+  std::map<std::string, std::vector<std::string>> headers_;
   std::atomic<long long> latencyMs_{0};
 };
 

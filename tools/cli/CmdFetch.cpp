@@ -24,8 +24,8 @@ class TAnnouncementRecorder final : public IHttpClient {
  public:
   explicit TAnnouncementRecorder(IHttpClient& client) : client_(client) {}
 
-  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request) override {
-    auto response = client_.Get(request);
+  std::unique_ptr<IHttpResponse> Get(const THttpRequest& request, THttpError& error) override {
+    auto response = client_.Get(request, error);
     if (response) announced_ = response->AnnouncedSize();
     return response;
   }
@@ -67,10 +67,24 @@ void PrintThemes(const TConvertedFeed& feed, std::string& out) {
   }
 }
 
+std::string FailureDetail(const TDownloadOutcome& fetched) {
+  switch (fetched.Error) {
+    case TDownloadError::HttpStatus:
+      return " (HTTP " + std::to_string(fetched.Status) + ")";
+    case TDownloadError::TimedOut:
+      return " (timed out)";
+    case TDownloadError::None:
+    case TDownloadError::NoResponse:
+      break;
+  }
+  return {};
+}
+
 // Prints the diagnosis; true when the feed gave themes.
-bool Diagnose(const std::string& body, int received, std::string& out) {
+bool Diagnose(const std::string& body, const TDownloadOutcome& fetched, std::string& out) {
+  const int received = fetched.Result;
   if (received < 0) {
-    out.append("empty: download failed\n");
+    out.append("empty: download failed" + FailureDetail(fetched) + "\n");
     return false;
   }
   if (received == 0) {
@@ -102,12 +116,12 @@ int CmdFetch(const Args& args, std::string& out) {
   TAnnouncementRecorder http(PlatformHttpClient());
   const TNetContext ctx{.Http = http, .Clock = SystemClock(), .Poster = NoPoster()};
   std::string body;
-  const int received = DownloadFile(MakeDownloadParams(fetch->Url, fetch->Proxy), body, -1, ctx);
+  const TDownloadOutcome fetched = FetchFile(MakeDownloadParams(fetch->Url, fetch->Proxy), body, -1, ctx);
   out.append("url: " + fetch->Url + "\n");
-  std::string sizes = "bytes: " + std::to_string(received);
+  std::string sizes = "bytes: " + std::to_string(fetched.Result);
   if (http.Announced()) sizes += ", announced: " + std::to_string(*http.Announced());
   out.append(sizes + "\n");
-  return Diagnose(body, received, out) ? kExitOk : kExitEmpty;
+  return Diagnose(body, fetched, out) ? kExitOk : kExitEmpty;
 }
 
 }  // namespace kivo::cli

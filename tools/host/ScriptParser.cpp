@@ -257,6 +257,14 @@ std::function<Command(const Words&)> FileTextParser(bool wholeLine, const char* 
   };
 }
 
+std::function<Command(const Words&)> UrlTextParser(bool contains, const char* usage) {
+  return [contains, usage](const Words& args) -> Command {
+    RequireCount(args, 2, 2, usage);
+    if (!args[0].starts_with("http://")) throw SyntaxError("only http:// addresses");
+    return ExpectUrl{args[0], args[1], contains};
+  };
+}
+
 std::function<Command(const Words&)> ReaderCommandParser(const char* usage) {
   return [usage](const Words& args) -> Command {
     RequireCount(args, 1, 1, usage);
@@ -299,6 +307,13 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
       {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},
       {"expect-file-contains", FileTextParser(false, "expect-file-contains FILE TEXT")},
       {"expect-file-line", FileTextParser(true, "expect-file-line FILE TEXT")},
+      {"expect-url-contains", UrlTextParser(true, "expect-url-contains URL TEXT")},
+      {"expect-url-lacks", UrlTextParser(false, "expect-url-lacks URL TEXT")},
+      {"expect-took-at-most",
+       [](const Words& args) -> Command {
+         RequireCount(args, 1, 1, "expect-took-at-most MS");
+         return ExpectTook{Count(args[0], "MS")};
+       }},
       {"screenshot",
        [](const Words& args) -> Command {
          RequireCount(args, 2, 2, "screenshot CLASS FILE");

@@ -15,6 +15,10 @@
 //   dump-settings FILE   dump-ini FILE
 //   expect-file-contains FILE TEXT                  TEXT anywhere in the file
 //   expect-file-line FILE TEXT                      a whole line (without its CR LF) is TEXT
+//   expect-url-contains URL TEXT | expect-url-lacks URL TEXT
+//                                                   the body of an http:// GET (a local server's
+//                                                   record of what it was sent) has TEXT or not
+//   expect-took-at-most MS                          the step before took no longer
 //   screenshot CLASS FILE.bmp
 //   stop   start   restart   quit
 //
@@ -110,6 +114,14 @@ struct ExpectFileContains {
   std::string Text;
   bool WholeLine;
 };
+struct ExpectUrl {
+  std::string Url;
+  std::string Text;
+  bool Contains;
+};
+struct ExpectTook {
+  unsigned MaxMs;
+};
 struct Screenshot {
   std::wstring ClassName;
   std::wstring File;
@@ -140,7 +152,7 @@ struct Lifecycle {
 using Command = std::variant<Send, ExpectValues, ExpectUnchanged, ExpectWindow, WaitForWindow,
                              RememberWindows, ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture,
                              SetSetting, DumpSettings, DumpIni, ExpectFileContains, Screenshot, Lifecycle,
-                             ReaderCommand, ReaderDo, WaitReaderIdle, ExpectReader>;
+                             ReaderCommand, ReaderDo, WaitReaderIdle, ExpectReader, ExpectUrl, ExpectTook>;
 
 struct Step {
   int Line;

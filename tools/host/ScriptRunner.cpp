@@ -1,10 +1,15 @@
 #include "tools/host/ScriptRunner.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 #include "platform/FileIo.h"
+#include "platform/Http.h"
 #include "reader/ReaderCommands.h"
 #include "tools/host/MessageNames.h"
 #include "tools/host/Screenshot.h"
@@ -72,6 +77,31 @@ HWND ReaderWindow() {
   return windows.empty() ? nullptr : windows.front().Handle;
 }
 
+// The body of a GET to a local server; nothing when it cannot be had whole.
+std::optional<std::string> FetchLocalPage(const std::string& url) {
+  constexpr std::size_t kMaxPage = 1 << 20;
+  const std::string rest = url.substr(std::string_view("http://").size());
+  const std::size_t slash = rest.find('/');
+  const std::string hostPort = rest.substr(0, slash);
+  const std::size_t colon = hostPort.rfind(':');
+  THttpRequest request;
+  request.Host = hostPort.substr(0, colon);
+  request.Port = colon == std::string::npos ? 80 : std::atoi(hostPort.c_str() + colon + 1);
+  request.Target = slash == std::string::npos ? "/" : rest.substr(slash);
+  request.BypassCache = true;
+  request.Timeout = std::chrono::seconds(10);
+  THttpError error = THttpError::None;
+  const std::unique_ptr<IHttpResponse> response = PlatformHttpClient().Get(request, error);
+  if (!response) return std::nullopt;
+  std::string body;
+  char buffer[4096];
+  for (int n; (n = response->Read(buffer, sizeof buffer)) != 0;) {
+    if (n < 0 || body.size() > kMaxPage) return std::nullopt;
+    body.append(buffer, static_cast<std::size_t>(n));
+  }
+  return body;
+}
+
 LRESULT Probe(HWND reader, TReaderProbe probe, int argument) {
   static const UINT message = RegisterWindowMessageW(kReaderProbeMessage);
   return SendMessageW(reader, message, static_cast<WPARAM>(probe), static_cast<LPARAM>(argument));
@@ -81,8 +111,11 @@ LRESULT Probe(HWND reader, TReaderProbe probe, int argument) {
 
 int ScriptRunner::Run(const std::vector<script::Step>& steps) {
   for (const auto& step : steps) {
+    const ULONGLONG start = GetTickCount64();
     const Outcome outcome = Execute(step.Action);
+    const ULONGLONG took = GetTickCount64() - start;
     PumpPendingMessages();
+    if (!std::holds_alternative<script::ExpectTook>(step.Action)) lastStepMs_ = static_cast<unsigned>(took);
     Report(step, outcome);
     if (outcome.Result == Verdict::Fail) return kExitCheckFailed;
     if (outcome.Result == Verdict::Error) return kExitError;
@@ -323,6 +356,19 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectReader& expect) {
       static_cast<int>(Probe(reader, kProbes[static_cast<std::size_t>(expect.Query)], expect.Argument));
   if (actual == expect.Value) return {Verdict::Pass, {}};
   return {Verdict::Fail, "is " + std::to_string(actual)};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectUrl& expect) {
+  const std::optional<std::string> body = FetchLocalPage(expect.Url);
+  if (!body) return {Verdict::Error, "no answer from " + expect.Url};
+  const bool found = body->find(expect.Text) != std::string::npos;
+  if (found == expect.Contains) return {Verdict::Pass, {}};
+  return {Verdict::Fail, (found ? "found in: " : "not in: ") + *body};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectTook& expect) {
+  const std::string took = "took " + std::to_string(lastStepMs_) + " ms";
+  return {lastStepMs_ <= expect.MaxMs ? Verdict::Pass : Verdict::Fail, took};
 }
 
 }  // namespace kivo::host

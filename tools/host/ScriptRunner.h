@@ -63,6 +63,8 @@ class ScriptRunner {
   Outcome Do(const script::ReaderDo& action);
   Outcome Do(const script::WaitReaderIdle& wait);
   Outcome Do(const script::ExpectReader& expect);
+  Outcome Do(const script::ExpectUrl& expect);
+  Outcome Do(const script::ExpectTook& expect);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;
@@ -74,6 +76,7 @@ class ScriptRunner {
   bool haveRecord_ = false;
   std::vector<OleString> strings_;  // the wstr: values of the last send
   std::vector<TopWindow> remembered_;
+  unsigned lastStepMs_ = 0;  // how long the step before took
 };
 
 }  // namespace kivo::host
