@@ -13,7 +13,8 @@
 namespace kivo {
 
 // The whole file, as ReadFileBytes reads it, when `path` names a regular
-// file on a fixed drive and holds at most `maxBytes`; nullopt otherwise, without waiting on whatever else the path names.
+// file on a fixed drive and holds at most `maxBytes`; nullopt otherwise, without waiting on whatever else the
+// path names.
 std::optional<std::string> ReadLocalFileBytes(const std::filesystem::path& path, std::size_t maxBytes);
 
 }  // namespace kivo

@@ -50,20 +50,21 @@ TImageDownloadMaker PictureDownloads(IReaderHost& host) {
 // Every service of the window, once; all of them live as long as the process.
 TReaderServices MakeServices(IReaderView& view, IReaderHost& host, IMessagePoster& poster,
                              tgradientsclass* skin) {
-  return {.View = view,
-          .Host = host,
-          .Clock = SystemClock(),
-          .Locale = SystemLocale(),
-          .ImageDecoder = SharedImageDecoder(),
-          .Http = PlatformHttpClient(),
-          .Poster = poster,
-          .FeedThreads = SystemThreads(),
-          .PictureThreads = SystemThreads(),
-          .CheckMailbox = MakeShared<TCheckMailbox>(),
-          .MakeImageDownload = PictureDownloads(host),
-          .ReadImageFile =
-              [](const std::string& path) { return ReadLocalFileBytes(PathFrom1251(path), kPictureMaxBytes); },
-          .Skin = skin};
+  return {
+      .View = view,
+      .Host = host,
+      .Clock = SystemClock(),
+      .Locale = SystemLocale(),
+      .ImageDecoder = SharedImageDecoder(),
+      .Http = PlatformHttpClient(),
+      .Poster = poster,
+      .FeedThreads = SystemThreads(),
+      .PictureThreads = SystemThreads(),
+      .CheckMailbox = MakeShared<TCheckMailbox>(),
+      .MakeImageDownload = PictureDownloads(host),
+      .ReadImageFile =
+          [](const std::string& path) { return ReadLocalFileBytes(PathFrom1251(path), kPictureMaxBytes); },
+      .Skin = skin};
 }
 
 // The view and the poster over its window, made before the logic that uses
