@@ -4,6 +4,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "feeds/CheckNewThread.h"
@@ -158,29 +159,13 @@ TEST_F(CheckFeedTest, NeitherAnErrorPageNorA304IsAChange) {
   ASSERT_TRUE(WriteFileAtomic(feed_.CacheFile, "cache"));
   ASSERT_TRUE(WriteFileAtomic(feed_.RawFile, "<rss><item><title>Old</title></item></rss>"));
   feed_.Validators = {"\"v1\"", "D"};
-  struct {
-    const char* Fault;
-    FakeRoute Route;
-    bool ExtCheck;
-    bool Changed;
-  } const cases[] = {
-      {"404 page counted", FakeRoute{.Body = "<html>gone</html>", .Announced = 1234, .Status = 404}, false,
-       false},
-      {"500 page with a new title counted",
-       FakeRoute{.Body = "<item><title>x</title>", .Announced = 0, .Status = 500}, true, false},
-      {"304 counted", FakeRoute{.Body = "", .Announced = 0, .Status = 304}, true, false},
-      {"new length missed", FakeRoute{.Body = "", .Announced = 1234}, false, true},
-  };
-  for (const auto& c : cases) {
-    http_.Serve(kPath, c.Route);
-    feed_.CheckExtCheck = c.ExtCheck;
-    EXPECT_EQ(Check().Changed, c.Changed) << c.Fault;
+  // status, announced size, changed
+  const std::tuple<int, int, bool> cases[] = {{404, 1234, false}, {304, 0, false}, {200, 1234, true}};
+  for (const auto& [status, announced, changed] : cases) {
+    http_.Serve(kPath, FakeRoute{.Body = "", .Announced = announced, .Status = status});
+    EXPECT_EQ(Check().Changed, changed) << status;
     const std::vector<std::string> headers = http_.LastHeaders(kPath);
-    EXPECT_EQ(std::count(headers.begin(), headers.end(), "If-None-Match: \"v1\""), 1) << c.Fault;
-    EXPECT_EQ(std::count_if(headers.begin(), headers.end(),
-                            [](const std::string& h) { return h.starts_with("Accept-Encoding"); }),
-              0)
-        << "an encoded size would differ from the plain one remembered";
+    EXPECT_EQ(std::count(headers.begin(), headers.end(), "If-None-Match: \"v1\""), 1) << status;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Text1251.h"
@@ -443,62 +444,43 @@ TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThe
   EXPECT_EQ(ReadFileBytes(ChangeFileExt(cache, ".rd")), marks);
 }
 
-void SendTo(TKivoPlugin& plugin, std::initializer_list<TPluginWord> codes) {
-  for (const TPluginWord code : codes) {
-    TPluginMessage message{code, 0, 0, 0, 0, 0};
-    plugin.OnHostMessage(message);
-  }
-}
-
-// A session over a stored item cache marks its theme and changes two
-// settings; the next session must find them all.
-void MarkAndRestartIn(const fs::path& folder) {
-  fs::create_directories(folder / "Cache");
-  const fs::path cache = ItemCacheFile(folder / "Cache", "http://a.example/rss");
-  ASSERT_TRUE(
-      WriteFileAtomic(cache, "<myrssnodes><item><title>One</title><date>d1</date></item></myrssnodes>"));
-  TEventLog events;
-  FakeEnvironment env{folder, events};
-  env.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
-  TFixedLocaleFormats locale;
-  const TPluginEnvironment environment{env, env, env, env, env, locale};
-  {
-    TKivoPlugin plugin{environment};
-    plugin.Info.DllHandle = kModuleHandle;
-    SendTo(plugin, {PM_LOAD_INFO, PM_RUN});
-    tchannels& feed = plugin.RssData->Channels.at(0);
-    ASSERT_EQ(feed.Items.size(), 1u) << "the item cache was not found";
-    SetReadMark(*plugin.RssData, 0, ThemeKey(feed.Items[0]), 3);
-    feed.PanelSize = 77;
-    plugin.Settings.TabsPosition = 1;
-    SendTo(plugin, {PM_QUIT});
-  }
-  TKivoPlugin again{environment};
-  again.Info.DllHandle = kModuleHandle;
-  SendTo(again, {PM_LOAD_INFO, PM_RUN});
-  const tchannels& feed = again.RssData->Channels.at(0);
-  ASSERT_EQ(feed.Items.size(), 1u);
-  EXPECT_EQ(feed.Items[0].Mark, 3);
-  EXPECT_EQ(feed.PanelSize, 77);
-  EXPECT_EQ(again.Settings.TabsPosition, 1);
-  EXPECT_FALSE(fs::exists(folder / "KivoRss.log")) << "nothing failed";
-}
-
 // The plugin folder sits in the user's profile and carries the user's name.
 // Its path went through windows-1251 and then the system code page, so in such
 // a folder the item cache was never found and every save was lost.
 TEST(PluginFolderName, CacheMarksAndSettingsComeBackInAFolderOfAnyName) {
-  const std::u16string names[] = {
-      u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d",  // Cyrillic and a space
-      u"Caf\u00e9 Zo\u00eb",                                             // letters windows-1251 lacks
-      u"\u63d2\u4ef6",                                                   // no 8-bit form at all
-      u"Plugins",
-  };
-  for (const std::u16string& name : names) {
+  // Cyrillic; letters windows-1251 lacks and some with no 8-bit form at all; plain
+  for (const std::u16string name : {u"\u041f\u043b\u0430\u0433\u0438\u043d \u0418\u0432\u0430\u043d",
+                                    u"Caf\u00e9 \u63d2\u4ef6", u"Plugins"}) {
     const testing::TempFolder temp{"kivo_folder_"};
     const fs::path folder = temp.Path() / fs::path(name);
     SCOPED_TRACE(folder.string());
-    MarkAndRestartIn(folder);
+    fs::create_directories(folder / "Cache");
+    ASSERT_TRUE(WriteFileAtomic(ItemCacheFile(folder / "Cache", "http://a.example/rss"),
+                                "<myrssnodes><item><title>One</title><date>d1</date></item></myrssnodes>"));
+    TEventLog events;
+    FakeEnvironment env{folder, events};
+    env.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
+    TFixedLocaleFormats locale;
+    for (const bool again : {false, true}) {
+      TKivoPlugin plugin{{env, env, env, env, env, locale}};
+      plugin.Info.DllHandle = kModuleHandle;
+      const auto send = [&plugin](TPluginWord code) {
+        TPluginMessage message{code, 0, 0, 0, 0, 0};
+        plugin.OnHostMessage(message);
+      };
+      send(PM_LOAD_INFO);
+      send(PM_RUN);
+      tchannels& feed = plugin.RssData->Channels.at(0);
+      ASSERT_EQ(feed.Items.size(), 1u) << "the item cache was not found";
+      if (again) {
+        EXPECT_EQ(std::pair(feed.Items[0].Mark, feed.PanelSize), std::pair(3, 77));
+      } else {
+        SetReadMark(*plugin.RssData, 0, ThemeKey(feed.Items[0]), 3);
+        feed.PanelSize = 77;
+        send(PM_QUIT);
+      }
+    }
+    EXPECT_FALSE(fs::exists(folder / "KivoRss.log")) << "nothing failed";
   }
 }
 

