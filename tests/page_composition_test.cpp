@@ -189,21 +189,16 @@ TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
 // the literal "Caf&#233;"; date and category were not escaped at all, so a
 // "<script>" in a category hid the rest of the page.
 TEST(PageText, TextFieldsShowMarkupAsTextAndLetCharacterReferencesThrough) {
-  struct TFieldCase {
+  struct {
     std::string name;
     std::u16string tchannelrecord::*member;
-    std::string open;
-    std::string close;
-  };
-  const std::vector<TFieldCase> fields = {{"title", &tchannelrecord::Title, "<div><b>", "</b></div>"},
-                                          {"date", &tchannelrecord::Date, "<div>", "</div>"},
-                                          {"category", &tchannelrecord::Category, "<div>", "</div>"}};
-  const std::vector<std::pair<std::string, std::string>> values = {
-      {"<script>x", "&lt;script&gt;x"}, {"a > b", "a &gt; b"},
-      {"Caf&#233;", "Caf&#233;"},       {"AT&T", "AT&T"},
-      {"&lt;b&gt;", "&lt;b&gt;"},       {"\xCA\xEE\xF2", "\xCA\xEE\xF2"},
-  };
-  for (const TFieldCase& field : fields) {
+    std::string open, close;
+  } const fields[] = {{"title", &tchannelrecord::Title, "<div><b>", "</b></div>"},
+                      {"date", &tchannelrecord::Date, "<div>", "</div>"},
+                      {"category", &tchannelrecord::Category, "<div>", "</div>"}};
+  const std::string kept = "Caf&#233; AT&T \xCA\xEE\xF2";
+  const std::pair<std::string, std::string> values[] = {{"<script>x", "&lt;script&gt;x"}, {kept, kept}};
+  for (const auto& field : fields) {
     for (const auto& [value, shown] : values) {
       SCOPED_TRACE(field.name + ": " + value);
       const std::string cache =

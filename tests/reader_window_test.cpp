@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -178,25 +177,29 @@ TEST_F(ReaderWindowTest, MarksAreSavedAMinuteAfterTheFirstChangeAndAtTheStop) {
       << "the marks made since the last save";
 }
 
-// A save that failed said nothing, and marks made in a read-only folder or on
-// a full disk were gone at the next start. It is said once a session; the
-// marks stay in memory and the save timer tries again until the write works.
+// A save that failed said nothing: marks made, or themes loaded, in a
+// read-only folder or on a full disk were gone at the next start. It is said
+// once a session; what failed stays in memory and the save timer tries again.
 TEST_F(ReaderWindowTest, FailedSaveIsNoticedOnceAndTriedAgainUntilItWorks) {
-  AddFeed("A", {{u"one", 0}});
+  AddFeed("A", {});
   const std::filesystem::path folder = dir_.File("later");
-  rss_.Channels[0].CacheFile = folder / "f0.rss";
+  rss_.Channels[0].CacheFile = folder / "f0.rss";  // the raw download still lands in the test folder
+  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>New</title></item></channel></rss>");
   TReaderWindow& window = Open();
-  window.N8Click(2);
-  for (int tick = 0; tick < 3; ++tick) {
-    window.TimerSaveReadedTimer();
-    EXPECT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded)) << "the next try is due";
-  }
+  window.ToolButton5Click();
+  for (testing::MessageQueue::Message message{}; message.Id != WM_FEED_LOADED;)
+    ASSERT_TRUE(queue_.Wait(message));
+  window.OnFeedLoaded(0);
   EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
+  window.N8Click(2);
+  window.TimerSaveReadedTimer();
+  EXPECT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded)) << "the next try is due";
+  EXPECT_EQ(host_.notifications.size(), 1u);
   std::filesystem::create_directory(folder);
   window.TimerSaveReadedTimer();
-  EXPECT_EQ(ReadFileBytes(folder / "f0.rd"), "one D=2\r\n");
+  EXPECT_NE(ReadFileBytes(folder / "f0.rss").value_or("").find("<title>New</title>"), std::string::npos);
+  EXPECT_TRUE(ReadFileBytes(folder / "f0.rd"));
   EXPECT_FALSE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
-  EXPECT_EQ(host_.notifications.size(), 1u);
 }
 
 TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
@@ -250,14 +253,17 @@ TEST_F(ReaderWindowTest, LoadWhileLoadingOnlySaysStillLoading) {
 }
 
 TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
-  AddFeed("Good", {});
-  AddFeed("Gone", {});
+  for (const char* title : {"Good", "Gone", "Missing", "Page"}) AddFeed(title, {});
   http_.Serve("feeds.test/f0.xml",
               "<rss><channel><item><title>New</title></item><item><title>Two</title></item></channel></rss>");
+  // The notice said only that a load failed, not why.
+  const std::string page = "<html><head><title>404 Not Found</title></head></html>";
+  http_.Serve("feeds.test/f2.xml", testing::FakeRoute{.Body = page, .Status = 404});
+  http_.Serve("feeds.test/f3.xml", page);
   TReaderWindow& window = Open();
   window.ToolButton5Click();
   EXPECT_EQ(view_.statusText, Lang.lang_file_loading);
-  for (int loaded = 0; loaded < 2;) {
+  for (int loaded = 0; loaded < 4;) {
     testing::MessageQueue::Message message{};
     ASSERT_TRUE(queue_.Wait(message));
     if (message.Id != WM_FEED_LOADED) continue;
@@ -267,32 +273,12 @@ TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
   ASSERT_EQ(view_.rows.size(), 3u);
   EXPECT_EQ(view_.rows[2].Title, "Two");
   EXPECT_EQ(view_.statusText, "");
-  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_load + " - Gone"}}));
+  std::sort(host_.notifications.begin(), host_.notifications.end());
+  const std::string failed = Lang.lang_err_load + " - ";
+  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", failed + "Gone"},
+                                                                {"Info", failed + "Missing (HTTP 404)"},
+                                                                {"Info", failed + "Page (not a feed)"}}));
   EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
-}
-
-// A load whose item cache could not be written showed its themes without a
-// word, and at the next start they were gone. It is noticed as a failed save,
-// and the save timer writes the cache from memory once the folder takes it.
-TEST_F(ReaderWindowTest, ItemCacheThatCouldNotBeWrittenIsNoticedAndWrittenLater) {
-  AddFeed("A", {});
-  const std::filesystem::path folder = dir_.File("later");
-  rss_.Channels[0].CacheFile = folder / "f0.rss";  // the raw download still lands in the test folder
-  http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>New</title></item></channel></rss>");
-  TReaderWindow& window = Open();
-  window.ToolButton5Click();
-  testing::MessageQueue::Message message{};
-  do {
-    ASSERT_TRUE(queue_.Wait(message));
-  } while (message.Id != WM_FEED_LOADED);
-  window.OnFeedLoaded(0);
-  EXPECT_EQ(view_.rows.size(), 2u) << "the themes show all the same";
-  EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", Lang.lang_err_save}}));
-  ASSERT_TRUE(view_.TimerRunning(TReaderTimer::TimerSaveReaded));
-  std::filesystem::create_directory(folder);
-  window.TimerSaveReadedTimer();
-  EXPECT_NE(ReadFileBytes(folder / "f0.rss").value_or("").find("<title>New</title>"), std::string::npos);
-  EXPECT_FALSE(rss_.Channels[0].ItemCacheUnsaved);
 }
 
 // Load-all started one worker per feed at once, each holding a document, its
@@ -319,69 +305,6 @@ TEST_F(ReaderWindowTest, LoadAllRunsFourLoadsAtOnceAndTheRestWaitTheirTurn) {
   held.RunNext();
   for (const long feed : queue_.Take(WM_FEED_LOADED)) window.OnFeedLoaded(static_cast<int>(feed));
   EXPECT_EQ(loading(), "--LLLL-") << "the replaced record's turn is dropped";
-}
-
-// The notice said only that a load failed; an error page even replaced the themes.
-TEST_F(ReaderWindowTest, LoadErrorNoticeNamesWhyAndAPageThatIsNoFeedKeepsTheThemes) {
-  const std::string page = "<html><head><title>404 Not Found</title></head></html>";
-  struct {
-    const char* Title;
-    std::optional<testing::FakeRoute> Route;  // none: the connection is refused
-    std::string Notice;
-  } const cases[] = {
-      {"Refused", std::nullopt, ""},
-      {"Missing", testing::FakeRoute{.Body = page, .Status = 404}, " (HTTP 404)"},
-      {"Broken", testing::FakeRoute{.Body = page, .Status = 503}, " (HTTP 503)"},
-      {"Page", testing::FakeRoute{.Body = page}, " (not a feed)"},
-      {"Silent", testing::FakeRoute{.Body = "", .Announced = 100, .TimesOut = true}, " (timed out)"},
-  };
-  std::vector<std::pair<std::string, std::string>> expected;
-  for (const auto& c : cases) {
-    AddFeed(c.Title, {{u"kept", 1}});
-    rss_.Channels.back().NetFileSize = 1082;
-    const std::string path = "feeds.test/f" + std::to_string(rss_.Channels.size() - 1) + ".xml";
-    if (c.Route) http_.Serve(path, *c.Route);
-    expected.emplace_back("Info", Lang.lang_err_load + " - " + c.Title + c.Notice);
-  }
-  TReaderWindow& window = Open();
-  window.ToolButton5Click();
-  for (std::size_t loaded = 0; loaded < std::size(cases);) {
-    testing::MessageQueue::Message message{};
-    ASSERT_TRUE(queue_.Wait(message));
-    if (message.Id != WM_FEED_LOADED) continue;
-    window.OnFeedLoaded(static_cast<int>(message.LParam));
-    ++loaded;
-  }
-  std::sort(host_.notifications.begin(), host_.notifications.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(host_.notifications, expected);
-  for (const tchannels& feed : rss_.Channels) {
-    EXPECT_EQ(feed.Items.size(), 1u) << feed.Title;
-    EXPECT_EQ(feed.NetFileSize, feed.Title == "Page" ? 1082 : -1) << feed.Title;
-  }
-}
-
-TEST(ReaderRules, LoadFailureTextInEveryLanguage) {
-  using TKind = TLoadFailure::TKind;
-  struct {
-    void (*Language)();
-    TLoadFailure Failure;
-    const char* Text;  // UTF-8
-  } const cases[] = {
-      {set_lang_english, {TKind::HttpStatus, 404}, "HTTP 404"},
-      {set_lang_russian, {TKind::HttpStatus, 500}, "ответ HTTP 500"},
-      {set_lang_ukrainian, {TKind::HttpStatus, 407}, "відповідь HTTP 407"},
-      {set_lang_english, {TKind::NotAFeed, 200}, "not a feed"},
-      {set_lang_russian, {TKind::NotAFeed, 200}, "получена не лента"},
-      {set_lang_ukrainian, {TKind::TimedOut, 0}, "сервер не відповів вчасно"},
-      {set_lang_english, {TKind::NoResponse, 0}, ""},
-      {set_lang_english, {TKind::None, 0}, ""},
-  };
-  for (const auto& c : cases) {
-    c.Language();
-    EXPECT_EQ(LoadFailureText(c.Failure), Utf8ToWinOrKeep(c.Text)) << c.Text;
-  }
-  set_lang_english();
 }
 
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
@@ -493,38 +416,19 @@ TEST_F(ReaderWindowTest, StopLetsABlockedWorkerGoAndItsLateResultReachesNoWindow
   feedThreads_ = &held;
   AddFeed("A", {});
   http_.Serve("feeds.test/f0.xml", "<rss><channel><item><title>t</title></item></channel></rss>");
+  http_.Serve("feeds.test/favicon.ico", "icon");
   Open().ToolButton1Click();
   const std::shared_ptr<TFeedRunState> run = rss_.Channels[0].Run;
   ASSERT_TRUE(run->Loading);
   window_.reset();
   EXPECT_FALSE(rss_.Channels[0].LoadThread);
   EXPECT_TRUE(run->Loading) << "the worker goes on alone";
+  // It ends with the window, the feed table and the record gone: under
+  // AddressSanitizer a touch of any of them fails here.
+  rss_.Channels.clear();
   held.RunNext();
   EXPECT_FALSE(run->Loading);
   EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the message of a worker let go reached the window";
-}
-
-// A request that no cancel reaches (a blocked platform call) outlives the
-// stop. Its result then arrives with the window, the feed table and the
-// record gone; under AddressSanitizer a touch of any of them fails here.
-TEST_F(ReaderWindowTest, LateResultOfAWorkerTheStopLetGoTouchesNothingFreed) {
-  std::promise<void> gate;
-  AddFeed("A", {{u"old", 1}});
-  http_.Serve("feeds.test/f0.xml", testing::FakeRoute{.Body = "<rss><channel><item><title>t</title></item>"
-                                                              "</channel></rss>",
-                                                      .Gate = gate.get_future().share()});
-  http_.Serve("feeds.test/favicon.ico", "icon");
-  Open().ToolButton1Click();
-  const std::weak_ptr<TFeedRunState> run = rss_.Channels[0].Run;
-  while (http_.RequestCount("feeds.test/f0.xml") == 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  window_.reset();
-  rss_.Channels.clear();
-  ASSERT_FALSE(run.expired()) << "the worker did not outlive the stop";
-  gate.set_value();
-  for (int i = 0; i < 1000 && !run.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_TRUE(run.expired()) << "the worker let go never ended";
-  EXPECT_TRUE(queue_.Take(WM_FEED_LOADED).empty()) << "the late result reached the window's queue";
 }
 
 TEST_F(ReaderWindowTest, PicturesFollowTheFeedsSwitchAndScheme) {
@@ -589,60 +493,32 @@ TEST(ReaderRules, OnlyHttpHttpsAndMailtoTargetsReachTheShell) {
 // link reached the handler's command line as its own syntax, and a mailto's
 // "attach" field made some mail programs attach a local file to the mail.
 TEST(ReaderRules, ShellGetsAnAddressItsCommandLineCannotSplit) {
-  struct Case {
-    std::string target;
-    std::optional<std::string> address;  // nullopt: the link does not open
-  };
-  const std::vector<Case> cases = {
-      {"http://a.test/x?y=1&z=2#f", "http://a.test/x?y=1&z=2#f"},
-      {"HTTPS://127.0.0.1:8080/p%20q", "HTTPS://127.0.0.1:8080/p%20q"},
-      {"http://\xEF\xF0\xE8\xEC\xE5\xF0.test/", "http://\xEF\xF0\xE8\xEC\xE5\xF0.test/"},
-      {"http://a.test/a b", "http://a.test/a%20b"},
-      {"http://a.test/\" --x \"", "http://a.test/%22%20--x%20%22"},
-      {"http://a.test/'q'`r`", "http://a.test/%27q%27%60r%60"},
-      {"http://a.test/<b>", "http://a.test/%3Cb%3E"},
-      {"http://a.test/x\\", "http://a.test/x%5C"},
-      {"http://a.test/\t\r\n\x01\x7F", "http://a.test/%09%0D%0A%01%7F"},
-      {std::string("http://a.test/\0x", 16), "http://a.test/%00x"},
+  using namespace std::string_literals;
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      // nullopt: the link does not open
+      {"HTTPS://127.0.0.1:8080/p%20q?y=1&z=2#f\xEF\xF0", "HTTPS://127.0.0.1:8080/p%20q?y=1&z=2#f\xEF\xF0"},
+      {"http://a.test/a b\"'`<>\\\t\r\n\x01\x7F\0x"s,
+       "http://a.test/a%20b%22%27%60%3C%3E%5C%09%0D%0A%01%7F%00x"},
       {"http://a.test/?attach=x", "http://a.test/?attach=x"},
       {"mailto:me@a.test", "mailto:me@a.test"},
-      {"mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test",
-       "mailto:me@a.test?subject=Hi&body=Text&cc=you@a.test"},
-      {"mailto:me@a.test?attach=C:\\secret.txt&subject=Hi", "mailto:me@a.test?subject=Hi"},
-      {"MailTo:me@a.test?Attachment=x&BODY=b&Subject=s", "MailTo:me@a.test?BODY=b&Subject=s"},
-      {"mailto:me@a.test?%61ttach=x&%73ubject=s", "mailto:me@a.test?%73ubject=s"},
-      {"mailto:me@a.test?bcc=x&to=y&body=a b", "mailto:me@a.test?body=a%20b"},
+      {"MailTo:me@a.test?%61ttach=C:\\s&%73ubject=s&Attachment=x&bcc=x&to=y&BODY=a b&cc=c@a.test",
+       "MailTo:me@a.test?%73ubject=s&BODY=a%20b&cc=c@a.test"},
       {"mailto:me@a.test?attach=x", "mailto:me@a.test"},
       {"file:///C:/Windows/calc.exe", std::nullopt},
-      {"javascript:alert('http://x')", std::nullopt},
-      {" http://a.test/", std::nullopt},
   };
-  for (const Case& c : cases) EXPECT_EQ(ShellAddress(c.target), c.address) << WinToUtf8(c.target);
+  for (const auto& [target, address] : cases) EXPECT_EQ(ShellAddress(target), address) << WinToUtf8(target);
 }
 
 TEST(ReaderRules, ShellAddressStopsAt2048CharactersAndNeverHalfAnEscape) {
-  const std::string base = "http://a.test/x";  // 15 characters
-  struct Case {
-    std::string target;
-    std::size_t length;
-  };
-  const std::vector<Case> cases = {
-      {base + std::string(2048 - 15, 'a'), 2048},  {base + std::string(2049 - 15, 'a'), 2048},
-      {base + std::string(1000, ' '), 2046},  // 15 + 677 escapes of three
-      {base + "y" + std::string(1000, ' '), 2047}, {base + "yz" + std::string(1000, ' '), 2048},
-  };
-  for (const Case& c : cases) {
-    const std::optional<std::string> address = ShellAddress(c.target);
-    ASSERT_TRUE(address);
-    EXPECT_EQ(address->size(), c.length);
-    EXPECT_TRUE(address->ends_with("a") || address->ends_with("%20")) << address->substr(address->size() - 4);
+  for (const std::size_t extra : {0, 1, 2}) {  // then 1000 spaces, each escaped to three characters
+    const std::string address =
+        ShellAddress("http://a.test/x" + std::string(extra, 'y') + std::string(1000, ' ')).value_or("");
+    EXPECT_TRUE(address.size() == 2046 + extra && address.ends_with("%20")) << address.size();
   }
 }
 
 TEST_F(ReaderWindowTest, ALinkReachesTheShellOnlyInItsSafeForm) {
-  TReaderWindow& window = Open();
-  EXPECT_TRUE(window.htmlLite1HotSpotClick("mailto:me@a.test?attach=x&subject=a\"b"));
-  EXPECT_FALSE(window.htmlLite1HotSpotClick("file:///C:/x.exe"));
+  EXPECT_TRUE(Open().htmlLite1HotSpotClick("mailto:me@a.test?attach=x&subject=a\"b"));
   EXPECT_EQ(view_.opened, (std::vector<std::string>{"mailto:me@a.test?subject=a%22b"}));
 }
 

@@ -122,13 +122,9 @@ TEST(XmlParserErrors, ErrorTextLayout) {
 // The error text held the tree up to 16 MB plus four times the document:
 // about 144 MB for a broken 32 MiB feed, on the way to a text nobody reads.
 TEST(XmlParserErrors, ErrorTextKeepsAtMost64KOfTree) {
-  std::string many = "<rss>";
-  for (int i = 0; i < 20000; ++i) many += "<item><title>t</title></item>";
-  const std::pair<std::string, bool> cases[] = {
-      // a broken document; its tree cut
-      {"<rss><a>x</a>", false},
-      {many, true},
-      {std::string("<rss><d>").append(200000, 'x').append("</d>"), true}};
+  const std::pair<std::string, bool> cases[] = {// a broken document; its tree cut
+                                                {"<rss><a>x</a>", false},
+                                                {"<rss><d>" + std::string(200000, 'x') + "</d>", true}};
   for (const auto& [xml, cut] : cases) {
     auto doc = testing::ParseXml(xml);
     ASSERT_TRUE(doc->ErrorText().starts_with("Missing < near ")) << doc->ErrorText().substr(0, 40);

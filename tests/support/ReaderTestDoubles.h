@@ -71,7 +71,7 @@ class FakeReaderView final : public IReaderView {
   void ViewerInsertImage(const std::string& source, std::optional<TBitmap32> picture) override {
     images.emplace_back(source, std::move(picture));
   }
-  void ViewerInsertImageAlt(const std::string& source) override { imageAlts.push_back(source); }
+  void ViewerInsertImageAlt(const std::string&) override {}
 
   void SetStatusText(const std::string& text) override { statusText = text; }
   void RepaintStatus() override {}
@@ -97,7 +97,6 @@ class FakeReaderView final : public IReaderView {
   std::vector<TGridRow> rows;
   std::string html, statusText;
   std::vector<std::pair<std::string, std::optional<TBitmap32>>> images;
-  std::vector<std::string> imageAlts;
   std::map<TReaderTimer, bool> timers;
   std::map<TReaderTimer, int> timerStarts;
   std::vector<int> pointerMoves;

@@ -54,10 +54,8 @@ LPARAM PointParam(POINT point) {
 
 // Dispatches this thread's messages, timers among them, for a while.
 void PumpMessagesFor(DWORD milliseconds) {
-  for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(5)) {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-  }
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < milliseconds; Sleep(5))
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
 }
 
 class ViewerControlTest : public ::testing::Test {
