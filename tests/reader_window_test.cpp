@@ -253,17 +253,18 @@ TEST_F(ReaderWindowTest, LoadWhileLoadingOnlySaysStillLoading) {
 }
 
 TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
-  for (const char* title : {"Good", "Gone", "Missing", "Page"}) AddFeed(title, {});
+  for (const char* title : {"Good", "Gone", "Missing", "Page", "Silent"}) AddFeed(title, {});
   http_.Serve("feeds.test/f0.xml",
               "<rss><channel><item><title>New</title></item><item><title>Two</title></item></channel></rss>");
   // The notice said only that a load failed, not why.
   const std::string page = "<html><head><title>404 Not Found</title></head></html>";
   http_.Serve("feeds.test/f2.xml", testing::FakeRoute{.Body = page, .Status = 404});
   http_.Serve("feeds.test/f3.xml", page);
+  http_.Serve("feeds.test/f4.xml", testing::FakeRoute{.Body = "", .Announced = 100, .TimesOut = true});
   TReaderWindow& window = Open();
   window.ToolButton5Click();
   EXPECT_EQ(view_.statusText, Lang.lang_file_loading);
-  for (int loaded = 0; loaded < 4;) {
+  for (int loaded = 0; loaded < 5;) {
     testing::MessageQueue::Message message{};
     ASSERT_TRUE(queue_.Wait(message));
     if (message.Id != WM_FEED_LOADED) continue;
@@ -277,7 +278,8 @@ TEST_F(ReaderWindowTest, LoadAllFillsTheShownListAndReportsAFailedFeed) {
   const std::string failed = Lang.lang_err_load + " - ";
   EXPECT_EQ(host_.notifications, (decltype(host_.notifications){{"Info", failed + "Gone"},
                                                                 {"Info", failed + "Missing (HTTP 404)"},
-                                                                {"Info", failed + "Page (not a feed)"}}));
+                                                                {"Info", failed + "Page (not a feed)"},
+                                                                {"Info", failed + "Silent (timed out)"}}));
   EXPECT_FALSE(rss_.Channels[0].LoadThread || rss_.Channels[1].LoadThread);
 }
 

@@ -9,7 +9,6 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,9 +35,6 @@ struct FakeRoute {
   bool Stalls = false;          // reads wait until the request is cancelled (at most a minute)
   int Status = 200;
   std::map<std::string, std::string> Headers = {};  // of the response, by exact name
-  // When valid, the first read waits for it and no cancel cuts it short, as
-  // a platform call that nothing interrupts.
-  std::shared_future<void> Gate = {};
 };
 
 class FakeHttpClient final : public IHttpClient {
@@ -98,7 +94,6 @@ class FakeHttpClient final : public IHttpClient {
       return route_.Announced < 0 ? static_cast<std::int64_t>(route_.Body.size()) : route_.Announced;
     }
     int Read(char* buffer, int size) override {
-      if (route_.Gate.valid()) std::exchange(route_.Gate, {}).wait();
       if (route_.TimesOut) return kReadTimedOut;
       if (route_.Stalls) return WaitForCancel();
       const std::size_t n = route_.Body.copy(buffer, static_cast<std::size_t>(size), at_);
