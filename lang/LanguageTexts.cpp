@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 94> kRows = {{
+const std::array<TLangRow, 100> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -222,6 +222,18 @@ const std::array<TLangRow, 94> kRows = {{
                   "отримано не стрічку", "not a feed"),
     KIVO_LANG_ROW(lang_err_timed_out, "сервер не ответил вовремя",
                   "сервер не відповів вчасно", "timed out"),
+    KIVO_LANG_ROW(lang_opml_import_report, "Добавлено лент: %d, пропущено: %d",
+                  "Додано стрічок: %d, пропущено: %d", "%d feeds added, %d skipped"),
+    KIVO_LANG_ROW(lang_opml_err_not_opml, "Файл не является списком лент OPML",
+                  "Файл не є списком стрічок OPML", "The file is not an OPML feed list"),
+    KIVO_LANG_ROW(lang_opml_err_encoding, "Кодировка файла не поддерживается",
+                  "Кодування файлу не підтримується", "The file's encoding is not supported"),
+    KIVO_LANG_ROW(lang_opml_err_too_large, "Файл слишком велик",
+                  "Файл завеликий", "The file is too large"),
+    KIVO_LANG_ROW(lang_opml_err_damaged, "Файл поврежден или обрезан",
+                  "Файл пошкоджений або обрізаний", "The file is damaged or cut short"),
+    KIVO_LANG_ROW(lang_opml_err_export, "Не удалось сохранить файл OPML",
+                  "Не вдалося зберегти файл OPML", "Could not save the OPML file"),
     {nullptr, &TLangTexts::opt_check_list_contacts, "Показывать ленты в списке",
      "Відображати стрічки в контактлисті", "Show feeds in contactlist"},
 }};

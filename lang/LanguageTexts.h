@@ -109,6 +109,12 @@ struct TLangTexts {
   std::string lang_err_http;  // followed by the status code
   std::string lang_err_not_feed;
   std::string lang_err_timed_out;
+  std::string lang_opml_import_report;  // "%d" added, then "%d" skipped
+  std::string lang_opml_err_not_opml;
+  std::string lang_opml_err_encoding;
+  std::string lang_opml_err_too_large;
+  std::string lang_opml_err_damaged;
+  std::string lang_opml_err_export;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
 };
 

@@ -66,3 +66,14 @@ kivo_cli_test(NAME fetch_without_url RC 2 ARGS fetch)
 kivo_cli_test(NAME fetch_bad_proxy RC 2 ARGS fetch http://127.0.0.1:1/ --proxy nocolon)
 kivo_cli_test(NAME fetch_refused_reports_failed_download RC 1 STDOUT ${KIVO_CLI_DATA}/expected/fetch_refused.out
   ARGS fetch http://127.0.0.1:1/feed.xml)
+
+# opml import: the feed-list lines to add (windows-1251, as the list holds
+# them), then the counts; a list given with --list (CRLF lines) is compared by
+# cache name, so a case or port spelling of a listed feed is no new feed.
+kivo_cli_test(NAME opml_import_against_crlf_list RC 0 STDOUT ${KIVO_CLI_DATA}/expected/opml_import_sample.out
+  ARGS opml import ${CMAKE_SOURCE_DIR}/tests/data/sample_list.opml --list ${CMAKE_SOURCE_DIR}/tests/data/sample_list.txt)
+kivo_cli_test(NAME opml_import_refuses_a_feed RC 1 STDOUT_TEXT "refused: not OPML"
+  ARGS opml import ${CMAKE_SOURCE_DIR}/tests/data/sample_feed.xml)
+kivo_cli_test(NAME opml_import_unreadable_list RC 2
+  ARGS opml import ${CMAKE_SOURCE_DIR}/tests/data/sample_list.opml --list ${CMAKE_CURRENT_BINARY_DIR}/no-such-list.txt)
+kivo_cli_test(NAME opml_unknown_verb RC 2 ARGS opml merge)

@@ -49,6 +49,7 @@ const std::map<std::string, Handler>& CommandTable() {
       {"convert", CmdConvert},
       {"page", CmdPage},
       {"fetch", CmdFetch},
+      {"opml", CmdOpml},
       {"url", UrlCommand},
       {"version",
        [](const Args&, std::string& out) {
