@@ -16,21 +16,18 @@ namespace kivo::testing {
 template <class TBase, class TControl>
 class FakeDialogView : public TBase {
  public:
-  void SetChecked(TControl control, bool value) override { checked[control] = value; }
+  void SetChecked(TControl, bool) override {}
   void SetEnabled(TControl control, bool value) override { enabled[control] = value; }
   void SetText(TControl control, const std::string& value) override { text[control] = value; }
-  void SetPage(int value) override { page = value; }
+  void SetPage(int) override {}
   void Show() override { visible = true; }
-  void BringToFront() override { ++broughtForward; }
+  void BringToFront() override {}
   void Hide() override { visible = false; }
   void ShowMessage(const std::string& value) override { messages.push_back(value); }
 
-  std::map<TControl, bool> checked;
   std::map<TControl, bool> enabled;
   std::map<TControl, std::string> text;
-  int page = -1;
   bool visible = false;
-  int broughtForward = 0;
   std::vector<std::string> messages;
 };
 
@@ -45,14 +42,13 @@ class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                      const std::string& initial) override {
     asked.push_back(title + "/" + prompt + "/" + initial);
-    if (answers.empty()) return std::nullopt;
-    auto answer = answers.front();
-    answers.pop_front();
+    std::optional<std::string> answer;
+    if (!answers.empty()) answer = answers.front(), answers.pop_front();
     return answer;
   }
   bool Confirm(const std::string& title, const std::string& text) override {
     confirmed.push_back(title + "/" + text);
-    return confirmAnswer;
+    return true;
   }
 
   std::map<TOptionsControl, TControlColour> colour;
@@ -60,7 +56,6 @@ class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> asked;
   std::vector<std::string> confirmed;
-  bool confirmAnswer = true;
 };
 
 class FakeOptionsHost : public IOptionsHost {
@@ -71,7 +66,7 @@ class FakeOptionsHost : public IOptionsHost {
   }
   bool ApplyOptions(const TOptionsDraft& draft) override {
     applied.push_back(draft.FeedLines());
-    return applyResult;
+    return true;
   }
   std::filesystem::path PluginFolder() const override { return folder; }
   char DecimalSeparator() const override { return '.'; }
@@ -81,7 +76,6 @@ class FakeOptionsHost : public IOptionsHost {
   TRSS rss;
   std::filesystem::path folder;
   int drafts = 0;
-  bool applyResult = true;
   std::vector<std::vector<std::string>> applied;
 };
 
