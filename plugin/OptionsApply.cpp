@@ -39,11 +39,17 @@ std::vector<TRename> RenamedFeeds(const TOptionsDraft& draft, const TSettingsCon
   return renames;
 }
 
+// No cache name holds "~" at its start.
+std::string PassingSection(std::size_t i) {
+  std::string name = std::to_string(i);
+  name.insert(name.begin(), '~');
+  return name;
+}
+
 // Through names no feed has, so that two feeds trading addresses keep their own sections.
 void RenameSections(TIniFile& ini, const std::vector<TRename>& renames) {
-  for (std::size_t i = 0; i < renames.size(); ++i)
-    ini.RenameSection(renames[i].from, "~" + std::to_string(i));
-  for (std::size_t i = 0; i < renames.size(); ++i) ini.RenameSection("~" + std::to_string(i), renames[i].to);
+  for (std::size_t i = 0; i < renames.size(); ++i) ini.RenameSection(renames[i].from, PassingSection(i));
+  for (std::size_t i = 0; i < renames.size(); ++i) ini.RenameSection(PassingSection(i), renames[i].to);
 }
 
 void EraseDeletedFeeds(TIniFile& ini, const TOptionsDraft& draft, const TRSS& rss) {

@@ -36,6 +36,11 @@ class OptionsOk : public ::testing::Test {
   std::string Section(const std::string& address) {
     return PathTo1251(ItemCacheFile(context.CacheFolder, address).filename());
   }
+  std::string SectionText(const std::string& address, const std::string& lines) {
+    std::string text = Section(address);
+    text.insert(text.begin(), '[');
+    return text.append("]\r\n").append(lines);
+  }
   fs::path CacheFile(const std::string& address, std::string_view extension) {
     return ChangeFileExt(ItemCacheFile(context.CacheFolder, address), extension);
   }
@@ -49,9 +54,8 @@ class OptionsOk : public ::testing::Test {
 };
 
 TEST_F(OptionsOk, OkKeepsKeysTheDialogsDoNotEdit) {
-  Load({a + "|A"}, "[Main]\r\nMainExtra=7\r\n[" + Section(a) +
-                       "]\r\nPanelSize=77\r\nETag=\"\"v1\"\"\r\nnet_file_size=123\r\nCheckUpdates=0\r\n"
-                       "[Elsewhere]\r\nkey=kept\r\n");
+  Load({a + "|A"}, "[Main]\r\nMainExtra=7\r\n[Elsewhere]\r\nkey=kept\r\n" +
+                       SectionText(a, "PanelSize=77\r\nETag=\"\"v1\"\"\r\nCheckUpdates=0\r\n"));
   TOptionsDraft draft = MakeOptionsDraft(globals, rss);
   draft.Feeds[0].Settings.CheckUpdates = true;
   draft.Globals.TabsPosition = 1;
@@ -68,8 +72,7 @@ TEST_F(OptionsOk, OkKeepsKeysTheDialogsDoNotEdit) {
 
 TEST_F(OptionsOk, ChangedAddressTakesItsMarksAndSettingsAlong) {
   const std::string secure = "https://a.example/rss";
-  Load({a + "|A", b + "|B"},
-       "[" + Section(a) + "]\r\nPanelSize=77\r\n[" + Section(b) + "]\r\nPanelSize=88\r\n");
+  Load({a + "|A", b + "|B"}, SectionText(a, "PanelSize=77\r\n") + SectionText(b, "PanelSize=88\r\n"));
   for (const char* extension : {".rd", ".rss", ".ico"})
     ASSERT_TRUE(WriteFileAtomic(CacheFile(a, extension), "m=2"));
   LoadSettings(globals, rss, context);
