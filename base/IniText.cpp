@@ -179,6 +179,13 @@ void TIniText::EraseSection(std::string_view section) {
   RebuildSectionIndex();
 }
 
+void TIniText::RenameSection(std::string_view from, std::string_view to) {
+  if (sectionIndex_.count(LowerCase1251(from)) == 0) return;
+  if (LowerCase1251(from) != LowerCase1251(to)) EraseSection(to);
+  sections_[sectionIndex_.at(LowerCase1251(from))].name = std::string(to);
+  RebuildSectionIndex();
+}
+
 void TIniText::DeleteKey(std::string_view section, std::string_view key) {
   const auto found = sectionIndex_.find(LowerCase1251(section));
   if (found == sectionIndex_.end()) return;

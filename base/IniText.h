@@ -35,6 +35,8 @@ class TIniText {
   void WriteInteger(std::string_view section, std::string_view key, int value);
   void WriteBool(std::string_view section, std::string_view key, bool value);  // "1" / "0"
   void EraseSection(std::string_view section);
+  // Moves every line of `from` under the name `to`, replacing what `to` held.
+  void RenameSection(std::string_view from, std::string_view to);
   void DeleteKey(std::string_view section, std::string_view key);  // every duplicate too
 
   // The whole text, CR LF lines, as the file is written.

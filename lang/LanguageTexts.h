@@ -14,7 +14,8 @@
 namespace kivo {
 
 // One member per language-file key, named as the key, in the order the loader
-// reads them; the last one has no key and comes only from the built-in sets.
+// reads them; opt_check_list_contacts has no key and comes only from the
+// built-in sets.
 struct TLangTexts {
   std::string lang_plug_show;
   std::string lang_file_loading;
@@ -116,6 +117,22 @@ struct TLangTexts {
   std::string lang_opml_err_damaged;
   std::string lang_opml_err_export;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
+  std::string lang_opt_add_title;
+  std::string lang_opt_add_address;
+  std::string lang_opt_add_name;
+  std::string lang_opt_del_title;
+  std::string lang_opt_del_text;
+  std::string lang_opt_clear_title;
+  std::string lang_opt_clear_text;
+  std::string lang_opt_clear_error;
+  std::string lang_opt2_err_save;
+  std::string lang_opt_err_addr_empty;
+  std::string lang_opt_err_addr_scheme;
+  std::string lang_opt_err_addr_char;
+  std::string lang_opt_err_addr_duplicate;  // followed by the name of the feed
+  std::string lang_opt_err_port;
+  std::string lang_opt_err_call_string;
+  std::string lang_opt_err_write;
 };
 
 extern TLangTexts Lang;

@@ -9,6 +9,7 @@
 #include "feeds/PageComposition.h"
 #include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
+#include "plugin/OptionsApply.h"
 #include "plugin/PluginLog.h"
 
 namespace kivo {
@@ -172,6 +173,25 @@ void TKivoPlugin::ToggleReaderWindow() {
 
 void TKivoPlugin::ShowOptions() {
   if (MainForm) MainForm->ToolOptionsClick();
+}
+
+TOptionsDraft TKivoPlugin::MakeOptionsDraft() {
+  return RssData ? kivo::MakeOptionsDraft(Settings, *RssData) : kivo::MakeOptionsDraft(Settings, TRSS());
+}
+
+bool TKivoPlugin::ApplyOptions(const TOptionsDraft& draft) {
+  if (!RssData) return false;
+  if (!kivo::ApplyOptions(draft, Settings, *RssData, SettingsContext())) return false;
+  if (MainForm) MainForm->TabControl1Change();
+  return true;
+}
+
+char TKivoPlugin::DecimalSeparator() const {
+  return env_.Locale.DecimalSeparator();
+}
+
+std::size_t TKivoPlugin::CacheFolderLength() const {
+  return (CacheDir(PluginFolder()) / "x").u16string().size() - 1;
 }
 
 bool TKivoPlugin::IsCallWord(TPluginWord wideText) const {

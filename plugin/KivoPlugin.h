@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "feeds/FeedTable.h"
+#include "options/OptionsView.h"
 #include "plugin/PluginHost.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginMessages.h"
@@ -28,8 +29,9 @@ struct THideState {
 
 // The plugin object is also what its windows reach of it: the reader window
 // sees the feed table and settings through IReaderHost, the tray icon asks
-// for the reader through ITrayIconHost.
-class TKivoPlugin final : public IReaderHost, public ITrayIconHost {
+// for the reader through ITrayIconHost, the options dialog applies its working
+// copy through IOptionsHost.
+class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOptionsHost {
  public:
   explicit TKivoPlugin(TPluginEnvironment environment);
   // Frees what a stop frees (without saving), then the notification window.
@@ -77,6 +79,13 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost {
 
   // ITrayIconHost.
   void ToggleReaderWindow() override;
+
+  // IOptionsHost.
+  TOptionsDraft MakeOptionsDraft() override;
+  bool ApplyOptions(const TOptionsDraft& draft) override;
+  std::filesystem::path PluginFolder() const override { return Settings.PluginPath.parent_path(); }
+  char DecimalSeparator() const override;
+  std::size_t CacheFolderLength() const override;
 
   // The start objects; null while the plugin is stopped.
   std::unique_ptr<tgradientsclass> Skin;

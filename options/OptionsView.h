@@ -1,0 +1,112 @@
+// The view and host interfaces of the options and feed settings dialogs: the
+// controllers decide, the views show and report (reader/ReaderView.h is the
+// model). Controls are named as in the dialogs.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options/OptionsDraft.h"
+
+namespace kivo {
+
+enum class TOptionsControl {
+  CheckLogo,
+  CheckAddOldChannels,
+  CheckBox1,
+  CheckTrayIcon,
+  CheckshowButton,
+  CheckContact,
+  CheckListContacts,
+  CheckContactsIcons,
+  ChecknewLents,
+  CheckBaloon,
+  ListBox1,   // the feed list: the entries' lines
+  ComboBox1,  // the languages
+  Label5,     // author value
+  Label12,    // version caption
+  Label11,    // version value
+  Label13,    // description value
+  RadioGroup1,
+  SpinFontSize,
+  CheckProxy,
+  Label7,
+  EditProxy,
+  Label8,
+  EditPort,
+  CheckAuth,
+  Label9,
+  EditUser,
+  Label10,
+  EditPass,
+  Edit1,
+};
+
+enum class TFeedSettingsControl {
+  EditChName,
+  EditchUrl,
+  CheckSpecContact,
+  Checkhorlines,
+  CheckLoadImages,
+  CheckBaloonCh,
+  CheckDoubleTags,
+  CheckUpdates,
+  CheckNotLoad,
+  CheckExtCheck,
+  SpinPeriod,
+  EditTitle,
+  EditText1,
+  EditText2,
+  EditCategory,
+};
+
+// The view maps these to the system's colours.
+enum class TControlColour { ButtonFace, White, Silver, Yellow };
+
+// What both dialogs show and ask; texts are windows-1251.
+template <class TControl>
+class IDialogView {
+ public:
+  virtual ~IDialogView() = default;
+  virtual void SetChecked(TControl control, bool checked) = 0;
+  virtual void SetEnabled(TControl control, bool enabled) = 0;
+  virtual void SetText(TControl control, const std::string& text) = 0;
+  virtual void SetPage(int page) = 0;
+  virtual void Show() = 0;  // not modal
+  virtual void BringToFront() = 0;
+  virtual void Hide() = 0;
+  virtual void ShowMessage(const std::string& text) = 0;
+};
+
+class IOptionsView : public IDialogView<TOptionsControl> {
+ public:
+  virtual void SetColour(TOptionsControl control, TControlColour colour) = 0;
+  // A list's entries and its selection (-1 for none).
+  virtual void SetItems(TOptionsControl control, const std::vector<std::string>& items, int selected) = 0;
+  // A text prompt: nullopt when cancelled.
+  virtual std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                             const std::string& initial) = 0;
+  // OK and Cancel with the information icon: true for OK.
+  virtual bool Confirm(const std::string& title, const std::string& text) = 0;
+};
+
+using IFeedSettingsView = IDialogView<TFeedSettingsControl>;
+
+// What the options dialog needs of the plugin.
+class IOptionsHost {
+ public:
+  virtual ~IOptionsHost() = default;
+  virtual TOptionsDraft MakeOptionsDraft() = 0;
+  // Stores and applies everything (the OK sequence); false when the settings
+  // files could not be written.
+  virtual bool ApplyOptions(const TOptionsDraft& draft) = 0;
+  virtual std::filesystem::path PluginFolder() const = 0;
+  virtual char DecimalSeparator() const = 0;
+  // What MakeCacheName takes: the cache folder's length with its separator.
+  virtual std::size_t CacheFolderLength() const = 0;
+};
+
+}  // namespace kivo

@@ -1,0 +1,82 @@
+// Fakes of the options dialogs' views and host: they remember what the
+// controllers showed and answer prompts from queues.
+#pragma once
+
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options/OptionsView.h"
+
+namespace kivo::testing {
+
+template <class TBase, class TControl>
+class FakeDialogView : public TBase {
+ public:
+  void SetChecked(TControl, bool) override {}
+  void SetEnabled(TControl control, bool value) override { enabled[control] = value; }
+  void SetText(TControl control, const std::string& value) override { text[control] = value; }
+  void SetPage(int) override {}
+  void Show() override { visible = true; }
+  void BringToFront() override {}
+  void Hide() override { visible = false; }
+  void ShowMessage(const std::string& value) override { messages.push_back(value); }
+
+  std::map<TControl, bool> enabled;
+  std::map<TControl, std::string> text;
+  bool visible = false;
+  std::vector<std::string> messages;
+};
+
+using FakeFeedSettingsView = FakeDialogView<IFeedSettingsView, TFeedSettingsControl>;
+
+class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
+ public:
+  void SetColour(TOptionsControl control, TControlColour value) override { colour[control] = value; }
+  void SetItems(TOptionsControl control, const std::vector<std::string>& value, int) override {
+    items[control] = value;
+  }
+  std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
+                                     const std::string& initial) override {
+    asked.push_back(title + "/" + prompt + "/" + initial);
+    std::optional<std::string> answer;
+    if (!answers.empty()) answer = answers.front(), answers.pop_front();
+    return answer;
+  }
+  bool Confirm(const std::string& title, const std::string& text) override {
+    confirmed.push_back(title + "/" + text);
+    return true;
+  }
+
+  std::map<TOptionsControl, TControlColour> colour;
+  std::map<TOptionsControl, std::vector<std::string>> items;
+  std::deque<std::optional<std::string>> answers;
+  std::vector<std::string> asked;
+  std::vector<std::string> confirmed;
+};
+
+class FakeOptionsHost : public IOptionsHost {
+ public:
+  TOptionsDraft MakeOptionsDraft() override {
+    ++drafts;
+    return kivo::MakeOptionsDraft(globals, rss);
+  }
+  bool ApplyOptions(const TOptionsDraft& draft) override {
+    applied.push_back(draft.FeedLines());
+    return true;
+  }
+  std::filesystem::path PluginFolder() const override { return folder; }
+  char DecimalSeparator() const override { return '.'; }
+  std::size_t CacheFolderLength() const override { return 10; }
+
+  TPluginGlobals globals;
+  TRSS rss;
+  std::filesystem::path folder;
+  int drafts = 0;
+  std::vector<std::vector<std::string>> applied;
+};
+
+}  // namespace kivo::testing
