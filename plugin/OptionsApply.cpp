@@ -93,15 +93,24 @@ bool WriteNewIni(const TOptionsDraft& draft, const TRSS& rss, const std::vector<
   return ini.UpdateFile();
 }
 
-// A file that cannot be moved stays under its old name: the feed starts afresh.
+// Through names no feed has, as the sections, so that two feeds trading
+// addresses keep their own files. A file that cannot be moved stays under its
+// old name: the feed starts afresh.
 void RenameFeedFiles(const std::vector<TRename>& renames, const TSettingsContext& context) {
-  for (const TRename& rename : renames) {
+  const auto file = [&context](const std::string& name, std::string_view extension) {
+    return context.CacheFolder / ChangeFileExt(PathFrom1251(name), extension);
+  };
+  std::error_code error;
+  for (std::size_t i = 0; i < renames.size(); ++i) {
     for (std::string_view extension : kFeedFileExtensions) {
-      const auto from = context.CacheFolder / ChangeFileExt(PathFrom1251(rename.from), extension);
-      if (!FileExists(from)) continue;
-      std::error_code error;
-      std::filesystem::rename(from, context.CacheFolder / ChangeFileExt(PathFrom1251(rename.to), extension),
-                              error);
+      if (FileExists(file(renames[i].from, extension)))
+        std::filesystem::rename(file(renames[i].from, extension), file(PassingSection(i), extension), error);
+    }
+  }
+  for (std::size_t i = 0; i < renames.size(); ++i) {
+    for (std::string_view extension : kFeedFileExtensions) {
+      if (FileExists(file(PassingSection(i), extension)))
+        std::filesystem::rename(file(PassingSection(i), extension), file(renames[i].to, extension), error);
     }
   }
 }

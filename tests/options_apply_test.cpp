@@ -92,6 +92,20 @@ TEST_F(OptionsOk, ChangedAddressTakesItsMarksAndSettingsAlong) {
   EXPECT_NE(rss.Channels[0].ReadMarks.find("m=2"), std::string::npos);
 }
 
+// The files were moved one feed after the other: the first move replaced the
+// second feed's files before they went.
+TEST_F(OptionsOk, FeedsTradingAddressesKeepTheirOwnMarks) {
+  Load({a + "|A", b + "|B"}, "");
+  ASSERT_TRUE(WriteFileAtomic(CacheFile(a, ".rd"), "of A\r\n") &&
+              WriteFileAtomic(CacheFile(b, ".rd"), "of B\r\n"));
+  LoadSettings(globals, rss, context);
+  TOptionsDraft draft = MakeOptionsDraft(globals, rss);
+  std::swap(draft.Feeds[0].Address, draft.Feeds[1].Address);
+  ASSERT_TRUE(ApplyOptions(draft, globals, rss, context));
+  EXPECT_EQ(ReadFileBytes(CacheFile(b, ".rd")), "of A\r\n");
+  EXPECT_EQ(ReadFileBytes(CacheFile(a, ".rd")), "of B\r\n");
+}
+
 TEST_F(OptionsOk, FeedStillLoadingStaysLoading) {
   Load({a + "|A", b + "|B"}, "");
   rss.Channels[1].Run->Loading = true;
