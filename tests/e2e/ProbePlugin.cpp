@@ -13,6 +13,7 @@
 #include <string>
 
 #include "plugin/PluginInfo.h"
+#include "tests/e2e/ProbeOptions.h"
 
 namespace {
 
@@ -136,6 +137,7 @@ void Handle(Probe& probe, TPluginMessage& message) {
     case PM_QUIT:
       Record(probe)[2] = probe.handlesConsistent;
       DestroyWindow(probe.window);
+      kivo_probe::DestroyOptions();
       break;
     case PM_WORD_CHECK:
       if (std::u16string(reinterpret_cast<const char16_t*>(message.WParam)) == kCallWord) {
@@ -146,6 +148,9 @@ void Handle(Probe& probe, TPluginMessage& message) {
     case PM_BUTTON_CLICK:
       if (message.WParam == probe.buttonId)
         ShowWindow(probe.window, IsWindowVisible(probe.window) ? SW_HIDE : SW_SHOW);
+      break;
+    case PM_SHOW_OPTIONS:
+      kivo_probe::ShowOptions(ModuleInstance());
       break;
     case PM_HIDE_WINDOWS:
       HideOrRestore(probe, message.WParam != 0);
@@ -182,6 +187,7 @@ std::uint32_t KIVO_STDCALL Release(IKivoPlugin*) {
     gProbe = nullptr;
     // Classes of a DLL outlive its unloading unless unregistered.
     UnregisterClassW(kWindowClass, ModuleInstance());
+    kivo_probe::UnregisterOptionsClass(ModuleInstance());
   }
   return left;
 }
@@ -212,6 +218,7 @@ void RegisterProbeClass() {
   windowClass.lpszClassName = kWindowClass;
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassW(&windowClass);
+  kivo_probe::RegisterOptionsClass(ModuleInstance());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "options/DialogControls.h"
 #include "plugin/PluginInfo.h"
 #include "reader/ReaderCommands.h"
 #include "tools/host/Text.h"
@@ -174,9 +175,46 @@ std::optional<Visibility> VisibilityOf(const std::string& word) {
   return std::nullopt;
 }
 
+std::wstring DialogClass(const std::string& word) {
+  if (word == "TFormOptions") return kOptionsWindowClass;
+  if (word == "TFormOptions2") return kFeedSettingsWindowClass;
+  throw SyntaxError("no dialog " + word + " (TFormOptions or TFormOptions2)");
+}
+
+DialogControl ControlOf(const std::string& dialog, const std::string& control) {
+  const std::wstring className = DialogClass(dialog);
+  const auto id = className == kOptionsWindowClass ? OptionsControlIdByName(control)
+                                                   : FeedSettingsControlIdByName(control);
+  if (!id) throw SyntaxError(dialog + " has no control " + control);
+  return {className, *id};
+}
+
+bool OnOff(const std::string& word) {
+  if (word != "on" && word != "off") throw SyntaxError("on or off, not " + word);
+  return word == "on";
+}
+
+std::optional<Command> ParseExpectDialog(const std::string& what, const Words& rest) {
+  if (what == "dialog-visible" || what == "dialog-hidden") {
+    RequireCount(rest, 1, 1, "expect dialog-visible|dialog-hidden DIALOG");
+    return ExpectDialog{what == "dialog-visible" ? Visibility::Visible : Visibility::Hidden,
+                        DialogClass(rest[0])};
+  }
+  if (what == "dialog-checked") {
+    RequireCount(rest, 3, 3, "expect dialog-checked DIALOG CONTROL on|off");
+    return ExpectDialogChecked{ControlOf(rest[0], rest[1]), OnOff(rest[2])};
+  }
+  if (what == "dialog-text") {
+    RequireCount(rest, 3, 3, "expect dialog-text DIALOG CONTROL TEXT");
+    return ExpectDialogText{ControlOf(rest[0], rest[1]), WideFromUtf8(rest[2])};
+  }
+  return std::nullopt;
+}
+
 Command ParseExpect(const Words& args) {
   if (args.empty()) throw SyntaxError("expect what?");
   const Words rest(args.begin() + 1, args.end());
+  if (auto dialog = ParseExpectDialog(args[0], rest)) return std::move(*dialog);
   if (const auto state = VisibilityOf(args[0])) {
     RequireCount(rest, 1, 1, "expect window-visible|window-hidden CLASS");
     return ExpectWindow{*state, WideFromUtf8(rest[0])};
@@ -281,6 +319,53 @@ std::function<Command(const Words&)> ReaderDoParser(ReaderAction action, const c
   };
 }
 
+// The verbs that drive the options dialogs and answer the plugin's questions.
+void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>& verbs) {
+  verbs["dialog-click"] = [](const Words& args) -> Command {
+    RequireCount(args, 2, 2, "dialog-click DIALOG CONTROL");
+    return DialogDo{DialogAction::Click, ControlOf(args[0], args[1])};
+  };
+  verbs["dialog-ok"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "dialog-ok DIALOG");
+    return DialogDo{DialogAction::Click, ControlOf(args[0], "BitBtn1")};
+  };
+  verbs["dialog-close"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "dialog-close DIALOG");
+    return DialogDo{DialogAction::Close, {DialogClass(args[0]), 0}};
+  };
+  verbs["dialog-tick"] = [](const Words& args) -> Command {
+    RequireCount(args, 3, 3, "dialog-tick DIALOG CONTROL on|off");
+    return DialogTick{ControlOf(args[0], args[1]), OnOff(args[2])};
+  };
+  verbs["dialog-type"] = [](const Words& args) -> Command {
+    RequireCount(args, 3, 3, "dialog-type DIALOG CONTROL TEXT");
+    return DialogType{ControlOf(args[0], args[1]), WideFromUtf8(args[2])};
+  };
+  verbs["dialog-select"] = [](const Words& args) -> Command {
+    RequireCount(args, 3, 3, "dialog-select DIALOG CONTROL N");
+    return DialogSelect{ControlOf(args[0], args[1]), static_cast<int>(Count(args[2], "N"))};
+  };
+  verbs["dialog-page"] = [](const Words& args) -> Command {
+    RequireCount(args, 2, 2, "dialog-page DIALOG N");
+    const char* pages = DialogClass(args[0]) == kOptionsWindowClass ? "ListBox2" : "PageControl1";
+    return DialogSelect{ControlOf(args[0], pages), static_cast<int>(Count(args[1], "N"))};
+  };
+  verbs["screenshot-dialog"] = [](const Words& args) -> Command {
+    RequireCount(args, 2, 2, "screenshot-dialog DIALOG FILE");
+    return Screenshot{DialogClass(args[0]), WideFromUtf8(args[1])};
+  };
+  verbs["answer-prompt"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "answer-prompt TEXT | answer-prompt cancel");
+    const bool confirm = args[0] != "cancel";
+    return QueueAnswer{QuestionKind::Prompt, confirm, confirm ? WideFromUtf8(args[0]) : std::wstring()};
+  };
+  verbs["answer-message"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "answer-message ok|cancel");
+    if (args[0] != "ok" && args[0] != "cancel") throw SyntaxError("answer-message ok or cancel");
+    return QueueAnswer{QuestionKind::Message, args[0] == "ok", {}};
+  };
+}
+
 std::function<Command(const Words&)> Bare(Command command, const char* verb) {
   return [command, verb](const Words& args) {
     RequireCount(args, 0, 0, verb);
@@ -289,45 +374,49 @@ std::function<Command(const Words&)> Bare(Command command, const char* verb) {
 }
 
 const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
-  static const std::map<std::string, std::function<Command(const Words&)>> kVerbs = {
-      {"send", ParseSend},
-      {"expect", ParseExpect},
-      {"wait-until", ParseWaitUntil},
-      {"wait",
-       [](const Words& args) -> Command {
-         RequireCount(args, 1, 1, "wait MS");
-         return Wait{Count(args[0], "MS")};
-       }},
-      {"remember-windows", Bare(RememberWindows{}, "remember-windows")},
-      {"click-button", GestureParser(GestureKind::ClickButton, "click-button [N]")},
-      {"contact-dblclick", GestureParser(GestureKind::ContactDoubleClick, "contact-dblclick [N]")},
-      {"contact-hint", GestureParser(GestureKind::ContactHint, "contact-hint [N]")},
-      {"set-setting", ParseSetSetting},
-      {"dump-settings", FileParser<DumpSettings>("dump-settings FILE")},
-      {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},
-      {"expect-file-contains", FileTextParser(false, "expect-file-contains FILE TEXT")},
-      {"expect-file-line", FileTextParser(true, "expect-file-line FILE TEXT")},
-      {"expect-url-contains", UrlTextParser(true, "expect-url-contains URL TEXT")},
-      {"expect-url-lacks", UrlTextParser(false, "expect-url-lacks URL TEXT")},
-      {"expect-took-at-most",
-       [](const Words& args) -> Command {
-         RequireCount(args, 1, 1, "expect-took-at-most MS");
-         return ExpectTook{Count(args[0], "MS")};
-       }},
-      {"screenshot",
-       [](const Words& args) -> Command {
-         RequireCount(args, 2, 2, "screenshot CLASS FILE");
-         return Screenshot{WideFromUtf8(args[0]), WideFromUtf8(args[1])};
-       }},
-      {"reader-click", ReaderCommandParser("reader-click CONTROL")},
-      {"reader-menu", ReaderCommandParser("reader-menu ITEM")},
-      {"reader-select-tab", ReaderDoParser(ReaderAction::SelectTab, "reader-select-tab N")},
-      {"reader-select-row", ReaderDoParser(ReaderAction::SelectRow, "reader-select-row N")},
-      {"stop", Bare(Lifecycle{LifecycleStep::Stop}, "stop")},
-      {"start", Bare(Lifecycle{LifecycleStep::Start}, "start")},
-      {"restart", Bare(Lifecycle{LifecycleStep::Restart}, "restart")},
-      {"quit", Bare(Lifecycle{LifecycleStep::Quit}, "quit")},
-  };
+  static const std::map<std::string, std::function<Command(const Words&)>> kVerbs = [] {
+    std::map<std::string, std::function<Command(const Words&)>> verbs = {
+        {"send", ParseSend},
+        {"expect", ParseExpect},
+        {"wait-until", ParseWaitUntil},
+        {"wait",
+         [](const Words& args) -> Command {
+           RequireCount(args, 1, 1, "wait MS");
+           return Wait{Count(args[0], "MS")};
+         }},
+        {"remember-windows", Bare(RememberWindows{}, "remember-windows")},
+        {"click-button", GestureParser(GestureKind::ClickButton, "click-button [N]")},
+        {"contact-dblclick", GestureParser(GestureKind::ContactDoubleClick, "contact-dblclick [N]")},
+        {"contact-hint", GestureParser(GestureKind::ContactHint, "contact-hint [N]")},
+        {"set-setting", ParseSetSetting},
+        {"dump-settings", FileParser<DumpSettings>("dump-settings FILE")},
+        {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},
+        {"expect-file-contains", FileTextParser(false, "expect-file-contains FILE TEXT")},
+        {"expect-file-line", FileTextParser(true, "expect-file-line FILE TEXT")},
+        {"expect-url-contains", UrlTextParser(true, "expect-url-contains URL TEXT")},
+        {"expect-url-lacks", UrlTextParser(false, "expect-url-lacks URL TEXT")},
+        {"expect-took-at-most",
+         [](const Words& args) -> Command {
+           RequireCount(args, 1, 1, "expect-took-at-most MS");
+           return ExpectTook{Count(args[0], "MS")};
+         }},
+        {"screenshot",
+         [](const Words& args) -> Command {
+           RequireCount(args, 2, 2, "screenshot CLASS FILE");
+           return Screenshot{WideFromUtf8(args[0]), WideFromUtf8(args[1])};
+         }},
+        {"reader-click", ReaderCommandParser("reader-click CONTROL")},
+        {"reader-menu", ReaderCommandParser("reader-menu ITEM")},
+        {"reader-select-tab", ReaderDoParser(ReaderAction::SelectTab, "reader-select-tab N")},
+        {"reader-select-row", ReaderDoParser(ReaderAction::SelectRow, "reader-select-row N")},
+        {"stop", Bare(Lifecycle{LifecycleStep::Stop}, "stop")},
+        {"start", Bare(Lifecycle{LifecycleStep::Start}, "start")},
+        {"restart", Bare(Lifecycle{LifecycleStep::Restart}, "restart")},
+        {"quit", Bare(Lifecycle{LifecycleStep::Quit}, "quit")},
+    };
+    AddDialogVerbs(verbs);
+    return verbs;
+  }();
   return kVerbs;
 }
 

@@ -34,6 +34,26 @@
 //   wait-until reader-idle TIMEOUT_MS               no feed loads, no load notice is pending
 //   expect reader-row N MARK | reader-rows COUNT | reader-tab N
 //
+// The options dialogs (DIALOG: TFormOptions or TFormOptions2; CONTROL: a name from
+// options/DialogControls.h), driven with the messages a user's input produces:
+//   dialog-click DIALOG CONTROL               BM_CLICK
+//   dialog-tick DIALOG CONTROL on|off          a click only when the check box differs
+//   dialog-type DIALOG CONTROL TEXT            WM_SETTEXT, then EN_CHANGE to the edit's parent
+//   dialog-select DIALOG CONTROL N             a list box, combo box or tab entry (from 0),
+//                                              with its selection-change notification
+//   dialog-page DIALOG N                       the page list ListBox2 or the tabs PageControl1
+//   dialog-ok DIALOG                           a click on BitBtn1
+//   dialog-close DIALOG                        WM_CLOSE
+//   expect dialog-visible|dialog-hidden DIALOG   hidden: none shown, made or not
+//   expect dialog-checked DIALOG CONTROL on|off | dialog-text DIALOG CONTROL TEXT
+//   screenshot-dialog DIALOG FILE.bmp          missing folders of FILE are made
+// Answers, in order, for the modal questions the plugin asks inside a step:
+//   answer-prompt TEXT | answer-prompt cancel  the next text prompt (TKivoPrompt)
+//   answer-message ok|cancel                   the next message box (ok: OK or Yes,
+//                                              cancel: Cancel or No)
+// A question with no answer queued is cancelled and fails its step; answers left
+// unused when the script ends fail it.
+//
 // ${NAME} in a word is replaced by the environment variable NAME (an error when unset),
 // e.g. the address of the local test server.
 #pragma once
@@ -144,15 +164,57 @@ struct ExpectReader {
   int Argument;  // the row for RowMark
   int Value;
 };
+// A control of one of the options dialogs.
+struct DialogControl {
+  std::wstring Dialog;
+  int Id;
+};
+enum class DialogAction { Click, Close };
+struct DialogDo {
+  DialogAction Action;
+  DialogControl Target;  // Id unused for Close
+};
+struct DialogTick {
+  DialogControl Target;
+  bool On;
+};
+struct DialogType {
+  DialogControl Target;
+  std::wstring Text;
+};
+struct DialogSelect {
+  DialogControl Target;
+  int Index;
+};
+struct ExpectDialog {
+  Visibility State;
+  std::wstring Dialog;
+};
+struct ExpectDialogChecked {
+  DialogControl Target;
+  bool On;
+};
+struct ExpectDialogText {
+  DialogControl Target;
+  std::wstring Text;
+};
+enum class QuestionKind { Prompt, Message };
+struct QueueAnswer {
+  QuestionKind Kind;
+  bool Confirm;
+  std::wstring Text;  // the prompt's
+};
 enum class LifecycleStep { Stop, Start, Restart, Quit };
 struct Lifecycle {
   LifecycleStep Step;
 };
 
-using Command = std::variant<Send, ExpectValues, ExpectUnchanged, ExpectWindow, WaitForWindow,
-                             RememberWindows, ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture,
-                             SetSetting, DumpSettings, DumpIni, ExpectFileContains, Screenshot, Lifecycle,
-                             ReaderCommand, ReaderDo, WaitReaderIdle, ExpectReader, ExpectUrl, ExpectTook>;
+using Command =
+    std::variant<Send, ExpectValues, ExpectUnchanged, ExpectWindow, WaitForWindow, RememberWindows,
+                 ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture, SetSetting, DumpSettings,
+                 DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
+                 ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
+                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer>;
 
 struct Step {
   int Line;

@@ -112,14 +112,20 @@ LRESULT Probe(HWND reader, TReaderProbe probe, int argument) {
 int ScriptRunner::Run(const std::vector<script::Step>& steps) {
   for (const auto& step : steps) {
     const ULONGLONG start = GetTickCount64();
-    const Outcome outcome = Execute(step.Action);
+    Outcome outcome = Execute(step.Action);
     const ULONGLONG took = GetTickCount64() - start;
     PumpPendingMessages();
+    if (std::string fault = answers_.TakeFault(); !fault.empty() && outcome.Result == Verdict::Pass)
+      outcome = {Verdict::Fail, std::move(fault)};
     if (!std::holds_alternative<script::ExpectTook>(step.Action)) lastStepMs_ = static_cast<unsigned>(took);
     Report(step, outcome);
     if (outcome.Result == Verdict::Fail) return kExitCheckFailed;
     if (outcome.Result == Verdict::Error) return kExitError;
     if (outcome.Result == Verdict::Quit) break;
+  }
+  if (const std::string unused = answers_.DescribeUnused(); !unused.empty()) {
+    print_("FAILED: the script ended with answers no question took: " + unused);
+    return kExitCheckFailed;
   }
   return kExitPassed;
 }
@@ -294,6 +300,8 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::Screenshot& shot) {
   if (windows.empty()) return {Verdict::Fail, "no window of class " + ToUtf8(shot.ClassName)};
   const auto visible =
       std::find_if(windows.begin(), windows.end(), [](const TopWindow& w) { return w.Visible; });
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(shot.File).parent_path(), ignored);
   std::string error;
   if (SaveWindowBitmap((visible != windows.end() ? *visible : windows.front()).Handle, shot.File, error)) {
     return {Verdict::Pass, {}};

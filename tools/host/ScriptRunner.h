@@ -9,6 +9,7 @@
 #include "tools/host/HostModel.h"
 #include "tools/host/HostSession.h"
 #include "tools/host/MainWindow.h"
+#include "tools/host/ModalAnswers.h"
 #include "tools/host/OleString.h"
 #include "tools/host/ScriptParser.h"
 #include "tools/host/WindowQuery.h"
@@ -65,6 +66,15 @@ class ScriptRunner {
   Outcome Do(const script::ExpectReader& expect);
   Outcome Do(const script::ExpectUrl& expect);
   Outcome Do(const script::ExpectTook& expect);
+  // The options dialogs (DialogSteps.cpp).
+  Outcome Do(const script::DialogDo& action);
+  Outcome Do(const script::DialogTick& tick);
+  Outcome Do(const script::DialogType& type);
+  Outcome Do(const script::DialogSelect& select);
+  Outcome Do(const script::ExpectDialog& expect);
+  Outcome Do(const script::ExpectDialogChecked& expect);
+  Outcome Do(const script::ExpectDialogText& expect);
+  Outcome Do(const script::QueueAnswer& answer);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;
@@ -77,6 +87,7 @@ class ScriptRunner {
   std::vector<OleString> strings_;  // the wstr: values of the last send
   std::vector<TopWindow> remembered_;
   unsigned lastStepMs_ = 0;  // how long the step before took
+  ModalAnswers answers_;
 };
 
 }  // namespace kivo::host
