@@ -159,8 +159,7 @@ void TKivoPlugin::Start() {
 }
 
 void TKivoPlugin::Stop() {
-  OptionsDialog.reset();
-  FeedSettingsDialog.reset();
+  FreeOptionsDialogs();
   MainForm.reset();
   Skin.reset();
   RssData.reset();
@@ -171,8 +170,36 @@ void TKivoPlugin::ToggleReaderWindow() {
   if (MainForm) MainForm->TrIconDblClick();
 }
 
+// Created on first use, kept hidden between uses; only a started plugin opens them.
+TOptionsController* TKivoPlugin::OptionsDialogs() {
+  if (!RssData) return nullptr;
+  if (!OptionsControl) {
+    TOptionsDialogs dialogs = env_.Factory.CreateOptionsDialogs(*this);
+    if (!dialogs.Controller) return nullptr;
+    OptionsDialog = std::move(dialogs.Options);
+    FeedSettingsDialog = std::move(dialogs.FeedSettings);
+    OptionsControl = std::move(dialogs.Controller);
+  }
+  return OptionsControl.get();
+}
+
+void TKivoPlugin::FreeOptionsDialogs() {
+  OptionsDialog.reset();
+  FeedSettingsDialog.reset();
+  OptionsControl.reset();
+}
+
+// Through the reader's options button, so that both take one way.
 void TKivoPlugin::ShowOptions() {
   if (MainForm) MainForm->ToolOptionsClick();
+}
+
+void TKivoPlugin::OpenOptions() {
+  if (TOptionsController* options = OptionsDialogs()) options->Open();
+}
+
+void TKivoPlugin::AddNewFeedProc() {
+  if (TOptionsController* options = OptionsDialogs()) options->AddFeedCommand();
 }
 
 TOptionsDraft TKivoPlugin::MakeOptionsDraft() {

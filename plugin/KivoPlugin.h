@@ -76,6 +76,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   void SetContactNew(int, bool) override {}
   void SetContactCounts(int, int, int) override {}
   void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
+  // The options button, the host's options message and the tray's options item.
+  void OpenOptions() override;
 
   // ITrayIconHost.
   void ToggleReaderWindow() override;
@@ -96,6 +98,10 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   std::unique_ptr<IPluginWindow> OptionsDialog;
   std::unique_ptr<IPluginWindow> FeedSettingsDialog;
   std::unique_ptr<IPluginWindow> NotifyWindow;
+  std::unique_ptr<TOptionsController> OptionsControl;
+
+  // The special contacts' add-feed item: the options dialog on its feed list, asking.
+  void AddNewFeedProc();
 
  private:
   void Dispatch(TPluginMessage& message);
@@ -106,6 +112,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   void Start();
   void Stop();
   void ShowOptions();
+  TOptionsController* OptionsDialogs();
+  void FreeOptionsDialogs();
   void CheckWord(TPluginMessage& message);
   void WordMenu(TPluginMessage& message);
   void AddButton();

@@ -11,6 +11,7 @@
 
 #include "base/Geometry.h"
 #include "imaging/ImageDecoder.h"
+#include "options/OptionsController.h"
 #include "platform/Clock.h"
 #include "platform/Locale.h"
 #include "plugin/PluginInfo.h"
@@ -59,6 +60,14 @@ class IContactsHandler {
   virtual void OnContactMessage(TKivoPlugin& plugin, TPluginMessage& message) = 0;
 };
 
+// The two option dialogs, hidden, and their controller over both views. The
+// windows go before the controller: they forward to it until they are gone.
+struct TOptionsDialogs {
+  std::unique_ptr<IPluginWindow> Options;       // TFormOptions
+  std::unique_ptr<IPluginWindow> FeedSettings;  // TFormOptions2
+  std::unique_ptr<TOptionsController> Controller;
+};
+
 // Creates the windows of the start sequence.
 class IPluginObjectFactory {
  public:
@@ -68,6 +77,8 @@ class IPluginObjectFactory {
   virtual std::unique_ptr<IReaderWindow> CreateReaderWindow(tgradientsclass* skin, IReaderHost& host) = 0;
   // Hidden; `host` outlives it.
   virtual std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) = 0;
+  // On first use; a build without dialogs leaves them empty. `host` outlives them.
+  virtual TOptionsDialogs CreateOptionsDialogs(IOptionsHost&) { return {}; }
 };
 
 struct TPluginEnvironment {

@@ -14,6 +14,7 @@
 #include "platform/FileIo.h"
 #include "plugin/KivoPlugin.h"
 #include "tests/support/FakeSettingsRecord.h"
+#include "tests/support/OptionsTestDoubles.h"
 #include "tests/support/TempFolder.h"
 
 namespace kivo {
@@ -46,6 +47,13 @@ class FakeShown : public FakeObject<Interface> {
 };
 
 using FakeWindow = FakeShown<IPluginWindow>;
+
+// A dialog's view that the hide message can also hide.
+template <class TView>
+struct FakeDialogWindow : TView, IPluginWindow {
+  bool Visible() const override { return this->visible; }
+  void SetVisible(bool shown) override { this->visible = shown; }
+};
 
 class FakeReaderWindow : public FakeShown<IReaderWindow> {
  public:
@@ -137,6 +145,15 @@ class FakeEnvironment : public IHostService,
     return icon;
   }
 
+  TOptionsDialogs CreateOptionsDialogs(IOptionsHost& host) override {
+    ++optionsMade;
+    auto view = std::make_unique<FakeDialogWindow<testing::FakeOptionsView>>();
+    auto feedView = std::make_unique<FakeDialogWindow<testing::FakeFeedSettingsView>>();
+    optionsView = view.get();
+    auto controller = std::make_unique<TOptionsController>(*view, *feedView, host);
+    return {std::move(view), std::move(feedView), std::move(controller)};
+  }
+
   void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override {
     contactCodes.push_back(message.Code);
   }
@@ -159,6 +176,8 @@ class FakeEnvironment : public IHostService,
   FakeShown<ITrayIcon>* tray = nullptr;
   ITrayIconHost* trayHost = nullptr;
   std::vector<TPluginWord> contactCodes;
+  int optionsMade = 0;
+  FakeDialogWindow<testing::FakeOptionsView>* optionsView = nullptr;
 
  private:
   TNoImageDecoder noDecoder_;
@@ -384,6 +403,33 @@ TEST_F(PluginDispatchTest, HideThenRestoreReturnsEachVisibilityAlsoAfterASecondH
       EXPECT_EQ(env_.tray->visible, shown[3]);
     }
   }
+}
+
+TEST_F(PluginDispatchTest, OptionsButtonOpensOneDialogThatHidesWithTheHostAndGoesAtTheStop) {
+  LoadAndRun();
+  EXPECT_EQ(env_.optionsMade, 0) << "made on first use";
+  env_.readerHost->OpenOptions();
+  env_.readerHost->OpenOptions();
+  ASSERT_EQ(env_.optionsMade, 1);
+  ASSERT_NE(plugin_.OptionsControl, nullptr);
+  EXPECT_TRUE(plugin_.OptionsControl->IsVisible());
+  EXPECT_TRUE(env_.optionsView->visible);
+
+  Send(PM_HIDE_WINDOWS, 1);
+  EXPECT_FALSE(env_.optionsView->visible);
+  Send(PM_HIDE_WINDOWS, 0);
+  EXPECT_TRUE(env_.optionsView->visible);
+
+  plugin_.OptionsControl->Close();
+  env_.readerHost->OpenOptions();
+  EXPECT_EQ(env_.optionsMade, 1) << "hidden on close, not destroyed";
+  Send(PM_DISABLE);
+  EXPECT_EQ(plugin_.OptionsControl, nullptr);
+  EXPECT_EQ(plugin_.OptionsDialog, nullptr);
+  EXPECT_EQ(plugin_.FeedSettingsDialog, nullptr);
+  env_.readerHost = nullptr;
+  plugin_.OpenOptions();
+  EXPECT_EQ(env_.optionsMade, 1) << "a stopped plugin opens nothing";
 }
 
 TEST_F(PluginDispatchTest, ExceptionInAHandlerStaysInsideAndIsLoggedBesideTheModule) {

@@ -1,5 +1,7 @@
 #include "plugin/win32/Win32ObjectFactory.h"
 
+#include "options/win32/FormOptions.h"
+#include "options/win32/FormOptions2.h"
 #include "plugin/win32/ReaderForm.h"
 #include "tray/win32/TrayIcon.h"
 
@@ -16,6 +18,15 @@ std::unique_ptr<IReaderWindow> TWin32ObjectFactory::CreateReaderWindow(tgradient
 
 std::unique_ptr<ITrayIcon> TWin32ObjectFactory::CreateTrayIcon(ITrayIconHost& host) {
   return std::make_unique<TTrayIcon>(host);
+}
+
+TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
+  auto options = std::make_unique<TFormOptions>();
+  auto feedSettings = std::make_unique<TFormOptions2>();
+  auto controller = std::make_unique<TOptionsController>(*options, *feedSettings, host);
+  options->SetController(controller.get());
+  feedSettings->SetController(&controller->FeedSettings());
+  return {std::move(options), std::move(feedSettings), std::move(controller)};
 }
 
 }  // namespace kivo
