@@ -96,9 +96,16 @@ HBRUSH TDialogViewBase::BrushOf(TControlColour colour) const {
 
 LRESULT TDialogViewBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORSTATIC) {
-    const auto found = colours_.find(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    const auto text = textColours_.find(id);
+    if (text != textColours_.end()) SetTextColor(dc, text->second);
+    const auto found = colours_.find(id);
+    if (found == colours_.end() && text != textColours_.end()) {
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
     if (found != colours_.end()) {
-      HDC dc = reinterpret_cast<HDC>(wParam);
       LOGBRUSH brush{};
       GetObjectW(BrushOf(found->second), sizeof brush, &brush);
       SetBkColor(dc,

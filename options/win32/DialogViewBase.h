@@ -27,6 +27,7 @@ class TDialogViewBase : public TDialogBase {
   void ShowPage(int page);
   int Page() const { return page_; }
   void SetColourOf(int id, TControlColour colour);
+  void SetTextColourOf(int id, COLORREF colour) { textColours_[id] = colour; }
   void SetTextOf(int id, const std::string& text);
   std::string TextOf(int id) const;
   void SetCheckedOf(int id, bool checked);
@@ -53,6 +54,7 @@ class TDialogViewBase : public TDialogBase {
   HBRUSH BrushOf(TControlColour colour) const;
   std::vector<TPlaced> placed_;
   std::map<int, TControlColour> colours_;
+  std::map<int, COLORREF> textColours_;
   TUniqueBrush white_;
   TUniqueBrush silver_;
   TUniqueBrush yellow_;

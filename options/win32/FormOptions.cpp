@@ -26,6 +26,7 @@ constexpr int kPageCount = 5;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr COLORREF kFeedSelection = RGB(0, 128, 0);
 constexpr COLORREF kOddRow = RGB(239, 239, 239);
+constexpr COLORREF kNavy = RGB(0, 0, 128);
 
 // Captions of controls no controller state names.
 enum TPrivateId {
@@ -121,6 +122,7 @@ void TFormOptions::CreateControls() {
   Add(L"STATIC", 0, Label1, 4, kLeft, 10, 340, 16);
   Add(L"EDIT", kEdit, Id(C::Edit1), 4, kLeft, 28, 220, 21);
   Add(L"BUTTON", kPush, Id(B::BitBtn6), 4, kLeft, 64, 180, 25);
+  for (C value : {C::Label5, C::Label11, C::Label13}) SetTextColourOf(Id(value), kNavy);
   SendMessageW(Item(Id(B::ListBox2)), LB_SETITEMHEIGHT, 0, kPageRow);
   SendMessageW(Item(Id(C::ListBox1)), LB_SETITEMHEIGHT, 0, kFeedRow);
 }
@@ -186,7 +188,10 @@ void TFormOptions::SetText(TOptionsControl control, const std::string& text) {
   SetTextOf(Id(control), text);
 }
 
+// Every opening starts on the first page; the add-feed command then shows
+// the feed list with the page list left on its first entry.
 void TFormOptions::Show() {
+  SendMessageW(Item(Id(B::ListBox2)), LB_SETCURSEL, 0, 0);
   ShowWindowOf(true);
   BringToFront();
 }
