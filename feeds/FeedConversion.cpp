@@ -163,24 +163,8 @@ class TFeedConverter {
     return false;
   }
 
-  std::string Decode(std::string_view value) const {
-    switch (out_.Mode) {
-      case EncodingMode::Win1251:
-        return std::string(value);
-      case EncodingMode::Koi8:
-        return Koi8ToWin(value);
-      case EncodingMode::Latin1:
-        return Latin1ToWin(value);
-      case EncodingMode::Cp1252:
-        return Cp1252ToWin(value);
-      case EncodingMode::Utf8:
-        break;
-    }
-    return Utf8ToWinOrKeep(value);
-  }
-
   void AddField(std::string_view value, FieldKind kind) {
-    std::string text = Decode(value);
+    std::string text = DecodeToWin(value, out_.Mode);
     for (char& c : text) {
       if (c == '\n' || c == '\r') c = ' ';
     }
@@ -263,6 +247,22 @@ std::string_view EncodingModeName(EncodingMode mode) {
       break;
   }
   return "utf-8";
+}
+
+std::string DecodeToWin(std::string_view value, EncodingMode mode) {
+  switch (mode) {
+    case EncodingMode::Win1251:
+      return std::string(value);
+    case EncodingMode::Koi8:
+      return Koi8ToWin(value);
+    case EncodingMode::Latin1:
+      return Latin1ToWin(value);
+    case EncodingMode::Cp1252:
+      return Cp1252ToWin(value);
+    case EncodingMode::Utf8:
+      break;
+  }
+  return Utf8ToWinOrKeep(value);
 }
 
 void SetFeedTreeBudget(TmoxXMLParser2& source) {

@@ -47,6 +47,8 @@ enum class EncodingMode { Win1251, Koi8, Utf8, Latin1, Cp1252 };
 // so does every name not known here.
 EncodingMode EncodingModeFor(std::string_view declaredEncoding);
 std::string_view EncodingModeName(EncodingMode mode);
+// A field's text in windows-1251; UTF-8 that does not decode stays as it is.
+std::string DecodeToWin(std::string_view value, EncodingMode mode);
 
 // The "encoding" attribute of the document's declaration, as written.
 std::string DeclaredEncoding(const TmoxXMLParser2& source);

@@ -25,22 +25,6 @@ bool LooksLikeUtf16(std::string_view bytes) {
          (bytes.size() >= 2 && (bytes[0] == '\0' || bytes[1] == '\0'));
 }
 
-std::string ToWin(std::string_view value, EncodingMode mode) {
-  switch (mode) {
-    case EncodingMode::Win1251:
-      return std::string(value);
-    case EncodingMode::Koi8:
-      return Koi8ToWin(value);
-    case EncodingMode::Latin1:
-      return Latin1ToWin(value);
-    case EncodingMode::Cp1252:
-      return Cp1252ToWin(value);
-    case EncodingMode::Utf8:
-      break;
-  }
-  return Utf8ToWinOrKeep(value);
-}
-
 std::string PercentUtf8(char32_t c) {
   std::string utf8;
   if (c < 0x800) {
@@ -108,7 +92,8 @@ const TmoxXMLAttribute2* FindAttribute(const TmoxXMLNode2& node, std::string_vie
 
 std::string AttributeText(const TmoxXMLNode2& node, std::string_view name, EncodingMode mode, bool address) {
   const TmoxXMLAttribute2* attribute = FindAttribute(node, name);
-  return attribute == nullptr ? std::string() : ResolveReferences(ToWin(attribute->value, mode), address);
+  return attribute == nullptr ? std::string()
+                              : ResolveReferences(DecodeToWin(attribute->value, mode), address);
 }
 
 class TOpmlReader {
