@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 116> kRows = {{
+const std::array<TLangRow, 123> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -234,6 +234,22 @@ const std::array<TLangRow, 116> kRows = {{
                   "Файл пошкоджений або обрізаний", "The file is damaged or cut short"),
     KIVO_LANG_ROW(lang_opml_err_export, "Не удалось сохранить файл OPML",
                   "Не вдалося зберегти файл OPML", "Could not save the OPML file"),
+    KIVO_LANG_ROW(lang_opml_err_read, "Не удалось прочитать файл",
+                  "Не вдалося прочитати файл", "Could not read the file"),
+    KIVO_LANG_ROW(lang_opml_files, "Списки лент OPML",
+                  "Списки стрічок OPML", "OPML feed lists"),
+    KIVO_LANG_ROW(lang_opml_export_report, "Сохранено лент: %d",
+                  "Збережено стрічок: %d", "%d feeds saved"),
+    KIVO_LANG_ROW(lang_opt_import_opml, "Импорт OPML...",
+                  "Імпорт OPML...", "Import OPML..."),
+    KIVO_LANG_ROW(lang_opt_export_opml, "Экспорт OPML...",
+                  "Експорт OPML...", "Export OPML..."),
+    KIVO_LANG_ROW(lang_opt_found_feed, "По этому адресу открывается страница сайта. Она указывает ленту:\r%s\rДобавить эту ленту?",
+                  "За цією адресою відкривається сторінка сайту. Вона вказує стрічку:\r%s\rДодати цю стрічку?",
+                  "This address opens a web page. It names a feed:\r%s\rAdd that feed?"),
+    KIVO_LANG_ROW(lang_opt_choose_feed, "Страница сайта указывает несколько лент. Выберите ленту:",
+                  "Сторінка сайту вказує кілька стрічок. Оберіть стрічку:",
+                  "The web page names several feeds. Choose one:"),
     {nullptr, &TLangTexts::opt_check_list_contacts, "Показывать ленты в списке",
      "Відображати стрічки в контактлисті", "Show feeds in contactlist"},
     KIVO_LANG_ROW(lang_opt_add_title, "Добавление адреса",
@@ -405,6 +421,26 @@ void UnregisterHook(std::uint64_t id) {
 }
 
 }  // namespace
+
+std::string FillIn(std::string_view text, std::initializer_list<std::string> values) {
+  std::string out;
+  auto value = values.begin();
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t marker = text.find('%', pos);
+    const bool fits = marker != std::string_view::npos && marker + 1 < text.size() &&
+                      (text[marker + 1] == 'd' || text[marker + 1] == 's') && value != values.end();
+    if (!fits) {
+      const std::size_t end = marker == std::string_view::npos ? text.size() : marker + 1;
+      out.append(text.substr(pos, end - pos));
+      pos = end;
+      continue;
+    }
+    out.append(text.substr(pos, marker - pos)).append(*value++);
+    pos = marker + 2;
+  }
+  return out;
+}
 
 void SetLangDecimalSeparator(char decimalSeparator) {
   currentDecimalSeparator = decimalSeparator;

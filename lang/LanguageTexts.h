@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,6 +117,13 @@ struct TLangTexts {
   std::string lang_opml_err_too_large;
   std::string lang_opml_err_damaged;
   std::string lang_opml_err_export;
+  std::string lang_opml_err_read;
+  std::string lang_opml_files;          // the file dialogs' filter name
+  std::string lang_opml_export_report;  // "%d" feeds written
+  std::string lang_opt_import_opml;     // caption of BitBtn7
+  std::string lang_opt_export_opml;     // caption of BitBtn8
+  std::string lang_opt_found_feed;      // "%s": the feed a page announces
+  std::string lang_opt_choose_feed;
   std::string opt_check_list_contacts;  // caption of CheckListContacts
   std::string lang_opt_add_title;
   std::string lang_opt_add_address;
@@ -145,6 +153,11 @@ inline constexpr int kFirstLangFile = 3;
 // The built-in sets write their version value (2.5) with this separator; it is
 // the user's locale separator, taken over by every apply_language.
 void SetLangDecimalSeparator(char decimalSeparator);
+
+// `text` with its "%d" and "%s" markers replaced by `values` in order. A text
+// comes from a language file as anyone wrote it: markers beyond the values
+// stay as they are, and nothing else is read as a format.
+std::string FillIn(std::string_view text, std::initializer_list<std::string> values);
 std::string BuiltinLangVersion(char decimalSeparator);
 
 void set_lang_russian();    // all texts

@@ -235,5 +235,23 @@ TEST_F(LangTest, WindowDroppingAnotherDuringRelabelIsNotCalled) {
   EXPECT_EQ(calls, std::vector<std::string>{"main"});
 }
 
+// A language file is anyone's text: its markers must never be read as a
+// printf format, and a marker short of a value stays as written.
+TEST(FillIn, MarkersTakeTheValuesInOrderAndNothingElseIsFormatted) {
+  const struct {
+    const char* text;
+    std::initializer_list<std::string> values;
+    const char* filled;
+  } cases[] = {
+      {"%d added, %d skipped", {"3", "1"}, "3 added, 1 skipped"},
+      {"feed %s?", {"A (http://a/)"}, "feed A (http://a/)?"},
+      {"%s%s%n%x", {"1"}, "1%s%n%x"},
+      {"100% %d", {"2"}, "100% 2"},
+      {"ends in %", {"2"}, "ends in %"},
+      {"none", {"2"}, "none"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FillIn(c.text, c.values), c.filled) << c.text;
+}
+
 }  // namespace
 }  // namespace kivo
