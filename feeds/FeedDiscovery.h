@@ -27,4 +27,10 @@ inline constexpr std::size_t kMaxAnnouncedFeeds = 32;
 // windows-1251.
 std::vector<TAnnouncedFeed> FindAnnouncedFeeds(std::string_view page, std::string_view pageAddress);
 
+// True when the first element of `document` (after a byte order mark,
+// declarations, comments and a doctype) is a feed's root: rss, RDF, feed,
+// channel or news, with or without a prefix, any case. Anything else is
+// looked at as a page.
+bool StartsAsFeed(std::string_view document);
+
 }  // namespace kivo

@@ -72,6 +72,13 @@ std::optional<std::string> ReadFileBytes(const fs::path& path, std::size_t maxBy
   return bytes;
 }
 
+std::optional<std::uintmax_t> FileSize(const fs::path& path) {
+  std::error_code ec;
+  const auto size = fs::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return size;
+}
+
 bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
   const fs::path temporary = TemporaryNameFor(path);
   if (!WriteAndFlush(temporary, bytes)) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -28,6 +29,8 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 bool FileExists(const std::filesystem::path& path);
+// nullopt when the file's size cannot be had.
+std::optional<std::uintmax_t> FileSize(const std::filesystem::path& path);
 // Anything at the path: a file, a folder, or what cannot be told apart.
 bool PathExists(const std::filesystem::path& path);
 bool DirectoryExists(const std::filesystem::path& path);
@@ -44,6 +47,8 @@ template <NarrowText T>
 bool WriteFileAtomic(const T& path, std::string_view bytes) = delete;
 template <NarrowText T>
 bool FileExists(const T& path) = delete;
+template <NarrowText T>
+std::optional<std::uintmax_t> FileSize(const T& path) = delete;
 template <NarrowText T>
 bool PathExists(const T& path) = delete;
 template <NarrowText T>

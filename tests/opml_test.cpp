@@ -159,5 +159,29 @@ TEST(FindAnnouncedFeeds, AHugePageIsReadOnlyAsFarAsItsStart) {
   EXPECT_TRUE(FindAnnouncedFeeds(std::string(4 << 20, '<'), "http://a.com/").empty());
 }
 
+// A feed whose own links name a feed (Atom's "alternate" to itself) was
+// offered in place of the address the user typed.
+TEST(StartsAsFeed, OnlyAFeedRootSkipsTheLookForAnnouncedFeeds) {
+  const struct {
+    const char* document;
+    bool feed;
+  } cases[] = {
+      {"<rss version=\"2.0\"><channel/></rss>", true},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\r\n<!-- c <rss> --><!DOCTYPE x><RSS>", true},
+      {"<rdf:RDF xmlns:rdf=\"x\">", true},
+      {"<feed xmlns=\"http://www.w3.org/2005/Atom\"><link rel=\"alternate\" type=\"application/atom+xml\"/>",
+       true},
+      {"<atom:feed>", true},
+      {"<news><item/>", true},
+      {"<!DOCTYPE html><html><link rel=\"alternate\">", false},
+      {"<?xml version=\"1.0\"?><html>", false},
+      {"<head><title>rss</title>", false},
+      {"<!-- <rss> never closed", false},
+      {"plain text", false},
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StartsAsFeed(c.document), c.feed) << c.document;
+}
+
 }  // namespace
 }  // namespace kivo
