@@ -44,6 +44,7 @@ constexpr std::array kOptions = {
     KIVO_OPTION(ChecknewLents),
     KIVO_OPTION(CheckBaloon),
     KIVO_OPTION(ListBox1),
+    KIVO_OPTION(BitBtn2),
     KIVO_OPTION(ComboBox1),
     KIVO_OPTION(Label5),
     KIVO_OPTION(Label12),
@@ -64,10 +65,11 @@ constexpr std::array kOptions = {
     KIVO_OPTION(Edit1),
     KIVO_OPTION_BUTTON(ListBox2),
     KIVO_OPTION_BUTTON(BitBtn1),
-    KIVO_OPTION_BUTTON(BitBtn2),
     KIVO_OPTION_BUTTON(BitBtn4),
     KIVO_OPTION_BUTTON(BitBtn5),
     KIVO_OPTION_BUTTON(BitBtn6),
+    KIVO_OPTION_BUTTON(BitBtn7),
+    KIVO_OPTION_BUTTON(BitBtn8),
 };
 
 constexpr std::array kFeedSettings = {

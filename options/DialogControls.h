@@ -17,10 +17,11 @@ inline constexpr wchar_t kFeedSettingsWindowClass[] = L"TFormOptions2";
 enum class TOptionsButton {
   ListBox2 = 900,  // the page list
   BitBtn1,         // OK
-  BitBtn2,         // add a feed
   BitBtn4,         // delete the selected feed
   BitBtn5,         // the selected feed's settings
   BitBtn6,         // clear the cache
+  BitBtn7,         // import an OPML file
+  BitBtn8,         // export the feed list as OPML
 };
 
 // Controls of the feed settings dialog that no controller state names.

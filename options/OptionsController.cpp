@@ -9,6 +9,8 @@
 #include "base/Text1251.h"
 #include "feeds/FeedAddress.h"
 #include "feeds/FeedTable.h"
+#include "feeds/HttpDownload.h"
+#include "feeds/Opml.h"
 #include "lang/LanguageTexts.h"
 #include "options/AddressMessages.h"
 #include "platform/FileIo.h"
@@ -103,10 +105,26 @@ bool IsDownloaded(const std::filesystem::path& file) {
          std::end(kDownloadedExtensions);
 }
 
+std::string OpmlFailureText(TOpmlFailure failure) {
+  switch (failure) {
+    case TOpmlFailure::UnreadableEncoding:
+      return Lang.lang_opml_err_encoding;
+    case TOpmlFailure::TooLarge:
+      return Lang.lang_opml_err_too_large;
+    case TOpmlFailure::Damaged:
+      return Lang.lang_opml_err_damaged;
+    case TOpmlFailure::NotOpml:
+    case TOpmlFailure::None:
+      break;
+  }
+  return Lang.lang_opml_err_not_opml;
+}
+
 }  // namespace
 
-TOptionsController::TOptionsController(IOptionsView& view, IFeedSettingsView& feedView, IOptionsHost& host)
-    : view_(view), host_(host), feedSettings_(feedView) {
+TOptionsController::TOptionsController(IOptionsView& view, IFeedSettingsView& feedView, IOptionsHost& host,
+                                       IAddressProbe* probe)
+    : view_(view), host_(host), feedSettings_(feedView), probe_(probe) {
   feedSettings_.OnStored = [this] { ShowFeedList(); };
 }
 
@@ -126,6 +144,7 @@ void TOptionsController::Fill() {
   const TPluginGlobals& g = draft_->Globals;
   view_.SetText(C::Edit1, Utf16ToWin(g.CallString));
   ShowFeedList();
+  view_.SetEnabled(C::BitBtn2, true);
   view_.SetText(C::SpinFontSize, std::to_string(g.FontSize));
   for (C control : kChecks) view_.SetChecked(control, *CheckField(*draft_, control));
   for (C control : kTexts) view_.SetText(control, *TextField(*draft_, control));
@@ -157,6 +176,10 @@ void TOptionsController::ShowLanguageInfo(const std::string& author, const std::
 
 void TOptionsController::Close() {
   feedSettings_.Close();
+  if (probing_) {
+    probing_.reset();
+    probe_->Cancel();
+  }
   if (!draft_) return;
   draft_.reset();
   view_.Hide();
@@ -237,30 +260,76 @@ void TOptionsController::AddFeedCommand() {
 // Asked again with the typed text until the address passes or the user cancels.
 std::optional<std::string> TOptionsController::AskAddress() {
   std::string typed;
-  std::vector<const TFeedEntry*> owners;
-  for (const TFeedEntry& entry : draft_->Feeds) owners.push_back(&entry);
   for (;;) {
     auto answer = view_.AskText(Lang.lang_opt_add_title, Lang.lang_opt_add_address, typed);
-    if (!answer) return std::nullopt;
+    if (!answer || !draft_) return std::nullopt;
     const TAddressCheck check = CheckNewFeedAddress(*answer, draft_->Addresses(), host_.CacheFolderLength());
     if (check.Problem == TAddressProblem::None) return check.Address;
-    view_.ShowMessage(AddressProblemText(check, owners));
+    ShowAddressProblem(check);
     typed = std::move(*answer);
   }
 }
 
 void TOptionsController::AddFeed() {
-  if (!draft_) return;
+  if (!draft_ || probing_) return;
   const auto address = AskAddress();
-  if (!address) return;
-  const auto name = view_.AskText(Lang.lang_opt_add_title, Lang.lang_opt_add_name, "");
-  if (!name) return;
+  if (!address || !draft_) return;
+  if (probe_ == nullptr) return AddChecked(*address, {});
+  // The add button waits for the look; the rest of the dialog stays usable.
+  probing_ = *address;
+  view_.SetEnabled(C::BitBtn2, false);
+  probe_->Start(*address, ProxySettingsOf(draft_->Globals));
+}
+
+void TOptionsController::OnAddressProbed() {
+  if (!draft_ || !probing_) return;
+  auto feeds = probe_->Take();
+  if (!feeds) return;  // a dropped look's end
+  const std::string typed = *std::exchange(probing_, std::nullopt);
+  view_.SetEnabled(C::BitBtn2, true);
+  const auto chosen = ChooseAnnounced(*feeds);
+  if (!draft_) return;
+  if (chosen) return AddChecked(chosen->Address, chosen->Title);
+  AddChecked(typed, {});
+}
+
+// Cancelling keeps the typed address: the user may know better.
+std::optional<TAnnouncedFeed> TOptionsController::ChooseAnnounced(const std::vector<TAnnouncedFeed>& feeds) {
+  const auto describe = [](const TAnnouncedFeed& feed) {
+    return feed.Title.empty() ? feed.Address : feed.Title + " (" + feed.Address + ")";
+  };
+  if (feeds.empty()) return std::nullopt;
+  if (feeds.size() == 1) {
+    if (!view_.Confirm(Lang.lang_opt_add_title, FillIn(Lang.lang_opt_found_feed, {describe(feeds[0])})))
+      return std::nullopt;
+    return feeds[0];
+  }
+  std::vector<std::string> items;
+  for (const TAnnouncedFeed& feed : feeds) items.push_back(describe(feed));
+  const auto index = view_.Choose(Lang.lang_opt_add_title, Lang.lang_opt_choose_feed, items);
+  if (!index || *index < 0 || static_cast<std::size_t>(*index) >= feeds.size()) return std::nullopt;
+  return feeds[static_cast<std::size_t>(*index)];
+}
+
+// Checked again at the end: the list may have changed while the probe looked,
+// and an announced address was never typed.
+void TOptionsController::AddChecked(const std::string& address, const std::string& suggestedName) {
+  const TAddressCheck check = CheckNewFeedAddress(address, draft_->Addresses(), host_.CacheFolderLength());
+  if (check.Problem != TAddressProblem::None) return ShowAddressProblem(check);
+  const auto name = view_.AskText(Lang.lang_opt_add_title, Lang.lang_opt_add_name, suggestedName);
+  if (!name || !draft_) return;
   TFeedEntry entry;
   entry.Id = draft_->NextId++;
-  entry.Address = *address;
+  entry.Address = check.Address;
   entry.Name = CleanFeedName(*name);
   draft_->Feeds.push_back(std::move(entry));
   ShowFeedList();
+}
+
+void TOptionsController::ShowAddressProblem(const TAddressCheck& check) {
+  std::vector<const TFeedEntry*> owners;
+  for (const TFeedEntry& entry : draft_->Feeds) owners.push_back(&entry);
+  view_.ShowMessage(AddressProblemText(check, owners));
 }
 
 void TOptionsController::DeleteFeed(int selected) {
@@ -279,6 +348,45 @@ void TOptionsController::OpenFeedSettings(int selected) {
 void TOptionsController::ClearCache() {
   if (!view_.Confirm(Lang.lang_opt_clear_title, Lang.lang_opt_clear_text)) return;
   if (!ClearFeedCache(host_.PluginFolder())) view_.ShowMessage(Lang.lang_opt_clear_error);
+}
+
+void TOptionsController::ImportOpml() {
+  if (!draft_) return;
+  const auto file = view_.AskOpenFile(Lang.lang_opml_files);
+  if (!file || !draft_) return;
+  const auto size = FileSize(*file);
+  if (size && *size > kFeedMaxBytes) return view_.ShowMessage(Lang.lang_opml_err_too_large);
+  const auto bytes = ReadFileBytes(*file, kFeedMaxBytes);
+  if (!bytes) return view_.ShowMessage(Lang.lang_opml_err_read);
+  const TOpmlImport result = kivo::ImportOpml(*bytes, draft_->Addresses(), host_.CacheFolderLength());
+  if (result.Failure != TOpmlFailure::None) return view_.ShowMessage(OpmlFailureText(result.Failure));
+  for (const TOpmlFeed& feed : result.Added) {
+    TFeedEntry entry;
+    entry.Id = draft_->NextId++;
+    entry.Address = feed.Address;
+    entry.Name = feed.Name;
+    draft_->Feeds.push_back(std::move(entry));
+  }
+  ShowFeedList();
+  view_.ShowMessage(FillIn(Lang.lang_opml_import_report,
+                           {std::to_string(result.Added.size()), std::to_string(result.Skipped)}));
+}
+
+// What the list shows now, unconfirmed changes included.
+void TOptionsController::ExportOpml() {
+  if (!draft_) return;
+  const auto file = view_.AskSaveFile(Lang.lang_opml_files);
+  if (!file || !draft_) return;
+  std::vector<TOpmlFeed> feeds;
+  for (const TFeedEntry& entry : draft_->Feeds) feeds.push_back({entry.Address, entry.Name});
+  if (!WriteFileAtomic(*file, kivo::ExportOpml(feeds))) return view_.ShowMessage(Lang.lang_opml_err_export);
+  view_.ShowMessage(FillIn(Lang.lang_opml_export_report, {std::to_string(feeds.size())}));
+}
+
+const TBitmap32* TOptionsController::FeedIcon(int row) const {
+  if (!draft_ || row < 0 || static_cast<std::size_t>(row) >= draft_->Feeds.size()) return nullptr;
+  const int index = draft_->Feeds[static_cast<std::size_t>(row)].OriginalIndex;
+  return index < 0 ? nullptr : host_.FeedIcon(index);
 }
 
 bool TOptionsController::Valid() {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "feeds/FeedAddress.h"
 #include "options/FeedSettingsController.h"
 #include "options/OptionsDraft.h"
 #include "options/OptionsView.h"
@@ -17,7 +18,9 @@ namespace kivo {
 
 class TOptionsController {
  public:
-  TOptionsController(IOptionsView& view, IFeedSettingsView& feedView, IOptionsHost& host);
+  // Without a probe the add prompt takes the typed address as it is.
+  TOptionsController(IOptionsView& view, IFeedSettingsView& feedView, IOptionsHost& host,
+                     IAddressProbe* probe = nullptr);
 
   // Fills from the running settings and shows on the first page; while it is
   // visible, only brings it forward (the edits stay).
@@ -34,10 +37,17 @@ class TOptionsController {
   void OnTabsPosition(int position);
   void OnPageChosen(int page);
 
+  // Asks for the address; the name is asked once the probe has looked at it.
   void AddFeed();
+  // The probe's look has ended (WM_ADDRESS_PROBED).
+  void OnAddressProbed();
   void DeleteFeed(int selected);
   void OpenFeedSettings(int selected);
   void ClearCache();
+  void ImportOpml();
+  void ExportOpml();
+  // The reader's site icon of the feed on row `row`; null when it has none.
+  const TBitmap32* FeedIcon(int row) const;
   // Checks, then applies through the host and closes; a bad value gets its
   // message and the dialog stays.
   void Ok();
@@ -54,12 +64,17 @@ class TOptionsController {
   void ContactRule();
   void ListContactsRule();
   std::optional<std::string> AskAddress();
+  std::optional<TAnnouncedFeed> ChooseAnnounced(const std::vector<TAnnouncedFeed>& feeds);
+  void AddChecked(const std::string& address, const std::string& suggestedName);
+  void ShowAddressProblem(const TAddressCheck& check);
   bool Valid();
 
   IOptionsView& view_;
   IOptionsHost& host_;
   TFeedSettingsController feedSettings_;
+  IAddressProbe* probe_;
   std::optional<TOptionsDraft> draft_;
+  std::optional<std::string> probing_;  // the typed address the probe looks at
   int fontSize_ = 0;
 };
 

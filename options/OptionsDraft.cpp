@@ -83,6 +83,7 @@ TOptionsDraft MakeOptionsDraft(const TPluginGlobals& globals, const TRSS& rss) {
       const tchannels& channel = rss.Channels[i];
       entry.Settings = SettingsOf(channel);
       entry.OriginalCacheFile = PathTo1251(channel.CacheFile.filename());
+      entry.OriginalIndex = static_cast<int>(i);
     }
     draft.Feeds.push_back(std::move(entry));
   }

@@ -46,6 +46,7 @@ struct TFeedEntry {
   TFeedSettings Settings;
   std::string OriginalLine;       // the feed-list line when the dialog opened
   std::string OriginalCacheFile;  // its item cache's file name then; empty for a feed added since
+  int OriginalIndex = -1;         // its index in the feed records then; -1 for a feed added since
 
   // The stored line when address and name are as they were (an entry without
   // "|" stays so), else address, "|", name.

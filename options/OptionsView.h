@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Bitmap.h"
+#include "feeds/FeedDiscovery.h"
+#include "feeds/HttpDownload.h"
 #include "options/OptionsDraft.h"
 
 namespace kivo {
@@ -25,6 +28,7 @@ enum class TOptionsControl {
   ChecknewLents,
   CheckBaloon,
   ListBox1,   // the feed list: the entries' lines
+  BitBtn2,    // add
   ComboBox1,  // the languages
   Label5,     // author value
   Label12,    // version caption
@@ -91,6 +95,27 @@ class IOptionsView : public IDialogView<TOptionsControl> {
                                              const std::string& initial) = 0;
   // OK and Cancel with the information icon: true for OK.
   virtual bool Confirm(const std::string& title, const std::string& text) = 0;
+  // One of `items`, or nullopt when cancelled.
+  virtual std::optional<int> Choose(const std::string& title, const std::string& prompt,
+                                    const std::vector<std::string>& items) = 0;
+  // The system's file dialogs: the chosen file, nullopt when cancelled.
+  virtual std::optional<std::filesystem::path> AskOpenFile(const std::string& filterName) = 0;
+  virtual std::optional<std::filesystem::path> AskSaveFile(const std::string& filterName) = 0;
+};
+
+// Looks at a typed address before the name prompt, off the dialog's thread: a
+// slow server must not freeze the messenger. The view hears when a look has
+// ended and tells the controller, which takes the result.
+class IAddressProbe {
+ public:
+  virtual ~IAddressProbe() = default;
+  // A look under way is dropped.
+  virtual void Start(const std::string& address, const TProxySettings& proxy) = 0;
+  // Once the latest look has ended: the feeds the address's page announces,
+  // none when it answered with a feed, an error or nothing. nullopt while it
+  // runs, and when there is none to take.
+  virtual std::optional<std::vector<TAnnouncedFeed>> Take() = 0;
+  virtual void Cancel() = 0;
 };
 
 using IFeedSettingsView = IDialogView<TFeedSettingsControl>;
@@ -107,6 +132,9 @@ class IOptionsHost {
   virtual char DecimalSeparator() const = 0;
   // What MakeCacheName takes: the cache folder's length with its separator.
   virtual std::size_t CacheFolderLength() const = 0;
+  // The reader window's site icon of the feed that had this index when the
+  // dialog opened; null when it has none.
+  virtual const TBitmap32* FeedIcon(int) const { return nullptr; }
 };
 
 }  // namespace kivo

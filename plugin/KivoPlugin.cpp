@@ -178,12 +178,16 @@ TOptionsController* TKivoPlugin::OptionsDialogs() {
     if (!dialogs.Controller) return nullptr;
     OptionsDialog = std::move(dialogs.Options);
     FeedSettingsDialog = std::move(dialogs.FeedSettings);
+    AddressProbe = std::move(dialogs.Probe);
     OptionsControl = std::move(dialogs.Controller);
   }
   return OptionsControl.get();
 }
 
 void TKivoPlugin::FreeOptionsDialogs() {
+  // The probe posts to the options window: it goes first, once nothing waits for it.
+  if (OptionsControl) OptionsControl->Close();
+  AddressProbe.reset();
   OptionsDialog.reset();
   FeedSettingsDialog.reset();
   OptionsControl.reset();

@@ -88,6 +88,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   std::filesystem::path PluginFolder() const override { return Settings.PluginPath.parent_path(); }
   char DecimalSeparator() const override;
   std::size_t CacheFolderLength() const override;
+  const TBitmap32* FeedIcon(int index) const override { return MainForm ? MainForm->FeedIcon(index) : nullptr; }
 
   // The start objects; null while the plugin is stopped.
   std::unique_ptr<tgradientsclass> Skin;
@@ -98,6 +99,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   std::unique_ptr<IPluginWindow> OptionsDialog;
   std::unique_ptr<IPluginWindow> FeedSettingsDialog;
   std::unique_ptr<IPluginWindow> NotifyWindow;
+  std::unique_ptr<IAddressProbe> AddressProbe;
   std::unique_ptr<TOptionsController> OptionsControl;
 
   // The special contacts' add-feed item: the options dialog on its feed list, asking.

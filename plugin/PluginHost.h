@@ -65,6 +65,7 @@ class IContactsHandler {
 struct TOptionsDialogs {
   std::unique_ptr<IPluginWindow> Options;       // TFormOptions
   std::unique_ptr<IPluginWindow> FeedSettings;  // TFormOptions2
+  std::unique_ptr<IAddressProbe> Probe;         // posts to Options: goes before it
   std::unique_ptr<TOptionsController> Controller;
 };
 

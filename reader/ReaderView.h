@@ -57,6 +57,7 @@ class IReaderView {
   virtual void ClearFeedIcons() = 0;
   virtual void AppendDefaultFeedIcon() = 0;
   virtual int FeedIconCount() const = 0;
+  virtual const TBitmap32* FeedIcon(int index) const = 0;  // null out of range
   virtual void SetFeedIcon(int index, const TBitmap32& picture) = 0;
 
   // Imagelogo.

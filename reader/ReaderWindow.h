@@ -118,6 +118,7 @@ class TReaderWindow : public IReaderWindow {
   void TrIconDblClick() override;
   void ToolOptionsClick() override;
   void PopupMenu1At(int x, int y) override;
+  const TBitmap32* FeedIcon(int index) const override { return view_.FeedIcon(index); }
 
   // Commands. A load asked for while kMaxLoadsAtOnce run waits its turn.
   void LoadPage(int feedIndex);

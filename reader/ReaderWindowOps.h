@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Bitmap.h"
 #include "base/Geometry.h"
 #include "base/PluginWindow.h"
 
@@ -38,6 +39,8 @@ class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
   virtual void ToolOptionsClick() = 0;
   // PopupMenu1 (its one item N1) at a screen point.
   virtual void PopupMenu1At(int x, int y) = 0;
+  // The site icon shown for feed `index` (ImageList2); null when none.
+  virtual const TBitmap32* FeedIcon(int) const { return nullptr; }
 };
 
 }  // namespace kivo

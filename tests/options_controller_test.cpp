@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Text1251.h"
+#include "feeds/HttpDownload.h"
+#include "feeds/Opml.h"
 #include "lang/LanguageTexts.h"
 #include "options/OptionsController.h"
 #include "platform/FileIo.h"
@@ -213,6 +216,155 @@ TEST_F(OptionsDialog, ClearingTheCacheKeepsReadMarks) {
       EXPECT_FALSE(FileExists(folder / name)) << name;
     EXPECT_TRUE(FileExists(folder / "a.rd"));
   }
+}
+
+class OptionsDialogProbing : public OptionsDialog {
+ protected:
+  testing::FakeAddressProbe probe;
+  TOptionsController probed{view, feedView, host, &probe};
+};
+
+// Before the look, a typed site address was stored as the feed and never
+// loaded; a cancelled choice must still keep what the user typed.
+TEST_F(OptionsDialogProbing, AddOffersTheFeedsTheTypedPageAnnounces) {
+  const TAnnouncedFeed rss{"http://site.example/rss", "News"};
+  const TAnnouncedFeed atom{"http://site.example/atom.xml", ""};
+  const struct {
+    std::vector<TAnnouncedFeed> found;
+    bool confirm;
+    std::optional<int> choice;
+    std::string line;       // the list's last line after the add
+    std::string suggested;  // what the name prompt offers; "-": not asked
+    std::string message;
+  } cases[] = {
+      {{}, true, {}, "http://site.example/|Mine", "", ""},
+      {{rss}, true, {}, "http://site.example/rss|Mine", "News", ""},
+      {{rss}, false, {}, "http://site.example/|Mine", "", ""},
+      {{rss, atom}, true, 1, "http://site.example/atom.xml|Mine", "", ""},
+      {{rss, atom}, true, {}, "http://site.example/|Mine", "", ""},
+      {{{"http://one.example/rss", ""}}, true, {}, "http://one.example/rss|One", "-",
+       Lang.lang_opt_err_addr_duplicate + "One (http://one.example/rss)"},
+  };
+  SetFeeds({"http://one.example/rss|One"});
+  for (const auto& c : cases) {
+    view = testing::FakeOptionsView();
+    view.answers = {"site.example/", "Mine"};
+    view.confirmAnswer = c.confirm;
+    view.choice = c.choice;
+    probed.Open();
+    probed.AddFeed();
+    EXPECT_EQ(probe.started.back(), "http://site.example/");
+    EXPECT_FALSE(view.enabled[C::BitBtn2]);
+    EXPECT_EQ(view.asked.size(), 1u);  // the name waits for the look
+    probe.result = c.found;
+    probed.OnAddressProbed();
+    EXPECT_TRUE(view.enabled[C::BitBtn2]);
+    EXPECT_EQ(view.items[C::ListBox1].back(), c.line);
+    EXPECT_EQ(view.asked.size() == 2 ? view.asked[1].substr(view.asked[1].rfind('/') + 1) : "-", c.suggested);
+    EXPECT_EQ(view.messages, c.message.empty() ? std::vector<std::string>{} : std::vector{c.message});
+    EXPECT_EQ(view.offered.size(), c.found.size() > 1 ? c.found.size() : 0u);
+    probed.Close();
+  }
+}
+
+TEST_F(OptionsDialogProbing, ALookEndingLateOrAfterTheListChangedAddsNothingStale) {
+  SetFeeds({"http://one.example/rss|One"});
+  view.answers = {"http://two.example/", "Two"};
+  probed.Open();
+  probed.AddFeed();
+  probed.AddFeed();  // the add button waits: no second prompt
+  probed.OnAddressProbed();  // the end of a look dropped earlier
+  EXPECT_EQ(view.asked.size(), 1u);
+  probed.Close();
+  EXPECT_EQ(probe.cancels, 1);
+  probe.result = std::vector<TAnnouncedFeed>{};
+  probed.OnAddressProbed();
+  probed.Open();
+  EXPECT_TRUE(view.enabled[C::BitBtn2]);
+  EXPECT_EQ(view.items[C::ListBox1], std::vector<std::string>{"http://one.example/rss|One"});
+
+  // The same address arrives by an import while the look runs.
+  const testing::TempFolder folder;
+  ASSERT_TRUE(WriteFileAtomic(folder.File("a.opml"), "<opml><body><outline xmlUrl=\"http://two.example/\"/></body></opml>"));
+  view.answers = {"http://two.example/", "Two"};
+  view.file = folder.File("a.opml");
+  probed.AddFeed();
+  probed.ImportOpml();
+  probe.result = std::vector<TAnnouncedFeed>{};
+  probed.OnAddressProbed();
+  EXPECT_EQ(view.messages.back(), Lang.lang_opt_err_addr_duplicate + "http://two.example/ (http://two.example/)");
+  EXPECT_EQ(view.items[C::ListBox1].size(), 2u);
+}
+
+TEST_F(OptionsDialog, ImportAddsWhatPassesAndSaysWhyAFileIsRefused) {
+  const testing::TempFolder folder;
+  const auto opml = folder.File("list.opml");
+  const std::string good =
+      "<opml version=\"2.0\"><body><outline text=\"g\"><outline xmlUrl=\"http://two.example/\" title=\"Two\"/>"
+      "<outline xmlUrl=\"http://ONE.example/rss\"/><outline xmlUrl=\"ftp://x/\"/></outline></body></opml>";
+  const struct {
+    std::optional<std::string> bytes;  // nullopt: no such file
+    std::uintmax_t size;               // grown to this when not 0
+    std::string message;
+    std::size_t lines;
+  } cases[] = {
+      {good, 0, "Добавлено лент: 1, пропущено: 2", 2},
+      {std::nullopt, 0, Lang.lang_opml_err_read, 1},
+      {"<rss><channel/></rss>", 0, Lang.lang_opml_err_not_opml, 1},
+      {"<opml><body><outline xmlUrl=\"http://t/\">", 0, Lang.lang_opml_err_damaged, 1},
+      {good, kFeedMaxBytes + 1, Lang.lang_opml_err_too_large, 1},
+  };
+  SetFeeds({"http://one.example/rss|One"});
+  for (const auto& c : cases) {
+    std::filesystem::remove(opml);
+    if (c.bytes) {
+      ASSERT_TRUE(WriteFileAtomic(opml, *c.bytes));
+    }
+    if (c.size != 0) std::filesystem::resize_file(opml, c.size);
+    view = testing::FakeOptionsView();
+    view.file = opml;
+    controller.Open();
+    controller.ImportOpml();
+    EXPECT_EQ(view.messages, std::vector<std::string>{Utf8ToWinOrKeep(c.message)}) << c.message;
+    EXPECT_EQ(Draft().Feeds.size(), c.lines);
+    controller.Close();
+  }
+  view = testing::FakeOptionsView();
+  controller.Open();
+  controller.ImportOpml();  // the file dialog cancelled
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(OptionsDialog, ExportWritesTheListAsShownOrSaysItCouldNot) {
+  SetFeeds({"http://one.example/rss|One"});
+  const testing::TempFolder folder;
+  view.answers = {"http://two.example/", "Two"};
+  view.file = folder.File("out.opml");
+  controller.Open();
+  controller.AddFeed();
+  controller.ExportOpml();
+  EXPECT_EQ(view.messages.back(), Utf8ToWinOrKeep("Сохранено лент: 2"));
+  const auto written = ReadFileBytes(folder.File("out.opml"));
+  ASSERT_TRUE(written);
+  const TOpmlImport back = ImportOpml(*written, {}, 10);
+  EXPECT_EQ(back.Added, (std::vector<TOpmlFeed>{{"http://one.example/rss", "One"}, {"http://two.example/", "Two"}}));
+  view.file = folder.File("missing") / "out.opml";
+  controller.ExportOpml();
+  EXPECT_EQ(view.messages.back(), Lang.lang_opml_err_export);
+}
+
+// The icon list is by the feeds' order at opening; rows move with deletions.
+TEST_F(OptionsDialog, FeedIconsFollowTheirEntriesNotTheRows) {
+  SetFeeds({"http://a/|A", "http://b/|B"});
+  host.icons = {TBitmap32{1, 1, {1}}, TBitmap32{1, 1, {2}}};
+  view.answers = {"http://c/", "C"};
+  controller.Open();
+  controller.DeleteFeed(0);
+  controller.AddFeed();
+  ASSERT_NE(controller.FeedIcon(0), nullptr);
+  EXPECT_EQ(controller.FeedIcon(0)->Pixels[0], 2u);
+  EXPECT_EQ(controller.FeedIcon(1), nullptr);
+  EXPECT_EQ(controller.FeedIcon(2), nullptr);
 }
 
 }  // namespace

@@ -151,7 +151,7 @@ class FakeEnvironment : public IHostService,
     auto feedView = std::make_unique<FakeDialogWindow<testing::FakeFeedSettingsView>>();
     optionsView = view.get();
     auto controller = std::make_unique<TOptionsController>(*view, *feedView, host);
-    return {std::move(view), std::move(feedView), std::move(controller)};
+    return {std::move(view), std::move(feedView), nullptr, std::move(controller)};
   }
 
   void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override {

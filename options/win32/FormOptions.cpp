@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "base/Text1251.h"
+#include "options/AddressProbe.h"
 #include "options/DialogControls.h"
 #include "options/win32/OptionImages.h"
 #include "ui/win32/Gdi.h"
@@ -20,6 +21,7 @@ constexpr int kClientHeight = 393;
 constexpr int kPageListWidth = 129;
 constexpr int kPageRow = 22;
 constexpr int kFeedRow = 18;
+constexpr int kIconSide = 16;
 constexpr int kPanelHeight = 41;
 constexpr int kLeft = 141;
 constexpr int kPageCount = 5;
@@ -83,10 +85,12 @@ void TFormOptions::CreateControls() {
   }
   Add(L"STATIC", 0, Label2, 1, kLeft, 8, 340, 16);
   Add(L"LISTBOX", LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, Id(C::ListBox1),
-      1, kLeft, 26, 343, 272, WS_EX_CLIENTEDGE);
-  Add(L"BUTTON", kPush, Id(B::BitBtn2), 1, kLeft, 306, 110, 25);
-  Add(L"BUTTON", kPush, Id(B::BitBtn5), 1, kLeft + 116, 306, 110, 25);
-  Add(L"BUTTON", kPush, Id(B::BitBtn4), 1, kLeft + 232, 306, 110, 25);
+      1, kLeft, 26, 343, 246, WS_EX_CLIENTEDGE);
+  Add(L"BUTTON", kPush, Id(C::BitBtn2), 1, kLeft, 280, 110, 25);
+  Add(L"BUTTON", kPush, Id(B::BitBtn5), 1, kLeft + 116, 280, 110, 25);
+  Add(L"BUTTON", kPush, Id(B::BitBtn4), 1, kLeft + 232, 280, 110, 25);
+  Add(L"BUTTON", kPush, Id(B::BitBtn7), 1, kLeft, 312, 110, 25);
+  Add(L"BUTTON", kPush, Id(B::BitBtn8), 1, kLeft + 116, 312, 110, 25);
 
   Add(L"STATIC", 0, Label4, 2, kLeft, 10, 340, 16);
   Add(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, Id(C::ComboBox1), 2, kLeft, 28, 220, 200);
@@ -159,7 +163,9 @@ void TFormOptions::assotiatelanguage() {
   caption(Label14, Lang.lang_opt_label_info);
   caption(GroupBox2, Lang.lang_opt_groupbox_proxy_settings);
   caption(Id(B::BitBtn1), "OK");
-  caption(Id(B::BitBtn2), Lang.lang_opt_butt_add_thread);
+  caption(Id(C::BitBtn2), Lang.lang_opt_butt_add_thread);
+  caption(Id(B::BitBtn7), Lang.lang_opt_import_opml);
+  caption(Id(B::BitBtn8), Lang.lang_opt_export_opml);
   caption(Id(B::BitBtn4), Lang.lang_opt_butt_del_thread);
   caption(Id(B::BitBtn5), Lang.lang_opt_butt_opt_thread);
   caption(Id(B::BitBtn6), Lang.lang_opt_butt_clear_cash);
@@ -237,6 +243,19 @@ bool TFormOptions::Confirm(const std::string& title, const std::string& text) {
   return ShowMessageBox(Handle(), text, title, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
+std::optional<int> TFormOptions::Choose(const std::string& title, const std::string& prompt,
+                                        const std::vector<std::string>& items) {
+  return ChooseFromList(Handle(), title, prompt, items);
+}
+
+std::optional<std::filesystem::path> TFormOptions::AskOpenFile(const std::string& filterName) {
+  return AskFileName(Handle(), false, filterName, L"opml");
+}
+
+std::optional<std::filesystem::path> TFormOptions::AskSaveFile(const std::string& filterName) {
+  return AskFileName(Handle(), true, filterName, L"opml");
+}
+
 int TFormOptions::SelectedFeed() const {
   return static_cast<int>(SendMessageW(Item(Id(C::ListBox1)), LB_GETCURSEL, 0, 0));
 }
@@ -246,7 +265,9 @@ void TFormOptions::OnCommand(int id, int code) {
   TOptionsController& c = *controller_;
   if (id == IDCANCEL) return c.Close();
   if (id == Id(B::BitBtn1)) return c.Ok();
-  if (id == Id(B::BitBtn2)) return c.AddFeed();
+  if (id == Id(C::BitBtn2)) return c.AddFeed();
+  if (id == Id(B::BitBtn7)) return c.ImportOpml();
+  if (id == Id(B::BitBtn8)) return c.ExportOpml();
   if (id == Id(B::BitBtn4)) return c.DeleteFeed(SelectedFeed());
   if (id == Id(B::BitBtn5)) return c.OpenFeedSettings(SelectedFeed());
   if (id == Id(B::BitBtn6)) return c.ClearCache();
@@ -305,6 +326,8 @@ void TFormOptions::ListBox1DrawItem(const DRAWITEMSTRUCT& item) {
   const std::string name = bar == std::string::npos ? line : line.substr(bar + 1);
   gdi::TextAt(item.hDC, item.rcItem.left + 38, item.rcItem.top + 2, name,
               selected ? RGB(255, 255, 255) : RGB(0, 0, 0), item.rcItem);
+  if (const TBitmap32* icon = controller_ ? controller_->FeedIcon(static_cast<int>(item.itemID)) : nullptr)
+    DrawPicture(item.hDC, item.rcItem.left + 1, item.rcItem.top + 1, *icon, kIconSide, kIconSide);
   const TOptionsDraft* draft = controller_ ? controller_->Draft() : nullptr;
   if (draft != nullptr && item.itemID < draft->Feeds.size()) {
     const bool contact = draft->Feeds[item.itemID].Settings.ShowSpecContact;
@@ -321,6 +344,9 @@ LRESULT TFormOptions::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_DRAWITEM:
       DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_ADDRESS_PROBED:
+      if (controller_ != nullptr) controller_->OnAddressProbed();
+      return 0;
     default:
       return TDialogViewBase::HandleMessage(message, wParam, lParam);
   }

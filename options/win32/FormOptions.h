@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ class TFormOptions final : public TDialogViewBase, public IOptionsView, public I
   std::optional<std::string> AskText(const std::string& title, const std::string& prompt,
                                      const std::string& initial) override;
   bool Confirm(const std::string& title, const std::string& text) override;
+  std::optional<int> Choose(const std::string& title, const std::string& prompt,
+                            const std::vector<std::string>& items) override;
+  std::optional<std::filesystem::path> AskOpenFile(const std::string& filterName) override;
+  std::optional<std::filesystem::path> AskSaveFile(const std::string& filterName) override;
 
   // IPluginWindow.
   bool Visible() const override { return IsWindowVisible(Handle()) != FALSE; }

@@ -65,6 +65,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void ClearFeedIcons() override { feedIcons_.Clear(); }
   void AppendDefaultFeedIcon() override;
   int FeedIconCount() const override { return feedIcons_.Count(); }
+  const TBitmap32* FeedIcon(int index) const override { return feedIcons_.At(index); }
   void SetFeedIcon(int index, const TBitmap32& picture) override { feedIcons_.Set(index, picture); }
 
   void ShowLogo(const TBitmap32& picture, int width) override;

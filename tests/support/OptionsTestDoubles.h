@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "options/OptionsView.h"
@@ -48,14 +49,36 @@ class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
   }
   bool Confirm(const std::string& title, const std::string& text) override {
     confirmed.push_back(title + "/" + text);
-    return true;
+    return confirmAnswer;
   }
+  std::optional<int> Choose(const std::string&, const std::string&, const std::vector<std::string>& items) override {
+    offered = items;
+    return choice;
+  }
+  std::optional<std::filesystem::path> AskOpenFile(const std::string&) override { return file; }
+  std::optional<std::filesystem::path> AskSaveFile(const std::string&) override { return file; }
 
   std::map<TOptionsControl, TControlColour> colour;
   std::map<TOptionsControl, std::vector<std::string>> items;
   std::deque<std::optional<std::string>> answers;
   std::vector<std::string> asked;
   std::vector<std::string> confirmed;
+  bool confirmAnswer = true;
+  std::vector<std::string> offered;
+  std::optional<int> choice;
+  std::optional<std::filesystem::path> file;
+};
+
+// Looks at nothing: the test says what the look found and when it ended.
+class FakeAddressProbe : public IAddressProbe {
+ public:
+  void Start(const std::string& address, const TProxySettings&) override { started.push_back(address); }
+  std::optional<std::vector<TAnnouncedFeed>> Take() override { return std::exchange(result, std::nullopt); }
+  void Cancel() override { ++cancels; }
+
+  std::vector<std::string> started;
+  std::optional<std::vector<TAnnouncedFeed>> result;
+  int cancels = 0;
 };
 
 class FakeOptionsHost : public IOptionsHost {
@@ -71,10 +94,15 @@ class FakeOptionsHost : public IOptionsHost {
   std::filesystem::path PluginFolder() const override { return folder; }
   char DecimalSeparator() const override { return '.'; }
   std::size_t CacheFolderLength() const override { return 10; }
+  const TBitmap32* FeedIcon(int index) const override {
+    return index >= 0 && static_cast<std::size_t>(index) < icons.size() ? &icons[static_cast<std::size_t>(index)]
+                                                                         : nullptr;
+  }
 
   TPluginGlobals globals;
   TRSS rss;
   std::filesystem::path folder;
+  std::vector<TBitmap32> icons;
   int drafts = 0;
   std::vector<std::vector<std::string>> applied;
 };

@@ -45,6 +45,11 @@ class FakeReaderView final : public IReaderView {
   void ClearFeedIcons() override { icons.clear(); }
   void AppendDefaultFeedIcon() override { icons.emplace_back(); }
   int FeedIconCount() const override { return static_cast<int>(icons.size()); }
+  const TBitmap32* FeedIcon(int index) const override {
+    if (index < 0 || index >= FeedIconCount()) return nullptr;
+    const auto& icon = icons[static_cast<std::size_t>(index)];
+    return icon ? &*icon : nullptr;
+  }
   void SetFeedIcon(int index, const TBitmap32& picture) override { icons.at(index) = picture; }
 
   void ShowLogo(const TBitmap32&, int width) override { logoWidth = width; }
