@@ -13,6 +13,7 @@
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/WindowPoster.h"
 
 namespace kivo {
 
@@ -21,18 +22,6 @@ namespace {
 TColor SysColor(int index) {
   return gdi::FromColorRef(GetSysColor(index));
 }
-
-// Worker notices go to the window's queue; PostMessage is safe from any thread.
-class TWindowPoster final : public IMessagePoster {
- public:
-  explicit TWindowPoster(HWND window) : window_(window) {}
-  void Post(unsigned message, long lParam) override {
-    PostMessageW(window_, message, 0, static_cast<LPARAM>(lParam));
-  }
-
- private:
-  HWND window_;
-};
 
 // Pictures are fetched with the proxy settings of the moment the picture's
 // worker starts, read on the window's thread.

@@ -1,9 +1,14 @@
 #include "plugin/win32/Win32ObjectFactory.h"
 
+#include "options/AddressProbe.h"
 #include "options/win32/FormOptions.h"
 #include "options/win32/FormOptions2.h"
 #include "plugin/win32/ReaderForm.h"
+#include "platform/Clock.h"
+#include "platform/Http.h"
+#include "platform/Thread.h"
 #include "tray/win32/TrayIcon.h"
+#include "ui/win32/WindowPoster.h"
 
 namespace kivo {
 
@@ -23,10 +28,12 @@ std::unique_ptr<ITrayIcon> TWin32ObjectFactory::CreateTrayIcon(ITrayIconHost& ho
 TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
   auto options = std::make_unique<TFormOptions>();
   auto feedSettings = std::make_unique<TFormOptions2>();
-  auto controller = std::make_unique<TOptionsController>(*options, *feedSettings, host);
+  auto probe = std::make_unique<TAddressProbe>(PlatformHttpClient(), SystemClock(), SystemThreads(),
+                                               std::make_unique<TWindowPoster>(options->Handle()));
+  auto controller = std::make_unique<TOptionsController>(*options, *feedSettings, host, probe.get());
   options->SetController(controller.get());
   feedSettings->SetController(&controller->FeedSettings());
-  return {std::move(options), std::move(feedSettings), std::move(controller)};
+  return {std::move(options), std::move(feedSettings), std::move(probe), std::move(controller)};
 }
 
 }  // namespace kivo

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include <commdlg.h>
+
 #include "base/Text1251.h"
 #include "platform/win32/ThisModule.h"
 #include "ui/win32/Gdi.h"
@@ -16,6 +18,7 @@ namespace {
 constexpr WORD kButtonAtom = 0x0080;
 constexpr WORD kEditAtom = 0x0081;
 constexpr WORD kStaticAtom = 0x0082;
+constexpr WORD kListBoxAtom = 0x0083;
 
 // A DLGTEMPLATE with its items, built in memory: no resource script, so the
 // DLL carries no dialog resources of its own.
@@ -107,7 +110,100 @@ INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
   return TRUE;
 }
 
+struct TChoiceState {
+  std::vector<std::wstring> Items;
+  int Chosen = -1;
+  std::string Failure;
+};
+
+INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<TChoiceState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  try {
+    switch (message) {
+      case WM_INITDIALOG: {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        const HWND list = GetDlgItem(dialog, kChoiceListId);
+        for (const std::wstring& item : reinterpret_cast<TChoiceState*>(lParam)->Items)
+          SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageW(list, LB_SETCURSEL, 0, 0);
+        return TRUE;
+      }
+      case WM_COMMAND: {
+        const bool chosen = LOWORD(wParam) == IDOK || (LOWORD(wParam) == kChoiceListId && HIWORD(wParam) == LBN_DBLCLK);
+        if (chosen) {
+          state->Chosen = static_cast<int>(SendDlgItemMessageW(dialog, kChoiceListId, LB_GETCURSEL, 0, 0));
+          EndDialog(dialog, IDOK);
+          return TRUE;
+        }
+        if (LOWORD(wParam) == IDCANCEL) {
+          EndDialog(dialog, IDCANCEL);
+          return TRUE;
+        }
+        return FALSE;
+      }
+      default:
+        return FALSE;
+    }
+  } catch (const std::exception& error) {
+    if (state != nullptr) state->Failure = error.what();
+  } catch (...) {
+    if (state != nullptr) state->Failure = "unknown exception";
+  }
+  EndDialog(dialog, IDABORT);
+  return TRUE;
+}
+
 }  // namespace
+
+std::optional<int> ChooseFromList(HWND owner, const std::string& caption, const std::string& prompt,
+                                  const std::vector<std::string>& items) {
+  const TWindowClassUse windowClass(kChoiceClassName, &DefDlgProcW,
+                                    TWindowClassOptions{.WindowExtra = DLGWINDOWEXTRA});
+  TDialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 260, 130,
+                         kChoiceClassName, gdi::Wide(caption));
+  dialog.Add(SS_LEFT | SS_NOPREFIX, 7, 7, 246, 10, kPromptTextId, kStaticAtom, gdi::Wide(prompt));
+  dialog.Add(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 7, 20, 246, 84,
+             kChoiceListId, kListBoxAtom, L"");
+  dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 149, 109, 50, 14, IDOK, kButtonAtom, L"OK");
+  dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 203, 109, 50, 14, IDCANCEL, kButtonAtom, L"Cancel");
+  TChoiceState state;
+  for (const std::string& item : items) state.Items.push_back(gdi::Wide(item));
+  const INT_PTR result = DialogBoxIndirectParamW(ThisModule(), dialog.Get(), owner, &ChoiceProc,
+                                                 reinterpret_cast<LPARAM>(&state));
+  if (!state.Failure.empty()) throw std::runtime_error(state.Failure);
+  if (result == -1) throw std::runtime_error("choice not shown");
+  if (result != IDOK || state.Chosen < 0 || static_cast<std::size_t>(state.Chosen) >= items.size())
+    return std::nullopt;
+  return state.Chosen;
+}
+
+std::optional<std::filesystem::path> AskFileName(HWND owner, bool save, const std::string& filterName,
+                                                 const wchar_t* extension) {
+  const std::wstring pattern = std::wstring(L"*.") + extension;
+  std::wstring filter = gdi::Wide(filterName) + L" (" + pattern + L")";
+  filter.push_back(L'\0');
+  filter += pattern;
+  filter.push_back(L'\0');
+  filter += L"*.*";
+  filter.push_back(L'\0');
+  filter += L"*.*";
+  filter.push_back(L'\0');
+  std::wstring file(32768, L'\0');  // room for a long path
+  OPENFILENAMEW request{};
+  request.lStructSize = sizeof request;
+  request.hwndOwner = owner;
+  request.lpstrFilter = filter.c_str();
+  request.nFilterIndex = 1;
+  request.lpstrFile = file.data();
+  request.nMaxFile = static_cast<DWORD>(file.size());
+  request.lpstrDefExt = extension;
+  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
+                  (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  const BOOL chosen = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
+  if (!chosen) return std::nullopt;
+  file.resize(file.find(L'\0'));
+  return std::filesystem::path(file);
+}
 
 std::optional<std::string> InputQuery(HWND owner, const std::string& caption, const std::string& prompt,
                                       const std::string& value) {
