@@ -21,7 +21,7 @@ constexpr int kEcho = ControlId(TOptionsControl::EditUser);  // what the parent 
 constexpr int kPage = ControlId(TOptionsControl::EditPass);  // the page picked
 constexpr int kAnswers = ControlId(TOptionsControl::Edit1);  // what the questions got
 constexpr int kPages = ControlId(TOptionsButton::ListBox2);
-constexpr int kAsk = ControlId(TOptionsButton::BitBtn2);
+constexpr int kAsk = ControlId(TOptionsControl::BitBtn2);
 constexpr int kOk = ControlId(TOptionsButton::BitBtn1);
 
 std::wstring Wide(const std::string& text1251) {

@@ -10,11 +10,14 @@
 # one-time routes); without a server, or with HTTPS but no TLS listener, it is
 # skipped. With FOLDER (UTF-8) the plugin, the settings file and a copy of the
 # script go into a folder of that name inside WORK, which the run also starts in.
+# Every script finds the sample files of tests/data in $KIVO_TEST_DATA.
 cmake_minimum_required(VERSION 3.25)
 if(NOT DEFINED RC)
   set(RC 0)
 endif()
 file(REMOVE_RECURSE ${WORK})
+get_filename_component(data "${SCRIPT}/../../data" ABSOLUTE)
+set(ENV{KIVO_TEST_DATA} "${data}")
 set(dir "${WORK}")
 if(DEFINED FOLDER)
   set(dir "${WORK}/${FOLDER}")

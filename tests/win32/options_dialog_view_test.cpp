@@ -51,7 +51,7 @@ TEST_F(OptionsDialogView, EveryNamedControlExistsWithItsClass) {
       {"CheckAuth", L"Button"},  {"Label10", L"Static"},           {"EditPass", L"Edit"},
       {"Edit1", L"Edit"},        {"ListBox2", L"ListBox"},         {"BitBtn1", L"Button"},
       {"BitBtn2", L"Button"},    {"BitBtn4", L"Button"},           {"BitBtn5", L"Button"},
-      {"BitBtn6", L"Button"}};
+      {"BitBtn6", L"Button"},    {"BitBtn7", L"Button"},           {"BitBtn8", L"Button"}};
   for (const auto& [name, expected] : controls) {
     const auto id = OptionsControlIdByName(name);
     ASSERT_TRUE(id) << name;

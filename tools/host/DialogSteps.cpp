@@ -171,9 +171,23 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectDialogText& expect) {
   return {Verdict::Fail, "is \"" + ToUtf8(text) + "\""};
 }
 
+// A file dialog reads a relative name against its own folder: the script's
+// names are the host's.
 ScriptRunner::Outcome ScriptRunner::Do(const script::QueueAnswer& answer) {
-  answers_.Queue(answer);
+  script::QueueAnswer queued = answer;
+  if (queued.Kind == script::QuestionKind::File && queued.Confirm) {
+    wchar_t full[MAX_PATH * 4] = {};
+    if (GetFullPathNameW(queued.Text.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr) == 0)
+      return {Verdict::Error, "no full path for " + ToUtf8(queued.Text)};
+    queued.Text = full;
+  }
+  answers_.Queue(std::move(queued));
   return {Verdict::Pass, {}};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::WaitAnswered& wait) {
+  if (PumpUntil([&] { return answers_.AllAnswered(); }, wait.TimeoutMs)) return {Verdict::Pass, {}};
+  return {Verdict::Fail, "still waiting for " + answers_.DescribeUnused()};
 }
 
 }  // namespace kivo::host

@@ -16,6 +16,9 @@ constexpr UINT kPollMs = 100;
 constexpr ULONGLONG kGraceMs = 1000;
 // The text of a message box, where the system puts it.
 constexpr int kMessageTextId = 0xFFFF;
+// The file name in the system's file dialogs: the combo box of the Explorer
+// style (cmb13), or the edit of the older one (edt1).
+constexpr int kFileNameIds[] = {0x047C, 0x0480};
 
 ModalAnswers* gCurrent = nullptr;
 
@@ -25,24 +28,44 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-// The question the user faces now: the enabled one of the prompts and message
-// boxes this process shows (a prompt is disabled under its own message box).
+// The question the user faces now: the enabled one of the prompts, choices,
+// file dialogs and message boxes this process shows (a question is disabled
+// under a message box of its own).
 HWND OpenQuestion() {
   for (const auto& window : PluginTopWindows()) {
-    const bool question = window.ClassName == kPromptClassName || window.ClassName == kMessageBoxClass;
+    const bool question = window.ClassName == kPromptClassName || window.ClassName == kChoiceClassName ||
+                          window.ClassName == kMessageBoxClass;
     if (question && window.Visible && IsWindowEnabled(window.Handle)) return window.Handle;
   }
   return nullptr;
 }
 
-bool IsPrompt(HWND question) {
+HWND FileNameControl(HWND question) {
+  for (const int id : kFileNameIds) {
+    if (HWND control = GetDlgItem(question, id)) return control;
+  }
+  return nullptr;
+}
+
+script::QuestionKind KindOf(HWND question) {
   wchar_t name[64] = {};
   GetClassNameW(question, name, static_cast<int>(std::size(name)));
-  return std::wstring_view(name) == kPromptClassName;
+  if (std::wstring_view(name) == kPromptClassName) return script::QuestionKind::Prompt;
+  if (std::wstring_view(name) == kChoiceClassName) return script::QuestionKind::Choice;
+  return FileNameControl(question) != nullptr ? script::QuestionKind::File : script::QuestionKind::Message;
 }
 
 std::string Describe(HWND question) {
-  if (IsPrompt(question)) return "the prompt \"" + ToUtf8(TextOf(GetDlgItem(question, kPromptTextId))) + "\"";
+  switch (KindOf(question)) {
+    case script::QuestionKind::Prompt:
+      return "the prompt \"" + ToUtf8(TextOf(GetDlgItem(question, kPromptTextId))) + "\"";
+    case script::QuestionKind::Choice:
+      return "the choice \"" + ToUtf8(TextOf(GetDlgItem(question, kPromptTextId))) + "\"";
+    case script::QuestionKind::File:
+      return "the file dialog \"" + ToUtf8(TextOf(question)) + "\"";
+    case script::QuestionKind::Message:
+      break;
+  }
   return "the message \"" + ToUtf8(TextOf(GetDlgItem(question, kMessageTextId))) + "\"";
 }
 
@@ -60,8 +83,11 @@ int MessageButton(HWND question, bool confirm) {
 }
 
 std::string DescribeAnswer(const script::QueueAnswer& answer) {
-  if (answer.Kind == script::QuestionKind::Message) return answer.Confirm ? "message ok" : "message cancel";
-  return answer.Confirm ? "prompt \"" + ToUtf8(answer.Text) + "\"" : "prompt cancel";
+  const char* kinds[] = {"prompt", "message", "choice", "file"};
+  const std::string kind = kinds[static_cast<int>(answer.Kind)];
+  if (!answer.Confirm) return kind + " cancel";
+  if (answer.Kind == script::QuestionKind::Message) return "message ok";
+  return kind + " \"" + ToUtf8(answer.Text) + "\"";
 }
 
 }  // namespace
@@ -82,6 +108,10 @@ std::string ModalAnswers::DescribeUnused() const {
   return text;
 }
 
+bool ModalAnswers::AllAnswered() const {
+  return answers_.empty() && OpenQuestion() == nullptr;
+}
+
 std::string ModalAnswers::TakeFault() {
   return std::exchange(fault_, {});
 }
@@ -100,7 +130,7 @@ void ModalAnswers::Poll() {
     waiting_ = nullptr;
     return;
   }
-  const auto kind = IsPrompt(question) ? script::QuestionKind::Prompt : script::QuestionKind::Message;
+  const auto kind = KindOf(question);
   if (answers_.empty()) {
     if (question != waiting_) {
       waiting_ = question;
@@ -119,6 +149,20 @@ void ModalAnswers::Poll() {
   waiting_ = nullptr;
   if (kind == script::QuestionKind::Prompt) {
     if (answer.Confirm) SetDlgItemTextW(question, kPromptEditId, answer.Text.c_str());
+    Press(question, answer.Confirm ? IDOK : IDCANCEL);
+    return;
+  }
+  if (kind == script::QuestionKind::Choice) {
+    const HWND list = GetDlgItem(question, kChoiceListId);
+    const auto entry = answer.Confirm ? std::stoi(answer.Text) : 0;
+    if (answer.Confirm && entry >= SendMessageW(list, LB_GETCOUNT, 0, 0))
+      return Dismiss(question, Describe(question) + " has no entry " + ToUtf8(answer.Text));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
+    Press(question, answer.Confirm ? IDOK : IDCANCEL);
+    return;
+  }
+  if (kind == script::QuestionKind::File) {
+    if (answer.Confirm) SetWindowTextW(FileNameControl(question), answer.Text.c_str());
     Press(question, answer.Confirm ? IDOK : IDCANCEL);
     return;
   }

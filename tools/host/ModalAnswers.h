@@ -1,4 +1,5 @@
-// Answers the text prompts and message boxes the plugin opens inside a step.
+// Answers the text prompts, choices, file dialogs and message boxes the
+// plugin opens inside a step.
 // Their modal loops run in the host's thread, within the click that opened
 // them, so a thread timer of the host, which every message loop of the thread
 // dispatches, finds the question and answers it from the queue.
@@ -23,6 +24,8 @@ class ModalAnswers {
   void Queue(script::QueueAnswer answer) { answers_.push_back(std::move(answer)); }
   // The answers no question took, for the report; empty when all were used.
   std::string DescribeUnused() const;
+  // Every answer taken and no question open.
+  bool AllAnswered() const;
   // What went wrong with a question since the last call; empty when nothing did.
   std::string TakeFault();
 

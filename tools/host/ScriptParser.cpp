@@ -240,7 +240,10 @@ Command ParseExpect(const Words& args) {
 
 Command ParseWaitUntil(const Words& args) {
   if (args.size() == 2 && args[0] == "reader-idle") return WaitReaderIdle{Count(args[1], "TIMEOUT_MS")};
-  const char* usage = "wait-until window-visible|window-hidden CLASS TIMEOUT_MS | reader-idle TIMEOUT_MS";
+  const char* usage =
+      "wait-until window-visible|window-hidden CLASS TIMEOUT_MS | reader-idle TIMEOUT_MS | questions-answered "
+      "TIMEOUT_MS";
+  if (args.size() == 2 && args[0] == "questions-answered") return WaitAnswered{Count(args[1], "TIMEOUT_MS")};
   RequireCount(args, 3, 3, usage);
   const auto state = VisibilityOf(args[0]);
   if (!state) throw SyntaxError(std::string("usage: ") + usage);
@@ -363,6 +366,17 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
     RequireCount(args, 1, 1, "answer-message ok|cancel");
     if (args[0] != "ok" && args[0] != "cancel") throw SyntaxError("answer-message ok or cancel");
     return QueueAnswer{QuestionKind::Message, args[0] == "ok", {}};
+  };
+  verbs["answer-choice"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "answer-choice N | answer-choice cancel");
+    const bool confirm = args[0] != "cancel";
+    return QueueAnswer{QuestionKind::Choice, confirm,
+                       confirm ? std::to_wstring(Count(args[0], "N")) : std::wstring()};
+  };
+  verbs["answer-file"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "answer-file PATH | answer-file cancel");
+    const bool confirm = args[0] != "cancel";
+    return QueueAnswer{QuestionKind::File, confirm, confirm ? WideFromUtf8(args[0]) : std::wstring()};
   };
 }
 

@@ -51,6 +51,10 @@
 //   answer-prompt TEXT | answer-prompt cancel  the next text prompt (TKivoPrompt)
 //   answer-message ok|cancel                   the next message box (ok: OK or Yes,
 //                                              cancel: Cancel or No)
+//   answer-choice N | answer-choice cancel     the next choice (TKivoChoice): entry N, from 0
+//   answer-file PATH | answer-file cancel      the next file dialog; PATH is the host's
+//   wait-until questions-answered TIMEOUT_MS   every answer taken, no question open: for
+//                                              questions that come after a download
 // A question with no answer queued is cancelled and fails its step; answers left
 // unused when the script ends fail it.
 //
@@ -198,11 +202,15 @@ struct ExpectDialogText {
   DialogControl Target;
   std::wstring Text;
 };
-enum class QuestionKind { Prompt, Message };
+enum class QuestionKind { Prompt, Message, Choice, File };
 struct QueueAnswer {
   QuestionKind Kind;
   bool Confirm;
-  std::wstring Text;  // the prompt's
+  std::wstring Text;  // the prompt's text, the choice's entry number, the file dialog's path
+};
+// Until every queued answer is taken and no question is open.
+struct WaitAnswered {
+  unsigned TimeoutMs;
 };
 enum class LifecycleStep { Stop, Start, Restart, Quit };
 struct Lifecycle {
@@ -214,7 +222,7 @@ using Command =
                  ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture, SetSetting, DumpSettings,
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
-                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer>;
+                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered>;
 
 struct Step {
   int Line;
