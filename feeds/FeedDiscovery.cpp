@@ -142,16 +142,20 @@ bool StartsAsFeed(std::string_view document) {
     if (at == npos || at + 1 >= document.size()) return false;
     const std::string_view rest = document.substr(at);
     std::string_view close;
-    if (rest.starts_with("<!--")) close = "-->";
-    else if (rest[1] == '?') close = "?>";
-    else if (rest[1] == '!') close = ">";
+    if (rest.starts_with("<!--"))
+      close = "-->";
+    else if (rest[1] == '?')
+      close = "?>";
+    else if (rest[1] == '!')
+      close = ">";
     if (close.empty()) break;
     const std::size_t end = document.find(close, at + 2);
     if (end == npos) return false;
     at = end + close.size();
   }
   std::size_t end = at + 1;
-  while (end < document.size() && !IsSpace(document[end]) && document[end] != '>' && document[end] != '/') ++end;
+  while (end < document.size() && !IsSpace(document[end]) && document[end] != '>' && document[end] != '/')
+    ++end;
   std::string_view name = document.substr(at + 1, end - at - 1);
   if (const std::size_t colon = name.rfind(':'); colon != npos) name = name.substr(colon + 1);
   const std::string lower = LowerCase1251(name);

@@ -49,7 +49,8 @@ void TAddressProbe::Start(const std::string& address, const TProxySettings& prox
     }
   };
   try {
-    worker_ = TWorker::Start(threads_, MakeShared<std::atomic<bool>>(false), std::move(report), std::move(job));
+    worker_ =
+        TWorker::Start(threads_, MakeShared<std::atomic<bool>>(false), std::move(report), std::move(job));
   } catch (...) {
     mailbox_->Put(TOutcome{0, serial, {}});
     poster_->Post(WM_ADDRESS_PROBED, 0);

@@ -88,7 +88,9 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   std::filesystem::path PluginFolder() const override { return Settings.PluginPath.parent_path(); }
   char DecimalSeparator() const override;
   std::size_t CacheFolderLength() const override;
-  const TBitmap32* FeedIcon(int index) const override { return MainForm ? MainForm->FeedIcon(index) : nullptr; }
+  const TBitmap32* FeedIcon(int index) const override {
+    return MainForm ? MainForm->FeedIcon(index) : nullptr;
+  }
 
   // The start objects; null while the plugin is stopped.
   std::unique_ptr<tgradientsclass> Skin;

@@ -242,7 +242,11 @@ TEST_F(OptionsDialogProbing, AddOffersTheFeedsTheTypedPageAnnounces) {
       {{rss}, false, {}, "http://site.example/|Mine", "", ""},
       {{rss, atom}, true, 1, "http://site.example/atom.xml|Mine", "", ""},
       {{rss, atom}, true, {}, "http://site.example/|Mine", "", ""},
-      {{{"http://one.example/rss", ""}}, true, {}, "http://one.example/rss|One", "-",
+      {{{"http://one.example/rss", ""}},
+       true,
+       {},
+       "http://one.example/rss|One",
+       "-",
        Lang.lang_opt_err_addr_duplicate + "One (http://one.example/rss)"},
   };
   SetFeeds({"http://one.example/rss|One"});
@@ -272,7 +276,7 @@ TEST_F(OptionsDialogProbing, ALookEndingLateOrAfterTheListChangedAddsNothingStal
   view.answers = {"http://two.example/", "Two"};
   probed.Open();
   probed.AddFeed();
-  probed.AddFeed();  // the add button waits: no second prompt
+  probed.AddFeed();          // the add button waits: no second prompt
   probed.OnAddressProbed();  // the end of a look dropped earlier
   EXPECT_EQ(view.asked.size(), 1u);
   probed.Close();
@@ -285,14 +289,16 @@ TEST_F(OptionsDialogProbing, ALookEndingLateOrAfterTheListChangedAddsNothingStal
 
   // The same address arrives by an import while the look runs.
   const testing::TempFolder folder;
-  ASSERT_TRUE(WriteFileAtomic(folder.File("a.opml"), "<opml><body><outline xmlUrl=\"http://two.example/\"/></body></opml>"));
+  ASSERT_TRUE(WriteFileAtomic(folder.File("a.opml"),
+                              "<opml><body><outline xmlUrl=\"http://two.example/\"/></body></opml>"));
   view.answers = {"http://two.example/", "Two"};
   view.file = folder.File("a.opml");
   probed.AddFeed();
   probed.ImportOpml();
   probe.result = std::vector<TAnnouncedFeed>{};
   probed.OnAddressProbed();
-  EXPECT_EQ(view.messages.back(), Lang.lang_opt_err_addr_duplicate + "http://two.example/ (http://two.example/)");
+  EXPECT_EQ(view.messages.back(),
+            Lang.lang_opt_err_addr_duplicate + "http://two.example/ (http://two.example/)");
   EXPECT_EQ(view.items[C::ListBox1].size(), 2u);
 }
 
@@ -300,7 +306,8 @@ TEST_F(OptionsDialog, ImportAddsWhatPassesAndSaysWhyAFileIsRefused) {
   const testing::TempFolder folder;
   const auto opml = folder.File("list.opml");
   const std::string good =
-      "<opml version=\"2.0\"><body><outline text=\"g\"><outline xmlUrl=\"http://two.example/\" title=\"Two\"/>"
+      "<opml version=\"2.0\"><body><outline text=\"g\"><outline xmlUrl=\"http://two.example/\" "
+      "title=\"Two\"/>"
       "<outline xmlUrl=\"http://ONE.example/rss\"/><outline xmlUrl=\"ftp://x/\"/></outline></body></opml>";
   const struct {
     std::optional<std::string> bytes;  // nullopt: no such file
@@ -347,7 +354,8 @@ TEST_F(OptionsDialog, ExportWritesTheListAsShownOrSaysItCouldNot) {
   const auto written = ReadFileBytes(folder.File("out.opml"));
   ASSERT_TRUE(written);
   const TOpmlImport back = ImportOpml(*written, {}, 10);
-  EXPECT_EQ(back.Added, (std::vector<TOpmlFeed>{{"http://one.example/rss", "One"}, {"http://two.example/", "Two"}}));
+  EXPECT_EQ(back.Added,
+            (std::vector<TOpmlFeed>{{"http://one.example/rss", "One"}, {"http://two.example/", "Two"}}));
   view.file = folder.File("missing") / "out.opml";
   controller.ExportOpml();
   EXPECT_EQ(view.messages.back(), Lang.lang_opml_err_export);

@@ -3,10 +3,10 @@
 #include "options/AddressProbe.h"
 #include "options/win32/FormOptions.h"
 #include "options/win32/FormOptions2.h"
-#include "plugin/win32/ReaderForm.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Thread.h"
+#include "plugin/win32/ReaderForm.h"
 #include "tray/win32/TrayIcon.h"
 #include "ui/win32/WindowPoster.h"
 

@@ -51,7 +51,8 @@ class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
     confirmed.push_back(title + "/" + text);
     return confirmAnswer;
   }
-  std::optional<int> Choose(const std::string&, const std::string&, const std::vector<std::string>& items) override {
+  std::optional<int> Choose(const std::string&, const std::string&,
+                            const std::vector<std::string>& items) override {
     offered = items;
     return choice;
   }
@@ -95,8 +96,9 @@ class FakeOptionsHost : public IOptionsHost {
   char DecimalSeparator() const override { return '.'; }
   std::size_t CacheFolderLength() const override { return 10; }
   const TBitmap32* FeedIcon(int index) const override {
-    return index >= 0 && static_cast<std::size_t>(index) < icons.size() ? &icons[static_cast<std::size_t>(index)]
-                                                                         : nullptr;
+    return index >= 0 && static_cast<std::size_t>(index) < icons.size()
+               ? &icons[static_cast<std::size_t>(index)]
+               : nullptr;
   }
 
   TPluginGlobals globals;

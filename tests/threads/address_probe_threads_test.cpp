@@ -41,7 +41,8 @@ struct ProbeRig {
 TEST(AddressProbeThreads, OnlyTheLatestLookIsHandedOverWhole) {
   ProbeRig rig;
   rig.http.Serve("site.test/", kPage);
-  rig.http.Serve("site.test/feed", "<rss><channel><link rel=\"alternate\" type=\"application/rss+xml\"/></channel></rss>");
+  rig.http.Serve("site.test/feed",
+                 "<rss><channel><link rel=\"alternate\" type=\"application/rss+xml\"/></channel></rss>");
   rig.http.Serve("slow.test/", testing::FakeRoute{.Body = kPage, .Stalls = true});
   rig.probe->Start("http://slow.test/", {});
   rig.probe->Start("http://site.test/", {});

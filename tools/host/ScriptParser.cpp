@@ -241,7 +241,8 @@ Command ParseExpect(const Words& args) {
 Command ParseWaitUntil(const Words& args) {
   if (args.size() == 2 && args[0] == "reader-idle") return WaitReaderIdle{Count(args[1], "TIMEOUT_MS")};
   const char* usage =
-      "wait-until window-visible|window-hidden CLASS TIMEOUT_MS | reader-idle TIMEOUT_MS | questions-answered "
+      "wait-until window-visible|window-hidden CLASS TIMEOUT_MS | reader-idle TIMEOUT_MS | "
+      "questions-answered "
       "TIMEOUT_MS";
   if (args.size() == 2 && args[0] == "questions-answered") return WaitAnswered{Count(args[1], "TIMEOUT_MS")};
   RequireCount(args, 3, 3, usage);

@@ -1,10 +1,10 @@
 #include "ui/win32/Prompts.h"
 
+#include <commdlg.h>
+
 #include <stdexcept>
 #include <string_view>
 #include <vector>
-
-#include <commdlg.h>
 
 #include "base/Text1251.h"
 #include "platform/win32/ThisModule.h"
@@ -68,10 +68,36 @@ class TDialogTemplate {
   std::size_t countAt_ = 0;
 };
 
-struct TPromptState {
-  std::wstring Value;
-  std::string Failure;
-};
+// A modal question's dialog procedure. `TState` fills the dialog (Init),
+// says whether a command confirms it (Confirms) and reads the answer (Take).
+// Nothing may escape into the dialog manager: a failure ends the dialog and
+// the caller throws it again.
+template <class TState>
+INT_PTR CALLBACK QuestionProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<TState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  try {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      reinterpret_cast<TState*>(lParam)->Init(dialog);
+      return TRUE;  // the first control takes the focus
+    }
+    if (message != WM_COMMAND) return FALSE;
+    if (state->Confirms(wParam)) {
+      state->Take(dialog);
+      EndDialog(dialog, IDOK);
+      return TRUE;
+    }
+    if (LOWORD(wParam) != IDCANCEL) return FALSE;
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  } catch (const std::exception& error) {
+    if (state != nullptr) state->Failure = error.what();
+  } catch (...) {
+    if (state != nullptr) state->Failure = "unknown exception";
+  }
+  EndDialog(dialog, IDABORT);
+  return TRUE;
+}
 
 std::wstring TextOf(HWND control) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -79,79 +105,33 @@ std::wstring TextOf(HWND control) {
   return text;
 }
 
-INT_PTR CALLBACK PromptProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<TPromptState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  try {
-    switch (message) {
-      case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        SetDlgItemTextW(dialog, kPromptEditId, reinterpret_cast<TPromptState*>(lParam)->Value.c_str());
-        return TRUE;  // the edit takes the focus with its text selected
-      case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-          state->Value = TextOf(GetDlgItem(dialog, kPromptEditId));
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        }
-        return FALSE;
-      default:
-        return FALSE;
-    }
-  } catch (const std::exception& error) {
-    if (state != nullptr) state->Failure = error.what();
-  } catch (...) {
-    if (state != nullptr) state->Failure = "unknown exception";
-  }
-  EndDialog(dialog, IDABORT);
-  return TRUE;
-}
+struct TPromptState {
+  std::wstring Value;
+  std::string Failure;
+
+  void Init(HWND dialog) const { SetDlgItemTextW(dialog, kPromptEditId, Value.c_str()); }
+  static bool Confirms(WPARAM command) { return LOWORD(command) == IDOK; }
+  void Take(HWND dialog) { Value = TextOf(GetDlgItem(dialog, kPromptEditId)); }
+};
 
 struct TChoiceState {
   std::vector<std::wstring> Items;
   int Chosen = -1;
   std::string Failure;
-};
 
-INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<TChoiceState*>(GetWindowLongPtrW(dialog, DWLP_USER));
-  try {
-    switch (message) {
-      case WM_INITDIALOG: {
-        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-        const HWND list = GetDlgItem(dialog, kChoiceListId);
-        for (const std::wstring& item : reinterpret_cast<TChoiceState*>(lParam)->Items)
-          SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-        SendMessageW(list, LB_SETCURSEL, 0, 0);
-        return TRUE;
-      }
-      case WM_COMMAND: {
-        const bool chosen = LOWORD(wParam) == IDOK || (LOWORD(wParam) == kChoiceListId && HIWORD(wParam) == LBN_DBLCLK);
-        if (chosen) {
-          state->Chosen = static_cast<int>(SendDlgItemMessageW(dialog, kChoiceListId, LB_GETCURSEL, 0, 0));
-          EndDialog(dialog, IDOK);
-          return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-          EndDialog(dialog, IDCANCEL);
-          return TRUE;
-        }
-        return FALSE;
-      }
-      default:
-        return FALSE;
-    }
-  } catch (const std::exception& error) {
-    if (state != nullptr) state->Failure = error.what();
-  } catch (...) {
-    if (state != nullptr) state->Failure = "unknown exception";
+  void Init(HWND dialog) const {
+    const HWND list = GetDlgItem(dialog, kChoiceListId);
+    for (const std::wstring& item : Items)
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    SendMessageW(list, LB_SETCURSEL, 0, 0);
   }
-  EndDialog(dialog, IDABORT);
-  return TRUE;
-}
+  static bool Confirms(WPARAM command) {
+    return LOWORD(command) == IDOK || (LOWORD(command) == kChoiceListId && HIWORD(command) == LBN_DBLCLK);
+  }
+  void Take(HWND dialog) {
+    Chosen = static_cast<int>(SendDlgItemMessageW(dialog, kChoiceListId, LB_GETCURSEL, 0, 0));
+  }
+};
 
 }  // namespace
 
@@ -159,17 +139,17 @@ std::optional<int> ChooseFromList(HWND owner, const std::string& caption, const 
                                   const std::vector<std::string>& items) {
   const TWindowClassUse windowClass(kChoiceClassName, &DefDlgProcW,
                                     TWindowClassOptions{.WindowExtra = DLGWINDOWEXTRA});
-  TDialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 260, 130,
-                         kChoiceClassName, gdi::Wide(caption));
+  TDialogTemplate dialog(DS_SETFONT | DS_MODALFRAME | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU, 260,
+                         130, kChoiceClassName, gdi::Wide(caption));
   dialog.Add(SS_LEFT | SS_NOPREFIX, 7, 7, 246, 10, kPromptTextId, kStaticAtom, gdi::Wide(prompt));
-  dialog.Add(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 7, 20, 246, 84,
-             kChoiceListId, kListBoxAtom, L"");
+  dialog.Add(LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP, 7, 20, 246,
+             84, kChoiceListId, kListBoxAtom, L"");
   dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 149, 109, 50, 14, IDOK, kButtonAtom, L"OK");
   dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 203, 109, 50, 14, IDCANCEL, kButtonAtom, L"Cancel");
   TChoiceState state;
   for (const std::string& item : items) state.Items.push_back(gdi::Wide(item));
-  const INT_PTR result = DialogBoxIndirectParamW(ThisModule(), dialog.Get(), owner, &ChoiceProc,
-                                                 reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = DialogBoxIndirectParamW(
+      ThisModule(), dialog.Get(), owner, &QuestionProc<TChoiceState>, reinterpret_cast<LPARAM>(&state));
   if (!state.Failure.empty()) throw std::runtime_error(state.Failure);
   if (result == -1) throw std::runtime_error("choice not shown");
   if (result != IDOK || state.Chosen < 0 || static_cast<std::size_t>(state.Chosen) >= items.size())
@@ -218,8 +198,8 @@ std::optional<std::string> InputQuery(HWND owner, const std::string& caption, co
   dialog.Add(BS_DEFPUSHBUTTON | WS_TABSTOP, 89, 41, 50, 14, IDOK, kButtonAtom, L"OK");
   dialog.Add(BS_PUSHBUTTON | WS_TABSTOP, 143, 41, 50, 14, IDCANCEL, kButtonAtom, L"Cancel");
   TPromptState state{gdi::Wide(value), {}};
-  const INT_PTR result = DialogBoxIndirectParamW(ThisModule(), dialog.Get(), owner, &PromptProc,
-                                                 reinterpret_cast<LPARAM>(&state));
+  const INT_PTR result = DialogBoxIndirectParamW(
+      ThisModule(), dialog.Get(), owner, &QuestionProc<TPromptState>, reinterpret_cast<LPARAM>(&state));
   if (!state.Failure.empty()) throw std::runtime_error(state.Failure);
   if (result == -1) throw std::runtime_error("prompt not shown");
   if (result != IDOK) return std::nullopt;
