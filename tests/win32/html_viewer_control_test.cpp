@@ -12,6 +12,7 @@
 
 #include "feeds/PageComposition.h"
 #include "imaging/win32/WicImageDecoder.h"
+#include "tests/win32/ReferenceImages.h"
 #include "tests/win32/WicPngWriter.h"
 #include "viewer/win32/GdiCanvas.h"
 #include "viewer/win32/HtmlViewerControl.h"
@@ -357,29 +358,6 @@ TBitmap32 RenderThroughControl(std::string_view html) {
   return image;
 }
 
-// Fonts differ a little between machines: a few pixels may be off.
-::testing::AssertionResult LooksLike(const TBitmap32& actual, const TBitmap32& expected) {
-  if (actual.Width != expected.Width || actual.Height != expected.Height) {
-    return ::testing::AssertionFailure() << "size " << actual.Width << "x" << actual.Height << ", reference "
-                                         << expected.Width << "x" << expected.Height;
-  }
-  std::size_t differing = 0;
-  for (std::size_t i = 0; i < actual.Pixels.size(); ++i) {
-    for (int shift = 0; shift < 24; shift += 8) {
-      const int a = static_cast<int>(actual.Pixels[i] >> shift & 0xFF);
-      const int e = static_cast<int>(expected.Pixels[i] >> shift & 0xFF);
-      if (std::abs(a - e) > 48) {
-        ++differing;
-        break;
-      }
-    }
-  }
-  if (differing * 50 > actual.Pixels.size()) {
-    return ::testing::AssertionFailure() << differing << " of " << actual.Pixels.size() << " pixels differ";
-  }
-  return ::testing::AssertionSuccess();
-}
-
 std::string ComposedThemePage() {
   tchannelrecord theme;
   theme.Title = u"Заголовок новости";
@@ -392,8 +370,7 @@ std::string ComposedThemePage() {
 
 TEST(ViewerRender, PagesLookLikeTheirReferences) {
   if (!std::filesystem::exists(ViewerFixtures())) GTEST_SKIP() << "no fixtures at " << ViewerFixtures();
-  const bool update = std::getenv("KIVO_UPDATE_REFERENCES") != nullptr &&
-                      std::string(std::getenv("KIVO_UPDATE_REFERENCES")) == "1";
+  const bool update = testing::UpdatingReferences();
   const std::pair<std::string, std::string> pages[] = {
       {"paragraphs", ReadFile(ViewerFixtures() / "paragraphs.html")},
       {"table", ReadFile(ViewerFixtures() / "table.html")},
@@ -411,7 +388,7 @@ TEST(ViewerRender, PagesLookLikeTheirReferences) {
     }
     const auto expected = SharedImageDecoder().Decode(ImageKind::Png, ReadFile(reference));
     ASSERT_TRUE(expected) << reference << " missing or unreadable; KIVO_UPDATE_REFERENCES=1 writes it";
-    const ::testing::AssertionResult same = LooksLike(rendered, *expected);
+    const ::testing::AssertionResult same = testing::LooksLike(rendered, *expected);
     EXPECT_TRUE(same);
     // Beside the build, for a look at what changed.
     if (!same) testing::WritePng(rendered, std::filesystem::path(KIVO_BINARY_DIR) / (name + ".png"));

@@ -57,7 +57,7 @@ void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture) {
                     static_cast<UINT>(height), piece.data(), &info, DIB_RGB_COLORS);
 }
 
-TUniqueFont GuiFont(bool bold) {
+TUniqueFont GuiFont(bool bold, BYTE quality) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   LOGFONTW font{};
@@ -69,6 +69,7 @@ TUniqueFont GuiFont(bool bold) {
   }
   font.lfCharSet = RUSSIAN_CHARSET;
   font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  font.lfQuality = quality;
   return TUniqueFont(CreateFontIndirectW(&font));
 }
 

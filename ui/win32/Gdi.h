@@ -25,8 +25,8 @@ std::wstring Wide(const std::string& text);
 // The picture's top-left part copied into `rect` (no stretching, no blending).
 void DrawPiece(HDC dc, const RECT& rect, const TBitmap32& picture);
 
-// The windows-1251 default GUI font in a given weight.
-TUniqueFont GuiFont(bool bold);
+// The windows-1251 default GUI font in a given weight; `quality` as LOGFONT's.
+TUniqueFont GuiFont(bool bold, BYTE quality = DEFAULT_QUALITY);
 
 }  // namespace kivo::gdi
 
