@@ -124,6 +124,7 @@ struct TLangTexts {
   std::string lang_opt_export_opml;     // caption of BitBtn8
   std::string lang_opt_found_feed;      // "%s": the feed a page announces
   std::string lang_opt_choose_feed;
+  std::string lang_notify_more;         // "%d": titles left out of a notice
   std::string opt_check_list_contacts;  // caption of CheckListContacts
   std::string lang_opt_add_title;
   std::string lang_opt_add_address;

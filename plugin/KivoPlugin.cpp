@@ -46,7 +46,6 @@ TKivoPlugin::TKivoPlugin(TPluginEnvironment environment) : env_(environment) {}
 
 TKivoPlugin::~TKivoPlugin() {
   Stop();
-  NotifyWindow.reset();
 }
 
 void TKivoPlugin::OnHostMessage(TPluginMessage& message) noexcept {
@@ -160,10 +159,28 @@ void TKivoPlugin::Start() {
 
 void TKivoPlugin::Stop() {
   FreeOptionsDialogs();
+  // No window may outlive the code that draws it: the pop-ups go with the rest.
+  NotifyWindow.reset();
+  ErrorNotifyWindow.reset();
   MainForm.reset();
   Skin.reset();
   RssData.reset();
   TrayIcon.reset();
+}
+
+// Each pop-up is made at its first notice and kept until the stop.
+void TKivoPlugin::ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
+                                   int feed) {
+  if (!RssData) return;
+  const bool update = notice == TNotice::Update;
+  std::unique_ptr<INotifyWindow>& window = update ? NotifyWindow : ErrorNotifyWindow;
+  if (update) noticeFeed_ = feed;
+  if (!window) {
+    window = env_.Factory.CreateNotifyWindow([this, update] {
+      if (MainForm) MainForm->ShowOnFeed(update ? noticeFeed_ : -1);
+    });
+  }
+  if (window) window->ShowNotify(caption, text);
 }
 
 void TKivoPlugin::ToggleReaderWindow() {
@@ -285,6 +302,7 @@ void TKivoPlugin::HideAll() {
       {OptionsDialog.get(), &HideState.OptionsVisible},
       {FeedSettingsDialog.get(), &HideState.FeedSettingsVisible},
       {NotifyWindow.get(), &HideState.NotifyVisible},
+      {ErrorNotifyWindow.get(), &HideState.ErrorNotifyVisible},
   };
   for (const TWindowFlag& flag : windows) *flag.visible = again && *flag.visible;
   for (const auto& [window, visible] : windows) {
@@ -302,6 +320,7 @@ void TKivoPlugin::RestoreAll() {
   if (OptionsDialog) OptionsDialog->SetVisible(HideState.OptionsVisible);
   if (FeedSettingsDialog) FeedSettingsDialog->SetVisible(HideState.FeedSettingsVisible);
   if (NotifyWindow) NotifyWindow->SetVisible(HideState.NotifyVisible);
+  if (ErrorNotifyWindow) ErrorNotifyWindow->SetVisible(HideState.ErrorNotifyVisible);
   if (TrayIcon) TrayIcon->SetVisible(HideState.TrayVisible);
 }
 

@@ -24,6 +24,7 @@ struct THideState {
   bool OptionsVisible = false;
   bool FeedSettingsVisible = false;
   bool NotifyVisible = false;
+  bool ErrorNotifyVisible = false;
   bool TrayVisible = false;
 };
 
@@ -72,7 +73,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   bool TrayBlinking() const override { return false; }
   void SetTrayBlinking(bool) override {}
   // The pop-up window comes later; until then notices are not shown.
-  void ShowNotification(const std::string&, const std::string&) override {}
+  void ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
+                        int feed) override;
   void SetContactNew(int, bool) override {}
   void SetContactCounts(int, int, int) override {}
   void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
@@ -100,7 +102,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   // Created on first use by the windows that open them.
   std::unique_ptr<IPluginWindow> OptionsDialog;
   std::unique_ptr<IPluginWindow> FeedSettingsDialog;
-  std::unique_ptr<IPluginWindow> NotifyWindow;
+  std::unique_ptr<INotifyWindow> NotifyWindow;       // news of the feeds
+  std::unique_ptr<INotifyWindow> ErrorNotifyWindow;  // failed loads and saves
   std::unique_ptr<IAddressProbe> AddressProbe;
   std::unique_ptr<TOptionsController> OptionsControl;
 
@@ -129,6 +132,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
 
   TPluginEnvironment env_;
   TPluginWord buttonIcon_ = 0;
+  int noticeFeed_ = -1;  // the feed a click on the update notice opens
 };
 
 }  // namespace kivo

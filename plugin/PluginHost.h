@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,7 @@
 #include "platform/Locale.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginMessages.h"
+#include "reader/NotifyPopup.h"
 #include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
 #include "reader/ReaderWindowOps.h"
@@ -80,6 +82,11 @@ class IPluginObjectFactory {
   virtual std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) = 0;
   // On first use; a build without dialogs leaves them empty. `host` outlives them.
   virtual TOptionsDialogs CreateOptionsDialogs(IOptionsHost&) { return {}; }
+  // A pop-up, hidden, on first use; null in a build without one. `onAction`
+  // runs for a click on the notice outside its close box.
+  virtual std::unique_ptr<INotifyWindow> CreateNotifyWindow(std::function<void()> /*onAction*/) {
+    return nullptr;
+  }
 };
 
 struct TPluginEnvironment {

@@ -106,6 +106,9 @@ class IReaderView {
   virtual void PopupMenu1At(int /*x*/, int /*y*/) {}
 };
 
+// The two pop-ups: news of the feeds, and failed loads and saves ("Info").
+enum class TNotice { Update, Error };
+
 // What the reader logic reaches outside its window: the tray icon, the
 // pop-up, the special contacts, the plugin's feed table and settings.
 class IReaderHost {
@@ -115,7 +118,9 @@ class IReaderHost {
   virtual TPluginGlobals& Globals() = 0;
   virtual bool TrayBlinking() const = 0;
   virtual void SetTrayBlinking(bool blinking) = 0;  // off shows the first frame
-  virtual void ShowNotification(const std::string& caption, const std::string& text) = 0;
+  // `feed`: the feed a click on the notice opens, -1 for none.
+  virtual void ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
+                                int feed) = 0;
   virtual void SetContactNew(int feed, bool hasNew) = 0;
   virtual void SetContactCounts(int feed, int unread, int total) = 0;
   // The options dialog (ToolOptions).

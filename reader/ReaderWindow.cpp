@@ -18,6 +18,7 @@ namespace {
 // "Обновились ленты:" in windows-1251.
 constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:";
 constexpr std::string_view kInfoCaption = "Info";
+constexpr int kMaxNoticeTitles = 50;
 
 std::string TabCaption(std::string_view tabText) {
   return std::string(tabText.substr(0, tabText.find('|')));
@@ -372,8 +373,9 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
   if (feedIndex == CurrentFeed()) TabControl1Change();
   if (feed->LoadFailure.Kind != TLoadFailure::TKind::None) {
     const std::string reason = LoadFailureText(feed->LoadFailure);
-    host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_load + " - " + feed->Title +
-                                                          (reason.empty() ? "" : " (" + reason + ")"));
+    host_.ShowNotification(
+        TNotice::Error, std::string(kInfoCaption),
+        Lang.lang_err_load + " - " + feed->Title + (reason.empty() ? "" : " (" + reason + ")"), feedIndex);
   }
   if (feed->ItemCacheUnsaved) SaveFailed();
 }
@@ -384,7 +386,7 @@ void TReaderWindow::SaveFailed() {
   if (!view_.TimerRunning(TReaderTimer::TimerSaveReaded)) view_.StartTimer(TReaderTimer::TimerSaveReaded);
   if (saveFailureShown_) return;
   saveFailureShown_ = true;
-  host_.ShowNotification(std::string(kInfoCaption), Lang.lang_err_save);
+  host_.ShowNotification(TNotice::Error, std::string(kInfoCaption), Lang.lang_err_save, -1);
 }
 
 void TReaderWindow::OnFeedChanged(int feedIndex) {
@@ -399,15 +401,25 @@ void TReaderWindow::OnFeedChanged(int feedIndex) {
   host_.SetTrayBlinking(true);
   if (!feed->NotLoadUpdates) LoadPage(feedIndex);
   view_.RepaintTabs();
-  if (Globals().ShowPopup) host_.ShowNotification(Lang.lang_main_form_caption, UpdatedFeedsText());
+  if (!Globals().ShowPopup) return;
+  const auto& channels = rss->Channels;
+  const auto first = std::find_if(channels.begin(), channels.end(),
+                                  [](const tchannels& c) { return c.HasNew && c.ShowBaloon; });
+  host_.ShowNotification(TNotice::Update, Lang.lang_main_form_caption, UpdatedFeedsText(),
+                         first == channels.end() ? -1 : static_cast<int>(first - channels.begin()));
 }
 
+// At most kMaxNoticeTitles titles: the pop-up draws its whole text into one bitmap.
 std::string TReaderWindow::UpdatedFeedsText() const {
   std::string text(kUpdatedFeeds);
   text += '\r';
+  int titles = 0;
   for (const tchannels& feed : Feeds()->Channels) {
-    if (feed.HasNew && feed.ShowBaloon) text.append(feed.Title).append("\r");
+    if (!feed.HasNew || !feed.ShowBaloon) continue;
+    if (++titles <= kMaxNoticeTitles) text.append(feed.Title).append("\r");
   }
+  if (titles > kMaxNoticeTitles)
+    text.append(FillIn(Lang.lang_notify_more, {std::to_string(titles - kMaxNoticeTitles)})).append("\r");
   return text;
 }
 

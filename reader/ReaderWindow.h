@@ -119,6 +119,10 @@ class TReaderWindow : public IReaderWindow {
   void ToolOptionsClick() override;
   void PopupMenu1At(int x, int y) override;
   const TBitmap32* FeedIcon(int index) const override { return view_.FeedIcon(index); }
+  void ShowOnFeed(int feed) override {
+    N6Click();
+    SelectTab(feed);
+  }
 
   // Commands. A load asked for while kMaxLoadsAtOnce run waits its turn.
   void LoadPage(int feedIndex);

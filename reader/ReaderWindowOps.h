@@ -39,6 +39,8 @@ class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
   virtual void ToolOptionsClick() = 0;
   // PopupMenu1 (its one item N1) at a screen point.
   virtual void PopupMenu1At(int x, int y) = 0;
+  // A click on a notice: the window shown (as N6), on feed `feed` when it is one.
+  virtual void ShowOnFeed(int /*feed*/) {}
   // The site icon shown for feed `index` (ImageList2); null when none.
   virtual const TBitmap32* FeedIcon(int) const { return nullptr; }
 };

@@ -79,8 +79,21 @@ class FakeReaderWindow : public FakeShown<IReaderWindow> {
     log.push_back("reader PopupMenu1 at " + std::to_string(x) + "," + std::to_string(y));
   }
 
+  void ShowOnFeed(int feed) override { log.push_back("reader shown on " + std::to_string(feed)); }
+
   bool failOptions = false;
   std::vector<std::string> tabs;
+};
+
+class FakeNotify : public FakeShown<INotifyWindow> {
+ public:
+  FakeNotify(TEventLog& log, std::string name, std::function<void()> onAction)
+      : FakeShown(log, std::move(name)), onAction(std::move(onAction)) {}
+  void ShowNotify(const std::string& caption, const std::string& text) override {
+    log.push_back("notice " + caption + ": " + text);
+    visible = true;
+  }
+  std::function<void()> onAction;
 };
 
 // Everything outside the plugin object: the host, the platform, the object
@@ -153,6 +166,12 @@ class FakeEnvironment : public IHostService,
     auto controller = std::make_unique<TOptionsController>(*view, *feedView, host);
     return {std::move(view), std::move(feedView), nullptr, std::move(controller)};
   }
+  std::unique_ptr<INotifyWindow> CreateNotifyWindow(std::function<void()> onAction) override {
+    auto made =
+        std::make_unique<FakeNotify>(log_, "pop-up " + std::to_string(notices.size()), std::move(onAction));
+    notices.push_back(made.get());
+    return made;
+  }
 
   void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override {
     contactCodes.push_back(message.Code);
@@ -172,6 +191,7 @@ class FakeEnvironment : public IHostService,
   int iconLoads = 0;
   tgradientsclass* skin = nullptr;
   FakeReaderWindow* reader = nullptr;
+  std::vector<FakeNotify*> notices;
   IReaderHost* readerHost = nullptr;
   FakeShown<ITrayIcon>* tray = nullptr;
   ITrayIconHost* trayHost = nullptr;
@@ -291,11 +311,28 @@ TEST_F(PluginDispatchTest, StartCreatesInOrderAndStopFreesInOrder) {
   events_.clear();
   plugin_.OptionsDialog = std::make_unique<FakeWindow>(events_, "options");
   plugin_.FeedSettingsDialog = std::make_unique<FakeWindow>(events_, "feed settings");
-  plugin_.NotifyWindow = std::make_unique<FakeWindow>(events_, "notify");
+  plugin_.NotifyWindow = std::make_unique<FakeNotify>(events_, "notify", nullptr);
   Send(PM_QUIT);
-  EXPECT_EQ(events_, (TEventLog{"free options", "free feed settings", "free reader", "free tray"}));
+  EXPECT_EQ(events_,
+            (TEventLog{"free options", "free feed settings", "free notify", "free reader", "free tray"}));
   EXPECT_EQ(plugin_.RssData, nullptr);
-  EXPECT_NE(plugin_.NotifyWindow, nullptr) << "the notification window outlives a stop";
+  EXPECT_EQ(plugin_.NotifyWindow, nullptr) << "a pop-up drawn by the DLL's code outlived the stop";
+}
+
+// One pop-up for news and one for failures, each with its own text; a click
+// on the news opens the reader on the first feed it lists.
+TEST_F(PluginDispatchTest, NewsAndFailuresHaveAPopUpEachAndNewsOpensItsFeed) {
+  plugin_.ShowNotification(TNotice::Error, "Info", "early", -1);  // not started: nothing made
+  LoadAndRun();
+  events_.clear();
+  plugin_.ShowNotification(TNotice::Update, "RSS", "news", 2);
+  plugin_.ShowNotification(TNotice::Error, "Info", "failed", 0);
+  plugin_.ShowNotification(TNotice::Update, "RSS", "more news", 1);
+  ASSERT_EQ(env_.notices.size(), 2u);
+  env_.notices[0]->onAction();
+  env_.notices[1]->onAction();
+  EXPECT_EQ(events_, (TEventLog{"notice RSS: news", "notice Info: failed", "notice RSS: more news",
+                                "reader shown on 1", "reader shown on -1"}));
 }
 
 TEST_F(PluginDispatchTest, SecondStartCreatesNothingNewButReloadsSettings) {
@@ -383,7 +420,7 @@ TEST_F(PluginDispatchTest, WindowMessagesWhileStoppedDoNothing) {
 TEST_F(PluginDispatchTest, HideThenRestoreReturnsEachVisibilityAlsoAfterASecondHide) {
   LoadAndRun();
   plugin_.OptionsDialog = std::make_unique<FakeWindow>(events_, "options");
-  plugin_.NotifyWindow = std::make_unique<FakeWindow>(events_, "notify");
+  plugin_.NotifyWindow = std::make_unique<FakeNotify>(events_, "notify", nullptr);
   IPluginWindow* windows[] = {env_.reader, plugin_.OptionsDialog.get(), plugin_.NotifyWindow.get()};
   const std::vector<bool> cases[] = {{true, true, true, true},
                                      {false, false, false, false},

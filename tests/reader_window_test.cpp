@@ -324,12 +324,33 @@ TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
   EXPECT_EQ(host_.contactNew, (std::map<int, bool>{{0, true}, {2, true}}));
   EXPECT_EQ(host_.notifications.back().second,
             "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:\rF0\rF2\r");
+  EXPECT_EQ(host_.notices.back(), std::make_pair(TNotice::Update, 0))
+      << "a click opens the first feed listed";
   EXPECT_FALSE(rss_.Channels[0].LoadThread) << "NotLoadUpdates";
   EXPECT_FALSE(rss_.Channels[1].LoadThread) << "ShowBaloon off";
   EXPECT_TRUE(rss_.Channels[2].LoadThread);
   EXPECT_EQ(window.TabControl1DrawTab(1, false).Background, 4) << "still drawn as having news";
   window.TabControl1MouseUp(1);
   EXPECT_EQ(window.TabControl1DrawTab(1, false).Background, 3);
+}
+
+// Thousands of titles made a pop-up bitmap of hundreds of megabytes.
+TEST_F(ReaderWindowTest, ANoticeListsFiftyTitlesAndCountsTheRest) {
+  for (int i = 0; i < 53; ++i) AddFeed(std::string("F").append(std::to_string(i)), {});
+  TReaderWindow& window = Open();
+  for (int i = 0; i < 53; ++i) {
+    rss_.Channels[static_cast<std::size_t>(i)].NotLoadUpdates = true;
+    checkMailbox_->Put({i, rss_.Channels[static_cast<std::size_t>(i)].Generation, 1234, true, 0});
+    window.OnFeedChanged(i);
+  }
+  const std::string& text = host_.notifications.back().second;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 52);
+  EXPECT_NE(text.find("\rF49\r"), std::string::npos);
+  EXPECT_EQ(text.find("\rF50\r"), std::string::npos);
+  EXPECT_TRUE(text.ends_with(FillIn(Lang.lang_notify_more, {"3"}) + "\r"));
+  EXPECT_EQ(std::count(host_.notifications[49].second.begin(), host_.notifications[49].second.end(), '\r'),
+            51)
+      << "fifty titles need no count";
 }
 
 TEST_F(ReaderWindowTest, RepeatedOrStaleNoticesNeitherReannounceNorReportTheFeed) {

@@ -1,12 +1,17 @@
 #include "plugin/win32/Win32ObjectFactory.h"
 
+#include <filesystem>
+#include <utility>
+
 #include "options/AddressProbe.h"
 #include "options/win32/FormOptions.h"
 #include "options/win32/FormOptions2.h"
 #include "platform/Clock.h"
 #include "platform/Http.h"
 #include "platform/Thread.h"
+#include "platform/win32/ThisModule.h"
 #include "plugin/win32/ReaderForm.h"
+#include "reader/win32/NotifyWindow.h"
 #include "tray/win32/TrayIcon.h"
 #include "ui/win32/WindowPoster.h"
 
@@ -34,6 +39,12 @@ TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
   options->SetController(controller.get());
   feedSettings->SetController(&controller->FeedSettings());
   return {std::move(options), std::move(feedSettings), std::move(probe), std::move(controller)};
+}
+
+// The skin beside the module wins over the built-in one.
+std::unique_ptr<INotifyWindow> TWin32ObjectFactory::CreateNotifyWindow(std::function<void()> onAction) {
+  const std::filesystem::path module(ModuleFileName(ThisModule()));
+  return std::make_unique<TNotifyWindow>(LoadNotifySkin(module.parent_path()), std::move(onAction));
 }
 
 }  // namespace kivo

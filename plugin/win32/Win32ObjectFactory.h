@@ -12,6 +12,7 @@ class TWin32ObjectFactory final : public IPluginObjectFactory {
   std::unique_ptr<IReaderWindow> CreateReaderWindow(tgradientsclass* skin, IReaderHost& host) override;
   std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) override;
   TOptionsDialogs CreateOptionsDialogs(IOptionsHost& host) override;
+  std::unique_ptr<INotifyWindow> CreateNotifyWindow(std::function<void()> onAction) override;
 };
 
 // Special contacts are not drawn yet: their messages are left unanswered.

@@ -113,14 +113,17 @@ class FakeReaderHost final : public IReaderHost {
   TPluginGlobals& Globals() override { return globals; }
   bool TrayBlinking() const override { return blinking; }
   void SetTrayBlinking(bool value) override { blinking = value; }
-  void ShowNotification(const std::string& caption, const std::string& text) override {
+  void ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
+                        int feed) override {
     notifications.emplace_back(caption, text);
+    notices.push_back({notice, feed});
   }
   void SetContactNew(int feed, bool hasNew) override { contactNew[feed] = hasNew; }
   void SetContactCounts(int feed, int unread, int total) override { contactCounts[feed] = {unread, total}; }
   void ReportFailure(std::string_view what) noexcept override { failures.emplace_back(what); }
 
   TRSS* feeds = nullptr;
+  std::vector<std::pair<TNotice, int>> notices;
   TPluginGlobals globals;
   bool blinking = false;
   std::vector<std::pair<std::string, std::string>> notifications;
