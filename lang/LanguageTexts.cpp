@@ -33,7 +33,7 @@ struct TLangRow {
 // The texts are UTF-8 here and converted to windows-1251 once.
 // clang-format off
 #define KIVO_LANG_ROW(name, russian, ukrainian, english) {#name, &TLangTexts::name, russian, ukrainian, english}
-const std::array<TLangRow, 124> kRows = {{
+const std::array<TLangRow, 125> kRows = {{
     KIVO_LANG_ROW(lang_plug_show, "Открыть RSS плагин",
                   "Відкрити RSS плагін", "Open RSS plugin"),
     KIVO_LANG_ROW(lang_file_loading, "Идет процесс загрузки страницы",
@@ -252,6 +252,8 @@ const std::array<TLangRow, 124> kRows = {{
                   "The web page names several feeds. Choose one:"),
     KIVO_LANG_ROW(lang_notify_more, "...и ещё лент: %d",
                   "...і ще стрічок: %d", "...and %d more feeds"),
+    KIVO_LANG_ROW(lang_tray_unread, "непрочитанных: %d",
+                  "непрочитаних: %d", "%d unread"),
     {nullptr, &TLangTexts::opt_check_list_contacts, "Показывать ленты в списке",
      "Відображати стрічки в контактлисті", "Show feeds in contactlist"},
     KIVO_LANG_ROW(lang_opt_add_title, "Добавление адреса",

@@ -125,6 +125,7 @@ struct TLangTexts {
   std::string lang_opt_found_feed;      // "%s": the feed a page announces
   std::string lang_opt_choose_feed;
   std::string lang_notify_more;         // "%d": titles left out of a notice
+  std::string lang_tray_unread;         // "%d": the unread themes, after the tray hint
   std::string opt_check_list_contacts;  // caption of CheckListContacts
   std::string lang_opt_add_title;
   std::string lang_opt_add_address;
@@ -203,7 +204,7 @@ std::string* LangTextOf(TLangTexts& texts, std::string_view key);
 // Windows re-label themselves through their assotiatelanguage; while a window
 // holds a hook, apply_language calls it: the reader window first, then the
 // options dialog, then the feed settings dialog.
-enum class TLangWindow { Reader, Options, FeedSettings };
+enum class TLangWindow { Reader, Options, FeedSettings, Tray };
 
 class TAssotiateLanguageHook {
  public:

@@ -1,6 +1,7 @@
 #include "plugin/KivoPlugin.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <exception>
 
@@ -162,6 +163,7 @@ void TKivoPlugin::Stop() {
   // No window may outlive the code that draws it: the pop-ups go with the rest.
   NotifyWindow.reset();
   ErrorNotifyWindow.reset();
+  unreadByFeed_.clear();
   MainForm.reset();
   Skin.reset();
   RssData.reset();
@@ -185,6 +187,24 @@ void TKivoPlugin::ShowNotification(TNotice notice, const std::string& caption, c
 
 void TKivoPlugin::ToggleReaderWindow() {
   if (MainForm) MainForm->TrIconDblClick();
+}
+
+void TKivoPlugin::ShowReaderWindow() {
+  if (MainForm) MainForm->ShowOnFeed(-1);
+}
+
+void TKivoPlugin::HideReaderWindow() {
+  if (MainForm) MainForm->SetVisible(false);
+}
+
+void TKivoPlugin::SetContactCounts(int feed, int unread, int) {
+  const int feeds = RssData ? static_cast<int>(RssData->Channels.size()) : 0;
+  if (feed < 0 || feed >= feeds) return;
+  unreadByFeed_.resize(static_cast<std::size_t>(feeds), 0);
+  unreadByFeed_[static_cast<std::size_t>(feed)] = unread;
+  long long sum = 0;
+  for (const int count : unreadByFeed_) sum += count;
+  if (TrayIcon) TrayIcon->SetUnreadCount(static_cast<int>(std::min<long long>(sum, INT_MAX)));
 }
 
 // Created on first use, kept hidden between uses; only a started plugin opens them.

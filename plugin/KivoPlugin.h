@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "feeds/FeedTable.h"
 #include "options/OptionsView.h"
@@ -70,19 +71,24 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   TRSS* Feeds() override { return RssData.get(); }
   TPluginGlobals& Globals() override { return Settings; }
   // The tray icon does not blink yet: it always shows its first frame.
-  bool TrayBlinking() const override { return false; }
-  void SetTrayBlinking(bool) override {}
+  bool TrayBlinking() const override { return TrayIcon && TrayIcon->Blinking(); }
+  void SetTrayBlinking(bool blinking) override {
+    if (TrayIcon) TrayIcon->SetBlinking(blinking);
+  }
   // The pop-up window comes later; until then notices are not shown.
   void ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
                         int feed) override;
   void SetContactNew(int, bool) override {}
-  void SetContactCounts(int, int, int) override {}
+  // The tray's hint counts the unread themes of every feed.
+  void SetContactCounts(int feed, int unread, int total) override;
   void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
   // The options button, the host's options message and the tray's options item.
   void OpenOptions() override;
 
   // ITrayIconHost.
   void ToggleReaderWindow() override;
+  void ShowReaderWindow() override;
+  void HideReaderWindow() override;
 
   // IOptionsHost.
   TOptionsDraft MakeOptionsDraft() override;
@@ -132,7 +138,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
 
   TPluginEnvironment env_;
   TPluginWord buttonIcon_ = 0;
-  int noticeFeed_ = -1;  // the feed a click on the update notice opens
+  int noticeFeed_ = -1;            // the feed a click on the update notice opens
+  std::vector<int> unreadByFeed_;  // as the reader last counted them
 };
 
 }  // namespace kivo

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "imaging/win32/ImageLists.h"
+#include "imaging/win32/ResourceIds.h"
 #include "options/AddressProbe.h"
 #include "options/win32/FormOptions.h"
 #include "options/win32/FormOptions2.h"
@@ -27,7 +29,11 @@ std::unique_ptr<IReaderWindow> TWin32ObjectFactory::CreateReaderWindow(tgradient
 }
 
 std::unique_ptr<ITrayIcon> TWin32ObjectFactory::CreateTrayIcon(ITrayIconHost& host) {
-  return std::make_unique<TTrayIcon>(host);
+  const auto strip = [](const wchar_t* name) {
+    const auto pictures = LoadPngResource(ThisModule(), name);
+    return pictures ? SplitStrip(*pictures) : std::vector<TBitmap32>();
+  };
+  return std::make_unique<TTrayIcon>(host, strip(kTrayFramesResource), strip(kReaderImagesResource));
 }
 
 TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
