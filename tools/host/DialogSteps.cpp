@@ -6,6 +6,7 @@
 
 #include "tools/host/ScriptRunner.h"
 #include "tools/host/Text.h"
+#include "tray/TrayIcon.h"
 
 namespace kivo::host {
 namespace {
@@ -182,6 +183,14 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::QueueAnswer& answer) {
     queued.Text = full;
   }
   answers_.Queue(std::move(queued));
+  return {Verdict::Pass, {}};
+}
+
+// The icon's mouse message as the shell sends it; a menu it opens is answered meanwhile.
+ScriptRunner::Outcome ScriptRunner::Do(const script::TrayClick& click) {
+  const HWND tray = FindWindowExW(HWND_MESSAGE, nullptr, kTrayWindowClass, nullptr);
+  if (tray == nullptr) return {Verdict::Fail, "the plugin has no tray icon window"};
+  SendMessageW(tray, kTrayCallbackMessage, 1, click.Right ? WM_RBUTTONUP : WM_LBUTTONUP);
   return {Verdict::Pass, {}};
 }
 

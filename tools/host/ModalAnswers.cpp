@@ -1,8 +1,11 @@
 #include "tools/host/ModalAnswers.h"
 
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
+#include "tools/host/Screenshot.h"
 #include "tools/host/Text.h"
 #include "tools/host/WindowQuery.h"
 #include "ui/win32/Prompts.h"
@@ -11,6 +14,7 @@ namespace kivo::host {
 namespace {
 
 constexpr wchar_t kMessageBoxClass[] = L"#32770";
+constexpr wchar_t kMenuClass[] = L"#32768";
 constexpr UINT kPollMs = 100;
 // A question is left on screen this long before it counts as unanswered.
 constexpr ULONGLONG kGraceMs = 1000;
@@ -34,7 +38,7 @@ std::wstring TextOf(HWND window) {
 HWND OpenQuestion() {
   for (const auto& window : PluginTopWindows()) {
     const bool question = window.ClassName == kPromptClassName || window.ClassName == kChoiceClassName ||
-                          window.ClassName == kMessageBoxClass;
+                          window.ClassName == kMessageBoxClass || window.ClassName == kMenuClass;
     if (question && window.Visible && IsWindowEnabled(window.Handle)) return window.Handle;
   }
   return nullptr;
@@ -52,6 +56,7 @@ script::QuestionKind KindOf(HWND question) {
   GetClassNameW(question, name, static_cast<int>(std::size(name)));
   if (std::wstring_view(name) == kPromptClassName) return script::QuestionKind::Prompt;
   if (std::wstring_view(name) == kChoiceClassName) return script::QuestionKind::Choice;
+  if (std::wstring_view(name) == kMenuClass) return script::QuestionKind::Menu;
   return FileNameControl(question) != nullptr ? script::QuestionKind::File : script::QuestionKind::Message;
 }
 
@@ -63,6 +68,8 @@ std::string Describe(HWND question) {
       return "the choice \"" + ToUtf8(TextOf(GetDlgItem(question, kPromptTextId))) + "\"";
     case script::QuestionKind::File:
       return "the file dialog \"" + ToUtf8(TextOf(question)) + "\"";
+    case script::QuestionKind::Menu:
+      return "a pop-up menu";
     case script::QuestionKind::Message:
       break;
   }
@@ -83,7 +90,7 @@ int MessageButton(HWND question, bool confirm) {
 }
 
 std::string DescribeAnswer(const script::QueueAnswer& answer) {
-  const char* kinds[] = {"prompt", "message", "choice", "file"};
+  const char* kinds[] = {"prompt", "message", "choice", "file", "menu"};
   const std::string kind = kinds[static_cast<int>(answer.Kind)];
   if (!answer.Confirm) return kind + " cancel";
   if (answer.Kind == script::QuestionKind::Message) return "message ok";
@@ -161,6 +168,7 @@ void ModalAnswers::Poll() {
     Press(question, answer.Confirm ? IDOK : IDCANCEL);
     return;
   }
+  if (kind == script::QuestionKind::Menu) return AnswerMenu(question, answer);
   if (kind == script::QuestionKind::File) {
     if (answer.Confirm) SetWindowTextW(FileNameControl(question), answer.Text.c_str());
     Press(question, answer.Confirm ? IDOK : IDCANCEL);
@@ -172,10 +180,41 @@ void ModalAnswers::Poll() {
   Press(question, button);
 }
 
+// A menu's own loop reads the keyboard: the item is reached with the arrow
+// keys (separators are skipped) and chosen with Enter.
+void ModalAnswers::AnswerMenu(HWND menu, const script::QueueAnswer& answer) {
+  if (!answer.Shot.empty()) {
+    std::error_code ignored;  // a folder that cannot be made fails the picture below
+    std::filesystem::create_directories(std::filesystem::path(answer.Shot).parent_path(), ignored);
+    std::string error;
+    if (!SaveWindowBitmap(menu, answer.Shot, error) && fault_.empty()) fault_ = "menu picture: " + error;
+  }
+  if (!answer.Confirm) {
+    EndMenu();
+    return;
+  }
+  const auto items = reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0));
+  const auto id = static_cast<UINT>(std::stoi(answer.Text));
+  int steps = 0;
+  for (int i = 0, count = GetMenuItemCount(items); i < count; ++i) {
+    if ((GetMenuState(items, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0) continue;
+    ++steps;
+    if (GetMenuItemID(items, i) != id) continue;
+    for (int step = 0; step < steps; ++step) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    return;
+  }
+  Dismiss(menu, "the menu has no item " + ToUtf8(answer.Text));
+}
+
 // Cancels a question the script did not foresee, so the step ends and fails.
 void ModalAnswers::Dismiss(HWND question, const std::string& fault) {
   if (fault_.empty()) fault_ = fault;
   waiting_ = nullptr;
+  if (KindOf(question) == script::QuestionKind::Menu) {
+    EndMenu();
+    return;
+  }
   PostMessageW(question, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 

@@ -33,6 +33,7 @@ class ModalAnswers {
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
   void Poll();
   void Dismiss(HWND question, const std::string& fault);
+  void AnswerMenu(HWND menu, const script::QueueAnswer& answer);
 
   std::deque<script::QueueAnswer> answers_;
   std::string fault_;

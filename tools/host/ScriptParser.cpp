@@ -11,6 +11,7 @@
 #include "plugin/PluginInfo.h"
 #include "reader/ReaderCommands.h"
 #include "tools/host/Text.h"
+#include "tray/TrayIcon.h"
 
 namespace kivo::host::script {
 namespace {
@@ -373,6 +374,22 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
     const bool confirm = args[0] != "cancel";
     return QueueAnswer{QuestionKind::Choice, confirm,
                        confirm ? std::to_wstring(Count(args[0], "N")) : std::wstring()};
+  };
+  verbs["answer-menu"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 2, "answer-menu N6|N7|N23|cancel [FILE.bmp]");
+    static const std::map<std::string, TTrayCommand> kItems = {
+        {"N6", TTrayCommand::N6}, {"N7", TTrayCommand::N7}, {"N23", TTrayCommand::N23}};
+    const bool confirm = args[0] != "cancel";
+    const auto item = kItems.find(args[0]);
+    if (confirm && item == kItems.end()) throw SyntaxError("no tray menu item " + args[0]);
+    return QueueAnswer{QuestionKind::Menu, confirm,
+                       confirm ? std::to_wstring(static_cast<int>(item->second)) : std::wstring(),
+                       args.size() == 2 ? WideFromUtf8(args[1]) : std::wstring()};
+  };
+  verbs["tray-click"] = [](const Words& args) -> Command {
+    RequireCount(args, 1, 1, "tray-click left|right");
+    if (args[0] != "left" && args[0] != "right") throw SyntaxError("tray-click left or right");
+    return TrayClick{args[0] == "right"};
   };
   verbs["answer-file"] = [](const Words& args) -> Command {
     RequireCount(args, 1, 1, "answer-file PATH | answer-file cancel");

@@ -53,6 +53,9 @@
 //                                              cancel: Cancel or No)
 //   answer-choice N | answer-choice cancel     the next choice (TKivoChoice): entry N, from 0
 //   answer-file PATH | answer-file cancel      the next file dialog; PATH is the host's
+//   answer-menu N6|N7|N23|cancel [FILE.bmp]    the next pop-up menu (the tray's): that item, after
+//                                              a picture of the menu when FILE is given
+//   tray-click left|right                      the button released over the tray icon
 //   wait-until questions-answered TIMEOUT_MS   every answer taken, no question open: for
 //                                              questions that come after a download
 // A question with no answer queued is cancelled and fails its step; answers left
@@ -202,11 +205,17 @@ struct ExpectDialogText {
   DialogControl Target;
   std::wstring Text;
 };
-enum class QuestionKind { Prompt, Message, Choice, File };
+enum class QuestionKind { Prompt, Message, Choice, File, Menu };
 struct QueueAnswer {
   QuestionKind Kind;
   bool Confirm;
-  std::wstring Text;  // the prompt's text, the choice's entry number, the file dialog's path
+  std::wstring Text;  // the prompt's text, the choice's entry number, the file dialog's path, the menu item's
+                      // identifier
+  std::wstring Shot = {};  // a menu's picture before it is answered; empty for none
+};
+// The tray icon's mouse button released over it.
+struct TrayClick {
+  bool Right;
 };
 // Until every queued answer is taken and no question is open.
 struct WaitAnswered {
@@ -222,7 +231,7 @@ using Command =
                  ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture, SetSetting, DumpSettings,
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
-                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered>;
+                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick>;
 
 struct Step {
   int Line;

@@ -76,6 +76,7 @@ class ScriptRunner {
   Outcome Do(const script::ExpectDialogText& expect);
   Outcome Do(const script::QueueAnswer& answer);
   Outcome Do(const script::WaitAnswered& wait);
+  Outcome Do(const script::TrayClick& click);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;
