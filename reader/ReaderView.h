@@ -104,7 +104,53 @@ class IReaderView {
   virtual void OpenWithShell(const std::string& target) = 0;
   // PopupMenu1 (its one item N1) at a screen point.
   virtual void PopupMenu1At(int /*x*/, int /*y*/) {}
+
+  // The viewer's selection, its search and the clipboard.
+  virtual bool ViewerHasSelection() const = 0;
+  virtual void ViewerSelectAll() = 0;
+  virtual std::u16string ViewerSelectedText() const = 0;
+  virtual void ViewerClearSelection() = 0;
+  // From the current place, letter case counting: selects and scrolls to the
+  // match; false, with nothing changed, when there is none.
+  virtual bool ViewerFind(std::u16string_view text) = 0;
+  virtual void ViewerPage(bool down) = 0;
+  // As Unicode text; nothing is copied when the clipboard cannot be had.
+  virtual void CopyToClipboard(const std::u16string& text) = 0;
+  // A one-line prompt; nullopt when cancelled.
+  virtual std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) = 0;
 };
+
+// The keys the window sees before its controls: a virtual-key code and the
+// modifiers held with it.
+struct TKeyPress {
+  int Key = 0;
+  bool Ctrl = false;
+  bool Shift = false;
+};
+inline constexpr int kKeyTab = 0x09;
+inline constexpr int kKeyEscape = 0x1B;
+inline constexpr int kKeySpace = 0x20;
+inline constexpr int kKeyInsert = 0x2D;
+inline constexpr int kKeyC = 'C';
+inline constexpr int kKeyF = 'F';
+inline constexpr int kKeyF5 = 0x74;
+
+enum class TKeyCommand {
+  None,
+  Find,
+  Copy,
+  NextTab,
+  PreviousTab,
+  Hide,
+  LoadFeed,
+  LoadAllFeeds,
+  PageDown,
+  PageUp
+};
+
+// Beside the Part's keys, those of desktop readers: F5 and Ctrl+F5 load,
+// Space and Shift+Space page the viewer.
+TKeyCommand KeyCommandOf(const TKeyPress& key);
 
 // The two pop-ups: news of the feeds, and failed loads and saves ("Info").
 enum class TNotice { Update, Error };

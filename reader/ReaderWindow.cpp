@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/FilePaths.h"
+#include "base/Text1251.h"
 #include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
 #include "feeds/ReadMarks.h"
@@ -19,6 +20,11 @@ namespace {
 constexpr std::string_view kUpdatedFeeds = "\xCE\xE1\xED\xEE\xE2\xE8\xEB\xE8\xF1\xFC \xEB\xE5\xED\xF2\xFB:";
 constexpr std::string_view kInfoCaption = "Info";
 constexpr int kMaxNoticeTitles = 50;
+constexpr std::string_view kFindCaption = "\xEF\xEE\xE8\xF1\xEA";  // "поиск"
+constexpr std::string_view kFindPrompt =
+    "\xE2\xE2\xE5\xE4\xE8\xF2\xE5 \xF2\xE5\xEA\xF1\xF2 \xE4\xEB\xFF \xEF\xEE\xE8\xF1\xEA\xE0";  // "введите
+                                                                                                // текст для
+                                                                                                // поиска"
 
 std::string TabCaption(std::string_view tabText) {
   return std::string(tabText.substr(0, tabText.find('|')));
@@ -282,6 +288,73 @@ void TReaderWindow::N6Click() {
 
 void TReaderWindow::N7Click() {
   if (view_.Visible()) view_.SetVisible(false);
+}
+
+void TReaderWindow::N3Click() {
+  std::u16string text;
+  if (view_.ViewerHasSelection()) {
+    text = view_.ViewerSelectedText();
+  } else {
+    view_.ViewerSelectAll();
+    text = view_.ViewerSelectedText();
+    view_.ViewerClearSelection();
+  }
+  view_.CopyToClipboard(text);
+}
+
+void TReaderWindow::FndTextClick() {
+  const auto text = view_.AskText(std::string(kFindCaption), std::string(kFindPrompt));
+  if (!text || text->empty()) return;
+  view_.ViewerFind(WinToUtf16(*text));
+}
+
+void TReaderWindow::SelectNextTab(bool forward) {
+  const int count = view_.TabCount();
+  if (count <= 0) return;
+  int index = CurrentFeed() + (forward ? 1 : -1);
+  if (index >= count) index = 0;
+  if (index < 0) index = count - 1;
+  SelectTab(index);
+}
+
+TKeyCommand KeyCommandOf(const TKeyPress& key) {
+  if (key.Ctrl && key.Key == kKeyF) return TKeyCommand::Find;
+  if (key.Ctrl && (key.Key == kKeyC || key.Key == kKeyInsert)) return TKeyCommand::Copy;
+  if (key.Ctrl && key.Key == kKeyTab) return key.Shift ? TKeyCommand::PreviousTab : TKeyCommand::NextTab;
+  if (key.Key == kKeyEscape) return TKeyCommand::Hide;
+  if (key.Key == kKeyF5) return key.Ctrl ? TKeyCommand::LoadAllFeeds : TKeyCommand::LoadFeed;
+  if (key.Key == kKeySpace && !key.Ctrl) return key.Shift ? TKeyCommand::PageUp : TKeyCommand::PageDown;
+  return TKeyCommand::None;
+}
+
+bool TReaderWindow::OnKeyDown(const TKeyPress& key) {
+  const TKeyCommand command = KeyCommandOf(key);
+  if (command == TKeyCommand::None) return false;
+  RunKeyCommand(command);
+  return true;
+}
+
+void TReaderWindow::RunKeyCommand(TKeyCommand command) {
+  switch (command) {
+    case TKeyCommand::Find:
+      return FndTextClick();
+    case TKeyCommand::Copy:
+      return N3Click();
+    case TKeyCommand::NextTab:
+    case TKeyCommand::PreviousTab:
+      return SelectNextTab(command == TKeyCommand::NextTab);
+    case TKeyCommand::Hide:
+      return N7Click();
+    case TKeyCommand::LoadFeed:
+      return ToolButton1Click();
+    case TKeyCommand::LoadAllFeeds:
+      return ToolButton5Click();
+    case TKeyCommand::PageDown:
+    case TKeyCommand::PageUp:
+      return view_.ViewerPage(command == TKeyCommand::PageDown);
+    case TKeyCommand::None:
+      return;
+  }
 }
 
 // Tabs.

@@ -132,6 +132,12 @@ class TReaderWindow : public IReaderWindow {
   void ToolButton5Click();  // load all feeds
   void N6Click();           // show the window
   void N7Click();           // hide the window
+  void N3Click();           // copy the selection, or the whole page when none
+  void FndTextClick();      // find a text in the viewer
+  void SelectNextTab(bool forward);
+  // FormKeyDown: true when the key was a command of the window.
+  bool OnKeyDown(const TKeyPress& key);
+  void RunKeyCommand(TKeyCommand command);
 
   // Tabs.
   void TabControl1Changing();

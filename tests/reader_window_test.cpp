@@ -309,6 +309,58 @@ TEST_F(ReaderWindowTest, LoadAllRunsFourLoadsAtOnceAndTheRestWaitTheirTurn) {
   EXPECT_EQ(loading(), "--LLLL-") << "the replaced record's turn is dropped";
 }
 
+// Ctrl+Shift+Tab on the first tab once went nowhere; Space with Ctrl held is
+// not a page; a key that is no command goes on to the control.
+TEST_F(ReaderWindowTest, KeysRunTheirCommandsAndTabsWrapBothWays) {
+  for (const char* title : {"A", "B", "C"}) AddFeed(title, {});
+  TReaderWindow& window = Open();
+  window.SelectTab(0);
+  const struct {
+    TKeyPress key;
+    int tab;  // after the key
+    bool handled;
+  } cases[] = {
+      {{kKeyTab, true, true}, 2, true},  {{kKeyTab, true, false}, 0, true},
+      {{kKeyTab, true, false}, 1, true}, {{kKeyTab, false, false}, 1, false},
+      {{'N', true, false}, 1, false},    {{kKeySpace, true, false}, 1, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(window.OnKeyDown(c.key), c.handled) << c.key.Key;
+    EXPECT_EQ(view_.SelectedTab(), c.tab) << c.key.Key;
+  }
+  view_.visible = true;
+  EXPECT_TRUE(window.OnKeyDown({kKeySpace, false, true}));
+  EXPECT_TRUE(window.OnKeyDown({kKeySpace, false, false}));
+  EXPECT_EQ(view_.pages, (std::vector<bool>{false, true}));
+  EXPECT_TRUE(window.OnKeyDown({kKeyEscape, false, false}));
+  EXPECT_FALSE(view_.visible);
+}
+
+TEST_F(ReaderWindowTest, CopyTakesTheSelectionOrTheWholePageAndFindSearchesOnFromIt) {
+  AddFeed("A", {});
+  TReaderWindow& window = Open();
+  view_.pageText = u"Привет, мир. Привет!";
+  EXPECT_TRUE(window.OnKeyDown({kKeyInsert, true, false}));
+  EXPECT_EQ(view_.clipboard, view_.pageText);
+  EXPECT_FALSE(view_.ViewerHasSelection()) << "copying the whole page leaves nothing selected";
+
+  view_.answer = Utf8ToWinOrKeep("Привет");
+  EXPECT_TRUE(window.OnKeyDown({kKeyF, true, false}));
+  window.FndTextClick();  // on from the first match
+  EXPECT_EQ(view_.selection, (std::pair<std::size_t, std::size_t>{13, 19}));
+  EXPECT_TRUE(window.OnKeyDown({kKeyC, true, false}));
+  EXPECT_EQ(view_.clipboard, u"Привет");
+  EXPECT_EQ(view_.asked.front(), Utf8ToWinOrKeep("поиск/введите текст для поиска"));
+
+  for (const std::optional<std::string>& answer :
+       {std::optional<std::string>{}, std::optional<std::string>{""},
+        std::optional<std::string>{Utf8ToWinOrKeep("привет")}}) {
+    view_.answer = answer;
+    window.FndTextClick();  // cancelled, empty, or no match in this letter case
+    EXPECT_EQ(view_.selection, (std::pair<std::size_t, std::size_t>{13, 19}));
+  }
+}
+
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {
   AddFeed("F0", {});
   AddFeed("F1", {});

@@ -14,12 +14,21 @@
 #include "reader/win32/SplitterBar.h"
 #include "reader/win32/StatusBar.h"
 #include "reader/win32/ToolBar.h"
+#include "ui/win32/Clipboard.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/Prompts.h"
 #include "viewer/win32/HtmlViewerControl.h"
 
 namespace kivo {
 
 namespace {
+
+constexpr int kViewerPageOverlap = 16;
+
+constexpr UINT kKeyCommandMessage = WM_APP + 40;
+
+// The reader window whose keys the message hook previews; one per plugin.
+TReaderWindowView* gKeyPreviewWindow = nullptr;
 
 constexpr int kDesignClientWidth = 578;
 constexpr int kDesignClientHeight = 342;
@@ -66,9 +75,14 @@ TReaderWindowView::TReaderWindowView(tgradientsclass* skin, IReaderHost& host)
   Layout();
   languageHook_ =
       TAssotiateLanguageHook(TLangWindow::Reader, [this] { SetCaption(Lang.lang_main_form_caption); });
+  gKeyPreviewWindow = this;
+  keyPreview_ =
+      SetWindowsHookExW(WH_GETMESSAGE, &TReaderWindowView::KeyPreview, nullptr, GetCurrentThreadId());
 }
 
 TReaderWindowView::~TReaderWindowView() {
+  if (keyPreview_ != nullptr) UnhookWindowsHookEx(keyPreview_);
+  if (gKeyPreviewWindow == this) gKeyPreviewWindow = nullptr;
   languageHook_ = TAssotiateLanguageHook();
   logic_ = nullptr;
   for (int timer = 0; timer < 3; ++timer) KillTimer(Handle(), static_cast<UINT_PTR>(timer) + 1);
@@ -339,6 +353,32 @@ void TReaderWindowView::OnThemeChanged() {
   RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_ERASE);
 }
 
+// The window sees the keys of its controls first, as a form with KeyPreview
+// does: a key that is a command of the window never reaches the control.
+LRESULT CALLBACK TReaderWindowView::KeyPreview(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && wParam == PM_REMOVE && gKeyPreviewWindow != nullptr) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    try {
+      if (gKeyPreviewWindow->PreviewKey(*message)) message->message = WM_NULL;
+    } catch (...) {
+      gKeyPreviewWindow->OnHandlerFailure("key preview");
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The command runs from the window's own message, not inside the hook: find
+// opens a prompt with a message loop of its own.
+bool TReaderWindowView::PreviewKey(const MSG& message) {
+  if (message.message != WM_KEYDOWN || logic_ == nullptr) return false;
+  if (message.hwnd != Handle() && !IsChild(Handle(), message.hwnd)) return false;
+  const TKeyCommand command = KeyCommandOf(
+      {static_cast<int>(message.wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0});
+  if (command == TKeyCommand::None) return false;
+  PostMessageW(Handle(), kKeyCommandMessage, static_cast<WPARAM>(command), 0);
+  return true;
+}
+
 LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
   const TProbeSubject subject{*this, logic_, host_.Feeds(), *grid_, tabs_->HotTab()};
   return AnswerReaderProbe(static_cast<TReaderProbe>(wParam), static_cast<int>(lParam), subject);
@@ -346,6 +386,10 @@ LRESULT TReaderWindowView::OnProbe(WPARAM wParam, LPARAM lParam) {
 
 LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == probeMessage_ && probeMessage_ != 0) return OnProbe(wParam, lParam);
+  if (message == kKeyCommandMessage) {
+    if (logic_) logic_->RunKeyCommand(static_cast<TKeyCommand>(wParam));
+    return 0;
+  }
   if (OnWorkerNotice(message, lParam)) return 0;
   switch (message) {
     case WM_COMMAND:
@@ -586,6 +630,42 @@ void TReaderWindowView::OpenWithShell(const std::string& target) {
 
 void TReaderWindowView::PopupMenu1At(int x, int y) {
   ShowPopupMenu1(Handle(), x, y);
+}
+
+bool TReaderWindowView::ViewerHasSelection() const {
+  return viewer_->View().HasSelection();
+}
+
+void TReaderWindowView::ViewerSelectAll() {
+  viewer_->SelectAll();
+}
+
+std::u16string TReaderWindowView::ViewerSelectedText() const {
+  return viewer_->SelectedText();
+}
+
+void TReaderWindowView::ViewerClearSelection() {
+  viewer_->ClearSelection();
+}
+
+bool TReaderWindowView::ViewerFind(std::u16string_view text) {
+  return viewer_->Find(text);
+}
+
+// A page is the viewer's height less one line, so that a line is seen twice.
+void TReaderWindowView::ViewerPage(bool down) {
+  RECT client{};
+  GetClientRect(viewer_->Handle(), &client);
+  const int step = std::max(1, static_cast<int>(client.bottom) - kViewerPageOverlap);
+  viewer_->ScrollTo(std::max(0, viewer_->ScrollPos() + (down ? step : -step)));
+}
+
+void TReaderWindowView::CopyToClipboard(const std::u16string& text) {
+  PutClipboardText(Handle(), text);
+}
+
+std::optional<std::string> TReaderWindowView::AskText(const std::string& caption, const std::string& prompt) {
+  return InputQuery(Handle(), caption, prompt, {});
 }
 
 }  // namespace kivo

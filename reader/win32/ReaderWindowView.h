@@ -102,6 +102,14 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void MovePointerBy(int dy) override;
   void OpenWithShell(const std::string& target) override;
   void PopupMenu1At(int x, int y) override;
+  bool ViewerHasSelection() const override;
+  void ViewerSelectAll() override;
+  std::u16string ViewerSelectedText() const override;
+  void ViewerClearSelection() override;
+  bool ViewerFind(std::u16string_view text) override;
+  void ViewerPage(bool down) override;
+  void CopyToClipboard(const std::u16string& text) override;
+  std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) override;
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -127,12 +135,15 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void OnThemeChanged();
   LRESULT OnProbe(WPARAM wParam, LPARAM lParam);
   void ClickSplitter();
+  static LRESULT CALLBACK KeyPreview(int code, WPARAM wParam, LPARAM lParam);
+  bool PreviewKey(const MSG& message);
 
   TWindowClassUse class_;
   tgradientsclass* skin_;
   IReaderHost& host_;
   TReaderWindow* logic_ = nullptr;
   UINT probeMessage_ = 0;
+  HHOOK keyPreview_ = nullptr;  // this thread's message hook while the window lives
 
   TPictureList pictures_;   // PngImageList1
   TPictureList feedIcons_;  // ImageList2

@@ -91,6 +91,32 @@ class FakeReaderView final : public IReaderView {
   void MovePointerBy(int dy) override { pointerMoves.push_back(dy); }
   void OpenWithShell(const std::string& target) override { opened.push_back(target); }
 
+  // The viewer's text is `pageText`; a selection is a range of it.
+  bool ViewerHasSelection() const override { return selection.first != selection.second; }
+  void ViewerSelectAll() override { selection = {0, pageText.size()}; }
+  std::u16string ViewerSelectedText() const override {
+    return pageText.substr(selection.first, selection.second - selection.first);
+  }
+  void ViewerClearSelection() override { selection = {}; }
+  bool ViewerFind(std::u16string_view text) override {
+    const std::size_t at = pageText.find(text, selection.second);
+    if (at == std::u16string::npos) return false;
+    selection = {at, at + text.size()};
+    return true;
+  }
+  void ViewerPage(bool down) override { pages.push_back(down); }
+  void CopyToClipboard(const std::u16string& text) override { clipboard = text; }
+  std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) override {
+    asked.push_back(caption + "/" + prompt);
+    return answer;
+  }
+
+  std::u16string pageText;
+  std::pair<std::size_t, std::size_t> selection;
+  std::optional<std::u16string> clipboard;
+  std::vector<bool> pages;  // true: down
+  std::vector<std::string> asked;
+  std::optional<std::string> answer;
   bool visible = false, gridVisible = true;
   TRect placement = TRect::OfSize(100, 100, 600, 400);
   TRect workArea{0, 0, 1280, 994};
