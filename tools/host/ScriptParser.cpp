@@ -10,6 +10,7 @@
 #include "options/DialogControls.h"
 #include "plugin/PluginInfo.h"
 #include "reader/ReaderCommands.h"
+#include "reader/ReaderView.h"
 #include "tools/host/Text.h"
 #include "tray/TrayIcon.h"
 
@@ -440,6 +441,21 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
         {"reader-click", ReaderCommandParser("reader-click CONTROL")},
         {"reader-menu", ReaderCommandParser("reader-menu ITEM")},
         {"reader-select-tab", ReaderDoParser(ReaderAction::SelectTab, "reader-select-tab N")},
+        {"reader-key",
+         [](const Words& args) -> Command {
+           RequireCount(args, 1, 3, "reader-key KEY [ctrl] [shift]");
+           static const std::map<std::string, int> kKeys = {
+               {"tab", kKeyTab}, {"escape", kKeyEscape}, {"space", kKeySpace},  {"f5", kKeyF5},
+               {"f", kKeyF},     {"c", kKeyC},           {"insert", kKeyInsert}};
+           const auto key = kKeys.find(args[0]);
+           if (key == kKeys.end()) throw SyntaxError("no key " + args[0]);
+           ReaderKey press{key->second, false, false};
+           for (std::size_t i = 1; i < args.size(); ++i) {
+             if (args[i] != "ctrl" && args[i] != "shift") throw SyntaxError("ctrl or shift, not " + args[i]);
+             (args[i] == "ctrl" ? press.Ctrl : press.Shift) = true;
+           }
+           return press;
+         }},
         {"reader-select-row", ReaderDoParser(ReaderAction::SelectRow, "reader-select-row N")},
         {"stop", Bare(Lifecycle{LifecycleStep::Stop}, "stop")},
         {"start", Bare(Lifecycle{LifecycleStep::Start}, "start")},

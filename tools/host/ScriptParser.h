@@ -31,6 +31,8 @@
 //                             N15 (information box) N1 N6 (show) N7 (hide)
 //   reader-select-tab N       as a click on tab N (from 0)
 //   reader-select-row N       as a click on theme-list row N (from 1; row 0 is the header)
+//   reader-key KEY [ctrl] [shift]   KEY: tab escape space f5 f c insert, pressed in the
+//                             focused control (the window when none has the focus)
 //   wait-until reader-idle TIMEOUT_MS               no feed loads, no load notice is pending
 //   expect reader-row N MARK | reader-rows COUNT | reader-tab N
 //
@@ -217,6 +219,12 @@ struct QueueAnswer {
 struct TrayClick {
   bool Right;
 };
+// A key pressed in the reader window, with the modifiers held.
+struct ReaderKey {
+  int Key;
+  bool Ctrl;
+  bool Shift;
+};
 // Until every queued answer is taken and no question is open.
 struct WaitAnswered {
   unsigned TimeoutMs;
@@ -231,7 +239,8 @@ using Command =
                  ExpectWindowsAsRemembered, ExpectNoWindowVisible, Wait, Gesture, SetSetting, DumpSettings,
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
-                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick>;
+                 ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick,
+                 ReaderKey>;
 
 struct Step {
   int Line;

@@ -346,6 +346,27 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ReaderDo& action) {
   return {Verdict::Fail, "no such " + std::string(probe == TReaderProbe::SelectTab ? "tab" : "row")};
 }
 
+// Posted as the keyboard would; the modifiers are this thread's key state
+// while the window's message hook reads them.
+ScriptRunner::Outcome ScriptRunner::Do(const script::ReaderKey& key) {
+  const HWND reader = ReaderWindow();
+  if (reader == nullptr) return {Verdict::Fail, "no reader window"};
+  const HWND focus = GetFocus();
+  const HWND target = focus != nullptr && (focus == reader || IsChild(reader, focus)) ? focus : reader;
+  BYTE saved[256] = {};
+  GetKeyboardState(saved);
+  BYTE pressed[256] = {};
+  std::copy(std::begin(saved), std::end(saved), std::begin(pressed));
+  pressed[VK_CONTROL] = key.Ctrl ? 0x80 : 0;
+  pressed[VK_SHIFT] = key.Shift ? 0x80 : 0;
+  SetKeyboardState(pressed);
+  PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(key.Key), 1);
+  PumpPendingMessages();
+  SetKeyboardState(saved);
+  PumpPendingMessages();
+  return {Verdict::Pass, {}};
+}
+
 ScriptRunner::Outcome ScriptRunner::Do(const script::WaitReaderIdle& wait) {
   const auto idle = [] {
     const HWND reader = ReaderWindow();

@@ -77,6 +77,7 @@ class ScriptRunner {
   Outcome Do(const script::QueueAnswer& answer);
   Outcome Do(const script::WaitAnswered& wait);
   Outcome Do(const script::TrayClick& click);
+  Outcome Do(const script::ReaderKey& key);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;
