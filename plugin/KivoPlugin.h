@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text1251.h"
 #include "feeds/FeedTable.h"
 #include "options/OptionsView.h"
 #include "plugin/PluginHost.h"
@@ -82,6 +83,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   // The tray's hint counts the unread themes of every feed.
   void SetContactCounts(int feed, int unread, int total) override;
   void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
+  std::string PluginAuthor() const override { return Utf16ToWin(kPluginAuthor); }
   // The options button, the host's options message and the tray's options item.
   void OpenOptions() override;
 

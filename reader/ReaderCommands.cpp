@@ -6,7 +6,7 @@
 namespace kivo {
 
 std::optional<int> ReaderCommandByName(std::string_view name) {
-  static constexpr std::array<std::pair<std::string_view, int>, 17> kNames = {{
+  static constexpr std::array<std::pair<std::string_view, int>, 21> kNames = {{
       {"ToolButton6", kCmdToolButton6},
       {"ToolButton1", kCmdToolButton1},
       {"ToolButton5", kCmdToolButton5},
@@ -21,6 +21,10 @@ std::optional<int> ReaderCommandByName(std::string_view name) {
       {"N18", kCmdN18},
       {"N19", kCmdN19},
       {"N15", kCmdN15},
+      {"N17", kCmdN17},
+      {"N3", kCmdN3},
+      {"N21", kCmdN21},
+      {"N5", kCmdN5},
       {"N1", kCmdN1},
       {"N6", kCmdN6},
       {"N7", kCmdN7},

@@ -26,7 +26,12 @@ enum TReaderCommand : int {
   kCmdN18 = 206,
   kCmdN19 = 207,
   // Popupinfo.
-  kCmdN15 = 301,
+  kCmdN15 = 301,  // information
+  kCmdN17 = 302,  // about
+  // PopupHTMLMenu.
+  kCmdN3 = 501,   // copy
+  kCmdN21 = 502,  // copy the link the menu was opened on
+  kCmdN5 = 503,   // find
   // PopupMenu1 and the tray menu.
   kCmdN1 = 401,
   kCmdN6 = 402,

@@ -116,6 +116,8 @@ class IReaderView {
   virtual void ViewerPage(bool down) = 0;
   // As Unicode text; nothing is copied when the clipboard cannot be had.
   virtual void CopyToClipboard(const std::u16string& text) = 0;
+  // A message box with the information icon and OK, under the window's caption.
+  virtual void ShowInformation(const std::string& text) = 0;
   // A one-line prompt; nullopt when cancelled.
   virtual std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) = 0;
 };
@@ -171,6 +173,8 @@ class IReaderHost {
   virtual void SetContactCounts(int feed, int unread, int total) = 0;
   // The options dialog (ToolOptions).
   virtual void OpenOptions() {}
+  // The author text the plugin gives the host, windows-1251.
+  virtual std::string PluginAuthor() const { return {}; }
   // A failure the window caught in one of its handlers, for the plugin's log.
   virtual void ReportFailure(std::string_view what) noexcept = 0;
 };

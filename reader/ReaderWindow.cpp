@@ -11,6 +11,7 @@
 #include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
+#include "reader/ReaderInfo.h"
 
 namespace kivo {
 
@@ -300,6 +301,20 @@ void TReaderWindow::N3Click() {
     view_.ViewerClearSelection();
   }
   view_.CopyToClipboard(text);
+}
+
+void TReaderWindow::N21Click() {
+  if (menuLink_) view_.CopyToClipboard(WinToUtf16(*menuLink_));
+}
+
+void TReaderWindow::N15Click() {
+  view_.ShowInformation(FeedInformationText(Feeds(), CurrentFeed(), services_.Locale, host_.PluginAuthor()));
+}
+
+// The page stays until a feed or a theme is shown again.
+void TReaderWindow::N17Click() {
+  view_.ViewerClear();
+  view_.ViewerLoadHtml(AboutPageHtml());
 }
 
 void TReaderWindow::FndTextClick() {

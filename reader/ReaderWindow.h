@@ -133,7 +133,14 @@ class TReaderWindow : public IReaderWindow {
   void N6Click();           // show the window
   void N7Click();           // hide the window
   void N3Click();           // copy the selection, or the whole page when none
-  void FndTextClick();      // find a text in the viewer
+  // A right click in the viewer: on a link (its address) or not. The menu
+  // shows N21 only when it was opened on a link.
+  void htmlLite1RightClick(const std::optional<std::string>& link) { menuLink_ = link; }
+  bool N21Visible() const { return menuLink_.has_value(); }
+  void N21Click();      // copy that link
+  void N15Click();      // the information message
+  void N17Click();      // the about page
+  void FndTextClick();  // find a text in the viewer
   void SelectNextTab(bool forward);
   // FormKeyDown: true when the key was a command of the window.
   bool OnKeyDown(const TKeyPress& key);
@@ -215,6 +222,7 @@ class TReaderWindow : public IReaderWindow {
   int GridMark(int row) const;  // column 0 as a number, -1 when it is none
   std::string UpdatedFeedsText() const;
 
+  std::optional<std::string> menuLink_;  // the link PopupHTMLMenu was opened on
   const TReaderServices services_;
   IReaderView& view_;
   IReaderHost& host_;

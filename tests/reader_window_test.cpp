@@ -17,6 +17,7 @@
 #include "feeds/FeedMessages.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
+#include "reader/ReaderInfo.h"
 #include "reader/ReaderWindow.h"
 #include "tests/support/FeedTestDoubles.h"
 #include "tests/support/ReaderTestDoubles.h"
@@ -359,6 +360,25 @@ TEST_F(ReaderWindowTest, CopyTakesTheSelectionOrTheWholePageAndFindSearchesOnFro
     window.FndTextClick();  // cancelled, empty, or no match in this letter case
     EXPECT_EQ(view_.selection, (std::pair<std::size_t, std::size_t>{13, 19}));
   }
+}
+
+// The copy-link item once kept the link of an earlier right click.
+TEST_F(ReaderWindowTest, CopyLinkCopiesExactlyTheLinkTheMenuWasOpenedOn) {
+  AddFeed("A", {});
+  TReaderWindow& window = Open();
+  window.htmlLite1RightClick("http://a.test/x?y=1&z=%20");
+  EXPECT_TRUE(window.N21Visible());
+  window.N21Click();
+  EXPECT_EQ(view_.clipboard, u"http://a.test/x?y=1&z=%20");
+  window.htmlLite1RightClick(std::nullopt);
+  EXPECT_FALSE(window.N21Visible());
+  view_.clipboard.reset();
+  window.N21Click();
+  EXPECT_FALSE(view_.clipboard);
+  window.N17Click();
+  EXPECT_EQ(view_.html, AboutPageHtml());
+  window.N15Click();
+  EXPECT_EQ(view_.information.size(), 1u);
 }
 
 TEST_F(ReaderWindowTest, FoundUpdateSignalsOnlyFeedsThatAskForIt) {

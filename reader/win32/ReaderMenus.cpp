@@ -57,17 +57,13 @@ bool MarksWholeList(int command) {
   return command == kCmdN11 || command == kCmdN12;
 }
 
-void ShowViewerMenu(HWND owner, POINT screen) {
+void ShowViewerMenu(HWND owner, POINT screen, bool onLink) {
   const TUniqueMenu menu(CreatePopupMenu());
-  AppendItem(menu.Get(), kCmdViewerCopy, Lang.lang_main_popup_html_copy);
+  AppendItem(menu.Get(), kCmdN3, Lang.lang_main_popup_html_copy);
+  if (onLink) AppendItem(menu.Get(), kCmdN21, Lang.lang_main_popup_copy_link);
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendItem(menu.Get(), kCmdN5, Lang.lang_main_popup_html_find);
   ShowAt(owner, menu.Get(), screen);
-}
-
-void CopyViewerText(THtmlViewerControl& viewer) {
-  if (!viewer.SelectedText().empty()) return viewer.CopySelection();
-  viewer.SelectAll();
-  viewer.CopySelection();
-  viewer.ClearSelection();
 }
 
 void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& items) {
@@ -79,17 +75,9 @@ void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& it
 void ShowInfoMenu(HWND owner, HWND button) {
   const TUniqueMenu menu(CreatePopupMenu());
   AppendItem(menu.Get(), kCmdN15, Lang.lang_main_popup_menu_info);
+  AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendItem(menu.Get(), kCmdN17, Lang.lang_main_popup_menu_about);
   ShowBelow(owner, menu.Get(), button);
-}
-
-void ShowFeedInformation(HWND owner, const TRSS* feeds, int tab) {
-  std::string text;
-  if (feeds != nullptr && feeds->IsValid(tab)) {
-    const tchannels& feed = feeds->Channels[static_cast<std::size_t>(tab)];
-    text += Lang.lang_hint_feed + " " + feed.Title + "\r" + Lang.lang_hint_feedaddr + " " + feed.Url + "\r";
-  }
-  text += "\r" + Lang.lang_opt_label_version + " 2.7\r";
-  ShowMessageBox(owner, text, Lang.lang_main_form_caption, MB_OK | MB_ICONINFORMATION);
 }
 
 void ShowPopupMenu1(HWND owner, int x, int y) {

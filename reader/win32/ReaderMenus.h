@@ -15,9 +15,6 @@ namespace kivo {
 
 class THtmlViewerControl;
 
-// The viewer menu's only item; not one the host drives.
-inline constexpr int kCmdViewerCopy = 501;
-
 // PopupGrid, at a screen point: the marks of the theme list.
 void ShowGridMenu(HWND owner, POINT screen);
 // The mark a PopupGrid command sets: N8Click's tag, or N11Click's for the
@@ -25,10 +22,9 @@ void ShowGridMenu(HWND owner, POINT screen);
 std::optional<int> GridMenuTag(int command);
 bool MarksWholeList(int command);
 
-// The viewer's menu (Copy), at a screen point.
-void ShowViewerMenu(HWND owner, POINT screen);
-// Its Copy: the selection, or the whole page when nothing is selected.
-void CopyViewerText(THtmlViewerControl& viewer);
+// PopupHTMLMenu at a screen point: copy, copy link (only when opened on a
+// link), find. Its X-status item waits for the X-status dialog.
+void ShowViewerMenu(HWND owner, POINT screen, bool onLink);
 
 struct TFeedMenuItem {
   std::string Caption;
@@ -37,10 +33,8 @@ struct TFeedMenuItem {
 };
 // PopupMenu2 under ToolButton6: one item per feed, kCmdFeedMenuFirst + its tag.
 void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& items);
-// Popupinfo under ToolButton3.
+// Popupinfo under ToolButton3: information, about.
 void ShowInfoMenu(HWND owner, HWND button);
-// Its N15: the title and address of feed `tab`, when there is one, and the version.
-void ShowFeedInformation(HWND owner, const TRSS* feeds, int tab);
 
 // PopupMenu1 (N1) at a screen point, as the tray's menu.
 void ShowPopupMenu1(HWND owner, int x, int y);

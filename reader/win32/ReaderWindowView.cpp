@@ -179,8 +179,10 @@ void TReaderWindowView::CreateViewer() {
   events.ImageRequest = [this](const std::string& source) {
     return logic_ != nullptr && logic_->htmlLite1ImageRequest(source);
   };
-  events.RightClick = [this](POINT screen, const std::optional<std::string>&) {
-    ShowViewerMenu(Handle(), screen);
+  events.RightClick = [this](POINT screen, const std::optional<std::string>& link) {
+    if (logic_ == nullptr) return;
+    logic_->htmlLite1RightClick(link);
+    ShowViewerMenu(Handle(), screen, logic_->N21Visible());
   };
   viewer_->SetEvents(std::move(events));
   SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
@@ -229,8 +231,6 @@ void TReaderWindowView::PaintTopStrip() {
 
 void TReaderWindowView::OnCommand(int command) {
   if (command >= kCmdFeedMenuFirst) return OnFeedMenuCommand(command - kCmdFeedMenuFirst);
-  if (command == kCmdViewerCopy && viewer_) return CopyViewerText(*viewer_);
-  if (command == kCmdN15) return ShowFeedInformation(Handle(), host_.Feeds(), SelectedTab());
   if (command == kCmdImage1) return ClickSplitter();
   if (logic_ == nullptr) return;
   if (const std::optional<int> tag = GridMenuTag(command)) {
@@ -263,6 +263,21 @@ void TReaderWindowView::OnCommand(int command) {
       break;
     case kCmdN7:
       logic_->N7Click();
+      break;
+    case kCmdN3:
+      logic_->N3Click();
+      break;
+    case kCmdN21:
+      logic_->N21Click();
+      break;
+    case kCmdN5:
+      logic_->FndTextClick();
+      break;
+    case kCmdN15:
+      logic_->N15Click();
+      break;
+    case kCmdN17:
+      logic_->N17Click();
       break;
     default:
       break;
@@ -662,6 +677,10 @@ void TReaderWindowView::ViewerPage(bool down) {
 
 void TReaderWindowView::CopyToClipboard(const std::u16string& text) {
   PutClipboardText(Handle(), text);
+}
+
+void TReaderWindowView::ShowInformation(const std::string& text) {
+  ShowMessageBox(Handle(), text, Lang.lang_main_form_caption, MB_OK | MB_ICONINFORMATION);
 }
 
 std::optional<std::string> TReaderWindowView::AskText(const std::string& caption, const std::string& prompt) {

@@ -109,6 +109,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   bool ViewerFind(std::u16string_view text) override;
   void ViewerPage(bool down) override;
   void CopyToClipboard(const std::u16string& text) override;
+  void ShowInformation(const std::string& text) override;
   std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) override;
 
  protected:

@@ -106,6 +106,7 @@ class FakeReaderView final : public IReaderView {
   }
   void ViewerPage(bool down) override { pages.push_back(down); }
   void CopyToClipboard(const std::u16string& text) override { clipboard = text; }
+  void ShowInformation(const std::string& text) override { information.push_back(text); }
   std::optional<std::string> AskText(const std::string& caption, const std::string& prompt) override {
     asked.push_back(caption + "/" + prompt);
     return answer;
@@ -116,6 +117,7 @@ class FakeReaderView final : public IReaderView {
   std::optional<std::u16string> clipboard;
   std::vector<bool> pages;  // true: down
   std::vector<std::string> asked;
+  std::vector<std::string> information;
   std::optional<std::string> answer;
   bool visible = false, gridVisible = true;
   TRect placement = TRect::OfSize(100, 100, 600, 400);
