@@ -377,14 +377,19 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
                        confirm ? std::to_wstring(Count(args[0], "N")) : std::wstring()};
   };
   verbs["answer-menu"] = [](const Words& args) -> Command {
-    RequireCount(args, 1, 2, "answer-menu N6|N7|N23|cancel [FILE.bmp]");
-    static const std::map<std::string, TTrayCommand> kItems = {
+    RequireCount(args, 1, 2, "answer-menu ITEM|cancel [FILE.bmp]");
+    // The tray menu's items first: its N6 and N7 are not the reader's commands.
+    static const std::map<std::string, TTrayCommand> kTrayItems = {
         {"N6", TTrayCommand::N6}, {"N7", TTrayCommand::N7}, {"N23", TTrayCommand::N23}};
     const bool confirm = args[0] != "cancel";
-    const auto item = kItems.find(args[0]);
-    if (confirm && item == kItems.end()) throw SyntaxError("no tray menu item " + args[0]);
-    return QueueAnswer{QuestionKind::Menu, confirm,
-                       confirm ? std::to_wstring(static_cast<int>(item->second)) : std::wstring(),
+    std::optional<int> id;
+    if (const auto tray = kTrayItems.find(args[0]); tray != kTrayItems.end()) {
+      id = static_cast<int>(tray->second);
+    } else {
+      id = ReaderCommandByName(args[0]);
+    }
+    if (confirm && !id) throw SyntaxError("no menu item " + args[0]);
+    return QueueAnswer{QuestionKind::Menu, confirm, confirm ? std::to_wstring(*id) : std::wstring(),
                        args.size() == 2 ? WideFromUtf8(args[1]) : std::wstring()};
   };
   verbs["tray-click"] = [](const Words& args) -> Command {

@@ -55,8 +55,9 @@
 //                                              cancel: Cancel or No)
 //   answer-choice N | answer-choice cancel     the next choice (TKivoChoice): entry N, from 0
 //   answer-file PATH | answer-file cancel      the next file dialog; PATH is the host's
-//   answer-menu N6|N7|N23|cancel [FILE.bmp]    the next pop-up menu (the tray's): that item, after
-//                                              a picture of the menu when FILE is given
+//   answer-menu ITEM|cancel [FILE.bmp]         the next pop-up menu: the item (N6 N7 N23 of the
+//                                              tray's, else a reader command's name), after a
+//                                              picture of the menu when FILE is given
 //   tray-click left|right                      the button released over the tray icon
 //   wait-until questions-answered TIMEOUT_MS   every answer taken, no question open: for
 //                                              questions that come after a download
