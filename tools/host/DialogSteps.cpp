@@ -4,6 +4,8 @@
 // The common controls need the Windows types first.
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "tools/host/ScriptRunner.h"
 #include "tools/host/Text.h"
 #include "tray/TrayIcon.h"
@@ -111,6 +113,18 @@ std::string Reach(const script::DialogControl& target, bool enabled, HWND& contr
   return {};
 }
 
+// Message-only windows are not enumerated by process: other hosts running
+// beside this one have tray windows of the same class.
+HWND OwnTrayWindow() {
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, kTrayWindowClass, nullptr); window != nullptr;
+       window = FindWindowExW(HWND_MESSAGE, window, kTrayWindowClass, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) return window;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 ScriptRunner::Outcome ScriptRunner::Do(const script::DialogDo& action) {
@@ -188,9 +202,18 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::QueueAnswer& answer) {
 
 // The icon's mouse message as the shell sends it; a menu it opens is answered meanwhile.
 ScriptRunner::Outcome ScriptRunner::Do(const script::TrayClick& click) {
-  const HWND tray = FindWindowExW(HWND_MESSAGE, nullptr, kTrayWindowClass, nullptr);
+  const HWND tray = OwnTrayWindow();
   if (tray == nullptr) return {Verdict::Fail, "the plugin has no tray icon window"};
   SendMessageW(tray, kTrayCallbackMessage, 1, click.Right ? WM_RBUTTONUP : WM_LBUTTONUP);
+  return {Verdict::Pass, {}};
+}
+
+ScriptRunner::Outcome ScriptRunner::Do(const script::WindowClick& click) {
+  const auto windows = TopWindowsOfClass(click.ClassName);
+  const auto shown =
+      std::find_if(windows.begin(), windows.end(), [](const TopWindow& w) { return w.Visible; });
+  if (shown == windows.end()) return {Verdict::Fail, "no visible " + ToUtf8(click.ClassName) + " window"};
+  SendMessageW(shown->Handle, WM_LBUTTONUP, 0, MAKELPARAM(click.X, click.Y));
   return {Verdict::Pass, {}};
 }
 

@@ -34,11 +34,12 @@ std::wstring TextOf(HWND window) {
 
 // The question the user faces now: the enabled one of the prompts, choices,
 // file dialogs and message boxes this process shows (a question is disabled
-// under a message box of its own).
-HWND OpenQuestion() {
+// under a message box of its own). A pop-up menu counts only when the script
+// waits for one: the system may show menu windows of its own.
+HWND OpenQuestion(bool menus) {
   for (const auto& window : PluginTopWindows()) {
     const bool question = window.ClassName == kPromptClassName || window.ClassName == kChoiceClassName ||
-                          window.ClassName == kMessageBoxClass || window.ClassName == kMenuClass;
+                          window.ClassName == kMessageBoxClass || (menus && window.ClassName == kMenuClass);
     if (question && window.Visible && IsWindowEnabled(window.Handle)) return window.Handle;
   }
   return nullptr;
@@ -116,7 +117,7 @@ std::string ModalAnswers::DescribeUnused() const {
 }
 
 bool ModalAnswers::AllAnswered() const {
-  return answers_.empty() && OpenQuestion() == nullptr;
+  return answers_.empty() && OpenQuestion(false) == nullptr;
 }
 
 std::string ModalAnswers::TakeFault() {
@@ -132,7 +133,8 @@ void CALLBACK ModalAnswers::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 void ModalAnswers::Poll() {
-  const HWND question = OpenQuestion();
+  const bool menuAwaited = !answers_.empty() && answers_.front().Kind == script::QuestionKind::Menu;
+  const HWND question = OpenQuestion(menuAwaited);
   if (question == nullptr) {
     waiting_ = nullptr;
     return;
@@ -180,8 +182,9 @@ void ModalAnswers::Poll() {
   Press(question, button);
 }
 
-// A menu's own loop reads the keyboard: the item is reached with the arrow
-// keys (separators are skipped) and chosen with Enter.
+// A menu's own loop reads the keyboard: Home selects the first item whatever
+// was selected at the opening, the arrow keys (which skip separators) go on
+// to the item, and Enter chooses it.
 void ModalAnswers::AnswerMenu(HWND menu, const script::QueueAnswer& answer) {
   if (!answer.Shot.empty()) {
     std::error_code ignored;  // a folder that cannot be made fails the picture below
@@ -200,7 +203,8 @@ void ModalAnswers::AnswerMenu(HWND menu, const script::QueueAnswer& answer) {
     if ((GetMenuState(items, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) != 0) continue;
     ++steps;
     if (GetMenuItemID(items, i) != id) continue;
-    for (int step = 0; step < steps; ++step) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_HOME, 0);
+    for (int step = 1; step < steps; ++step) PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
     return;
   }

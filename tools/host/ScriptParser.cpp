@@ -392,6 +392,11 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
     return QueueAnswer{QuestionKind::Menu, confirm, confirm ? std::to_wstring(*id) : std::wstring(),
                        args.size() == 2 ? WideFromUtf8(args[1]) : std::wstring()};
   };
+  verbs["window-click"] = [](const Words& args) -> Command {
+    RequireCount(args, 3, 3, "window-click CLASS X Y");
+    return WindowClick{WideFromUtf8(args[0]), static_cast<int>(Count(args[1], "X")),
+                       static_cast<int>(Count(args[2], "Y"))};
+  };
   verbs["tray-click"] = [](const Words& args) -> Command {
     RequireCount(args, 1, 1, "tray-click left|right");
     if (args[0] != "left" && args[0] != "right") throw SyntaxError("tray-click left or right");

@@ -59,6 +59,8 @@
 //                                              tray's, else a reader command's name), after a
 //                                              picture of the menu when FILE is given
 //   tray-click left|right                      the button released over the tray icon
+//   window-click CLASS X Y                     the left button released at a client point of
+//                                              the visible window of CLASS (the pop-up's)
 //   wait-until questions-answered TIMEOUT_MS   every answer taken, no question open: for
 //                                              questions that come after a download
 // A question with no answer queued is cancelled and fails its step; answers left
@@ -220,6 +222,12 @@ struct QueueAnswer {
 struct TrayClick {
   bool Right;
 };
+// The left button released at a client point of the visible window of a class.
+struct WindowClick {
+  std::wstring ClassName;
+  int X;
+  int Y;
+};
 // A key pressed in the reader window, with the modifiers held.
 struct ReaderKey {
   int Key;
@@ -241,7 +249,7 @@ using Command =
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
                  ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick,
-                 ReaderKey>;
+                 ReaderKey, WindowClick>;
 
 struct Step {
   int Line;

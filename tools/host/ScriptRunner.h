@@ -78,6 +78,7 @@ class ScriptRunner {
   Outcome Do(const script::WaitAnswered& wait);
   Outcome Do(const script::TrayClick& click);
   Outcome Do(const script::ReaderKey& key);
+  Outcome Do(const script::WindowClick& click);
 
   TPluginWord ParamValue(const std::optional<script::Value>& value);
   std::optional<TPluginWord> Actual(script::Key key) const;
