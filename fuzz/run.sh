@@ -29,11 +29,14 @@ shopt -s nullglob
 # beneath them: compiling more only lengthens the test suite.
 core_sources=(base/*.cpp platform/*.cpp platform/posix/*.cpp lang/*.cpp imaging/*.cpp viewer/*.cpp feeds/*.cpp)
 shopt -u nullglob
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
+# The smoke only replays and fuzzes briefly: compiling unoptimised keeps the test suite short.
+opt=-O1
+[ "$smoke" -eq 1 ] && opt=-O0
+flags=(-std=c++20 "$opt" -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I"$root")
 
 # The core is compiled once into a library that every target links.
 core_lib=$out/libcore.a
-stamp=$(cat "${core_sources[@]}" | md5sum | cut -d' ' -f1)
+stamp=$( (echo "${flags[*]}"; cat "${core_sources[@]}") | md5sum | cut -d' ' -f1)
 if [ ! -f "$core_lib" ] || [ "$(cat "$out/core.stamp" 2>/dev/null)" != "$stamp" ]; then
   rm -f "$out"/core_*.o "$core_lib"
   for src in "${core_sources[@]}"; do
