@@ -15,14 +15,14 @@ counts() { sed -nE 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1 \2/p' "$1" 
 
 run_suite() {  # name preset log [target]
   local name=$1 preset=$2 log=$3 target=${4:+--target $4}
-  echo "=== $name: configure and build ($preset)"
+  echo "=== $name: configure and build ($preset) at ${SECONDS}s"
   if ! cmake --preset "$preset" >"$log.configure" 2>&1; then
     cat "$log.configure"; echo "=== $name: configuration FAILED"; return 1
   fi
   if ! cmake --build --preset "$preset" -j2 $target >"$log.build" 2>&1; then
     tail -n 60 "$log.build"; echo "=== $name: build FAILED"; return 1
   fi
-  echo "=== $name: tests"
+  echo "=== $name: tests at ${SECONDS}s"
   ctest --preset "$preset" 2>&1 | tee "$log"
   return "${PIPESTATUS[0]}"
 }
@@ -68,7 +68,7 @@ run_suite windows "$windows" build/logs/windows.log; windows_rc=$?
 stop_windows_session
 
 echo
-echo "=== Summary"
+echo "=== Summary (${SECONDS}s in all; the budget is 900s)"
 echo "native (ASan+UBSan): $(summary build/logs/native.log 2>/dev/null || true)"
 echo "threads (TSan): $(summary build/logs/tsan.log 2>/dev/null || true)"
 echo "windows ($windows, Wine): $(summary build/logs/windows.log 2>/dev/null || true)"
