@@ -23,8 +23,6 @@ namespace kivo {
 
 namespace {
 
-constexpr int kViewerPageOverlap = 16;
-
 constexpr UINT kKeyCommandMessage = WM_APP + 40;
 
 // The reader window whose keys the message hook previews; one per plugin.
@@ -667,12 +665,8 @@ bool TReaderWindowView::ViewerFind(std::u16string_view text) {
   return viewer_->Find(text);
 }
 
-// A page is the viewer's height less one line, so that a line is seen twice.
 void TReaderWindowView::ViewerPage(bool down) {
-  RECT client{};
-  GetClientRect(viewer_->Handle(), &client);
-  const int step = std::max(1, static_cast<int>(client.bottom) - kViewerPageOverlap);
-  viewer_->ScrollTo(std::max(0, viewer_->ScrollPos() + (down ? step : -step)));
+  viewer_->ScrollPage(down);
 }
 
 void TReaderWindowView::CopyToClipboard(const std::u16string& text) {

@@ -53,6 +53,7 @@ struct THtmlViewerControl::TImpl final : TWindowBase {
   void OnVerticalScroll(int code);
   void OnWheel(int delta);
   bool OnKey(WPARAM key);
+  int PageStep() const { return std::max(kLineStep, static_cast<int>(ClientRect().bottom)); }
   bool OnSetCursor() const;
   void OnMouseMove(POINT point);
   void OnLeftDown(POINT point);
@@ -276,7 +277,7 @@ void THtmlViewerControl::TImpl::OnWheel(int delta) {
 
 bool THtmlViewerControl::TImpl::OnKey(WPARAM key) {
   const bool control = GetKeyState(VK_CONTROL) < 0;
-  const int page = std::max(kLineStep, static_cast<int>(ClientRect().bottom));
+  const int page = PageStep();
   if (control && key == 'C') {
     CopySelection();
   } else if (control && key == 'A') {
@@ -410,6 +411,10 @@ int THtmlViewerControl::ScrollPos() const {
 
 void THtmlViewerControl::ScrollTo(int y) {
   impl_->ScrollToPos(y);
+}
+
+void THtmlViewerControl::ScrollPage(bool down) {
+  impl_->ScrollBy(down ? impl_->PageStep() : -impl_->PageStep());
 }
 
 bool THtmlViewerControl::Find(std::u16string_view text) {

@@ -47,6 +47,8 @@ class THtmlViewerControl {
 
   int ScrollPos() const;
   void ScrollTo(int y);
+  // As Page Down and Page Up do.
+  void ScrollPage(bool down);
 
   bool Find(std::u16string_view text);
   void SelectAll();
