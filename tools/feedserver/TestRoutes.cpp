@@ -1,10 +1,12 @@
 // The routes that play a misbehaving or a careful server: error statuses, an
 // origin that asks for credentials, revalidation, compressed bodies, a feed
-// that turns into an error page, and a feed whose logo lives elsewhere.
+// that turns into an error page, one that grows at every request, and a feed
+// whose logo lives elsewhere.
 #include <zlib.h>
 
 #include <cctype>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -79,6 +81,28 @@ bool FirstOfKey(const std::string& key) {
   return served.insert(key).second;
 }
 
+// How often KEY was asked for, this request included.
+int RequestsOfKey(const std::string& key) {
+  static std::mutex mutex;
+  static std::map<std::string, int> counts;
+  const std::lock_guard lock(mutex);
+  return ++counts[key];
+}
+
+// A feed that gains an item at every request, newest first, so its size
+// changes each time an update check asks.
+std::string GrowingFeed(int items) {
+  std::string feed =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\"><channel><title>Growing feed</title>"
+      "<link>http://127.0.0.1/</link>";
+  for (int n = items; n >= 1; --n) {
+    const std::string number = std::to_string(n);
+    feed += "<item><title>News " + number + "</title><description>Item number " + number +
+            "</description></item>";
+  }
+  return feed + "</channel></rss>\n";
+}
+
 std::string FeedWithLogo(const TRequest& request) {
   const std::string logo =
       "http://" + request.Header("Host").value_or("127.0.0.1") + QueryValue(request.Query(), "logo");
@@ -106,6 +130,10 @@ bool ServeTestRoute(TServer& server, TChannel& channel, const TRequest& request)
   }
   if (path == "/auth/basic") {
     SendWhole(channel, 401, "text/html", ErrorPage(401), "WWW-Authenticate: Basic realm=\"kivo-origin\"\r\n");
+    return true;
+  }
+  if (const std::string key = RestAfter(path, "/growing/"); !key.empty()) {
+    SendWhole(channel, 200, "application/rss+xml", GrowingFeed(RequestsOfKey(key)));
     return true;
   }
   if (path == "/logo-feed") {
