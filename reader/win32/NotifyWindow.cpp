@@ -9,6 +9,7 @@
 #include "platform/FileIo.h"
 #include "platform/win32/ThisModule.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/LayeredFrame.h"
 
 namespace kivo {
 
@@ -174,6 +175,9 @@ LRESULT TNotifyWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       popup_->OnRightButtonDown();
       return 0;
     default:
+      static const UINT frameMessage = RegisterWindowMessageW(kLayeredFrameMessage);
+      if (message == frameMessage && lParam != 0)
+        return AnswerFrameRequest(popup_->Frame(), *reinterpret_cast<TLayeredFrameRequest*>(lParam));
       return TWindowBase::HandleMessage(message, wParam, lParam);
   }
 }

@@ -208,12 +208,55 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::TrayClick& click) {
   return {Verdict::Pass, {}};
 }
 
+namespace {
+
+struct ChildSearch {
+  const std::wstring& Name;
+  HWND Found;
+};
+
+BOOL CALLBACK TakeVisibleChildOfClass(HWND child, LPARAM data) {
+  auto& search = *reinterpret_cast<ChildSearch*>(data);
+  wchar_t name[128] = {};
+  GetClassNameW(child, name, static_cast<int>(std::size(name)));
+  if (search.Name != name || !IsWindowVisible(child)) return TRUE;
+  search.Found = child;
+  return FALSE;
+}
+
+HWND VisibleChildOfClass(HWND parent, const std::wstring& className) {
+  ChildSearch search{className, nullptr};
+  EnumChildWindows(parent, &TakeVisibleChildOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+// The visible top-level window of the class, else a visible window of the
+// class inside a visible top-level one.
+HWND VisibleWindowOfClass(const std::wstring& className) {
+  for (const TopWindow& window : TopWindowsOfClass(className)) {
+    if (window.Visible) return window.Handle;
+  }
+  for (const TopWindow& window : PluginTopWindows()) {
+    if (!window.Visible) continue;
+    if (const HWND child = VisibleChildOfClass(window.Handle, className)) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// A right click sends both halves: the pop-up closes on the press, the viewer
+// opens its menu on the release (and the menu is answered meanwhile).
 ScriptRunner::Outcome ScriptRunner::Do(const script::WindowClick& click) {
-  const auto windows = TopWindowsOfClass(click.ClassName);
-  const auto shown =
-      std::find_if(windows.begin(), windows.end(), [](const TopWindow& w) { return w.Visible; });
-  if (shown == windows.end()) return {Verdict::Fail, "no visible " + ToUtf8(click.ClassName) + " window"};
-  SendMessageW(shown->Handle, WM_LBUTTONUP, 0, MAKELPARAM(click.X, click.Y));
+  const HWND window = VisibleWindowOfClass(click.ClassName);
+  if (window == nullptr) return {Verdict::Fail, "no visible " + ToUtf8(click.ClassName) + " window"};
+  const LPARAM point = MAKELPARAM(click.X, click.Y);
+  if (click.Right) {
+    SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, point);
+    if (IsWindow(window) && IsWindowVisible(window)) SendMessageW(window, WM_RBUTTONUP, 0, point);
+  } else {
+    SendMessageW(window, WM_LBUTTONUP, 0, point);
+  }
   return {Verdict::Pass, {}};
 }
 

@@ -385,6 +385,8 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
     std::optional<int> id;
     if (const auto tray = kTrayItems.find(args[0]); tray != kTrayItems.end()) {
       id = static_cast<int>(tray->second);
+    } else if (args[0].starts_with("feed") && args[0].size() > 4) {
+      id = kCmdFeedMenuFirst + static_cast<int>(Count(args[0].substr(4), "feed N"));
     } else {
       id = ReaderCommandByName(args[0]);
     }
@@ -393,9 +395,10 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
                        args.size() == 2 ? WideFromUtf8(args[1]) : std::wstring()};
   };
   verbs["window-click"] = [](const Words& args) -> Command {
-    RequireCount(args, 3, 3, "window-click CLASS X Y");
+    RequireCount(args, 3, 4, "window-click CLASS X Y [right]");
+    if (args.size() == 4 && args[3] != "right") throw SyntaxError("window-click: right, not " + args[3]);
     return WindowClick{WideFromUtf8(args[0]), static_cast<int>(Count(args[1], "X")),
-                       static_cast<int>(Count(args[2], "Y"))};
+                       static_cast<int>(Count(args[2], "Y")), args.size() == 4};
   };
   verbs["tray-click"] = [](const Words& args) -> Command {
     RequireCount(args, 1, 1, "tray-click left|right");
@@ -434,6 +437,11 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
         {"set-setting", ParseSetSetting},
         {"dump-settings", FileParser<DumpSettings>("dump-settings FILE")},
         {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},
+        {"set-ini",
+         [](const Words& args) -> Command {
+           RequireCount(args, 3, 3, "set-ini SECTION KEY VALUE");
+           return SetIni{WideFromUtf8(args[0]), WideFromUtf8(args[1]), WideFromUtf8(args[2])};
+         }},
         {"expect-file-contains", FileTextParser(false, "expect-file-contains FILE TEXT")},
         {"expect-file-line", FileTextParser(true, "expect-file-line FILE TEXT")},
         {"expect-url-contains", UrlTextParser(true, "expect-url-contains URL TEXT")},
@@ -456,7 +464,7 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
            RequireCount(args, 1, 3, "reader-key KEY [ctrl] [shift]");
            static const std::map<std::string, int> kKeys = {
                {"tab", kKeyTab}, {"escape", kKeyEscape}, {"space", kKeySpace},  {"f5", kKeyF5},
-               {"f", kKeyF},     {"c", kKeyC},           {"insert", kKeyInsert}};
+               {"f", kKeyF},     {"c", kKeyC},           {"insert", kKeyInsert}, {"n", kKeyN}};
            const auto key = kKeys.find(args[0]);
            if (key == kKeys.end()) throw SyntaxError("no key " + args[0]);
            ReaderKey press{key->second, false, false};

@@ -19,7 +19,8 @@
 //                                                   the body of an http:// GET (a local server's
 //                                                   record of what it was sent) has TEXT or not
 //   expect-took-at-most MS                          the step before took no longer
-//   screenshot CLASS FILE.bmp
+//   screenshot CLASS FILE.bmp                      a layered window (the pop-up) gives its own frame
+//   set-ini SECTION KEY VALUE                       edits the plugin's INI file (plugin stopped)
 //   stop   start   restart   quit
 //
 // The reader window (class TForm1) as a user drives it. The host sends it
@@ -31,7 +32,7 @@
 //                             N15 (information box) N1 N6 (show) N7 (hide)
 //   reader-select-tab N       as a click on tab N (from 0)
 //   reader-select-row N       as a click on theme-list row N (from 1; row 0 is the header)
-//   reader-key KEY [ctrl] [shift]   KEY: tab escape space f5 f c insert, pressed in the
+//   reader-key KEY [ctrl] [shift]   KEY: tab escape space f5 f c insert n, pressed in the
 //                             focused control (the window when none has the focus)
 //   wait-until reader-idle TIMEOUT_MS               no feed loads, no load notice is pending
 //   expect reader-row N MARK | reader-rows COUNT | reader-tab N
@@ -56,11 +57,13 @@
 //   answer-choice N | answer-choice cancel     the next choice (TKivoChoice): entry N, from 0
 //   answer-file PATH | answer-file cancel      the next file dialog; PATH is the host's
 //   answer-menu ITEM|cancel [FILE.bmp]         the next pop-up menu: the item (N6 N7 N23 of the
-//                                              tray's, else a reader command's name), after a
-//                                              picture of the menu when FILE is given
+//                                              tray's, feedN of the feeds menu, else a reader
+//                                              command's name), after a picture of the menu
+//                                              when FILE is given
 //   tray-click left|right                      the button released over the tray icon
-//   window-click CLASS X Y                     the left button released at a client point of
-//                                              the visible window of CLASS (the pop-up's)
+//   window-click CLASS X Y [right]             the button released at a client point of the
+//                                              visible window of CLASS (the pop-up's), or of a
+//                                              window of CLASS inside one (KivoHtmlViewer)
 //   wait-until questions-answered TIMEOUT_MS   every answer taken, no question open: for
 //                                              questions that come after a download
 // A question with no answer queued is cancelled and fails its step; answers left
@@ -222,11 +225,17 @@ struct QueueAnswer {
 struct TrayClick {
   bool Right;
 };
-// The left button released at a client point of the visible window of a class.
+// A button released at a client point of the visible window of a class.
 struct WindowClick {
   std::wstring ClassName;
   int X;
   int Y;
+  bool Right;
+};
+struct SetIni {
+  std::wstring Section;
+  std::wstring Key;
+  std::wstring Value;
 };
 // A key pressed in the reader window, with the modifiers held.
 struct ReaderKey {
@@ -249,7 +258,7 @@ using Command =
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
                  ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick,
-                 ReaderKey, WindowClick>;
+                 ReaderKey, WindowClick, SetIni>;
 
 struct Step {
   int Line;

@@ -287,6 +287,14 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::DumpIni& dump) {
   return {Verdict::Error, "cannot write " + ToUtf8(dump.File)};
 }
 
+ScriptRunner::Outcome ScriptRunner::Do(const script::SetIni& set) {
+  if (host_.Session.Running()) return {Verdict::Error, "set-ini needs the plugin stopped"};
+  const std::wstring ini = host_.Session.IniPath();
+  if (WritePrivateProfileStringW(set.Section.c_str(), set.Key.c_str(), set.Value.c_str(), ini.c_str()))
+    return {Verdict::Pass, {}};
+  return {Verdict::Error, "cannot write " + ToUtf8(ini)};
+}
+
 ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectFileContains& expect) {
   const auto text = ReadFileBytes(std::filesystem::path(expect.File));
   if (!text) return {Verdict::Fail, "cannot read " + ToUtf8(expect.File)};
