@@ -1,4 +1,4 @@
-// The reader window's pure rules: links, plain titles, colours.
+// The reader window's pure rules: links, plain titles, colours, menu items.
 #include <algorithm>
 #include <cctype>
 #include <iterator>
@@ -192,6 +192,22 @@ std::string LoadFailureText(const TLoadFailure& failure) {
       break;
   }
   return {};
+}
+
+TFeedMenuLook FeedMenuItemLook(int tag, int tabCount, std::string_view caption) {
+  TFeedMenuLook look;
+  if (tag >= tabCount) return look;
+  look.DrawsContent = true;
+  if (tag == -2 || tag == -1) {
+    look.Picture = TMenuPicture::Window;
+    look.Index = tag == -2 ? 6 : 7;
+  } else if (tag >= 0) {
+    look.Picture = TMenuPicture::SiteIcon;
+    look.Index = tag;
+  }
+  if (caption.starts_with('&')) caption.remove_prefix(1);
+  look.Caption = std::string(caption);
+  return look;
 }
 
 }  // namespace kivo

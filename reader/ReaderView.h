@@ -136,6 +136,7 @@ inline constexpr int kKeyInsert = 0x2D;
 inline constexpr int kKeyC = 'C';
 inline constexpr int kKeyF = 'F';
 inline constexpr int kKeyF5 = 0x74;
+inline constexpr int kKeyN = 'N';
 
 enum class TKeyCommand {
   None,
@@ -147,12 +148,24 @@ enum class TKeyCommand {
   LoadFeed,
   LoadAllFeeds,
   PageDown,
-  PageUp
+  PageUp,
+  NextUnread
 };
 
 // Beside the Part's keys, those of desktop readers: F5 and Ctrl+F5 load,
-// Space and Shift+Space page the viewer.
+// Space and Shift+Space page the viewer, N goes to the next unread theme.
 TKeyCommand KeyCommandOf(const TKeyPress& key);
+
+// N2DrawItem: what an item of the feeds menu shows (and of the special
+// contacts' menu, whose tag -1 is the options item and -2 adding a feed).
+enum class TMenuPicture { None, Window, SiteIcon };  // PngImageList1, ImageList2
+struct TFeedMenuLook {
+  bool DrawsContent = false;  // picture and caption, only for a tag below the tab count
+  TMenuPicture Picture = TMenuPicture::None;
+  int Index = -1;
+  std::string Caption;  // without a leading "&"
+};
+TFeedMenuLook FeedMenuItemLook(int tag, int tabCount, std::string_view caption);
 
 // The two pop-ups: news of the feeds, and failed loads and saves ("Info").
 enum class TNotice { Update, Error };

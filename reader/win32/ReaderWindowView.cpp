@@ -142,7 +142,7 @@ void TReaderWindowView::CreateGrid() {
   };
   events.RightDown = [this](int row, POINT screen) {
     if (logic_) logic_->StringGrid1MouseDown(row);
-    ShowGridMenu(Handle(), screen);
+    ShowGridMenu(Handle(), screen, pictures_);
   };
   events.DoubleClick = [this] {
     if (logic_) logic_->StringGrid1DblClick();
@@ -180,7 +180,7 @@ void TReaderWindowView::CreateViewer() {
   events.RightClick = [this](POINT screen, const std::optional<std::string>& link) {
     if (logic_ == nullptr) return;
     logic_->htmlLite1RightClick(link);
-    ShowViewerMenu(Handle(), screen, logic_->N21Visible());
+    ShowViewerMenu(Handle(), screen, logic_->N21Visible(), pictures_);
   };
   viewer_->SetEvents(std::move(events));
   SetWindowSubclass(viewer_->Handle(), &TReaderWindowView::ViewerWheelFilter, kIdViewer, 0);
@@ -253,7 +253,7 @@ void TReaderWindowView::OnCommand(int command) {
       logic_->ToolOptionsClick();
       break;
     case kCmdToolButton3:
-      ShowInfoMenu(Handle(), GetDlgItem(Handle(), command));
+      ShowInfoMenu(Handle(), GetDlgItem(Handle(), command), pictures_);
       break;
     case kCmdN1:
     case kCmdN6:
@@ -434,6 +434,13 @@ LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_ERASEBKGND:
       return 1;
+    case WM_MEASUREITEM:
+      if (MeasureFeedMenuItem(Handle(), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+      break;
+    case WM_DRAWITEM:
+      if (DrawFeedMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), TabCount(), pictures_, feedIcons_))
+        return TRUE;
+      break;
     case WM_CLOSE:
       // Closing only hides: the window lives until the plugin stops.
       ShowWindow(Handle(), SW_HIDE);

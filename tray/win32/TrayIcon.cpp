@@ -7,6 +7,7 @@
 
 #include "platform/win32/ThisModule.h"
 #include "ui/win32/Gdi.h"
+#include "ui/win32/PictureMenu.h"
 
 namespace kivo {
 
@@ -99,25 +100,16 @@ void TTrayIcon::SetBlinkTimer(bool running) {
 }
 
 TTrayCommand TTrayIcon::PopupMenu(const std::vector<TTrayMenuItem>& items) {
-  const TUniqueMenu menu(CreatePopupMenu());
+  TPictureMenu menu;
   if (!menu) return TTrayCommand::None;
-  std::vector<TUniqueBitmap> bitmaps;  // the menu only borrows them
   for (const TTrayMenuItem& item : items) {
     if (item.Command == TTrayCommand::None) {
-      AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+      menu.AddSeparator();
       continue;
     }
-    const std::wstring caption = gdi::Wide(item.Caption);
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
-    info.wID = static_cast<UINT>(item.Command);
-    info.dwTypeData = const_cast<wchar_t*>(caption.c_str());
-    if (item.Picture >= 0 && static_cast<std::size_t>(item.Picture) < pictures_.size()) {
-      bitmaps.push_back(MakeDibSection(pictures_[static_cast<std::size_t>(item.Picture)]));
-      info.hbmpItem = bitmaps.back().Get();
-    }
-    InsertMenuItemW(menu.Get(), GetMenuItemCount(menu.Get()), TRUE, &info);
+    const bool pictured = item.Picture >= 0 && static_cast<std::size_t>(item.Picture) < pictures_.size();
+    menu.Add(static_cast<int>(item.Command), item.Caption,
+             pictured ? &pictures_[static_cast<std::size_t>(item.Picture)] : nullptr);
   }
   POINT at{};
   GetCursorPos(&at);
