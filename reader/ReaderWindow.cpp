@@ -339,6 +339,7 @@ TKeyCommand KeyCommandOf(const TKeyPress& key) {
   if (key.Key == kKeyEscape) return TKeyCommand::Hide;
   if (key.Key == kKeyF5) return key.Ctrl ? TKeyCommand::LoadAllFeeds : TKeyCommand::LoadFeed;
   if (key.Key == kKeySpace && !key.Ctrl) return key.Shift ? TKeyCommand::PageUp : TKeyCommand::PageDown;
+  if (key.Key == kKeyN && !key.Ctrl && !key.Shift) return TKeyCommand::NextUnread;
   return TKeyCommand::None;
 }
 
@@ -367,6 +368,8 @@ void TReaderWindow::RunKeyCommand(TKeyCommand command) {
     case TKeyCommand::PageDown:
     case TKeyCommand::PageUp:
       return view_.ViewerPage(command == TKeyCommand::PageDown);
+    case TKeyCommand::NextUnread:
+      return SelectNextUnread();
     case TKeyCommand::None:
       return;
   }

@@ -155,6 +155,9 @@ class TReaderWindow : public IReaderWindow {
   void CreateThemes(int feedIndex);
   TCellLook StringGrid1DrawCell(int column, int row, bool selected) const;
   void StringGrid1Click();
+  // N: the next unread theme, in this feed after the selected one, else in
+  // the next feed that has one, round to the start of this one.
+  void SelectNextUnread();
   void StringGrid1MouseDown(int rowUnderPointer);  // right button
   void StringGrid1DblClick();
   void N8Click(int tag);   // N8, N9, N14, N18, N19: the item's tag

@@ -1,6 +1,7 @@
 // The theme list (StringGrid1) of the reader window and the read marks.
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 #include "base/Text1251.h"
 #include "feeds/PageComposition.h"
@@ -127,6 +128,38 @@ void TReaderWindow::StringGrid1Click() {
     feed->SelectedTheme = grid_[static_cast<std::size_t>(row)].Title;
   view_.ViewerLoadHtml(MakeThemePage(feed->Items[static_cast<std::size_t>(theme)], Globals().FontSize));
   view_.ViewerScrollTo(0);
+}
+
+void TReaderWindow::SelectNextUnread() {
+  const int tabs = view_.TabCount();
+  const int current = CurrentFeed();
+  if (current < 0 || current >= tabs) return;
+  const auto unreadFrom = [this](int feedIndex, std::size_t first, std::size_t end) -> int {
+    const tchannels* feed = Feed(feedIndex);
+    if (!feed) return -1;
+    end = std::min(end, feed->Items.size());
+    for (std::size_t theme = first; theme < end; ++theme) {
+      if (feed->Items[theme].Mark == 0) return static_cast<int>(theme);
+    }
+    return -1;
+  };
+  const int selected = view_.GridVisible() ? std::max(view_.SelectedRow() - 1, -1) : -1;
+  // Step 0 is the rest of this feed, step `tabs` its start up to the selection.
+  for (int step = 0; step <= tabs; ++step) {
+    const int feedIndex = (current + step) % tabs;
+    const std::size_t first = step == 0 ? static_cast<std::size_t>(selected + 1) : 0;
+    const std::size_t end = step == tabs ? static_cast<std::size_t>(std::max(selected, 0)) : SIZE_MAX;
+    const int theme = unreadFrom(feedIndex, first, end);
+    if (theme < 0) continue;
+    SelectTab(feedIndex);
+    if (!view_.GridVisible()) {
+      view_.SetGridVisible(true);
+      if (tchannels* feed = Feed(feedIndex)) feed->ShowPanel = true;
+    }
+    view_.SetSelectedRow(theme + 1);
+    StringGrid1Click();
+    return;
+  }
 }
 
 void TReaderWindow::StringGrid1MouseDown(int rowUnderPointer) {
