@@ -6,7 +6,7 @@
 namespace kivo {
 
 std::optional<int> ReaderCommandByName(std::string_view name) {
-  static constexpr std::array<std::pair<std::string_view, int>, 21> kNames = {{
+  static constexpr std::array<std::pair<std::string_view, int>, 22> kNames = {{
       {"ToolButton6", kCmdToolButton6},
       {"ToolButton1", kCmdToolButton1},
       {"ToolButton5", kCmdToolButton5},
@@ -25,6 +25,7 @@ std::optional<int> ReaderCommandByName(std::string_view name) {
       {"N3", kCmdN3},
       {"N21", kCmdN21},
       {"N5", kCmdN5},
+      {"Xstatus1", kCmdXstatus1},
       {"N1", kCmdN1},
       {"N6", kCmdN6},
       {"N7", kCmdN7},

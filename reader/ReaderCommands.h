@@ -32,6 +32,7 @@ enum TReaderCommand : int {
   kCmdN3 = 501,   // copy
   kCmdN21 = 502,  // copy the link the menu was opened on
   kCmdN5 = 503,   // find
+  kCmdXstatus1 = 504,
   // PopupMenu1 and the tray menu.
   kCmdN1 = 401,
   kCmdN6 = 402,

@@ -1,5 +1,6 @@
 #include "reader/ReaderInfo.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -28,10 +29,6 @@ std::string ShortestDecimal(double value, char separator) {
   return out;
 }
 
-std::string TimeAndDate(TDateTime value, const ILocaleFormats& locale) {
-  return locale.FormatLongTime(value) + "  " + locale.FormatShortDate(value);
-}
-
 // UTF-8 here, windows-1251 on the page.
 constexpr std::string_view kAboutPage =
     "<html><body>"
@@ -47,6 +44,14 @@ constexpr std::string_view kAboutPage =
 
 }  // namespace
 
+std::string TimeAndDate(TDateTime value, const ILocaleFormats& locale) {
+  return locale.FormatLongTime(value) + "  " + locale.FormatShortDate(value);
+}
+
+std::string KilobytesText(long long bytes, char decimalSeparator) {
+  return ShortestDecimal(static_cast<double>(std::max(bytes, 0LL)) / 1000.0, decimalSeparator) + " Kb";
+}
+
 std::string PluginVersionText(char decimalSeparator) {
   return std::to_string(kVersionMajor) + decimalSeparator + std::to_string(kVersionMinor);
 }
@@ -59,8 +64,7 @@ std::string FeedInformationText(const TRSS* feeds, int feed, const ILocaleFormat
     text += Lang.lang_hint_feed + " " + channel.Title + "\r";
     text += Lang.lang_hint_feedaddr + " " + channel.Url + "\r";
     text += Lang.lang_hint_lastupd + " " + TimeAndDate(channel.LastUpdated, locale) + "\r";
-    text += Lang.lang_hint_filesize + " " +
-            ShortestDecimal(channel.NetFileSize / 1000.0, locale.DecimalSeparator()) + " Kb\r";
+    text += Lang.lang_hint_filesize + " " + KilobytesText(channel.NetFileSize, locale.DecimalSeparator()) + "\r";
     if (channel.CheckUpdates) {
       text += Lang.lang_hint_scantime + " " + std::to_string(channel.CheckNewPeriod) + "\r";
       text += Lang.lang_hint_lastscan + " " + TimeAndDate(channel.LastCheck, locale) + "\r";

@@ -18,6 +18,12 @@ std::string FeedInformationText(const TRSS* feeds, int feed, const ILocaleFormat
 // Our own page, windows-1251, its "{licence}" filled with the version.
 std::string AboutPageHtml();
 
+// The time, two blanks, the date, in the locale's formats.
+std::string TimeAndDate(TDateTime value, const ILocaleFormats& locale);
+// A size in bytes as kilobytes of 1000 bytes: 1500 is "1.5 Kb" with the
+// locale's separator. A failed download's size (below 0) shows as 0.
+std::string KilobytesText(long long bytes, char decimalSeparator);
+
 // "2.7" with the given decimal separator.
 std::string PluginVersionText(char decimalSeparator);
 

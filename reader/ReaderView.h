@@ -13,6 +13,7 @@
 #include "base/Geometry.h"
 #include "feeds/FeedTable.h"
 #include "feeds/PluginGlobals.h"
+#include "reader/ReaderWindowOps.h"
 
 namespace kivo {
 
@@ -58,6 +59,9 @@ class IReaderView {
   virtual void AppendDefaultFeedIcon() = 0;
   virtual int FeedIconCount() const = 0;
   virtual const TBitmap32* FeedIcon(int index) const = 0;  // null out of range
+  virtual const TBitmap32* WindowPicture(int index) const = 0;  // PngImageList1; null out of range
+  // PopupSpecContacts at a screen point; the chosen item's tag.
+  virtual std::optional<int> PopupSpecContacts(const std::vector<TMenuEntry>& items, int x, int y) = 0;
   virtual void SetFeedIcon(int index, const TBitmap32& picture) = 0;
 
   // Imagelogo.
@@ -186,6 +190,8 @@ class IReaderHost {
   virtual void SetContactCounts(int feed, int unread, int total) = 0;
   // The options dialog (ToolOptions).
   virtual void OpenOptions() {}
+  // The X-status dialog (Xstatus1): made at first use, shown, or brought to the front.
+  virtual void OpenXStatus() {}
   // The author text the plugin gives the host, windows-1251.
   virtual std::string PluginAuthor() const { return {}; }
   // A failure the window caught in one of its handlers, for the plugin's log.

@@ -291,16 +291,17 @@ void TReaderWindow::N7Click() {
   if (view_.Visible()) view_.SetVisible(false);
 }
 
+// With nothing selected the whole page is taken, and left unselected.
+std::u16string TReaderWindow::StatusText() {
+  if (view_.ViewerHasSelection()) return view_.ViewerSelectedText();
+  view_.ViewerSelectAll();
+  std::u16string text = view_.ViewerSelectedText();
+  view_.ViewerClearSelection();
+  return text;
+}
+
 void TReaderWindow::N3Click() {
-  std::u16string text;
-  if (view_.ViewerHasSelection()) {
-    text = view_.ViewerSelectedText();
-  } else {
-    view_.ViewerSelectAll();
-    text = view_.ViewerSelectedText();
-    view_.ViewerClearSelection();
-  }
-  view_.CopyToClipboard(text);
+  view_.CopyToClipboard(StatusText());
 }
 
 void TReaderWindow::N21Click() {

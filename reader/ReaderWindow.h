@@ -119,6 +119,13 @@ class TReaderWindow : public IReaderWindow {
   void ToolOptionsClick() override;
   void PopupMenu1At(int x, int y) override;
   const TBitmap32* FeedIcon(int index) const override { return view_.FeedIcon(index); }
+  const TBitmap32* WindowPicture(int index) const override { return view_.WindowPicture(index); }
+  int ShownFeed() const override { return CurrentFeed(); }
+  void SelectFeed(int feed) override { SelectTab(feed); }
+  std::optional<int> PopupSpecContactsAt(const std::vector<TMenuEntry>& items, int x, int y) override {
+    return view_.PopupSpecContacts(items, x, y);
+  }
+  std::u16string StatusText() override;
   void ShowOnFeed(int feed) override {
     N6Click();
     SelectTab(feed);
@@ -138,6 +145,7 @@ class TReaderWindow : public IReaderWindow {
   void htmlLite1RightClick(const std::optional<std::string>& link) { menuLink_ = link; }
   bool N21Visible() const { return menuLink_.has_value(); }
   void N21Click();      // copy that link
+  void Xstatus1Click() { host_.OpenXStatus(); }
   void N15Click();      // the information message
   void N17Click();      // the about page
   void FndTextClick();  // find a text in the viewer

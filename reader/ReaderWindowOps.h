@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Bitmap.h"
 #include "base/Geometry.h"
@@ -31,6 +33,14 @@ class IReaderWindowOps {
   virtual void check_new_grid_count(int feedIndex) = 0;
 };
 
+// An item of the special contacts' menu (PopupSpecContacts): a feed by its
+// tag, -1 the options, -2 adding a feed; or a separator.
+struct TMenuEntry {
+  std::string Caption;
+  int Tag = 0;
+  bool Separator = false;
+};
+
 class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
  public:
   virtual void TabControl1Change() = 0;
@@ -43,6 +53,21 @@ class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
   virtual void ShowOnFeed(int /*feed*/) {}
   // The site icon shown for feed `index` (ImageList2); null when none.
   virtual const TBitmap32* FeedIcon(int) const { return nullptr; }
+  // Picture `index` of the window's own list (PngImageList1); null when none.
+  virtual const TBitmap32* WindowPicture(int) const { return nullptr; }
+  // The feed of the tab shown, -1 with none.
+  virtual int ShownFeed() const { return -1; }
+  // As a click on tab `feed`; nothing for a tab that does not exist.
+  virtual void SelectFeed(int /*feed*/) {}
+  // PopupSpecContacts at a screen point, drawn as the feeds menu; the tag of
+  // the item chosen, nullopt when none was.
+  virtual std::optional<int> PopupSpecContactsAt(const std::vector<TMenuEntry>& /*items*/, int /*x*/,
+                                                 int /*y*/) {
+    return std::nullopt;
+  }
+  // The X-status text: the viewer's selection, else the whole page, which is
+  // selected and deselected again to take it.
+  virtual std::u16string StatusText() { return {}; }
 };
 
 }  // namespace kivo

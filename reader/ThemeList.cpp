@@ -72,9 +72,8 @@ void TReaderWindow::check_new_grid_count(int feedIndex) {
         break;
     }
   }
-  if (Globals().ShowListContacts) {
-    host_.SetContactCounts(feedIndex, feed->NewCount, static_cast<int>(feed->Items.size()));
-  }
+  // The tray's hint sums them; a feed's contact shows them in per-feed mode.
+  host_.SetContactCounts(feedIndex, feed->NewCount, static_cast<int>(feed->Items.size()));
 }
 
 int TReaderWindow::GridMark(int row) const {

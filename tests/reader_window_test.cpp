@@ -122,7 +122,6 @@ TEST_F(ReaderWindowTest, FailedSaveIsNoticedOnceAndTriedAgainUntilItWorks) {
 
 TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
   AddFeed("A", {{u"a", 0}, {u"b", 0}, {u"c", 2}, {u"d", 3}, {u"e", 1}});
-  host_.globals.ShowListContacts = true;
   TReaderWindow& window = Open();
   EXPECT_EQ(window.StatusBar1DrawPanel(1).Text, " - 2 (5)");
   EXPECT_EQ(window.StatusBar1DrawPanel(1).Picture, 1);
@@ -131,7 +130,7 @@ TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
   window.N11Click(1);
   EXPECT_EQ(window.StatusBar1DrawPanel(1).Text, " - 0 (5)");
   EXPECT_EQ(window.StatusBar1DrawPanel(1).Picture, 2);
-  EXPECT_EQ(host_.contactCounts[0], (std::pair{0, 5}));
+  EXPECT_EQ(host_.contactCounts[0], (std::pair{0, 5})) << "the tray's hint counts also without feed contacts";
   EXPECT_FALSE(window.StatusBar1DrawPanel(0).Progress) << "no bar while idle";
   rss_.Channels[0].Run->Loading = true;
   rss_.Channels[0].Run->Progress = 40;

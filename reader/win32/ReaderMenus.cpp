@@ -33,8 +33,9 @@ void ShowBelow(HWND owner, HMENU menu, HWND button) {
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN, rect.left, rect.bottom, 0, owner, nullptr);
 }
 
+// Feed items and the special contacts' options (-1) and add-feed (-2) items.
 const TFeedMenuItem* FeedItemOf(UINT itemId, ULONG_PTR data) {
-  if (itemId < static_cast<UINT>(kCmdFeedMenuFirst) || data == 0) return nullptr;
+  if (itemId < static_cast<UINT>(kCmdFeedMenuFirst - 2) || data == 0) return nullptr;
   return reinterpret_cast<const TFeedMenuItem*>(data);
 }
 
@@ -70,6 +71,8 @@ void ShowViewerMenu(HWND owner, POINT screen, bool onLink, const TPictureList& p
   if (onLink) menu.Add(kCmdN21, Lang.lang_main_popup_copy_link, pictures.At(16));
   menu.AddSeparator();
   menu.Add(kCmdN5, Lang.lang_main_popup_html_find, pictures.At(11));
+  menu.AddSeparator();
+  menu.Add(kCmdXstatus1, Lang.lang_main_popup_html_xstatus, pictures.At(15));
   ShowAt(owner, menu.Get(), screen);
 }
 
@@ -77,6 +80,24 @@ void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& it
   TPictureMenu menu;
   for (const TFeedMenuItem& item : items) menu.AddOwnerDrawn(kCmdFeedMenuFirst + item.Tag, &item);
   ShowBelow(owner, menu.Get(), button);
+}
+
+std::optional<int> ShowSpecContactsMenu(HWND owner, POINT screen, const std::vector<TFeedMenuItem>& items) {
+  TPictureMenu menu;
+  for (const TFeedMenuItem& item : items) {
+    if (item.Tag == kSeparatorTag) {
+      menu.AddSeparator();
+    } else {
+      menu.AddOwnerDrawn(kCmdFeedMenuFirst + item.Tag, &item);
+    }
+  }
+  // The menu closes on a click elsewhere only while our window is in front.
+  SetForegroundWindow(owner);
+  const int chosen = static_cast<int>(TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                     screen.x, screen.y, 0, owner, nullptr));
+  PostMessageW(owner, WM_NULL, 0, 0);
+  if (chosen == 0) return std::nullopt;
+  return chosen - kCmdFeedMenuFirst;
 }
 
 bool MeasureFeedMenuItem(HWND owner, MEASUREITEMSTRUCT& measure) {

@@ -26,7 +26,7 @@ std::optional<int> GridMenuTag(int command);
 bool MarksWholeList(int command);
 
 // PopupHTMLMenu at a screen point: copy, copy link (only when opened on a
-// link), find. Its X-status item waits for the X-status dialog.
+// link), find, X-status.
 void ShowViewerMenu(HWND owner, POINT screen, bool onLink, const TPictureList& pictures);
 
 struct TFeedMenuItem {
@@ -37,7 +37,11 @@ struct TFeedMenuItem {
 // PopupMenu2 under ToolButton6: one item per feed, kCmdFeedMenuFirst + its
 // tag, drawn by `owner` (N2DrawItem) from `items`, which outlive the menu.
 void ShowFeedsMenu(HWND owner, HWND button, const std::vector<TFeedMenuItem>& items);
-// WM_MEASUREITEM and WM_DRAWITEM of its items; false for any other item.
+// PopupSpecContacts at a screen point: `items` drawn as the feeds menu, with
+// separators where the tag is kSeparatorTag; the tag chosen.
+inline constexpr int kSeparatorTag = -1000;
+std::optional<int> ShowSpecContactsMenu(HWND owner, POINT screen, const std::vector<TFeedMenuItem>& items);
+// WM_MEASUREITEM and WM_DRAWITEM of their items; false for any other item.
 bool MeasureFeedMenuItem(HWND owner, MEASUREITEMSTRUCT& measure);
 bool DrawFeedMenuItem(const DRAWITEMSTRUCT& draw, int tabCount, const TPictureList& pictures,
                       const TPictureList& siteIcons);

@@ -271,6 +271,9 @@ void TReaderWindowView::OnCommand(int command) {
     case kCmdN5:
       logic_->FndTextClick();
       break;
+    case kCmdXstatus1:
+      logic_->Xstatus1Click();
+      break;
     case kCmdN15:
       logic_->N15Click();
       break;
@@ -280,6 +283,12 @@ void TReaderWindowView::OnCommand(int command) {
     default:
       break;
   }
+}
+
+std::optional<int> TReaderWindowView::PopupSpecContacts(const std::vector<TMenuEntry>& items, int x, int y) {
+  std::vector<TFeedMenuItem> drawn;
+  for (const TMenuEntry& item : items) drawn.push_back({item.Caption, {}, item.Separator ? kSeparatorTag : item.Tag});
+  return ShowSpecContactsMenu(Handle(), POINT{x, y}, drawn);
 }
 
 void TReaderWindowView::OnFeedMenuCommand(int tag) {

@@ -67,6 +67,8 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   int FeedIconCount() const override { return feedIcons_.Count(); }
   const TBitmap32* FeedIcon(int index) const override { return feedIcons_.At(index); }
   void SetFeedIcon(int index, const TBitmap32& picture) override { feedIcons_.Set(index, picture); }
+  const TBitmap32* WindowPicture(int index) const override { return pictures_.At(index); }
+  std::optional<int> PopupSpecContacts(const std::vector<TMenuEntry>& items, int x, int y) override;
 
   void ShowLogo(const TBitmap32& picture, int width) override;
   void HideLogo() override;

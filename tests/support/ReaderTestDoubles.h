@@ -51,6 +51,13 @@ class FakeReaderView final : public IReaderView {
     return icon ? &*icon : nullptr;
   }
   void SetFeedIcon(int index, const TBitmap32& picture) override { icons.at(index) = picture; }
+  const TBitmap32* WindowPicture(int) const override { return nullptr; }
+  std::optional<int> PopupSpecContacts(const std::vector<TMenuEntry>& items, int, int) override {
+    contactMenu = items;
+    return contactMenuChoice;
+  }
+  std::vector<TMenuEntry> contactMenu;
+  std::optional<int> contactMenuChoice;
 
   void ShowLogo(const TBitmap32&, int width) override { logoWidth = width; }
   void HideLogo() override { logoWidth.reset(); }
