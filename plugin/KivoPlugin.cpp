@@ -69,7 +69,12 @@ void TKivoPlugin::Dispatch(TPluginMessage& message) {
       Run();
       break;
     case PM_QUIT:
+      SaveAndStop(message.Code);
+      break;
     case PM_DISABLE:
+      // The stop leaves the contacts to the host; the next enable adds them
+      // again, so a disabled plugin takes its own away.
+      if (RssData) Contacts.RemoveSpecialContacts();
       SaveAndStop(message.Code);
       break;
     case PM_ENABLE:
@@ -100,7 +105,7 @@ void TKivoPlugin::Dispatch(TPluginMessage& message) {
     case PM_CONTACT_MENU:
     case PM_CONTACT_HINT_SIZE:
     case PM_CONTACT_HINT_DRAW:
-      env_.Contacts.OnContactMessage(*this, message);
+      Contacts.OnHostMessage(message);
       break;
     default:
       break;
@@ -160,9 +165,14 @@ void TKivoPlugin::Start() {
 
 void TKivoPlugin::Stop() {
   FreeOptionsDialogs();
-  // No window may outlive the code that draws it: the pop-ups go with the rest.
+  // No window may outlive the code that draws it: the pop-ups and the X-status
+  // dialog go with the rest.
   NotifyWindow.reset();
   ErrorNotifyWindow.reset();
+  if (XStatusDialog) XStatusDialog->SetController(nullptr);
+  XStatusControl.reset();
+  XStatusDialog.reset();
+  Contacts.setcount(0);
   unreadByFeed_.clear();
   MainForm.reset();
   Skin.reset();
@@ -197,9 +207,10 @@ void TKivoPlugin::HideReaderWindow() {
   if (MainForm) MainForm->SetVisible(false);
 }
 
-void TKivoPlugin::SetContactCounts(int feed, int unread, int) {
+void TKivoPlugin::SetContactCounts(int feed, int unread, int total) {
   const int feeds = RssData ? static_cast<int>(RssData->Channels.size()) : 0;
   if (feed < 0 || feed >= feeds) return;
+  Contacts.SetCounts(feed, unread, total);
   unreadByFeed_.resize(static_cast<std::size_t>(feeds), 0);
   unreadByFeed_[static_cast<std::size_t>(feed)] = unread;
   long long sum = 0;
@@ -243,13 +254,50 @@ void TKivoPlugin::AddNewFeedProc() {
   if (TOptionsController* options = OptionsDialogs()) options->AddFeedCommand();
 }
 
+// Made at first use without an owner, hidden and reused after.
+void TKivoPlugin::OpenXStatus() {
+  if (!RssData) return;
+  if (!XStatusDialog) {
+    XStatusDialog = env_.Factory.CreateXStatusDialog();
+    if (!XStatusDialog) return;
+    XStatusControl = std::make_unique<TXStatusController>(*XStatusDialog, *this);
+    XStatusDialog->SetController(XStatusControl.get());
+  }
+  XStatusControl->Open();
+}
+
+txstatusstring TKivoPlugin::GetXStatus() {
+  TPluginMessage message{};
+  message.Code = PM_GET_XSTATUS;
+  SendToHost(message);
+  return {static_cast<std::int32_t>(message.WParam), std::u16string(WideTextAt(message.LParam)),
+          std::u16string(WideTextAt(message.XParam))};
+}
+
+void TKivoPlugin::SetXStatus(const txstatusstring& status) {
+  TPluginMessage message{};
+  message.Code = PM_SET_XSTATUS;
+  message.WParam = static_cast<TPluginWord>(status.Index);
+  message.LParam = reinterpret_cast<TPluginWord>(status.Title.c_str());
+  message.XParam = reinterpret_cast<TPluginWord>(status.Text.c_str());
+  SendToHost(message);
+}
+
 TOptionsDraft TKivoPlugin::MakeOptionsDraft() {
   return RssData ? kivo::MakeOptionsDraft(Settings, *RssData) : kivo::MakeOptionsDraft(Settings, TRSS());
 }
 
+// The contacts go in the mode they were added in; the load of the new
+// settings adds them again. When the settings cannot be written, the old
+// ones stay, and so do their contacts.
 bool TKivoPlugin::ApplyOptions(const TOptionsDraft& draft) {
   if (!RssData) return false;
-  if (!kivo::ApplyOptions(draft, Settings, *RssData, SettingsContext())) return false;
+  Contacts.RemoveSpecialContacts();
+  Contacts.setcount(0);
+  if (!kivo::ApplyOptions(draft, Settings, *RssData, SettingsContext())) {
+    SetUpContacts(*RssData, Settings);
+    return false;
+  }
   if (MainForm) MainForm->TabControl1Change();
   return true;
 }
@@ -323,6 +371,7 @@ void TKivoPlugin::HideAll() {
       {FeedSettingsDialog.get(), &HideState.FeedSettingsVisible},
       {NotifyWindow.get(), &HideState.NotifyVisible},
       {ErrorNotifyWindow.get(), &HideState.ErrorNotifyVisible},
+      {XStatusDialog.get(), &HideState.XStatusVisible},
   };
   for (const TWindowFlag& flag : windows) *flag.visible = again && *flag.visible;
   for (const auto& [window, visible] : windows) {
@@ -341,6 +390,7 @@ void TKivoPlugin::RestoreAll() {
   if (FeedSettingsDialog) FeedSettingsDialog->SetVisible(HideState.FeedSettingsVisible);
   if (NotifyWindow) NotifyWindow->SetVisible(HideState.NotifyVisible);
   if (ErrorNotifyWindow) ErrorNotifyWindow->SetVisible(HideState.ErrorNotifyVisible);
+  if (XStatusDialog) XStatusDialog->SetVisible(HideState.XStatusVisible);
   if (TrayIcon) TrayIcon->SetVisible(HideState.TrayVisible);
 }
 
@@ -363,7 +413,14 @@ TSettingsContext TKivoPlugin::SettingsContext() {
   context.DecimalSeparator = env_.Locale.DecimalSeparator();
   context.ComposePage = [this](TRSS& rss, int i) { MakeFeedPage(rss, i, Settings.FontSize, env_.Locale); };
   context.LoadReadMarks = [](TRSS& rss, int i) { kivo::LoadReadMarks(rss, i); };
+  context.SetupContacts = [this](TRSS& rss, const TPluginGlobals& globals) { SetUpContacts(rss, globals); };
   return context;
+}
+
+// One entry per feed; the contacts themselves only while they are to be shown.
+void TKivoPlugin::SetUpContacts(TRSS& rss, const TPluginGlobals& globals) {
+  Contacts.setcount(static_cast<int>(rss.Channels.size()));
+  if (globals.ShowContact) Contacts.AddSpecialContacts();
 }
 
 void TKivoPlugin::LoadSettings() {

@@ -27,14 +27,20 @@ struct THideState {
   bool FeedSettingsVisible = false;
   bool NotifyVisible = false;
   bool ErrorNotifyVisible = false;
+  bool XStatusVisible = false;
   bool TrayVisible = false;
 };
 
 // The plugin object is also what its windows reach of it: the reader window
 // sees the feed table and settings through IReaderHost, the tray icon asks
 // for the reader through ITrayIconHost, the options dialog applies its working
-// copy through IOptionsHost.
-class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOptionsHost {
+// copy through IOptionsHost; the special contacts and the X-status dialog
+// reach the host and the reader through it.
+class TKivoPlugin final : public IReaderHost,
+                          public ITrayIconHost,
+                          public IOptionsHost,
+                          public IContactsSite,
+                          public IXStatusHost {
  public:
   explicit TKivoPlugin(TPluginEnvironment environment);
   // Frees what a stop frees (without saving), then the notification window.
@@ -47,8 +53,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   // and the plugin stays usable; the record keeps what was written until then.
   void OnHostMessage(TPluginMessage& message) noexcept;
 
-  // Fills DllHandle and hands the message to the host.
-  void SendToHost(TPluginMessage& message);
+  // SendToHost (IContactsSite) fills DllHandle and hands the message to the host.
 
   // The load and save sequences over the current objects and settings record.
   void LoadSettings();
@@ -79,13 +84,14 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   // The pop-up window comes later; until then notices are not shown.
   void ShowNotification(TNotice notice, const std::string& caption, const std::string& text,
                         int feed) override;
-  void SetContactNew(int, bool) override {}
-  // The tray's hint counts the unread themes of every feed.
+  void SetContactNew(int feed, bool hasNew) override { Contacts.SetContactNew(feed, hasNew); }
+  // The tray's hint counts the unread themes of every feed; a feed's contact shows its own.
   void SetContactCounts(int feed, int unread, int total) override;
   void ReportFailure(std::string_view what) noexcept override { LogFailure(0, what); }
   std::string PluginAuthor() const override { return Utf16ToWin(kPluginAuthor); }
   // The options button, the host's options message and the tray's options item.
   void OpenOptions() override;
+  void OpenXStatus() override;
 
   // ITrayIconHost.
   void ToggleReaderWindow() override;
@@ -102,6 +108,27 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
     return MainForm ? MainForm->FeedIcon(index) : nullptr;
   }
 
+  // IContactsSite.
+  void SendToHost(TPluginMessage& message) override;
+  const TPluginGlobals& ContactSettings() const override { return Settings; }
+  const TRSS* ContactFeeds() const override { return RssData.get(); }
+  IReaderWindow* ContactReader() override { return MainForm.get(); }
+  bool OptionsVisible() const override { return OptionsDialog && OptionsDialog->Visible(); }
+  void AddNewFeedProc() override;
+  std::unique_ptr<IContactPainter> PainterOn(TPluginWord deviceContext) override {
+    return env_.Platform.PainterOn(deviceContext);
+  }
+  const TBitmap32* PluginIcon() const override { return env_.Platform.PluginIcon(); }
+  const ILocaleFormats& ContactLocale() const override { return env_.Locale; }
+
+  // IXStatusHost.
+  txstatusstring GetXStatus() override;
+  void SetXStatus(const txstatusstring& status) override;
+  std::u16string ReaderStatusText() override { return MainForm ? MainForm->StatusText() : std::u16string(); }
+
+  // The special contacts: entries from start to stop.
+  TSpecialContacts Contacts{*this, SingleContactId};
+
   // The start objects; null while the plugin is stopped.
   std::unique_ptr<tgradientsclass> Skin;
   std::unique_ptr<IReaderWindow> MainForm;
@@ -114,9 +141,8 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   std::unique_ptr<INotifyWindow> ErrorNotifyWindow;  // failed loads and saves
   std::unique_ptr<IAddressProbe> AddressProbe;
   std::unique_ptr<TOptionsController> OptionsControl;
-
-  // The special contacts' add-feed item: the options dialog on its feed list, asking.
-  void AddNewFeedProc();
+  std::unique_ptr<IXStatusView> XStatusDialog;
+  std::unique_ptr<TXStatusController> XStatusControl;
 
  private:
   void Dispatch(TPluginMessage& message);
@@ -124,6 +150,7 @@ class TKivoPlugin final : public IReaderHost, public ITrayIconHost, public IOpti
   void Run();
   void Enable();
   void SaveAndStop(TPluginWord code);
+  void SetUpContacts(TRSS& rss, const TPluginGlobals& globals);
   void Start();
   void Stop();
   void ShowOptions();

@@ -17,6 +17,8 @@
 #include "platform/Locale.h"
 #include "plugin/PluginInfo.h"
 #include "plugin/PluginMessages.h"
+#include "plugin/SpecialContacts.h"
+#include "plugin/XStatus.h"
 #include "reader/NotifyPopup.h"
 #include "reader/ReaderSkin.h"
 #include "reader/ReaderView.h"
@@ -51,15 +53,10 @@ class IPluginPlatform {
   virtual THostString MakeHostString(std::u16string_view text) = 0;
   // Decodes nothing where the system offers no decoder: logos then do not load.
   virtual IImageDecoder& ImageDecoder() = 0;
-};
-
-class TKivoPlugin;
-
-// Messages 51, 52, 53, 58 and 59.
-class IContactsHandler {
- public:
-  virtual ~IContactsHandler() = default;
-  virtual void OnContactMessage(TKivoPlugin& plugin, TPluginMessage& message) = 0;
+  // Drawing on a device context the host lends (special contacts, their hints).
+  virtual std::unique_ptr<IContactPainter> PainterOn(TPluginWord) { return nullptr; }
+  // The plugin's icon as its contact shows it (image 0 of PngImageList2).
+  virtual const TBitmap32* PluginIcon() const { return nullptr; }
 };
 
 // The two option dialogs, hidden, and their controller over both views. The
@@ -87,13 +84,14 @@ class IPluginObjectFactory {
   virtual std::unique_ptr<INotifyWindow> CreateNotifyWindow(std::function<void()> /*onAction*/) {
     return nullptr;
   }
+  // TFormXstatus, hidden, on first use; null in a build without it.
+  virtual std::unique_ptr<IXStatusView> CreateXStatusDialog() { return nullptr; }
 };
 
 struct TPluginEnvironment {
   IHostService& Host;
   IPluginPlatform& Platform;
   IPluginObjectFactory& Factory;
-  IContactsHandler& Contacts;
   IClock& Clock;
   const ILocaleFormats& Locale;
 };

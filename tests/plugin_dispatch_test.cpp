@@ -96,12 +96,29 @@ class FakeNotify : public FakeShown<INotifyWindow> {
   std::function<void()> onAction;
 };
 
+class FakeXStatusDialog : public FakeShown<IXStatusView> {
+ public:
+  using FakeShown::FakeShown;
+  void SetController(TXStatusController*) override {}
+  void SetNumbers(const std::vector<std::u16string>&) override {}
+  void SelectNumber(int index) override { selected = index; }
+  int SelectedNumber() const override { return selected; }
+  void MarkNumberInvalid() override {}
+  void SetTitle(const std::u16string& value) override { title = value; }
+  std::u16string Title() const override { return title; }
+  void SetText(const std::u16string&) override {}
+  std::vector<std::u16string> TextLines() const override { return lines; }
+  void BringToFront() override {}
+  int selected = 0;
+  std::u16string title;
+  std::vector<std::u16string> lines;
+};
+
 // Everything outside the plugin object: the host, the platform, the object
-// factory, the contact list handler and the clock.
+// factory and the clock.
 class FakeEnvironment : public IHostService,
                         public IPluginPlatform,
                         public IPluginObjectFactory,
-                        public IContactsHandler,
                         public IClock {
  public:
   FakeEnvironment(fs::path folder, TEventLog& log) : folder_(std::move(folder)), log_(log) {}
@@ -111,6 +128,25 @@ class FakeEnvironment : public IHostService,
     return hasRecord ? &record : nullptr;
   }
   void SendPluginMessage(TPluginMessage& message) override {
+    if (message.Code == PM_CONTACT_ADD) {
+      message.Result = nextContactId;
+      contacts.push_back(nextContactId++);
+    }
+    if (message.Code == PM_CONTACT_REMOVE) {
+      const auto found = std::find(contacts.begin(), contacts.end(), message.WParam);
+      message.Result = found == contacts.end() ? 1 : 0;
+      if (found != contacts.end()) contacts.erase(found);
+    }
+    if (message.Code == PM_GET_XSTATUS) {
+      message.WParam = 3;
+      message.LParam = reinterpret_cast<TPluginWord>(xstatusTitle.c_str());
+      message.XParam = reinterpret_cast<TPluginWord>(u"");
+    }
+    if (message.Code == PM_SET_XSTATUS) {
+      xstatusSet = {static_cast<std::int32_t>(message.WParam),
+                    reinterpret_cast<const char16_t*>(message.LParam),
+                    reinterpret_cast<const char16_t*>(message.XParam)};
+    }
     if (message.Code == PM_ADD_BUTTON) {
       const auto* button = reinterpret_cast<const TAddBtnInfo*>(message.WParam);
       buttonIcon = button->Icon;
@@ -173,8 +209,10 @@ class FakeEnvironment : public IHostService,
     return made;
   }
 
-  void OnContactMessage(TKivoPlugin&, TPluginMessage& message) override {
-    contactCodes.push_back(message.Code);
+  std::unique_ptr<IXStatusView> CreateXStatusDialog() override {
+    auto made = std::make_unique<FakeXStatusDialog>(log_, "x-status");
+    xstatus = made.get();
+    return made;
   }
 
   std::uint64_t TickMs() override { return 0; }
@@ -195,7 +233,11 @@ class FakeEnvironment : public IHostService,
   IReaderHost* readerHost = nullptr;
   FakeShown<ITrayIcon>* tray = nullptr;
   ITrayIconHost* trayHost = nullptr;
-  std::vector<TPluginWord> contactCodes;
+  std::vector<TPluginWord> contacts;
+  TPluginWord nextContactId = 301;
+  std::u16string xstatusTitle;
+  txstatusstring xstatusSet;
+  FakeXStatusDialog* xstatus = nullptr;
   int optionsMade = 0;
   FakeDialogWindow<testing::FakeOptionsView>* optionsView = nullptr;
 
@@ -226,7 +268,7 @@ class PluginDispatchTest : public ::testing::Test {
     Send(PM_RUN);
   }
   std::string LogText() const { return ReadFileBytes(folder_ / "KivoRss.log").value_or("<no log>"); }
-  TPluginEnvironment Environment() { return {env_, env_, env_, env_, env_, locale_}; }
+  TPluginEnvironment Environment() { return {env_, env_, env_, env_, locale_}; }
   auto Count(const std::string& event) const { return std::count(events_.begin(), events_.end(), event); }
 
   testing::TempFolder temp_{"kivo_dispatch_"};
@@ -251,6 +293,7 @@ TEST_F(PluginDispatchTest, LoadInfoFillsTheRecordTheHostReads) {
 
 TEST_F(PluginDispatchTest, CodesOutsideTheTableLeaveAllSixFieldsAlone) {
   LoadAndRun();
+  env_.sent.clear();  // the start's own contact
   const char16_t notice[] = u"status changed";
   const TPluginWord codes[] = {0, 9, 10, 23, 60, 1000, PM_TEXT_NOTICE};
   for (TPluginWord code : codes) {
@@ -260,7 +303,6 @@ TEST_F(PluginDispatchTest, CodesOutsideTheTableLeaveAllSixFieldsAlone) {
     EXPECT_EQ(std::memcmp(&message, &before, sizeof message), 0) << "code " << code;
   }
   EXPECT_TRUE(env_.sent.empty());
-  EXPECT_TRUE(env_.contactCodes.empty());
 }
 
 TEST_F(PluginDispatchTest, CallWordIsClaimedBlueWithoutRegardToCase) {
@@ -345,7 +387,7 @@ TEST_F(PluginDispatchTest, SecondStartCreatesNothingNewButReloadsSettings) {
   Send(PM_ENABLE);
   EXPECT_TRUE(events_.empty()) << events_.front();
   EXPECT_EQ(env_.reader->tabs, (std::vector<std::string>{"A|wu", "B|wu", "C|wu"}));
-  EXPECT_EQ(plugin_.SingleContactId, 0);
+  EXPECT_EQ(plugin_.SingleContactId, 302) << "forgotten at the start, then the host's new contact";
 }
 
 TEST_F(PluginDispatchTest, StartStopStartRebuildsEverythingAndStopsOnce) {
@@ -378,6 +420,7 @@ TEST_F(PluginDispatchTest, WithoutSettingsRecordTheStartStillBuildsTheObjects) {
 
 TEST_F(PluginDispatchTest, ButtonTakesTheHostsIdAndOnlyThatIdTogglesTheReader) {
   LoadAndRun();
+  env_.sent.clear();
   Send(PM_ADD_BUTTONS);
   ASSERT_EQ(env_.sent.size(), 1u);
   EXPECT_EQ(env_.sent[0].Code, PM_ADD_BUTTON);
@@ -494,12 +537,42 @@ TEST_F(PluginDispatchTest, FailingSaveStillStopsAndIsLogged) {
   EXPECT_NE(plugin_.MainForm, nullptr);
 }
 
-TEST_F(PluginDispatchTest, ContactMessagesReachTheContactsHandler) {
+// The stop leaves the contacts to the host and every start adds them: a
+// disable and enable cycle showed each twice.
+TEST_F(PluginDispatchTest, DisableAndEnableLeaveOneSetOfContactsButAQuitLeavesThemToTheHost) {
+  env_.record.SetWide(off::kFeedList, u"http://a.example/rss|A\r\nhttp://b.example/rss|B");
   LoadAndRun();
-  for (TPluginWord code : {PM_CONTACT_DRAW, PM_CONTACT_DBLCLICK, PM_CONTACT_MENU, PM_CONTACT_HINT_SIZE,
-                           PM_CONTACT_HINT_DRAW, TPluginWord{54}, TPluginWord{57}})
-    Send(code);
-  EXPECT_EQ(env_.contactCodes, (std::vector<TPluginWord>{51, 52, 53, 58, 59}));
+  EXPECT_EQ(env_.contacts, (std::vector<TPluginWord>{301}));
+  Send(PM_DISABLE);
+  EXPECT_TRUE(env_.contacts.empty());
+  Send(PM_ENABLE);
+  EXPECT_EQ(env_.contacts, (std::vector<TPluginWord>{302}));
+  EXPECT_EQ(Send(PM_CONTACT_HINT_SIZE, 302).LParam, 150u);
+  Send(PM_QUIT);
+  EXPECT_EQ(env_.contacts.size(), 1u);
+}
+
+// Through the system code page every letter outside it became "?".
+TEST_F(PluginDispatchTest, XStatusTravelsAsUtf16AndItsDialogGoesAtTheStopAndWithTheHostsHide) {
+  LoadAndRun();
+  env_.xstatusTitle = u"\u041D\u043E\u0432\u043E\u0441\u0442\u0438 \u2605 \u00E9t\u00E9";
+  plugin_.OpenXStatus();
+  ASSERT_NE(env_.xstatus, nullptr);
+  EXPECT_EQ(env_.xstatus->title, env_.xstatusTitle);
+  env_.xstatus->selected = 4;
+  env_.xstatus->lines = {u"\u2605"};
+  plugin_.XStatusControl->BitBtn1Click();
+  EXPECT_EQ(env_.xstatusSet.Index, 4);
+  EXPECT_EQ(env_.xstatusSet.Title, env_.xstatusTitle);
+  EXPECT_EQ(env_.xstatusSet.Text, u"\u2605\r\n");
+
+  plugin_.OpenXStatus();
+  Send(PM_HIDE_WINDOWS, 1);
+  EXPECT_FALSE(env_.xstatus->visible);
+  Send(PM_HIDE_WINDOWS, 0);
+  EXPECT_TRUE(env_.xstatus->visible);
+  Send(PM_QUIT);
+  EXPECT_EQ(Count("free x-status"), 1);
 }
 
 // A start must show the item cache of the last run with its marks, and the
@@ -545,7 +618,7 @@ TEST(PluginFolderName, CacheMarksAndSettingsComeBackInAFolderOfAnyName) {
     env.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
     TFixedLocaleFormats locale;
     for (const bool again : {false, true}) {
-      TKivoPlugin plugin{{env, env, env, env, env, locale}};
+      TKivoPlugin plugin{{env, env, env, env, locale}};
       plugin.Info.DllHandle = kModuleHandle;
       const auto send = [&plugin](TPluginWord code) {
         TPluginMessage message{code, 0, 0, 0, 0, 0};

@@ -28,7 +28,7 @@ class TPluginObject {
   explicit TPluginObject(IKivoPluginService* service)
       : face_{{&kTable}, this},
         host_(service),
-        plugin_(TPluginEnvironment{host_, platform_, factory_, contacts_, SystemClock(), SystemLocale()}) {}
+        plugin_(TPluginEnvironment{host_, platform_, factory_, SystemClock(), SystemLocale()}) {}
   TPluginObject(const TPluginObject&) = delete;
   TPluginObject& operator=(const TPluginObject&) = delete;
 
@@ -62,7 +62,6 @@ class TPluginObject {
   TWin32HostService host_;
   TWin32Platform platform_;
   TWin32ObjectFactory factory_;
-  TNoContactsHandler contacts_;
   TKivoPlugin plugin_;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/Http.h"
 #include "platform/Thread.h"
 #include "platform/win32/ThisModule.h"
+#include "plugin/win32/FormXstatus.h"
 #include "plugin/win32/ReaderForm.h"
 #include "reader/win32/NotifyWindow.h"
 #include "tray/win32/TrayIcon.h"
@@ -51,6 +52,10 @@ TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
 std::unique_ptr<INotifyWindow> TWin32ObjectFactory::CreateNotifyWindow(std::function<void()> onAction) {
   const std::filesystem::path module(ModuleFileName(ThisModule()));
   return std::make_unique<TNotifyWindow>(LoadNotifySkin(module.parent_path()), std::move(onAction));
+}
+
+std::unique_ptr<IXStatusView> TWin32ObjectFactory::CreateXStatusDialog() {
+  return std::make_unique<TFormXstatus>();
 }
 
 }  // namespace kivo

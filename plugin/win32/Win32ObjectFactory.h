@@ -1,5 +1,5 @@
-// The windows of the start sequence as the DLL builds them, and a stand-in for
-// the special contacts.
+// The windows of the start sequence, and those made at first use, as the DLL
+// builds them.
 #pragma once
 
 #include "plugin/PluginHost.h"
@@ -13,12 +13,7 @@ class TWin32ObjectFactory final : public IPluginObjectFactory {
   std::unique_ptr<ITrayIcon> CreateTrayIcon(ITrayIconHost& host) override;
   TOptionsDialogs CreateOptionsDialogs(IOptionsHost& host) override;
   std::unique_ptr<INotifyWindow> CreateNotifyWindow(std::function<void()> onAction) override;
-};
-
-// Special contacts are not drawn yet: their messages are left unanswered.
-class TNoContactsHandler final : public IContactsHandler {
- public:
-  void OnContactMessage(TKivoPlugin&, TPluginMessage&) override {}
+  std::unique_ptr<IXStatusView> CreateXStatusDialog() override;
 };
 
 }  // namespace kivo

@@ -4,7 +4,10 @@
 
 #include <new>
 
+#include "imaging/win32/ImageLists.h"
+#include "imaging/win32/ResourceIds.h"
 #include "imaging/win32/WicImageDecoder.h"
+#include "viewer/win32/GdiCanvas.h"
 #include "platform/FileIo.h"
 #include "platform/win32/ThisModule.h"
 
@@ -40,6 +43,46 @@ THostString TWin32Platform::MakeHostString(std::u16string_view text) {
 
 IImageDecoder& TWin32Platform::ImageDecoder() {
   return SharedImageDecoder();
+}
+
+namespace {
+
+// GDI on the host's device context, for one drawing; the DC's state comes back after.
+class TGdiContactPainter final : public IContactPainter {
+ public:
+  explicit TGdiContactPainter(HDC dc) : canvas_(dc, fonts_) {}
+  void FillRect(const TRect& rect, TColor color) override { canvas_.FillRect(rect, color); }
+  void FrameRect(const TRect& rect, TColor color) override { canvas_.FrameRect(rect, color); }
+  void DrawText(int x, int y, const TFontSpec& font, TColor color, std::u16string_view text) override {
+    canvas_.DrawText(x, y, font, color, text);
+  }
+  void DrawImage(const TRect& rect, const TBitmap32& image, std::uint64_t stamp) override {
+    canvas_.DrawImage(rect, image, stamp);
+  }
+  int TextWidth(const TFontSpec& font, std::u16string_view text) override { return fonts_.TextWidth(font, text); }
+  int LineHeight(const TFontSpec& font) override { return fonts_.LineHeight(font); }
+  int Ascent(const TFontSpec& font) override { return fonts_.Ascent(font); }
+
+ private:
+  TGdiFonts fonts_;
+  TGdiCanvas canvas_;
+};
+
+}  // namespace
+
+std::unique_ptr<IContactPainter> TWin32Platform::PainterOn(TPluginWord deviceContext) {
+  const auto dc = reinterpret_cast<HDC>(deviceContext);
+  if (dc == nullptr || GetObjectType(dc) == 0) return nullptr;
+  return std::make_unique<TGdiContactPainter>(dc);
+}
+
+const TBitmap32* TWin32Platform::PluginIcon() const {
+  if (!pluginIcon_) {
+    const auto strip = LoadPngResource(ThisModule(), kTrayFramesResource);
+    const std::vector<TBitmap32> frames = strip ? SplitStrip(*strip) : std::vector<TBitmap32>();
+    pluginIcon_ = frames.empty() ? TBitmap32() : frames.front();
+  }
+  return pluginIcon_->Width > 0 ? &*pluginIcon_ : nullptr;
 }
 
 }  // namespace kivo

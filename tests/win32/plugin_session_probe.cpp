@@ -143,6 +143,8 @@ void RunSession(const std::wstring& dllPath, const std::filesystem::path& folder
   CHECK(!ReaderVisible());
   CHECK(std::filesystem::is_directory(folder / "Cache"));
   CHECK(service.record[settings_offset::kInitialised] == 1);
+  CHECK(service.sent.size() == 1 && service.sent[0].Code == PM_CONTACT_ADD);  // the plugin's own contact
+  service.sent.clear();
 
   const std::u16string word = u"RSS#";
   TPluginMessage check{PM_WORD_CHECK, reinterpret_cast<TPluginWord>(word.c_str()), 0, 0, 0, 0};
