@@ -134,6 +134,13 @@ bool ContactListView::OpenMenu(std::size_t row, POINT screenPosition) {
   return true;
 }
 
+bool ContactListView::OpenMenuOnRow(std::size_t row) {
+  const RECT rect = RowRect(row);
+  POINT position{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+  ClientToScreen(Handle(), &position);
+  return OpenMenu(row, position);
+}
+
 bool ContactListView::ShowHint(std::size_t row) {
   if (row >= model_.Contacts().size()) return false;
   const RECT rect = RowRect(row);

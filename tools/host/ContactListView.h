@@ -52,6 +52,8 @@ class ContactListView final : public TWindowBase {
   // What the mouse does, also for scripts; false when there is no such row.
   bool DoubleClick(std::size_t row);
   bool OpenMenu(std::size_t row, POINT screenPosition);
+  // The menu at the row's middle, as a right click there opens it.
+  bool OpenMenuOnRow(std::size_t row);
   bool ShowHint(std::size_t row);
 
  protected:

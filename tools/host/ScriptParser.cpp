@@ -9,6 +9,7 @@
 
 #include "options/DialogControls.h"
 #include "plugin/PluginInfo.h"
+#include "plugin/XStatus.h"
 #include "reader/ReaderCommands.h"
 #include "reader/ReaderView.h"
 #include "tools/host/Text.h"
@@ -160,7 +161,8 @@ Command ParseSend(const Words& args) {
 Command ParseExpectValues(const Words& args) {
   static const std::map<std::string, Key> kKeys = {{"wparam", Key::WParam},   {"lparam", Key::LParam},
                                                    {"xparam", Key::XParam},   {"result", Key::Result},
-                                                   {"buttons", Key::Buttons}, {"contacts", Key::Contacts}};
+                                                   {"buttons", Key::Buttons}, {"contacts", Key::Contacts},
+                                                   {"xstatus", Key::XStatus}};
   ExpectValues expect;
   for (const auto& word : args) {
     const auto [key, text] = KeyValue(word);
@@ -180,13 +182,15 @@ std::optional<Visibility> VisibilityOf(const std::string& word) {
 std::wstring DialogClass(const std::string& word) {
   if (word == "TFormOptions") return kOptionsWindowClass;
   if (word == "TFormOptions2") return kFeedSettingsWindowClass;
-  throw SyntaxError("no dialog " + word + " (TFormOptions or TFormOptions2)");
+  if (word == "TFormXstatus") return kXStatusWindowClass;
+  throw SyntaxError("no dialog " + word + " (TFormOptions, TFormOptions2 or TFormXstatus)");
 }
 
 DialogControl ControlOf(const std::string& dialog, const std::string& control) {
   const std::wstring className = DialogClass(dialog);
-  const auto id = className == kOptionsWindowClass ? OptionsControlIdByName(control)
-                                                   : FeedSettingsControlIdByName(control);
+  const auto id = className == kOptionsWindowClass       ? OptionsControlIdByName(control)
+                  : className == kFeedSettingsWindowClass ? FeedSettingsControlIdByName(control)
+                                                          : XStatusControlIdByName(control);
   if (!id) throw SyntaxError(dialog + " has no control " + control);
   return {className, *id};
 }
@@ -385,6 +389,8 @@ void AddDialogVerbs(std::map<std::string, std::function<Command(const Words&)>>&
     std::optional<int> id;
     if (const auto tray = kTrayItems.find(args[0]); tray != kTrayItems.end()) {
       id = static_cast<int>(tray->second);
+    } else if (args[0] == "spec-options" || args[0] == "spec-addfeed") {
+      id = kCmdFeedMenuFirst + (args[0] == "spec-options" ? -1 : -2);
     } else if (args[0].starts_with("feed") && args[0].size() > 4) {
       id = kCmdFeedMenuFirst + static_cast<int>(Count(args[0].substr(4), "feed N"));
     } else {
@@ -434,6 +440,12 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
         {"click-button", GestureParser(GestureKind::ClickButton, "click-button [N]")},
         {"contact-dblclick", GestureParser(GestureKind::ContactDoubleClick, "contact-dblclick [N]")},
         {"contact-hint", GestureParser(GestureKind::ContactHint, "contact-hint [N]")},
+        {"contact-menu", GestureParser(GestureKind::ContactMenu, "contact-menu [N]")},
+        {"expect-xstatus-text",
+         [](const Words& args) -> Command {
+           RequireCount(args, 1, 1, "expect-xstatus-text TEXT");
+           return ExpectXStatusText{WideFromUtf8(args[0])};
+         }},
         {"set-setting", ParseSetSetting},
         {"dump-settings", FileParser<DumpSettings>("dump-settings FILE")},
         {"dump-ini", FileParser<DumpIni>("dump-ini FILE")},

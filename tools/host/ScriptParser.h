@@ -4,13 +4,15 @@
 //   send CODE [wparam=V] [lparam=V] [xparam=V]    V: NUMBER (decimal, -decimal, 0xhex) or wstr:TEXT
 //   expect unchanged                                the last record is byte for byte what was sent
 //   expect KEY=NUMBER ...                           KEY: wparam lparam xparam result (the last record),
-//                                                   buttons contacts (what the host shows)
+//                                                   buttons contacts xstatus (what the host shows)
+//   expect-xstatus-text TEXT                        the X-status's title and text, as the status
+//                                                   line shows them, hold TEXT
 //   expect window-visible|window-hidden CLASS
 //   remember-windows                                the visibility of every plugin top-level window
 //   expect windows-as-remembered | no-window-visible
 //   wait-until window-visible|window-hidden CLASS TIMEOUT_MS
 //   wait MS
-//   click-button [N]  contact-dblclick [N]  contact-hint [N]     N counts from 0
+//   click-button [N]  contact-dblclick [N]  contact-hint [N]  contact-menu [N]    N counts from 0
 //   set-setting byte|int|wstr OFFSET VALUE          edits the stored record (plugin stopped)
 //   dump-settings FILE   dump-ini FILE
 //   expect-file-contains FILE TEXT                  TEXT anywhere in the file
@@ -37,8 +39,8 @@
 //   wait-until reader-idle TIMEOUT_MS               no feed loads, no load notice is pending
 //   expect reader-row N MARK | reader-rows COUNT | reader-tab N
 //
-// The options dialogs (DIALOG: TFormOptions or TFormOptions2; CONTROL: a name from
-// options/DialogControls.h), driven with the messages a user's input produces:
+// The dialogs (DIALOG: TFormOptions or TFormOptions2, CONTROL a name from
+// options/DialogControls.h; TFormXstatus, CONTROL Edit1 Memo1 BitBtn1 ComboBox1), driven with the messages a user's input produces:
 //   dialog-click DIALOG CONTROL               BM_CLICK
 //   dialog-tick DIALOG CONTROL on|off          a click only when the check box differs
 //   dialog-type DIALOG CONTROL TEXT            WM_SETTEXT, then EN_CHANGE to the edit's parent
@@ -57,7 +59,8 @@
 //   answer-choice N | answer-choice cancel     the next choice (TKivoChoice): entry N, from 0
 //   answer-file PATH | answer-file cancel      the next file dialog; PATH is the host's
 //   answer-menu ITEM|cancel [FILE.bmp]         the next pop-up menu: the item (N6 N7 N23 of the
-//                                              tray's, feedN of the feeds menu, else a reader
+//                                              tray's, feedN of the feeds menu, spec-options and
+//                                              spec-addfeed of a contact's, else a reader
 //                                              command's name), after a picture of the menu
 //                                              when FILE is given
 //   tray-click left|right                      the button released over the tray icon
@@ -97,7 +100,7 @@ struct Send {
   std::array<std::optional<Value>, 3> Params;  // by Param
 };
 
-enum class Key { WParam, LParam, XParam, Result, Buttons, Contacts };
+enum class Key { WParam, LParam, XParam, Result, Buttons, Contacts, XStatus };
 struct Check {
   Key Subject;
   TPluginWord Value;
@@ -125,7 +128,7 @@ struct Wait {
 };
 
 // What the mouse does on the host's plugin buttons and contacts.
-enum class GestureKind { ClickButton, ContactDoubleClick, ContactHint };
+enum class GestureKind { ClickButton, ContactDoubleClick, ContactHint, ContactMenu };
 struct Gesture {
   GestureKind Kind;
   std::size_t Index;
@@ -156,6 +159,9 @@ struct ExpectUrl {
 };
 struct ExpectTook {
   unsigned MaxMs;
+};
+struct ExpectXStatusText {
+  std::wstring Text;
 };
 struct Screenshot {
   std::wstring ClassName;
@@ -258,7 +264,7 @@ using Command =
                  DumpIni, ExpectFileContains, Screenshot, Lifecycle, ReaderCommand, ReaderDo, WaitReaderIdle,
                  ExpectReader, ExpectUrl, ExpectTook, DialogDo, DialogTick, DialogType, DialogSelect,
                  ExpectDialog, ExpectDialogChecked, ExpectDialogText, QueueAnswer, WaitAnswered, TrayClick,
-                 ReaderKey, WindowClick, SetIni>;
+                 ReaderKey, WindowClick, SetIni, ExpectXStatusText>;
 
 struct Step {
   int Line;

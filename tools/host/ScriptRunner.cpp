@@ -171,6 +171,8 @@ std::optional<TPluginWord> ScriptRunner::Actual(script::Key key) const {
       return host_.Model.Buttons().size();
     case script::Key::Contacts:
       return host_.Model.Contacts().size();
+    case script::Key::XStatus:
+      return host_.Model.CurrentXStatus().Number;
     default:
       break;
   }
@@ -249,6 +251,9 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::Gesture& gesture) {
     case script::GestureKind::ContactHint:
       if (contacts.ShowHint(gesture.Index)) return {Verdict::Pass, {}};
       return {Verdict::Fail, "no such contact, or the plugin gave the hint no size"};
+    case script::GestureKind::ContactMenu:
+      if (contacts.OpenMenuOnRow(gesture.Index)) return {Verdict::Pass, {}};
+      break;
   }
   return {Verdict::Fail, "the host shows " + std::to_string(host_.Model.Contacts().size()) + " contacts"};
 }
@@ -303,8 +308,20 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectFileContains& expect)
   return {found ? Verdict::Pass : Verdict::Fail, found ? "" : "not found"};
 }
 
+ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectXStatusText& expect) {
+  const XStatus& status = host_.Model.CurrentXStatus();
+  const std::u16string shown = std::u16string(status.Title.Text()) + u" " + std::u16string(status.Text.Text());
+  const std::u16string wanted(expect.Text.begin(), expect.Text.end());
+  if (shown.find(wanted) != std::u16string::npos) return {Verdict::Pass, {}};
+  return {Verdict::Fail, "the X-status is \"" + ToUtf8(std::wstring(shown.begin(), shown.end())) + "\""};
+}
+
+// The plugin's windows by class, else the host's own (KivoHostMain, KivoHostHint).
 ScriptRunner::Outcome ScriptRunner::Do(const script::Screenshot& shot) {
-  const auto windows = TopWindowsOfClass(shot.ClassName);
+  auto windows = TopWindowsOfClass(shot.ClassName);
+  if (windows.empty()) {
+    if (const HWND own = FindWindowW(shot.ClassName.c_str(), nullptr)) windows.push_back({own, shot.ClassName, true});
+  }
   if (windows.empty()) return {Verdict::Fail, "no window of class " + ToUtf8(shot.ClassName)};
   const auto visible =
       std::find_if(windows.begin(), windows.end(), [](const TopWindow& w) { return w.Visible; });

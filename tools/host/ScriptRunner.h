@@ -58,6 +58,7 @@ class ScriptRunner {
   Outcome Do(const script::DumpSettings& dump);
   Outcome Do(const script::DumpIni& dump);
   Outcome Do(const script::SetIni& set);
+  Outcome Do(const script::ExpectXStatusText& expect);
   Outcome Do(const script::ExpectFileContains& expect);
   Outcome Do(const script::Screenshot& shot);
   Outcome Do(const script::Lifecycle& step);
