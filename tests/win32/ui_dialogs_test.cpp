@@ -29,6 +29,32 @@ void Click(HWND dialog, int id) {
   SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
+// The visible window of the class that this process shows. Other test
+// programs share the display, and their prompts have the same classes: acting
+// on one of theirs left ours open, and this test waited for it for ever.
+struct WindowSearch {
+  const wchar_t* ClassName;
+  HWND Found;
+};
+
+BOOL CALLBACK TakeOwnVisibleWindow(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<WindowSearch*>(data);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (process != GetCurrentProcessId() || std::wstring(name) != search.ClassName || !IsWindowVisible(window))
+    return TRUE;
+  search.Found = window;
+  return FALSE;
+}
+
+HWND OwnVisibleWindow(const wchar_t* className) {
+  WindowSearch search{className, nullptr};
+  EnumWindows(&TakeOwnVisibleWindow, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
 // While this thread runs a modal loop, another one waits for the first
 // visible window of `className` and acts on it as a user.
 class TUserAtDialog {
@@ -36,7 +62,7 @@ class TUserAtDialog {
   TUserAtDialog(const wchar_t* className, std::function<void(HWND)> act)
       : thread_([=] {
           for (int attempt = 0; attempt < 500; ++attempt) {
-            const HWND dialog = FindWindowW(className, nullptr);
+            const HWND dialog = OwnVisibleWindow(className);
             if (dialog != nullptr && IsWindowVisible(dialog)) return act(dialog);
             Sleep(10);
           }
