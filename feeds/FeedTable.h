@@ -85,6 +85,9 @@ struct tchannels {
   // marks it never saw.
   bool ReadMarksUnreadable = false;
   std::string PageHtml;
+  // The page is built when the feed is first shown as a page: a start reads
+  // only the theme lists, and most feeds are never shown that way.
+  bool PageComposed = false;
   int PanelSize = 0;
   int NetFileSize = 0;
   TLoadFailure LoadFailure;

@@ -72,14 +72,17 @@ std::vector<const TmoxXMLNode2*> WalkedElements(const TmoxXMLParser2& document) 
   return walked;
 }
 
-// The theme's fields from its children, and their fragments onto the page.
-tchannelrecord ReadTheme(const TmoxXMLNode2& element, std::string& page) {
+// The theme's fields from its children, and their fragments onto the page
+// when there is one.
+tchannelrecord ReadTheme(const TmoxXMLNode2& element, std::string* pageOrNull) {
   tchannelrecord theme;
   for (std::size_t i = 0; i < element.ChildCount(); ++i) {
     const TmoxXMLNode2& child = *element.Child(i);
     const TField* field = FieldNamed(child.Name());
     if (!field) continue;
     theme.*field->Member = WinToUtf16(child.Text());
+    if (pageOrNull == nullptr) continue;
+    std::string& page = *pageOrNull;
     page.append(field->Open);
     if (field->PlainText)
       page.append(EscapedMarkup(std::string(child.Text())));
@@ -124,12 +127,26 @@ TComposedFeed ComposeFeedPageWithStamp(std::u16string_view itemCacheText, std::s
     // An element without children before a theme still counts: its place in
     // the list stays as an empty theme.
     composed.Items.resize(n + 1);
-    composed.Items[n] = ReadTheme(*walked[n], page);
+    composed.Items[n] = ReadTheme(*walked[n], &page);
     page.append(needHorlines ? "<hr>" : "<br>");
   }
   page.append(kFeedPageEnd);
   MarkThemes(composed.Items, readMarks);
   return composed;
+}
+
+std::vector<tchannelrecord> ReadThemes(std::u16string_view itemCacheText, std::string_view readMarks) {
+  std::vector<tchannelrecord> items;
+  TmoxXMLParser2 document;
+  document.LoadFromString(Utf16ToWin(itemCacheText));
+  const auto walked = WalkedElements(document);
+  for (std::size_t n = 0; n < walked.size(); ++n) {
+    if (walked[n]->ChildCount() == 0) continue;
+    items.resize(n + 1);
+    items[n] = ReadTheme(*walked[n], nullptr);
+  }
+  MarkThemes(items, readMarks);
+  return items;
 }
 
 TComposedFeed ComposeFeedPage(std::u16string_view itemCacheText, std::string_view readMarks,
@@ -143,6 +160,15 @@ void AdoptComposedFeed(tchannels& feed, TComposedFeed composed) {
   MarkThemes(composed.Items, feed.ReadMarks);
   feed.Items = std::move(composed.Items);
   feed.PageHtml = std::move(composed.PageHtml);
+  feed.PageComposed = true;
+}
+
+void MakeFeedThemes(TRSS& rss, int f) {
+  if (!rss.IsValid(f)) return;
+  tchannels& feed = rss.Channels[static_cast<std::size_t>(f)];
+  feed.Items = ReadThemes(feed.ItemCacheText, feed.ReadMarks);
+  feed.PageHtml.clear();
+  feed.PageComposed = false;
 }
 
 void MakeFeedPage(TRSS& rss, int f, int fontSize, const ILocaleFormats& locale) {

@@ -42,6 +42,13 @@ void AdoptComposedFeed(tchannels& feed, TComposedFeed composed);
 // composing throw, the feed keeps its previous page and themes.
 void MakeFeedPage(TRSS& rss, int f, int fontSize, const ILocaleFormats& locale);
 
+// The theme list alone, marks set, as composing gives it, without building
+// the page: what a start needs of every feed.
+std::vector<tchannelrecord> ReadThemes(std::u16string_view itemCacheText, std::string_view readMarks);
+// Feed f's theme list from its item cache text; its page is left to be
+// composed when the feed is first shown as a page.
+void MakeFeedThemes(TRSS& rss, int f);
+
 // The theme page in windows-1251: no character-set declaration, no date line,
 // empty fields left out, fields in the order title, date, text, link,
 // category, image.

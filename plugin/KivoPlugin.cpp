@@ -411,7 +411,8 @@ TSettingsContext TKivoPlugin::SettingsContext() {
   context.ScreenSize = [this] { return env_.Platform.ScreenSize(); };
   context.Now = [this] { return env_.Clock.Now(); };
   context.DecimalSeparator = env_.Locale.DecimalSeparator();
-  context.ComposePage = [this](TRSS& rss, int i) { MakeFeedPage(rss, i, Settings.FontSize, env_.Locale); };
+  // The theme lists only: a page is composed when its feed is first shown as one.
+  context.ComposePage = [](TRSS& rss, int i) { MakeFeedThemes(rss, i); };
   context.LoadReadMarks = [](TRSS& rss, int i) { kivo::LoadReadMarks(rss, i); };
   context.SetupContacts = [this](TRSS& rss, const TPluginGlobals& globals) { SetUpContacts(rss, globals); };
   return context;

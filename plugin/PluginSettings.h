@@ -36,7 +36,7 @@ struct TSettingsContext {
   std::function<TSize()> ScreenSize;  // no placement while empty
   std::function<TDateTime()> Now;     // the system clock while empty
   char DecimalSeparator = '.';
-  TFeedHook ComposePage;        // page and items of a feed from its ItemCacheText
+  TFeedHook ComposePage;        // the items of a feed from its ItemCacheText (the page may wait)
   TFeedHook LoadReadMarks;      // the feed's ".rd" file into ReadMarks and the items
   TContactsHook SetupContacts;  // one contact entry per feed, special contacts when shown
 };

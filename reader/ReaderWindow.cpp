@@ -8,6 +8,7 @@
 #include "base/Text1251.h"
 #include "base/UrlFunctions.h"
 #include "feeds/FeedMessages.h"
+#include "feeds/PageComposition.h"
 #include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
@@ -246,6 +247,7 @@ void TReaderWindow::ShowFeed(int feedIndex) {
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
   if (!feed->ShowPanel) {
+    if (!feed->PageComposed) MakeFeedPage(*Feeds(), feedIndex, Globals().FontSize, services_.Locale);
     view_.ViewerLoadHtml(feed->PageHtml);
     view_.ViewerScrollTo(feed->ScrollPos);
     return;

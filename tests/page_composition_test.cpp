@@ -175,6 +175,36 @@ TEST(MakeFeedPage, ReplacesPageAndThemesOfThatFeedOnly) {
   EXPECT_EQ(rss.Channels.size(), 2u);
 }
 
+// A start reads only the theme lists; they must be the lists composing gives,
+// empty places, marks and all, or the first showing would change them.
+TEST(ReadThemes, GivesTheThemeListComposingGivesWithoutAPage) {
+  const std::pair<std::string, std::string> cases[] = {
+      {Items("<item><title>A</title><date>D</date></item><empty/><item><title>B</title></item>"), "B=3\r\n"},
+      {"<item><title>Alone</title><text>&lt;b&gt;x&lt;/b&gt;</text></item>", ""},  // a single theme as the root
+      {Items(""), ""},
+      {"not a cache", ""},
+  };
+  for (const auto& [cache, marks] : cases) {
+    const TComposedFeed composed = Compose(cache, marks);
+    const std::vector<tchannelrecord> read = ReadThemes(WinToUtf16(cache), marks);
+    ASSERT_EQ(read.size(), composed.Items.size()) << cache;
+    for (std::size_t i = 0; i < read.size(); ++i) {
+      EXPECT_EQ(read[i].Title, composed.Items[i].Title) << cache;
+      EXPECT_EQ(read[i].Text, composed.Items[i].Text) << cache;
+      EXPECT_EQ(read[i].Mark, composed.Items[i].Mark) << cache;
+    }
+  }
+  TRSS rss;
+  rss.SetCount(1);
+  rss.Channels[0].ItemCacheText = WinToUtf16(cases[0].first);
+  rss.Channels[0].PageHtml = "old page";
+  rss.Channels[0].PageComposed = true;
+  MakeFeedThemes(rss, 0);
+  EXPECT_EQ(rss.Channels[0].Items.size(), 3u);
+  EXPECT_TRUE(rss.Channels[0].PageHtml.empty()) << "the old page would show themes that are gone";
+  EXPECT_FALSE(rss.Channels[0].PageComposed);
+}
+
 TEST(AdoptComposedFeed, MarkSetWhileComposingIsKept) {
   tchannels feed;
   TComposedFeed composed = Compose(Items("<item><title>A</title><date>D</date></item>"), "A D=1\r\n");

@@ -138,6 +138,21 @@ TEST_F(ReaderWindowTest, CountsAndStatusPanelsFollowEachMarkAtOnce) {
   rss_.Channels[0].Run->Loading = false;
 }
 
+// A start reads only theme lists; a page is composed when its feed is first
+// shown as one, and a feed shown as a list never needs one.
+TEST_F(ReaderWindowTest, APageIsComposedWhenItsFeedIsFirstShownAsOne) {
+  AddFeed("List", {{u"a", 0}});
+  AddFeed("Page", {{u"b", 0}}, false);
+  for (tchannels& feed : rss_.Channels) feed.PageComposed = false;  // as a start leaves them
+  rss_.Channels[1].ItemCacheText = u"<myrssnodes><item><title>b</title></item></myrssnodes>";
+  TReaderWindow& window = Open();
+  EXPECT_FALSE(rss_.Channels[0].PageComposed);
+  window.SelectTab(1);
+  EXPECT_TRUE(rss_.Channels[1].PageComposed);
+  EXPECT_NE(view_.html.find("<b>b</b>"), std::string::npos);
+  EXPECT_FALSE(rss_.Channels[0].PageComposed);
+}
+
 TEST_F(ReaderWindowTest, EmptyFeedCountsNoRow) {
   AddFeed("Empty", {});
   EXPECT_EQ(Open().StatusBar1DrawPanel(1).Text, " - 0 (0)");

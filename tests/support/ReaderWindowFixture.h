@@ -41,6 +41,7 @@ class ReaderWindowTest : public ::testing::Test {
     feed.DescriptionTag = "description";
     feed.ShowPanel = showPanel;
     feed.ShowBaloon = true;
+    feed.PageComposed = true;  // the themes stand for a composed cache
     for (const Theme& theme : themes)
       feed.Items.push_back({theme.title, u"", u"D", u"", u"", u"", theme.mark});
   }
