@@ -12,6 +12,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Every function and object in a section of its own, so that the DLL's link
+# can drop what nothing calls (--gc-sections in plugin/CMakeLists.txt).
+set(CMAKE_C_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+
 # The DLL must be the only file to ship: no libstdc++, libgcc or winpthread DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
