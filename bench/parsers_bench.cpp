@@ -367,6 +367,24 @@ void RegisterStartup() {
                benchmark::DoNotOptimize(pages);
              }
            });
+  // What a start does now: the theme lists of every feed, and the page of the first shown one.
+  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
+           "re-read theme lists, one page", folder->bytes, 2, [folder](benchmark::State& state) {
+             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
+             for (auto _ : state) {
+               std::size_t themes = 0;
+               for (int f = 0; f < kStartupFeeds; ++f) {
+                 const std::string name = "feed" + std::to_string(f);
+                 const TIniFile ini(iniPath);
+                 benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
+                 const std::u16string cache = WinToUtf16(ReadBytes(folder->dir / (name + ".xml")));
+                 const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
+                 themes += f == 0 ? ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).Items.size()
+                                  : ReadThemes(cache, marks).size();
+               }
+               benchmark::DoNotOptimize(themes);
+             }
+           });
 }
 
 // ---- reporting -------------------------------------------------------------------
