@@ -31,7 +31,7 @@ std::string FeedPage() {
     TConversionSettings settings;
     settings.DeclaredEncoding = DeclaredEncoding(source);
     const std::string cache = ConvertFeed(source, settings, {}).Text();
-    TComposedFeed composed = ComposeFeedPageWithStamp(WinToUtf16(cache), "", "06.12.2026 12:00:00", true, 2);
+    TComposedFeed composed = ComposeFeedPageWithStamp(cache, "", "06.12.2026 12:00:00", true, 2);
     if (composed.Items.size() >= kItems) {
       std::printf("feed page: %zu themes, %zu bytes\n", composed.Items.size(), composed.PageHtml.size());
       return std::move(composed.PageHtml);

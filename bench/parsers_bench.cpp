@@ -255,7 +255,7 @@ void RegisterConversion() {
     }
     TmoxXMLParser2 source;
     source.LoadFromBuffer(input.utf8);
-    auto cache = std::make_shared<std::u16string>(WinToUtf16(ConvertFeed(source, {}, {}).Text()));
+    auto cache = std::make_shared<std::string>(ConvertFeed(source, {}, {}).Text());
     Register("convert", input.label, "page composition", static_cast<double>(input.utf8.size()),
              IterationsFor(input), [cache](benchmark::State& state) {
                for (auto _ : state)
@@ -351,7 +351,7 @@ std::shared_ptr<TStartupFolder> MakeStartupFolder() {
 void RegisterStartup() {
   auto folder = MakeStartupFolder();
   Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
-           "re-read item caches", folder->bytes, 2, [folder](benchmark::State& state) {
+           "re-read caches, every page", folder->bytes, 2, [folder](benchmark::State& state) {
              const std::filesystem::path iniPath = folder->dir / "plugin.ini";
              for (auto _ : state) {
                std::size_t pages = 0;
@@ -359,7 +359,7 @@ void RegisterStartup() {
                  const std::string name = "feed" + std::to_string(f);
                  const TIniFile ini(iniPath);
                  benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
-                 const std::u16string cache = WinToUtf16(ReadBytes(folder->dir / (name + ".xml")));
+                 const std::string cache = ReadBytes(folder->dir / (name + ".xml"));
                  const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
                  pages +=
                      ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).PageHtml.size();
@@ -377,7 +377,7 @@ void RegisterStartup() {
                  const std::string name = "feed" + std::to_string(f);
                  const TIniFile ini(iniPath);
                  benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
-                 const std::u16string cache = WinToUtf16(ReadBytes(folder->dir / (name + ".xml")));
+                 const std::string cache = ReadBytes(folder->dir / (name + ".xml"));
                  const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
                  themes += f == 0 ? ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).Items.size()
                                   : ReadThemes(cache, marks).size();

@@ -164,7 +164,7 @@ std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::st
 
 bool SaveUnsavedItemCache(tchannels& channel) {
   if (!channel.ItemCacheUnsaved) return true;
-  channel.ItemCacheUnsaved = !WriteFileAtomic(channel.CacheFile, Utf16ToWin(channel.ItemCacheText));
+  channel.ItemCacheUnsaved = !WriteFileAtomic(channel.CacheFile, channel.ItemCacheText);
   return !channel.ItemCacheUnsaved;
 }
 

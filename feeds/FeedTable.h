@@ -112,7 +112,7 @@ struct tchannels {
   TDateTime LastCheck = 0;
   TDateTime LastUpdated = 0;
   std::vector<tchannelrecord> Items;
-  std::u16string ItemCacheText;
+  std::string ItemCacheText;  // the item cache's text, windows-1251 as its file holds it
   // ItemCacheText holds items its file does not: the write failed, and the
   // next save tries again.
   bool ItemCacheUnsaved = false;

@@ -142,11 +142,10 @@ TLoadResult LoadFeed(const TLoadSnapshot& feed, const TLoadServices& services) {
     result.LogoBitmap = FetchLogo(feed, services, ctx, converted.LogoUrl);
     result.LogoReloaded = true;
   }
-  const std::string text = converted.Text();
-  result.CacheChanged = WriteFileAtomic(feed.CacheFile, text);
+  result.ItemCacheText = converted.Text();
+  result.CacheChanged = WriteFileAtomic(feed.CacheFile, result.ItemCacheText);
   result.CacheUnsaved = !result.CacheChanged;
   result.LastUpdated = services.Clock.Now();
-  result.ItemCacheText = WinToUtf16(text);
   result.Page = ComposeFeedPage(result.ItemCacheText, feed.ReadMarks, result.LastUpdated, feed.NeedHorlines,
                                 feed.FontSize, services.Locale);
   result.Converted = true;

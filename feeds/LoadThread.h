@@ -66,7 +66,7 @@ struct TLoadResult {
   TValidators Validators;
   bool CacheChanged = false;  // the item cache file was replaced
   bool CacheUnsaved = false;  // items arrived, but the item cache could not be written
-  std::u16string ItemCacheText;
+  std::string ItemCacheText;  // windows-1251
   TComposedFeed Page;
   TDateTime LastUpdated = 0;
   std::string LogoUrl;

@@ -110,7 +110,7 @@ std::string UpdatedStamp(TDateTime lastUpdated, const ILocaleFormats& locale) {
   return locale.FormatShortDate(lastUpdated) + " " + locale.FormatLongTime(lastUpdated);
 }
 
-TComposedFeed ComposeFeedPageWithStamp(std::u16string_view itemCacheText, std::string_view readMarks,
+TComposedFeed ComposeFeedPageWithStamp(std::string_view itemCacheText, std::string_view readMarks,
                                        std::string_view updatedStamp, bool needHorlines, int fontSize) {
   TComposedFeed composed;
   std::string& page = composed.PageHtml;
@@ -120,7 +120,7 @@ TComposedFeed ComposeFeedPageWithStamp(std::u16string_view itemCacheText, std::s
   page.append(FontTag(fontSize));
 
   TmoxXMLParser2 document;
-  document.LoadFromString(Utf16ToWin(itemCacheText));
+  document.LoadFromString(std::string(itemCacheText));
   const auto walked = WalkedElements(document);
   for (std::size_t n = 0; n < walked.size(); ++n) {
     if (walked[n]->ChildCount() == 0) continue;
@@ -135,10 +135,10 @@ TComposedFeed ComposeFeedPageWithStamp(std::u16string_view itemCacheText, std::s
   return composed;
 }
 
-std::vector<tchannelrecord> ReadThemes(std::u16string_view itemCacheText, std::string_view readMarks) {
+std::vector<tchannelrecord> ReadThemes(std::string_view itemCacheText, std::string_view readMarks) {
   std::vector<tchannelrecord> items;
   TmoxXMLParser2 document;
-  document.LoadFromString(Utf16ToWin(itemCacheText));
+  document.LoadFromString(std::string(itemCacheText));
   const auto walked = WalkedElements(document);
   for (std::size_t n = 0; n < walked.size(); ++n) {
     if (walked[n]->ChildCount() == 0) continue;
@@ -149,7 +149,7 @@ std::vector<tchannelrecord> ReadThemes(std::u16string_view itemCacheText, std::s
   return items;
 }
 
-TComposedFeed ComposeFeedPage(std::u16string_view itemCacheText, std::string_view readMarks,
+TComposedFeed ComposeFeedPage(std::string_view itemCacheText, std::string_view readMarks,
                               TDateTime lastUpdated, bool needHorlines, int fontSize,
                               const ILocaleFormats& locale) {
   return ComposeFeedPageWithStamp(itemCacheText, readMarks, UpdatedStamp(lastUpdated, locale), needHorlines,

@@ -24,13 +24,13 @@ struct TComposedFeed {
 // The text of the page's date line: short date, blank, long time.
 std::string UpdatedStamp(TDateTime lastUpdated, const ILocaleFormats& locale);
 
-// Composes from an item cache text (UTF-16 widened from windows-1251 bytes)
-// and a read-marks text. Touches no shared state: safe on any thread.
-TComposedFeed ComposeFeedPage(std::u16string_view itemCacheText, std::string_view readMarks,
+// Composes from an item cache text (windows-1251, as its file holds it) and
+// a read-marks text. Touches no shared state: safe on any thread.
+TComposedFeed ComposeFeedPage(std::string_view itemCacheText, std::string_view readMarks,
                               TDateTime lastUpdated, bool needHorlines, int fontSize,
                               const ILocaleFormats& locale);
 // The same with the date line's text given as it is.
-TComposedFeed ComposeFeedPageWithStamp(std::u16string_view itemCacheText, std::string_view readMarks,
+TComposedFeed ComposeFeedPageWithStamp(std::string_view itemCacheText, std::string_view readMarks,
                                        std::string_view updatedStamp, bool needHorlines, int fontSize);
 
 // Replaces the feed's theme list and page in one step, on the window's thread.
@@ -44,8 +44,8 @@ void MakeFeedPage(TRSS& rss, int f, int fontSize, const ILocaleFormats& locale);
 
 // The theme list alone, marks set, as composing gives it, without building
 // the page: what a start needs of every feed.
-std::vector<tchannelrecord> ReadThemes(std::u16string_view itemCacheText, std::string_view readMarks);
-// Feed f's theme list from its item cache text; its page is left to be
+std::vector<tchannelrecord> ReadThemes(std::string_view itemCacheText, std::string_view readMarks);
+// Feed f's theme list from its ItemCacheText; its page is left to be
 // composed when the feed is first shown as a page.
 void MakeFeedThemes(TRSS& rss, int f);
 

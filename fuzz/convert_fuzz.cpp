@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const kivo::TConvertedFeed converted = kivo::ConvertFeed(source, settings, {});
   const std::string cache = converted.Text();
   const kivo::TComposedFeed composed =
-      kivo::ComposeFeedPage(kivo::WinToUtf16(cache), "", 0, true, 2, kivo::TFixedLocaleFormats());
+      kivo::ComposeFeedPage(cache, "", 0, true, 2, kivo::TFixedLocaleFormats());
   static_cast<void>(composed.PageHtml.size());
   return 0;
 }

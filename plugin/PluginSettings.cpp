@@ -281,7 +281,7 @@ void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
   ResetRunState(channel, now);
   if (FileExists(channel.CacheFile)) {
     // An unreadable cache counts as empty.
-    channel.ItemCacheText = WinToUtf16(ReadFileBytes(channel.CacheFile).value_or(std::string()));
+    channel.ItemCacheText = ReadFileBytes(channel.CacheFile).value_or(std::string());
     CallHook(context.ComposePage, rss, i);
   }
   // Marks load even without an item cache (deleted, or the first download

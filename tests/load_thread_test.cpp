@@ -98,7 +98,7 @@ TEST_F(LoadThreadTest, SuccessfulLoadWritesCacheIconAndLogoAndComposesThePage) {
   EXPECT_EQ(Read(FileOf(".ico")), "icon bytes");
   EXPECT_EQ(Read(FileOf(".img")), kNewLogo);
   const std::string cache = Read(Feed().CacheFile);
-  EXPECT_EQ(WinToUtf16(cache), result.ItemCacheText);
+  EXPECT_EQ(cache, result.ItemCacheText);
   EXPECT_NE(cache.find("<title>Second</title>"), std::string::npos);
   EXPECT_EQ(result.Page.Items.size(), 2u);
   EXPECT_NE(result.Page.PageHtml.find("<div><b>First</b></div>"), std::string::npos);

@@ -26,7 +26,7 @@ class MarkingLocale : public ILocaleFormats {
 
 TComposedFeed Compose(const std::string& cache, const std::string& marks = "", bool horlines = true,
                       int fontSize = 2) {
-  return ComposeFeedPage(WinToUtf16(cache), marks, 0, horlines, fontSize, TFixedLocaleFormats());
+  return ComposeFeedPage(cache, marks, 0, horlines, fontSize, TFixedLocaleFormats());
 }
 
 // The part of the feed page between the font tag and the closing fragment.
@@ -45,7 +45,7 @@ std::string Items(const std::string& items) {
 
 TEST(ComposeFeedPage, DateLineGivesEachLocaleFormatTheSameValue) {
   const TDateTime updated = EncodeDateTime(2024, 2, 29, 23, 5, 7);
-  const TComposedFeed composed = ComposeFeedPage(u"", "", updated, true, 3, MarkingLocale());
+  const TComposedFeed composed = ComposeFeedPage("", "", updated, true, 3, MarkingLocale());
   EXPECT_EQ(composed.PageHtml, kHead +
                                    "<div align=right><font size=1 color=blue> D29.02.2024 23:05:07 "
                                    "T29.02.2024 23:05:07</font></div><font size=3>" +
@@ -160,7 +160,7 @@ TEST(MakeFeedPage, ReplacesPageAndThemesOfThatFeedOnly) {
   TRSS rss;
   rss.SetCount(2);
   tchannels& feed = rss.Channels[1];
-  feed.ItemCacheText = WinToUtf16(Items("<item><title>A</title><date>D</date></item>"));
+  feed.ItemCacheText = Items("<item><title>A</title><date>D</date></item>");
   feed.ReadMarks = "A D=2\r\n";
   feed.NeedHorlines = false;
   feed.Items.resize(5);
@@ -186,7 +186,7 @@ TEST(ReadThemes, GivesTheThemeListComposingGivesWithoutAPage) {
   };
   for (const auto& [cache, marks] : cases) {
     const TComposedFeed composed = Compose(cache, marks);
-    const std::vector<tchannelrecord> read = ReadThemes(WinToUtf16(cache), marks);
+    const std::vector<tchannelrecord> read = ReadThemes(cache, marks);
     ASSERT_EQ(read.size(), composed.Items.size()) << cache;
     for (std::size_t i = 0; i < read.size(); ++i) {
       EXPECT_EQ(read[i].Title, composed.Items[i].Title) << cache;
@@ -196,7 +196,7 @@ TEST(ReadThemes, GivesTheThemeListComposingGivesWithoutAPage) {
   }
   TRSS rss;
   rss.SetCount(1);
-  rss.Channels[0].ItemCacheText = WinToUtf16(cases[0].first);
+  rss.Channels[0].ItemCacheText = cases[0].first;
   rss.Channels[0].PageHtml = "old page";
   rss.Channels[0].PageComposed = true;
   MakeFeedThemes(rss, 0);

@@ -144,7 +144,7 @@ TEST_F(ReaderWindowTest, APageIsComposedWhenItsFeedIsFirstShownAsOne) {
   AddFeed("List", {{u"a", 0}});
   AddFeed("Page", {{u"b", 0}}, false);
   for (tchannels& feed : rss_.Channels) feed.PageComposed = false;  // as a start leaves them
-  rss_.Channels[1].ItemCacheText = u"<myrssnodes><item><title>b</title></item></myrssnodes>";
+  rss_.Channels[1].ItemCacheText = "<myrssnodes><item><title>b</title></item></myrssnodes>";
   TReaderWindow& window = Open();
   EXPECT_FALSE(rss_.Channels[0].PageComposed);
   window.SelectTab(1);

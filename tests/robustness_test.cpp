@@ -52,7 +52,7 @@ TPipelineResult RunPipeline(std::string_view bytes) {
   settings.DeclaredEncoding = DeclaredEncoding(source);
   const TConvertedFeed converted = ConvertFeed(source, settings, {});
   const std::string cache = converted.Text();
-  const TComposedFeed composed = ComposeFeedPage(WinToUtf16(cache), "", 0, true, 2, TFixedLocaleFormats());
+  const TComposedFeed composed = ComposeFeedPage(cache, "", 0, true, 2, TFixedLocaleFormats());
   return {converted.ItemCount(), composed.PageHtml.size(), cache.size() + source.XmlText().size()};
 }
 

@@ -50,7 +50,7 @@ int CmdPage(const Args& args, std::string& out) {
     marks = *read;
   }
   out.append(
-      ComposeFeedPageWithStamp(WinToUtf16(*cache), marks, page->Updated, page->NeedHorlines, page->FontSize)
+      ComposeFeedPageWithStamp(*cache, marks, page->Updated, page->NeedHorlines, page->FontSize)
           .PageHtml);
   return kExitOk;
 }
