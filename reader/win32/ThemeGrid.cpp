@@ -47,11 +47,16 @@ void TThemeGrid::SetRows(const std::vector<TGridRow>& rows) {
   InvalidateRect(Handle(), nullptr, FALSE);
 }
 
+// Marking a whole list sets every row: only a new row changes the scroll bar,
+// and only a row in sight needs painting (each call is a trip to the server).
 void TThemeGrid::SetRow(int row, const TGridRow& cells) {
   if (row < 0) return;
-  if (row >= RowCount()) rows_.resize(static_cast<std::size_t>(row) + 1);
+  const bool added = row >= RowCount();
+  if (added) rows_.resize(static_cast<std::size_t>(row) + 1);
   rows_[static_cast<std::size_t>(row)] = cells;
-  UpdateScrollBar();
+  if (added) UpdateScrollBar();
+  const bool inSight = row == 0 || (row >= topRow_ && row <= topRow_ + VisibleDataRows());
+  if (!inSight) return;
   const RECT rect{0, CellRect(0, row).top, 1 << 15, CellRect(0, row).bottom + kLineWidth};
   InvalidateRect(Handle(), &rect, FALSE);
 }
