@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/win32/Gdi.h"
@@ -52,12 +53,16 @@ void TFeedTabs::Repaint() const {
   InvalidateRect(Handle(), nullptr, TRUE);
 }
 
-RECT TFeedTabs::PageRect() const {
-  RECT rect{};
-  GetWindowRect(Handle(), &rect);
-  MapWindowPoints(HWND_DESKTOP, GetParent(Handle()), reinterpret_cast<POINT*>(&rect), 2);
-  TabCtrl_AdjustRect(Handle(), FALSE, &rect);
-  return rect;
+void TFeedTabs::Place(const RECT& area) {
+  // The rows of tabs depend on the width only: place at the full width first.
+  MoveWindow(Handle(), area.left, area.top, area.right - area.left, area.bottom - area.top, FALSE);
+  page_ = area;
+  TabCtrl_AdjustRect(Handle(), FALSE, &page_);
+  const bool bottom = (GetWindowLongPtrW(Handle(), GWL_STYLE) & TCS_BOTTOM) != 0;
+  const RECT strip = bottom ? RECT{area.left, page_.bottom, area.right, area.bottom}
+                            : RECT{area.left, area.top, area.right, page_.top};
+  MoveWindow(Handle(), strip.left, strip.top, strip.right - strip.left, std::max(0, static_cast<int>(strip.bottom - strip.top)),
+             TRUE);
 }
 
 std::optional<LRESULT> TFeedTabs::OnReflected(UINT message, WPARAM, LPARAM lParam) {

@@ -36,7 +36,12 @@ class TFeedTabs final : public TControl {
   void SetAtBottom(bool bottom);
   void Repaint() const;
   // The page under the tabs, in the parent's client coordinates.
-  RECT PageRect() const;
+  // The control covers only its row of tabs within `area` (parent
+  // coordinates): a tab control as large as the page repaints all of it, a
+  // quarter of a second at each repaint under Wine. The page is left to the
+  // controls on it and to the parent.
+  void Place(const RECT& area);
+  RECT PageRect() const { return page_; }
   int HotTab() const { return hot_; }
 
  protected:
@@ -51,6 +56,7 @@ class TFeedTabs final : public TControl {
   const TPictureList& icons_;
   TFeedTabsEvents events_;
   int hot_ = -1;
+  RECT page_{};
 };
 
 }  // namespace kivo

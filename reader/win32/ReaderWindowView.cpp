@@ -192,7 +192,7 @@ void TReaderWindowView::Layout() {
   GetClientRect(Handle(), &client);
   const int statusHeight = status_->FitToParent();
   const int tabsHeight = std::max(0, static_cast<int>(client.bottom) - kTopStripHeight - statusHeight);
-  MoveWindow(tabs_->Handle(), 0, kTopStripHeight, client.right, tabsHeight, TRUE);
+  tabs_->Place(RECT{0, kTopStripHeight, client.right, kTopStripHeight + tabsHeight});
   const RECT page = tabs_->PageRect();
   const int width = std::max(0, static_cast<int>(page.right - page.left));
   int y = page.top;
@@ -221,7 +221,9 @@ void TReaderWindowView::PaintTopStrip() {
   const HDC dc = paint.Get();
   RECT client{};
   GetClientRect(Handle(), &client);
-  gdi::Fill(dc, RECT{0, 0, client.right, kTopStripHeight}, GetSysColor(COLOR_BTNFACE));
+  // The whole client: the tab control covers only its row of tabs, and the
+  // page's edges around the controls are ours (the controls are clipped out).
+  gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
   if (logo_) DrawPicture(dc, client.right - logoWidth_, 0, *logo_, logoWidth_, kTopStripHeight);
 }
 
