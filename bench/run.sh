@@ -3,8 +3,8 @@
 #   bench/run.sh [NAME...]     e.g. bench/run.sh parsers_bench
 #   bench/run.sh --callgrind   instructions per input byte of one parse of a
 #                              generated 1 MB feed, and the hottest functions
-#   bench/run.sh --win32       conversion_memory_bench built for i686 Windows
-#                              and run under Wine (build/win32-bench)
+#   bench/run.sh --win32       conversion_memory_bench and reader_ui_bench built
+#                              for i686 Windows and run under Wine (build/win32-bench)
 # KIVO_BENCH_BUILD=DIR builds in DIR instead of the native-release preset's folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,9 +13,15 @@ if [ "${1:-}" = "--win32" ]; then
   build=build/win32-bench
   cmake -S . -B "$build" --toolchain cmake/toolchains/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
     -DKIVO_BENCH=ON -DKIVO_TESTS=OFF >/dev/null
-  cmake --build "$build" -j2 --target conversion_memory_bench >/dev/null
+  cmake --build "$build" -j2 --target conversion_memory_bench reader_ui_bench >/dev/null
   echo "=== conversion_memory_bench (i686, under Wine)"
   bash scripts/wine-run.sh "$build/bench/conversion_memory_bench.exe"
+  echo "=== reader_ui_bench (i686, under Wine)"
+  if [ -n "${DISPLAY:-}" ]; then
+    bash scripts/wine-run.sh "$build/bench/reader_ui_bench.exe"
+  else
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/wine-run.sh "$build/bench/reader_ui_bench.exe"
+  fi
   exit 0
 fi
 if [ -n "${KIVO_BENCH_BUILD:-}" ]; then
