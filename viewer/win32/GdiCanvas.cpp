@@ -11,6 +11,8 @@ namespace {
 
 // A page that keeps asking for new sizes and faces must not hoard GDI objects.
 constexpr std::size_t kMaxCachedFonts = 128;
+constexpr std::size_t kMaxCachedWidths = 16384;  // per font
+constexpr std::size_t kMaxCachedWidthLength = 64;
 
 LOGFONTW MakeLogFont(const TFontSpec& font) {
   LOGFONTW logFont{};
@@ -49,7 +51,7 @@ HFONT TGdiFonts::Font(const TFontSpec& font) {
   return EntryFor(font).Font.Get();
 }
 
-const TGdiFonts::TEntry& TGdiFonts::EntryFor(const TFontSpec& font) {
+TGdiFonts::TEntry& TGdiFonts::EntryFor(const TFontSpec& font) {
   const auto found = std::find_if(entries_.begin(), entries_.end(),
                                   [&font](const TEntry& entry) { return entry.Spec == font; });
   if (found != entries_.end()) return *found;
@@ -65,9 +67,17 @@ const TGdiFonts::TEntry& TGdiFonts::EntryFor(const TFontSpec& font) {
 
 int TGdiFonts::TextWidth(const TFontSpec& font, std::u16string_view text) {
   if (text.empty()) return 0;
-  TSelectedObject selected(dc_.Get(), Font(font));
+  TEntry& entry = EntryFor(font);
+  std::u16string key(text);
+  if (const auto found = entry.Widths.find(key); found != entry.Widths.end()) return found->second;
+  TSelectedObject selected(dc_.Get(), entry.Font.Get());
   SIZE size{};
   GetTextExtentPoint32W(dc_.Get(), Wide(text), ClampedLength(text), &size);
+  // Long texts are seldom measured twice; the cache keeps words and short runs.
+  if (key.size() <= kMaxCachedWidthLength) {
+    if (entry.Widths.size() >= kMaxCachedWidths) entry.Widths.clear();
+    entry.Widths.emplace(std::move(key), static_cast<int>(size.cx));
+  }
   return size.cx;
 }
 

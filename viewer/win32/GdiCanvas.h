@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <string>
 #include <tuple>
+#include <unordered_map>
 
 #include "ui/win32/GdiHandles.h"
 #include "viewer/Canvas.h"
@@ -31,8 +33,11 @@ class TGdiFonts final : public IFontMetrics {
     TFontSpec Spec;
     TUniqueFont Font;
     TEXTMETRICW Metrics{};
+    // Widths already measured: a page measures the same words at every
+    // layout, and each measure is a trip through GDI.
+    std::unordered_map<std::u16string, int> Widths;
   };
-  const TEntry& EntryFor(const TFontSpec& font);
+  TEntry& EntryFor(const TFontSpec& font);
 
   TUniqueMemoryDc dc_;
   std::deque<TEntry> entries_;
