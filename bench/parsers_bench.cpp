@@ -379,8 +379,10 @@ void RegisterStartup() {
                  benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
                  const std::string cache = ReadBytes(folder->dir / (name + ".xml"));
                  const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
-                 themes += f == 0 ? ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).Items.size()
-                                  : ReadThemes(cache, marks).size();
+                 themes +=
+                     f == 0
+                         ? ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).Items.size()
+                         : ReadThemes(cache, marks).size();
                }
                benchmark::DoNotOptimize(themes);
              }

@@ -66,11 +66,13 @@ TRect RectAt(TPluginWord address) {
 }
 
 void DrawIcon(IContactPainter& painter, const TBitmap32* icon, int x, int y) {
-  if (icon != nullptr && icon->Width > 0) painter.DrawImage(TRect{x, y, x + kIconSide, y + kIconSide}, *icon, 0);
+  if (icon != nullptr && icon->Width > 0)
+    painter.DrawImage(TRect{x, y, x + kIconSide, y + kIconSide}, *icon, 0);
 }
 
 // Draws at (x, y) and gives the width drawn.
-int Text(IContactPainter& painter, int x, int y, const TFontSpec& font, TColor color, const std::string& text) {
+int Text(IContactPainter& painter, int x, int y, const TFontSpec& font, TColor color,
+         const std::string& text) {
   const std::u16string wide = WinToUtf16(text);
   painter.DrawText(x, y, font, color, wide);
   return painter.TextWidth(font, wide);
@@ -215,7 +217,8 @@ void TSpecialContacts::Draw(const TPluginMessage& message) {
   std::string total = "/";
   total.append(std::to_string(entry.TotalCount)).append(")");
   Text(*painter, x, box.Top + 1, regular, caption, total);
-  if (site_.ContactSettings().ShowContactsIcons) DrawIcon(*painter, reader->FeedIcon(*feed), box.Right - 17, box.Top + 1);
+  if (site_.ContactSettings().ShowContactsIcons)
+    DrawIcon(*painter, reader->FeedIcon(*feed), box.Right - 17, box.Top + 1);
   if (entry.NewMark) DrawIcon(*painter, reader->WindowPicture(kNewMarkPicture), box.Left + 5, box.Top + 1);
 }
 
@@ -252,7 +255,8 @@ void TSpecialContacts::Menu(const TPluginMessage& message) {
     items.push_back({Lang.lang_main_popup_addfeed, -2});
   }
   std::array<std::int32_t, 2> point{};
-  if (message.LParam != 0) std::memcpy(point.data(), reinterpret_cast<const void*>(message.LParam), sizeof point);
+  if (message.LParam != 0)
+    std::memcpy(point.data(), reinterpret_cast<const void*>(message.LParam), sizeof point);
   const std::optional<int> chosen = reader->PopupSpecContactsAt(items, point[0], point[1]);
   if (!chosen) return;
   if (*chosen == -2) return site_.AddNewFeedProc();
@@ -274,12 +278,13 @@ void TSpecialContacts::DrawHint(const TPluginMessage& message) {
   if (!painter) return;
   const THostLook look = AskHostLook(site_);
   const TRect box = RectAt(message.XParam);
-  if (feed) return DrawFeedHint(*painter, box, *feed, look.Colors[kHintTextColor], look.Colors[kDividerColor]);
+  if (feed)
+    return DrawFeedHint(*painter, box, *feed, look.Colors[kHintTextColor], look.Colors[kDividerColor]);
   const TFontSpec bold = Font(kHintFace, kHintFontPoints, true);
   const std::u16string caption = WinToUtf16(Lang.lang_main_form_caption);
   const int room = box.Right - 5 - (box.Left + 5);
-  painter->DrawText(box.Left + 5 + std::max(0, (room - painter->TextWidth(bold, caption)) / 2), box.Top + 10, bold,
-                    look.Colors[kHintTextColor], caption);
+  painter->DrawText(box.Left + 5 + std::max(0, (room - painter->TextWidth(bold, caption)) / 2), box.Top + 10,
+                    bold, look.Colors[kHintTextColor], caption);
 }
 
 void TSpecialContacts::DrawFeedHint(IContactPainter& painter, const TRect& box, int feed, TColor text,

@@ -25,7 +25,7 @@ inline std::optional<int> XStatusControlIdByName(std::string_view name) {
   return std::nullopt;
 }
 
-inline constexpr int kXStatusNumbers = 35;      // "0" to "34"
+inline constexpr int kXStatusNumbers = 35;  // "0" to "34"
 inline constexpr std::size_t kXStatusTitleMax = 20;
 inline constexpr std::size_t kXStatusTextMax = 500;
 

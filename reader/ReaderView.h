@@ -58,7 +58,7 @@ class IReaderView {
   virtual void ClearFeedIcons() = 0;
   virtual void AppendDefaultFeedIcon() = 0;
   virtual int FeedIconCount() const = 0;
-  virtual const TBitmap32* FeedIcon(int index) const = 0;  // null out of range
+  virtual const TBitmap32* FeedIcon(int index) const = 0;       // null out of range
   virtual const TBitmap32* WindowPicture(int index) const = 0;  // PngImageList1; null out of range
   // PopupSpecContacts at a screen point; the chosen item's tag.
   virtual std::optional<int> PopupSpecContacts(const std::vector<TMenuEntry>& items, int x, int y) = 0;

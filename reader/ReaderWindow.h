@@ -144,7 +144,7 @@ class TReaderWindow : public IReaderWindow {
   // shows N21 only when it was opened on a link.
   void htmlLite1RightClick(const std::optional<std::string>& link) { menuLink_ = link; }
   bool N21Visible() const { return menuLink_.has_value(); }
-  void N21Click();      // copy that link
+  void N21Click();  // copy that link
   void Xstatus1Click() { host_.OpenXStatus(); }
   void N15Click();      // the information message
   void N17Click();      // the about page

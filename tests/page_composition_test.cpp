@@ -180,7 +180,8 @@ TEST(MakeFeedPage, ReplacesPageAndThemesOfThatFeedOnly) {
 TEST(ReadThemes, GivesTheThemeListComposingGivesWithoutAPage) {
   const std::pair<std::string, std::string> cases[] = {
       {Items("<item><title>A</title><date>D</date></item><empty/><item><title>B</title></item>"), "B=3\r\n"},
-      {"<item><title>Alone</title><text>&lt;b&gt;x&lt;/b&gt;</text></item>", ""},  // a single theme as the root
+      {"<item><title>Alone</title><text>&lt;b&gt;x&lt;/b&gt;</text></item>",
+       ""},  // a single theme as the root
       {Items(""), ""},
       {"not a cache", ""},
   };

@@ -27,7 +27,7 @@ TEST(FeedMenuItemLook, PictureAndCaptionByTagAndTabCount) {
       {-1, 3, "&Options", true, TMenuPicture::Window, 7, "Options"},
       {-2, 0, "Add feed", true, TMenuPicture::Window, 6, "Add feed"},  // drawn with no tabs at all
       {-3, 3, "Other", true, TMenuPicture::None, -1, "Other"},
-      {0, 3, "&&Co", true, TMenuPicture::SiteIcon, 0, "&Co"},      // only one leading mark
+      {0, 3, "&&Co", true, TMenuPicture::SiteIcon, 0, "&Co"},  // only one leading mark
       {0, 3, "R&D", true, TMenuPicture::SiteIcon, 0, "R&D"},
   };
   for (const auto& c : cases) {

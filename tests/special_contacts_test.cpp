@@ -28,14 +28,17 @@ struct DrawnText {
 
 class RecordingPainter final : public IContactPainter {
  public:
-  RecordingPainter(std::vector<DrawnText>& texts, std::vector<TRect>& images) : texts_(texts), images_(images) {}
+  RecordingPainter(std::vector<DrawnText>& texts, std::vector<TRect>& images)
+      : texts_(texts), images_(images) {}
   void FillRect(const TRect& rect, TColor) override { images_.push_back(rect); }
   void FrameRect(const TRect&, TColor) override {}
   void DrawText(int x, int y, const TFontSpec& font, TColor color, std::u16string_view text) override {
     texts_.push_back({x, y, font.Bold, color, Utf16ToWin(text)});
   }
   void DrawImage(const TRect& rect, const TBitmap32&, std::uint64_t) override { images_.push_back(rect); }
-  int TextWidth(const TFontSpec&, std::u16string_view text) override { return 7 * static_cast<int>(text.size()); }
+  int TextWidth(const TFontSpec&, std::u16string_view text) override {
+    return 7 * static_cast<int>(text.size());
+  }
   int LineHeight(const TFontSpec&) override { return 13; }
   int Ascent(const TFontSpec&) override { return 10; }
 
@@ -105,8 +108,8 @@ class ContactsTest : public ::testing::Test, public IContactsSite {
         hostContacts.push_back(static_cast<std::int32_t>(nextId++));
         break;
       case PM_CONTACT_REMOVE: {
-        const auto found = std::find(hostContacts.begin(), hostContacts.end(),
-                                     static_cast<std::int32_t>(message.WParam));
+        const auto found =
+            std::find(hostContacts.begin(), hostContacts.end(), static_cast<std::int32_t>(message.WParam));
         message.Result = found == hostContacts.end() ? 1 : 0;
         if (found != hostContacts.end()) hostContacts.erase(found);
         break;
@@ -149,8 +152,12 @@ class ContactsTest : public ::testing::Test, public IContactsSite {
   TPluginMessage Send(TPluginWord code, TPluginWord id) {
     const std::array<std::int32_t, 4> rect = {10, 100, 210, 120};
     const std::array<std::int32_t, 2> point = {300, 400};
-    TPluginMessage message{code, id, code == PM_CONTACT_MENU ? reinterpret_cast<TPluginWord>(point.data()) : 0x7,
-                           reinterpret_cast<TPluginWord>(rect.data()), 0, 0};
+    TPluginMessage message{code,
+                           id,
+                           code == PM_CONTACT_MENU ? reinterpret_cast<TPluginWord>(point.data()) : 0x7,
+                           reinterpret_cast<TPluginWord>(rect.data()),
+                           0,
+                           0};
     texts.clear();
     images.clear();
     contacts.OnHostMessage(message);
@@ -219,7 +226,8 @@ TEST_F(ContactsTest, IdentifierZeroBelongsToNoContactButASingleModeDoubleClickTo
   AddFeed("Hidden", false);
   AddFeed("Shown", true);
   Load();
-  for (const TPluginWord code : {PM_CONTACT_DRAW, PM_CONTACT_HINT_DRAW, PM_CONTACT_MENU, PM_CONTACT_DBLCLICK}) {
+  for (const TPluginWord code :
+       {PM_CONTACT_DRAW, PM_CONTACT_HINT_DRAW, PM_CONTACT_MENU, PM_CONTACT_DBLCLICK}) {
     Send(code, 0);
     EXPECT_TRUE(texts.empty() && images.empty()) << code;
   }
@@ -261,7 +269,8 @@ TEST_F(ContactsTest, FeedContactShowsItsCountsInTheHostColoursWithIconAndNewMark
   EXPECT_EQ(texts[0].color, 0x000000u);
   EXPECT_EQ(texts[1].color, 0xC00000u) << "the host's colour 9, turned from 0x00BBGGRR";
   EXPECT_TRUE(texts[1].bold && !texts[0].bold && !texts[2].bold);
-  EXPECT_EQ(images, (std::vector<TRect>{{15, 100, 31, 116}, {193, 101, 209, 117}})) << "plugin icon, feed icon";
+  EXPECT_EQ(images, (std::vector<TRect>{{15, 100, 31, 116}, {193, 101, 209, 117}}))
+      << "plugin icon, feed icon";
 
   globals.ShowContactsIcons = false;
   contacts.SetContactNew(0, true);
@@ -300,7 +309,8 @@ TEST_F(ContactsTest, FeedHintShowsCountsSizeAndTheCheckRowsOnlyForAWatchedFeed) 
   EXPECT_EQ(shown.at(2), "0") << "the item count of a feed without themes";
   EXPECT_NE(std::find(shown.begin(), shown.end(), "1.5 Kb"), shown.end());
   EXPECT_EQ(std::find(shown.begin(), shown.end(), Lang.lang_hint_scantime), shown.end());
-  const auto size = std::find_if(texts.begin(), texts.end(), [](const DrawnText& t) { return t.text == "1.5 Kb"; });
+  const auto size =
+      std::find_if(texts.begin(), texts.end(), [](const DrawnText& t) { return t.text == "1.5 Kb"; });
   EXPECT_EQ(std::make_pair(size->x, size->y), std::make_pair(160, 200));
 
   feed.CheckUpdates = true;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -102,7 +102,8 @@ BOOL CALLBACK TimeChild(HWND child, LPARAM) {
     SendMessageW(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ReleaseDC(child, dc);
   });
-  std::printf("  repaint of %-30ls %9.2f ms (no erase %.2f, erase alone %.2f)\n", name, ms, paintOnly, eraseOnly);
+  std::printf("  repaint of %-30ls %9.2f ms (no erase %.2f, erase alone %.2f)\n", name, ms, paintOnly,
+              eraseOnly);
   return TRUE;
 }
 
@@ -158,7 +159,8 @@ int Run() {
   reader.SelectTab(2);
   PaintNow(window);
   std::vector<double> marksAlone;
-  for (int i = 0; i < 9; ++i) marksAlone.push_back(Milliseconds([&] { reader.N11Click(i % 2 == 0 ? 1 : 0); }));
+  for (int i = 0; i < 9; ++i)
+    marksAlone.push_back(Milliseconds([&] { reader.N11Click(i % 2 == 0 ? 1 : 0); }));
   std::vector<double> marks;
   for (int i = 0; i < 9; ++i) {
     marks.push_back(Milliseconds([&] {

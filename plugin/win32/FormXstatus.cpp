@@ -22,13 +22,16 @@ const wchar_t* Wide(const std::u16string& text) {
 }  // namespace
 
 TFormXstatus::TFormXstatus()
-    : class_(kXStatusWindowClass, &TWindowBase::WindowProc), background_(CreateSolidBrush(GetSysColor(COLOR_INFOBK))) {
+    : class_(kXStatusWindowClass, &TWindowBase::WindowProc),
+      background_(CreateSolidBrush(GetSysColor(COLOR_INFOBK))) {
   Create(0, class_.Name(), L"FormXstatus", kStyle, 0, 0, kClientWidth, kClientHeight, nullptr, nullptr);
   SetDefaultButton(Id(TXStatusControl::BitBtn1));
-  HWND title = Add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, Id(TXStatusControl::Edit1), -1, 64, 8, 185, 21);
+  HWND title =
+      Add(L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP | WS_BORDER, Id(TXStatusControl::Edit1), -1, 64, 8, 185, 21);
   SendMessageW(title, EM_LIMITTEXT, kXStatusTitleMax, 0);
-  HWND text = Add(L"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER,
-                  Id(TXStatusControl::Memo1), -1, 8, 40, 241, 89);
+  HWND text =
+      Add(L"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP | WS_BORDER,
+          Id(TXStatusControl::Memo1), -1, 8, 40, 241, 89);
   SendMessageW(text, EM_LIMITTEXT, kXStatusTextMax, 0);
   Add(L"BUTTON", BS_DEFPUSHBUTTON | WS_TABSTOP, Id(TXStatusControl::BitBtn1), -1, 184, 136, 65, 25);
   SetWindowTextW(Item(Id(TXStatusControl::BitBtn1)), L"OK");

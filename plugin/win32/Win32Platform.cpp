@@ -7,9 +7,9 @@
 #include "imaging/win32/ImageLists.h"
 #include "imaging/win32/ResourceIds.h"
 #include "imaging/win32/WicImageDecoder.h"
-#include "viewer/win32/GdiCanvas.h"
 #include "platform/FileIo.h"
 #include "platform/win32/ThisModule.h"
+#include "viewer/win32/GdiCanvas.h"
 
 namespace kivo {
 
@@ -59,7 +59,9 @@ class TGdiContactPainter final : public IContactPainter {
   void DrawImage(const TRect& rect, const TBitmap32& image, std::uint64_t stamp) override {
     canvas_.DrawImage(rect, image, stamp);
   }
-  int TextWidth(const TFontSpec& font, std::u16string_view text) override { return fonts_.TextWidth(font, text); }
+  int TextWidth(const TFontSpec& font, std::u16string_view text) override {
+    return fonts_.TextWidth(font, text);
+  }
   int LineHeight(const TFontSpec& font) override { return fonts_.LineHeight(font); }
   int Ascent(const TFontSpec& font) override { return fonts_.Ascent(font); }
 

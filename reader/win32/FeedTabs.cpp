@@ -61,8 +61,8 @@ void TFeedTabs::Place(const RECT& area) {
   const bool bottom = (GetWindowLongPtrW(Handle(), GWL_STYLE) & TCS_BOTTOM) != 0;
   const RECT strip = bottom ? RECT{area.left, page_.bottom, area.right, area.bottom}
                             : RECT{area.left, area.top, area.right, page_.top};
-  MoveWindow(Handle(), strip.left, strip.top, strip.right - strip.left, std::max(0, static_cast<int>(strip.bottom - strip.top)),
-             TRUE);
+  MoveWindow(Handle(), strip.left, strip.top, strip.right - strip.left,
+             std::max(0, static_cast<int>(strip.bottom - strip.top)), TRUE);
 }
 
 std::optional<LRESULT> TFeedTabs::OnReflected(UINT message, WPARAM, LPARAM lParam) {

@@ -93,8 +93,8 @@ std::optional<int> ShowSpecContactsMenu(HWND owner, POINT screen, const std::vec
   }
   // The menu closes on a click elsewhere only while our window is in front.
   SetForegroundWindow(owner);
-  const int chosen = static_cast<int>(TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                     screen.x, screen.y, 0, owner, nullptr));
+  const int chosen = static_cast<int>(TrackPopupMenu(
+      menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, owner, nullptr));
   PostMessageW(owner, WM_NULL, 0, 0);
   if (chosen == 0) return std::nullopt;
   return chosen - kCmdFeedMenuFirst;
@@ -105,7 +105,8 @@ bool MeasureFeedMenuItem(HWND owner, MEASUREITEMSTRUCT& measure) {
   if (measure.CtlType != ODT_MENU || item == nullptr) return false;
   const TUniqueFont font = MenuFont();
   const TWindowDc dc(owner);
-  const TSelectedObject selection(dc.Get(), font ? static_cast<HGDIOBJ>(font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+  const TSelectedObject selection(dc.Get(),
+                                  font ? static_cast<HGDIOBJ>(font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
   const std::wstring caption = gdi::Wide(FeedMenuItemLook(item->Tag, INT_MAX, item->Caption).Caption);
   SIZE extent{};
   GetTextExtentPoint32W(dc.Get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
@@ -125,9 +126,11 @@ bool DrawFeedMenuItem(const DRAWITEMSTRUCT& draw, int tabCount, const TPictureLi
   const TFeedMenuLook look = FeedMenuItemLook(item->Tag, tabCount, item->Caption);
   if (!look.DrawsContent) return true;
   if (look.Picture != TMenuPicture::None)
-    (look.Picture == TMenuPicture::Window ? pictures : siteIcons).Draw(dc, look.Index, box.left + 1, box.top + 1);
+    (look.Picture == TMenuPicture::Window ? pictures : siteIcons)
+        .Draw(dc, look.Index, box.left + 1, box.top + 1);
   const TUniqueFont font = MenuFont();
-  const TSelectedObject selection(dc, font ? static_cast<HGDIOBJ>(font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
+  const TSelectedObject selection(dc,
+                                  font ? static_cast<HGDIOBJ>(font.Get()) : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(highlighted ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   const std::wstring caption = gdi::Wide(look.Caption);

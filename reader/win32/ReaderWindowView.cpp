@@ -289,7 +289,8 @@ void TReaderWindowView::OnCommand(int command) {
 
 std::optional<int> TReaderWindowView::PopupSpecContacts(const std::vector<TMenuEntry>& items, int x, int y) {
   std::vector<TFeedMenuItem> drawn;
-  for (const TMenuEntry& item : items) drawn.push_back({item.Caption, {}, item.Separator ? kSeparatorTag : item.Tag});
+  for (const TMenuEntry& item : items)
+    drawn.push_back({item.Caption, {}, item.Separator ? kSeparatorTag : item.Tag});
   return ShowSpecContactsMenu(Handle(), POINT{x, y}, drawn);
 }
 
@@ -449,7 +450,8 @@ LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
       if (MeasureFeedMenuItem(Handle(), *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
       break;
     case WM_DRAWITEM:
-      if (DrawFeedMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), TabCount(), pictures_, feedIcons_))
+      if (DrawFeedMenuItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam), TabCount(), pictures_,
+                           feedIcons_))
         return TRUE;
       break;
     case WM_CLOSE:

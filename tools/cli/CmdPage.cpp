@@ -50,8 +50,7 @@ int CmdPage(const Args& args, std::string& out) {
     marks = *read;
   }
   out.append(
-      ComposeFeedPageWithStamp(*cache, marks, page->Updated, page->NeedHorlines, page->FontSize)
-          .PageHtml);
+      ComposeFeedPageWithStamp(*cache, marks, page->Updated, page->NeedHorlines, page->FontSize).PageHtml);
   return kExitOk;
 }
 

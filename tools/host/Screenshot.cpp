@@ -88,7 +88,8 @@ std::string LayeredFrame(HWND window, SIZE& size) {
       const std::uint32_t alpha = pixel >> 24;
       for (int c = 0; c < 3; ++c) {
         const std::uint32_t source = pixel >> (8 * c) & 0xFF;  // premultiplied already
-        row[x * 3 + c] = static_cast<char>(std::min<std::uint32_t>(255, source + kDesktop[c] * (255 - alpha) / 255));
+        row[x * 3 + c] =
+            static_cast<char>(std::min<std::uint32_t>(255, source + kDesktop[c] * (255 - alpha) / 255));
       }
     }
   }
@@ -109,7 +110,8 @@ bool SaveWindowBitmap(HWND window, const std::wstring& file, std::string& error)
   SIZE frameSize{};
   if ((GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED) != 0) {
     if (std::string frame = LayeredFrame(window, frameSize); !frame.empty()) {
-      if (WriteFileAtomic(std::filesystem::path(file), BmpFile(BottomUpHeader(frameSize), frame))) return true;
+      if (WriteFileAtomic(std::filesystem::path(file), BmpFile(BottomUpHeader(frameSize), frame)))
+        return true;
       error = "cannot write " + ToUtf8(file);
       return false;
     }

@@ -188,7 +188,7 @@ std::wstring DialogClass(const std::string& word) {
 
 DialogControl ControlOf(const std::string& dialog, const std::string& control) {
   const std::wstring className = DialogClass(dialog);
-  const auto id = className == kOptionsWindowClass       ? OptionsControlIdByName(control)
+  const auto id = className == kOptionsWindowClass        ? OptionsControlIdByName(control)
                   : className == kFeedSettingsWindowClass ? FeedSettingsControlIdByName(control)
                                                           : XStatusControlIdByName(control);
   if (!id) throw SyntaxError(dialog + " has no control " + control);
@@ -475,7 +475,7 @@ const std::map<std::string, std::function<Command(const Words&)>>& Verbs() {
          [](const Words& args) -> Command {
            RequireCount(args, 1, 3, "reader-key KEY [ctrl] [shift]");
            static const std::map<std::string, int> kKeys = {
-               {"tab", kKeyTab}, {"escape", kKeyEscape}, {"space", kKeySpace},  {"f5", kKeyF5},
+               {"tab", kKeyTab}, {"escape", kKeyEscape}, {"space", kKeySpace},   {"f5", kKeyF5},
                {"f", kKeyF},     {"c", kKeyC},           {"insert", kKeyInsert}, {"n", kKeyN}};
            const auto key = kKeys.find(args[0]);
            if (key == kKeys.end()) throw SyntaxError("no key " + args[0]);

@@ -40,7 +40,8 @@
 //   expect reader-row N MARK | reader-rows COUNT | reader-tab N
 //
 // The dialogs (DIALOG: TFormOptions or TFormOptions2, CONTROL a name from
-// options/DialogControls.h; TFormXstatus, CONTROL Edit1 Memo1 BitBtn1 ComboBox1), driven with the messages a user's input produces:
+// options/DialogControls.h; TFormXstatus, CONTROL Edit1 Memo1 BitBtn1 ComboBox1), driven with the messages a
+// user's input produces:
 //   dialog-click DIALOG CONTROL               BM_CLICK
 //   dialog-tick DIALOG CONTROL on|off          a click only when the check box differs
 //   dialog-type DIALOG CONTROL TEXT            WM_SETTEXT, then EN_CHANGE to the edit's parent

@@ -310,7 +310,8 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectFileContains& expect)
 
 ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectXStatusText& expect) {
   const XStatus& status = host_.Model.CurrentXStatus();
-  const std::u16string shown = std::u16string(status.Title.Text()) + u" " + std::u16string(status.Text.Text());
+  const std::u16string shown =
+      std::u16string(status.Title.Text()) + u" " + std::u16string(status.Text.Text());
   const std::u16string wanted(expect.Text.begin(), expect.Text.end());
   if (shown.find(wanted) != std::u16string::npos) return {Verdict::Pass, {}};
   return {Verdict::Fail, "the X-status is \"" + ToUtf8(std::wstring(shown.begin(), shown.end())) + "\""};

@@ -15,8 +15,8 @@ namespace kivo {
 inline constexpr wchar_t kLayeredFrameMessage[] = L"KivoRss.LayeredFrame";
 
 struct TLayeredFrameRequest {
-  int Width = 0;   // set by the window
-  int Height = 0;  // set by the window
+  int Width = 0;                    // set by the window
+  int Height = 0;                   // set by the window
   std::uint32_t* Pixels = nullptr;  // premultiplied BGRA, top-down; null asks for the size only
   std::size_t Capacity = 0;         // pixels that fit
 };

@@ -27,7 +27,8 @@ void TPictureMenu::AddSeparator() {
 }
 
 void TPictureMenu::AddOwnerDrawn(int command, const void* data) {
-  if (menu_) AppendMenuW(menu_.Get(), MF_OWNERDRAW, static_cast<UINT_PTR>(command), static_cast<LPCWSTR>(data));
+  if (menu_)
+    AppendMenuW(menu_.Get(), MF_OWNERDRAW, static_cast<UINT_PTR>(command), static_cast<LPCWSTR>(data));
 }
 
 TUniqueFont MenuFont() {
