@@ -66,18 +66,6 @@ inline std::string Koi8Copy(std::string_view utf8Feed) {
   return ReplaceAll(koi8, "encoding=\"UTF-8\"", "encoding=\"KOI8-R\"");
 }
 
-// An RSS document of exactly `items` generated items.
-inline std::string GenerateRssItems(std::size_t items, uint32_t seed) {
-  using namespace feed_generator_detail;
-  SeededRandom random(seed);
-  std::string out =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n<channel>\n<title>feed</title>\n";
-  for (std::size_t i = 0; i < items; ++i) AppendItem(random, i, out);
-  out += "</channel>\n</rss>\n";
-  return out;
-}
-
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

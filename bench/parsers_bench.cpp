@@ -348,45 +348,41 @@ std::shared_ptr<TStartupFolder> MakeStartupFolder() {
   return folder;
 }
 
+// Per feed what loading the settings reads (INI, item cache, marks), then
+// `work` on the cache and marks of feed f; its results are summed.
+template <typename Work>
+void RegisterStartupRow(const std::shared_ptr<TStartupFolder>& folder, const char* what, Work work) {
+  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems), what,
+           folder->bytes, 2, [folder, work](benchmark::State& state) {
+             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
+             for (auto _ : state) {
+               std::size_t sum = 0;
+               for (int f = 0; f < kStartupFeeds; ++f) {
+                 const std::string name = "feed" + std::to_string(f);
+                 const TIniFile ini(iniPath);
+                 benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
+                 sum += work(f, ReadBytes(folder->dir / (name + ".xml")),
+                             ReadBytes(folder->dir / (name + ".rd")));
+               }
+               benchmark::DoNotOptimize(sum);
+             }
+           });
+}
+
 void RegisterStartup() {
   auto folder = MakeStartupFolder();
-  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
-           "re-read caches, every page", folder->bytes, 2, [folder](benchmark::State& state) {
-             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
-             for (auto _ : state) {
-               std::size_t pages = 0;
-               for (int f = 0; f < kStartupFeeds; ++f) {
-                 const std::string name = "feed" + std::to_string(f);
-                 const TIniFile ini(iniPath);
-                 benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
-                 const std::string cache = ReadBytes(folder->dir / (name + ".xml"));
-                 const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
-                 pages +=
-                     ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).PageHtml.size();
-               }
-               benchmark::DoNotOptimize(pages);
-             }
-           });
+  const auto page = [](const std::string& cache, const std::string& marks) {
+    return ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats());
+  };
+  RegisterStartupRow(folder, "re-read caches, every page",
+                     [page](int, const std::string& cache, const std::string& marks) {
+                       return page(cache, marks).PageHtml.size();
+                     });
   // What a start does now: the theme lists of every feed, and the page of the first shown one.
-  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems),
-           "re-read theme lists, one page", folder->bytes, 2, [folder](benchmark::State& state) {
-             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
-             for (auto _ : state) {
-               std::size_t themes = 0;
-               for (int f = 0; f < kStartupFeeds; ++f) {
-                 const std::string name = "feed" + std::to_string(f);
-                 const TIniFile ini(iniPath);
-                 benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
-                 const std::string cache = ReadBytes(folder->dir / (name + ".xml"));
-                 const std::string marks = ReadBytes(folder->dir / (name + ".rd"));
-                 themes +=
-                     f == 0
-                         ? ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats()).Items.size()
-                         : ReadThemes(cache, marks).size();
-               }
-               benchmark::DoNotOptimize(themes);
-             }
-           });
+  RegisterStartupRow(folder, "re-read theme lists, one page",
+                     [page](int f, const std::string& cache, const std::string& marks) {
+                       return f == 0 ? page(cache, marks).Items.size() : ReadThemes(cache, marks).size();
+                     });
 }
 
 // ---- reporting -------------------------------------------------------------------

@@ -40,15 +40,8 @@ class BenchHost final : public IReaderHost {
 };
 
 std::string ItemCache(std::size_t items, std::uint32_t seed) {
-  using namespace feed_generator_detail;
-  SeededRandom random(seed);
-  std::string feed =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n<channel>\n<title>feed</title>\n";
-  for (std::size_t i = 0; i < items; ++i) AppendItem(random, i, feed);
-  feed += "</channel>\n</rss>\n";
   TmoxXMLParser2 source;
-  source.LoadFromString(std::move(feed));
+  source.LoadFromString(GenerateRssItems(items, seed));
   return ConvertFeed(source, {}, {}).Text();
 }
 

@@ -121,6 +121,18 @@ inline void AppendItem(SeededRandom& random, std::size_t index, std::string& out
 
 }  // namespace feed_generator_detail
 
+// An RSS document of exactly `items` generated items.
+inline std::string GenerateRssItems(std::size_t items, uint32_t seed) {
+  using namespace feed_generator_detail;
+  SeededRandom random(seed);
+  std::string out =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n<channel>\n<title>feed</title>\n";
+  for (std::size_t i = 0; i < items; ++i) AppendItem(random, i, out);
+  out += "</channel>\n</rss>\n";
+  return out;
+}
+
 // A well-formed RSS 2.0 document of at least `targetBytes` bytes (a header
 // and one item at the least), made of whole items.
 inline std::string GenerateRssFeed(std::size_t targetBytes, uint32_t seed) {

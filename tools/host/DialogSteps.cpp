@@ -210,26 +210,6 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::TrayClick& click) {
 
 namespace {
 
-struct ChildSearch {
-  const std::wstring& Name;
-  HWND Found;
-};
-
-BOOL CALLBACK TakeVisibleChildOfClass(HWND child, LPARAM data) {
-  auto& search = *reinterpret_cast<ChildSearch*>(data);
-  wchar_t name[128] = {};
-  GetClassNameW(child, name, static_cast<int>(std::size(name)));
-  if (search.Name != name || !IsWindowVisible(child)) return TRUE;
-  search.Found = child;
-  return FALSE;
-}
-
-HWND VisibleChildOfClass(HWND parent, const std::wstring& className) {
-  ChildSearch search{className, nullptr};
-  EnumChildWindows(parent, &TakeVisibleChildOfClass, reinterpret_cast<LPARAM>(&search));
-  return search.Found;
-}
-
 // The visible top-level window of the class, else a visible window of the
 // class inside a visible top-level one.
 HWND VisibleWindowOfClass(const std::wstring& className) {

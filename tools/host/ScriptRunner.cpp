@@ -317,36 +317,11 @@ ScriptRunner::Outcome ScriptRunner::Do(const script::ExpectXStatusText& expect) 
   return {Verdict::Fail, "the X-status is \"" + ToUtf8(std::wstring(shown.begin(), shown.end())) + "\""};
 }
 
-namespace {
-
-struct ClassSearch {
-  const std::wstring& Name;
-  HWND Found;
-};
-
-BOOL CALLBACK TakeWindowOfClass(HWND window, LPARAM data) {
-  auto& search = *reinterpret_cast<ClassSearch*>(data);
-  wchar_t name[128] = {};
-  GetClassNameW(window, name, 128);
-  if (search.Name != name) return TRUE;
-  search.Found = window;
-  return FALSE;
-}
-
-// Of this thread's windows only: another host may run beside this one.
-HWND HostWindowOfClass(const std::wstring& className) {
-  ClassSearch search{className, nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), &TakeWindowOfClass, reinterpret_cast<LPARAM>(&search));
-  return search.Found;
-}
-
-}  // namespace
-
 // The plugin's windows by class, else the host's own (KivoHostMain, KivoHostHint).
 ScriptRunner::Outcome ScriptRunner::Do(const script::Screenshot& shot) {
   auto windows = TopWindowsOfClass(shot.ClassName);
   if (windows.empty()) {
-    if (const HWND own = HostWindowOfClass(shot.ClassName)) windows.push_back({own, shot.ClassName, true});
+    if (const HWND own = ThreadWindowOfClass(shot.ClassName)) windows.push_back({own, shot.ClassName, true});
   }
   if (windows.empty()) return {Verdict::Fail, "no window of class " + ToUtf8(shot.ClassName)};
   const auto visible =

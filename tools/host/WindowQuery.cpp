@@ -27,6 +27,19 @@ BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM found) {
   return TRUE;
 }
 
+struct ClassSearch {
+  const std::wstring& Name;
+  bool VisibleOnly;
+  HWND Found;
+};
+
+BOOL CALLBACK TakeWindowOfClass(HWND window, LPARAM data) {
+  auto& search = *reinterpret_cast<ClassSearch*>(data);
+  if (ClassNameOf(window) != search.Name || (search.VisibleOnly && !IsWindowVisible(window))) return TRUE;
+  search.Found = window;
+  return FALSE;
+}
+
 std::vector<TopWindow> ProcessTopWindows() {
   std::vector<TopWindow> windows;
   EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&windows));
@@ -77,6 +90,18 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)),
                               QS_ALLINPUT);
   }
+}
+
+HWND VisibleChildOfClass(HWND parent, const std::wstring& className) {
+  ClassSearch search{className, true, nullptr};
+  EnumChildWindows(parent, &TakeWindowOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+HWND ThreadWindowOfClass(const std::wstring& className) {
+  ClassSearch search{className, false, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &TakeWindowOfClass, reinterpret_cast<LPARAM>(&search));
+  return search.Found;
 }
 
 }  // namespace kivo::host

@@ -21,6 +21,11 @@ struct TopWindow {
 std::vector<TopWindow> PluginTopWindows();
 std::vector<TopWindow> TopWindowsOfClass(const std::wstring& className);
 bool AnyVisible(const std::vector<TopWindow>& windows);
+// A visible window of the class inside `parent`; null when none.
+HWND VisibleChildOfClass(HWND parent, const std::wstring& className);
+// A window of the class among this thread's top-level windows (the host's
+// own); another host may run beside this one.
+HWND ThreadWindowOfClass(const std::wstring& className);
 
 // Dispatches what is queued, then returns.
 void PumpPendingMessages();

@@ -30,8 +30,7 @@ class TPictureMenu {
   std::vector<TUniqueBitmap> bitmaps_;  // the menu only borrows them
 };
 
-// The menu font and the height of an owner-drawn item that holds a 16-pixel
-// picture and a line of it.
+// The system's menu font, for owner-drawn items; empty when it cannot be had.
 TUniqueFont MenuFont();
 
 }  // namespace kivo
