@@ -113,6 +113,9 @@ struct tchannels {
   TDateTime LastUpdated = 0;
   std::vector<tchannelrecord> Items;
   std::string ItemCacheText;  // the item cache's text, windows-1251 as its file holds it
+  // A start's worker still reads the item cache: ItemCacheText and Items are
+  // empty until it is adopted (see feeds/ItemCacheReads.h).
+  bool ItemCachePending = false;
   // ItemCacheText holds items its file does not: the write failed, and the
   // next save tries again.
   bool ItemCacheUnsaved = false;

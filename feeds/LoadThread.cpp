@@ -187,6 +187,7 @@ bool AdoptLoadResult(TRSS& rss, TLoadMailbox& mailbox, int i) {
       feed.LastModified = std::move(result.Validators.LastModified);
       feed.LastUpdated = result.LastUpdated;
       feed.ItemCacheText = std::move(result.ItemCacheText);
+      feed.ItemCachePending = false;
       feed.ItemCacheUnsaved = result.CacheUnsaved;
       feed.Logo.Url = std::move(result.LogoUrl);
       AdoptComposedFeed(feed, std::move(result.Page));

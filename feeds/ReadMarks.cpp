@@ -183,6 +183,10 @@ void LoadReadMarks(TRSS& rss, int f) {
     feed.ReadMarksUnreadable = !bytes && PathExists(file);
     feed.ReadMarks = NormalizeReadMarks(bytes.value_or(std::string()));
   }
+  SetStoredMarks(feed);
+}
+
+void SetStoredMarks(tchannels& feed) {
   const TReadMarksIndex index(feed.ReadMarks);
   for (auto& theme : feed.Items) {
     const auto line = index.Find(ThemeKey(theme));

@@ -70,6 +70,8 @@ void SetReadMarks(TRSS& rss, int f, const std::vector<std::string>& keys, int ma
 // be read; then ReadMarksUnreadable tells which) and the marks of its themes:
 // the value of the key's first line, 0 when there is none.
 void LoadReadMarks(TRSS& rss, int f);
+// The marks of the feed's themes from its text, as LoadReadMarks sets them.
+void SetStoredMarks(tchannels& feed);
 
 // The feed's text into its ".rd" file, replacing it; an empty text gives an
 // empty file. True without writing for a record that has no cache file name;

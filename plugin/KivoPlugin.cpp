@@ -129,13 +129,24 @@ void TKivoPlugin::FillInfo() {
 void TKivoPlugin::Run() {
   set_lang_russian();
   Start();
-  LoadSettings();
+  LoadSettingsAtStart();
   if (MainForm) MainForm->TabControl1Change();
+  if (MainForm) MainForm->StartItemCacheReads();
 }
 
 void TKivoPlugin::Enable() {
   Start();
-  LoadSettings();
+  LoadSettingsAtStart();
+  if (MainForm) MainForm->StartItemCacheReads();
+}
+
+// A feed is read at once when it is shown or loaded; the others' item caches
+// follow on a worker (StartItemCacheReads), so the messenger does not wait.
+void TKivoPlugin::LoadSettingsAtStart() {
+  if (!RssData) return;
+  TSettingsContext context = SettingsContext();
+  context.DeferItemCaches = true;
+  kivo::LoadSettings(Settings, *RssData, context);
 }
 
 // The objects go even when the save fails: a host that quits unloads us next.

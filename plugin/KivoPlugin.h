@@ -57,6 +57,7 @@ class TKivoPlugin final : public IReaderHost,
 
   // The load and save sequences over the current objects and settings record.
   void LoadSettings();
+  void LoadSettingsAtStart();
   void LoadFeedSettings(int i);
   bool SaveSettings();
   TSettingsContext SettingsContext();

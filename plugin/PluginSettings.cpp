@@ -247,6 +247,24 @@ bool WriteIni(const TPluginGlobals& globals, TRSS& rss, const TSettingsContext& 
   return ini.UpdateFile() && allWritten;
 }
 
+void LoadFeedSettingsFrom(TRSS& rss, int i, const TIniFile& ini, const TSettingsContext& context) {
+  tchannels& channel = rss.Channels[static_cast<size_t>(i)];
+  const TDateTime now = context.Now ? context.Now() : SystemClock().Now();
+  ReadFeedSection(channel, ini, now);
+  ResetRunState(channel, now);
+  if (context.DeferItemCaches) {
+    channel.ItemCachePending = true;
+  } else if (FileExists(channel.CacheFile)) {
+    // An unreadable cache counts as empty.
+    channel.ItemCacheText = ReadFileBytes(channel.CacheFile).value_or(std::string());
+    CallHook(context.ComposePage, rss, i);
+  }
+  // Marks load even without an item cache (deleted, or the first download
+  // failed): the next save writes them back, and must not write them empty.
+  CallHook(context.LoadReadMarks, rss, i);
+  rss.LoadLogo(i, context.ImageDecoder);
+}
+
 }  // namespace
 
 std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath) {
@@ -265,7 +283,9 @@ void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& co
   for (int i = 0; i <= rss.High(); ++i) {
     SetUpFeed(rss.Channels[static_cast<size_t>(i)], i, globals.FeedLines[static_cast<size_t>(i)], context);
   }
-  for (int i = 0; i <= rss.High(); ++i) LoadFeedSettings(rss, i, context);
+  // One reading of the INI for all feeds: 200 feeds would parse it 200 times.
+  const TIniFile ini(context.IniPath);
+  for (int i = 0; i <= rss.High(); ++i) LoadFeedSettingsFrom(rss, i, ini, context);
   if (context.SetupContacts) context.SetupContacts(rss, globals);
   if (context.Window) {
     for (int i = 0; i <= rss.High(); ++i) context.Window->check_new_grid_count(i);
@@ -273,21 +293,7 @@ void LoadSettings(TPluginGlobals& globals, TRSS& rss, const TSettingsContext& co
 }
 
 void LoadFeedSettings(TRSS& rss, int i, const TSettingsContext& context) {
-  if (!rss.IsValid(i)) return;
-  tchannels& channel = rss.Channels[static_cast<size_t>(i)];
-  const TIniFile ini(context.IniPath);
-  const TDateTime now = context.Now ? context.Now() : SystemClock().Now();
-  ReadFeedSection(channel, ini, now);
-  ResetRunState(channel, now);
-  if (FileExists(channel.CacheFile)) {
-    // An unreadable cache counts as empty.
-    channel.ItemCacheText = ReadFileBytes(channel.CacheFile).value_or(std::string());
-    CallHook(context.ComposePage, rss, i);
-  }
-  // Marks load even without an item cache (deleted, or the first download
-  // failed): the next save writes them back, and must not write them empty.
-  CallHook(context.LoadReadMarks, rss, i);
-  rss.LoadLogo(i, context.ImageDecoder);
+  if (rss.IsValid(i)) LoadFeedSettingsFrom(rss, i, TIniFile(context.IniPath), context);
 }
 
 bool SaveSettings(const TPluginGlobals& globals, TRSS* rss, const TSettingsContext& context) {

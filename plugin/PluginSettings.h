@@ -39,6 +39,8 @@ struct TSettingsContext {
   TFeedHook ComposePage;        // the items of a feed from its ItemCacheText (the page may wait)
   TFeedHook LoadReadMarks;      // the feed's ".rd" file into ReadMarks and the items
   TContactsHook SetupContacts;  // one contact entry per feed, special contacts when shown
+  // A start leaves the item caches pending for a worker (feeds/ItemCacheReads.h).
+  bool DeferItemCaches = false;
 };
 
 // The INI file of the module at `pluginPath`.

@@ -63,12 +63,14 @@ TReaderWindow::~TReaderWindow() {
   // A stalled server must not hold up the stop, nor may a worker that still
   // does: the messenger waits for the plugin only so long.
   cancel_->Cancel();
+  cacheReadsStop_->store(true);
   StopWorkers(std::chrono::steady_clock::now() + kStopWait);
   poster_->Close();
 }
 
 void TReaderWindow::StopWorkers(TSteadyTime deadline) {
   images_.Stop(deadline);
+  if (cacheReads_) cacheReads_->Stop(deadline);
   TRSS* rss = Feeds();
   if (!rss) return;
   for (tchannels& feed : rss->Channels) rss->RetireWorkers(feed);
@@ -206,6 +208,8 @@ void TReaderWindow::LoadPage(int feedIndex) {
 }
 
 void TReaderWindow::StartLoad(int feedIndex) {
+  // The load's conversion compares against the themes held: they must be there.
+  ReadPendingItemCache(*Feeds(), feedIndex);
   tchannels& feed = *Feed(feedIndex);
   feed.LoadThread.reset();
   feed.Run->Progress = 0;
@@ -246,6 +250,7 @@ void TReaderWindow::ShowFeed(int feedIndex) {
   view_.StopTimer(TReaderTimer::Timer1);
   tchannels* feed = Feed(feedIndex);
   if (!feed) return;
+  ReadPendingItemCache(*Feeds(), feedIndex);
   if (!feed->ShowPanel) {
     if (!feed->PageComposed) MakeFeedPage(*Feeds(), feedIndex, Globals().FontSize, services_.Locale);
     view_.ViewerLoadHtml(feed->PageHtml);
@@ -472,6 +477,26 @@ void TReaderWindow::OnFeedLoaded(int feedIndex) {
         Lang.lang_err_load + " - " + feed->Title + (reason.empty() ? "" : " (" + reason + ")"), feedIndex);
   }
   if (feed->ItemCacheUnsaved) SaveFailed();
+}
+
+void TReaderWindow::StartItemCacheReads() {
+  const TRSS* rss = Feeds();
+  if (!rss || cacheReads_) return;
+  try {
+    cacheReads_ = kivo::StartItemCacheReads(*rss, services_.FeedThreads, cacheReadsBusy_, cacheReadsStop_,
+                                            cacheReadsMailbox_, poster_, WM_ITEM_CACHES_READ);
+  } catch (...) {
+    // No thread: each feed is read when it is first shown or loaded, its counts then.
+  }
+}
+
+void TReaderWindow::OnItemCachesRead() {
+  if (cacheReads_ && !cacheReads_->Busy()) cacheReads_.reset();
+  TRSS* rss = Feeds();
+  if (!rss) return;
+  const std::vector<int> adopted = AdoptItemCacheReads(*rss, *cacheReadsMailbox_);
+  for (const int feedIndex : adopted) check_new_grid_count(feedIndex);
+  if (!adopted.empty()) view_.RepaintTabs();
 }
 
 // A read-only folder or a full disk would say so at every try: once a

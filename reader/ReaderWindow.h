@@ -5,6 +5,7 @@
 // controls' handlers) and by the plugin core (IReaderWindow).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -16,6 +17,7 @@
 
 #include "base/SharedRef.h"
 #include "feeds/CheckNewThread.h"
+#include "feeds/ItemCacheReads.h"
 #include "feeds/LoadThread.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/Clock.h"
@@ -126,6 +128,7 @@ class TReaderWindow : public IReaderWindow {
     return view_.PopupSpecContacts(items, x, y);
   }
   std::u16string StatusText() override;
+  void StartItemCacheReads() override;
   void ShowOnFeed(int feed) override {
     N6Click();
     SelectTab(feed);
@@ -184,6 +187,7 @@ class TReaderWindow : public IReaderWindow {
   void OnFeedChanged(int feedIndex);   // WM_FEED_CHANGED
   void OnFeedProgress(int feedIndex);  // WM_FEED_PROGRESS
   void OnImageLoaded();                // WM_IMAGE_LOADED
+  void OnItemCachesRead();             // WM_ITEM_CACHES_READ
 
   // Viewer.
   bool htmlLite1ImageRequest(const std::string& source);
@@ -241,6 +245,11 @@ class TReaderWindow : public IReaderWindow {
   TSharedRef<THttpCancel> cancel_ = MakeShared<THttpCancel>();  // cancelled as the window goes
   TLoadServices loads_;
   TCheckServices checks_;
+  // The start's reading of the item caches.
+  TSharedRef<std::atomic<bool>> cacheReadsBusy_ = MakeShared<std::atomic<bool>>(false);
+  TSharedRef<std::atomic<bool>> cacheReadsStop_ = MakeShared<std::atomic<bool>>(false);
+  TSharedRef<TItemCacheMailbox> cacheReadsMailbox_ = MakeShared<TItemCacheMailbox>();
+  std::unique_ptr<TWorker> cacheReads_;
   std::vector<std::string> tabs_;                          // TabControl1's texts
   std::vector<TGridRow> grid_ = std::vector<TGridRow>(2);  // a header and one row, as designed
   int viewerTag_ = -1;

@@ -68,6 +68,8 @@ class IReaderWindow : public IReaderWindowOps, public IPluginWindow {
   // The X-status text: the viewer's selection, else the whole page, which is
   // selected and deselected again to take it.
   virtual std::u16string StatusText() { return {}; }
+  // Reads the item caches a start left pending on a worker (feeds/ItemCacheReads.h).
+  virtual void StartItemCacheReads() {}
 };
 
 }  // namespace kivo

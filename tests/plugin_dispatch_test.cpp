@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Text1251.h"
+#include "feeds/ItemCacheReads.h"
 #include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
@@ -57,7 +58,8 @@ struct FakeDialogWindow : TView, IPluginWindow {
 
 class FakeReaderWindow : public FakeShown<IReaderWindow> {
  public:
-  FakeReaderWindow(TEventLog& log, std::string name) : FakeShown(log, std::move(name)) {}
+  FakeReaderWindow(TEventLog& log, std::string name, IReaderHost& host)
+      : FakeShown(log, std::move(name)), host(host) {}
   void SetLogoVisible(bool) override {}
   void settabsposition(int) override {}
   void SetCheckNewTimerEnabled(bool) override {}
@@ -80,7 +82,13 @@ class FakeReaderWindow : public FakeShown<IReaderWindow> {
   }
 
   void ShowOnFeed(int feed) override { log.push_back("reader shown on " + std::to_string(feed)); }
+  // The worker's reading, done at once.
+  void StartItemCacheReads() override {
+    TRSS* rss = host.Feeds();
+    for (int i = 0; rss && i <= rss->High(); ++i) ReadPendingItemCache(*rss, i);
+  }
 
+  IReaderHost& host;
   bool failOptions = false;
   std::vector<std::string> tabs;
 };
@@ -182,7 +190,7 @@ class FakeEnvironment : public IHostService,
   std::unique_ptr<IReaderWindow> CreateReaderWindow(tgradientsclass* readerSkin, IReaderHost& host) override {
     log_.push_back(readerSkin == skin ? "create reader with the skin" : "create reader with another skin");
     readerHost = &host;
-    auto window = std::make_unique<FakeReaderWindow>(log_, "reader");
+    auto window = std::make_unique<FakeReaderWindow>(log_, "reader", host);
     reader = window.get();
     return window;
   }

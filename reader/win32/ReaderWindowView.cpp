@@ -258,6 +258,9 @@ bool TReaderWindowView::OnWorkerNotice(UINT message, LPARAM lParam) {
     case WM_FEED_PROGRESS:
       if (logic_) logic_->OnFeedProgress(feed);
       return true;
+    case WM_ITEM_CACHES_READ:
+      if (logic_) logic_->OnItemCachesRead();
+      return true;
     case WM_IMAGE_LOADED:
       if (logic_) logic_->OnImageLoaded();
       return true;

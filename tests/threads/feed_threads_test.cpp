@@ -4,13 +4,18 @@
 // into what the window thread uses shows up as a data race there.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "feeds/CheckNewThread.h"
 #include "feeds/FeedMessages.h"
+#include "feeds/ItemCacheReads.h"
 #include "feeds/LoadThread.h"
 #include "feeds/PageComposition.h"
+#include "feeds/ReadMarks.h"
 #include "platform/FileIo.h"
 #include "plugin/PluginSettings.h"
 #include "tests/support/FeedTestDoubles.h"
@@ -181,6 +186,43 @@ TEST_F(FeedThreadsTest, ReloadsWhileFiftyFeedsLoadAndCheckDropStaleResultsWithou
     ASSERT_TRUE(feed.Logo.Bitmap) << i;
   }
   EXPECT_GT(pageBytes_, 0u);
+}
+
+// A start reads the item caches on a worker while the window reloads, shows
+// feeds (reading each at once) and marks them; every feed ends read, once.
+TEST_F(FeedThreadsTest, StartReadsCachesBehindTheWindowAndAReloadDropsTheOldReads) {
+  Reload();
+  StartLoads();
+  DrainUntilEveryLoadReported();  // every feed now has its item cache on the disk
+  context_.DeferItemCaches = true;
+  const auto mailbox = MakeShared<TItemCacheMailbox>();
+  const auto stop = MakeShared<std::atomic<bool>>(false);
+  std::vector<std::unique_ptr<TWorker>> workers;
+  for (int round = 0; round < 2; ++round) {
+    Reload();  // the first round's reads now belong to records that are gone
+    workers.push_back(StartItemCacheReads(rss_, SystemThreads(), MakeShared<std::atomic<bool>>(false), stop,
+                                          mailbox, queue_, WM_ITEM_CACHES_READ));
+    for (int i = 0; i < kFeeds; i += 7) {
+      ReadPendingItemCache(rss_, i);
+      SetReadMark(rss_, i, ThemeKey(rss_.Channels[static_cast<std::size_t>(i)].Items.at(0)), 3);
+    }
+  }
+  int reads = 0;
+  std::vector<int> adopted;
+  testing::MessageQueue::Message message{};
+  while (reads < 2) {
+    ASSERT_TRUE(queue_->Wait(message)) << reads << " of 2 reads reported";
+    if (message.Id != WM_ITEM_CACHES_READ) continue;
+    ++reads;
+    for (const int i : AdoptItemCacheReads(rss_, *mailbox)) adopted.push_back(i);
+  }
+  EXPECT_EQ(adopted.size(), static_cast<std::size_t>(kFeeds - (kFeeds + 6) / 7)) << "each feed read once";
+  for (int i = 0; i < kFeeds; ++i) {
+    const tchannels& feed = rss_.Channels[static_cast<std::size_t>(i)];
+    EXPECT_FALSE(feed.ItemCachePending) << i;
+    ASSERT_EQ(feed.Items.size(), static_cast<std::size_t>(ItemsOf(i))) << i;
+    EXPECT_EQ(feed.ReadMarks.find("=3") != std::string::npos, i % 7 == 0) << i;
+  }
 }
 
 }  // namespace
