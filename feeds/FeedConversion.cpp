@@ -87,11 +87,7 @@ void AppendDecoded(std::string_view value, EncodingMode mode, std::string& out) 
 // "myrssnodes" document would write itself; the tree is never built.
 class TCacheWriter {
  public:
-  // A cache is shorter than its document (a Cyrillic letter takes one byte, not
-  // two, and most elements are dropped): reserved near its size, it is rarely
-  // copied as it grows, and it does not ask for more fresh pages than it uses.
-  explicit TCacheWriter(std::size_t sourceSize) {
-    text_.reserve(std::min(sourceSize / 4 * 3, kMaxReserve) + kHead.size() + 64);
+  explicit TCacheWriter(std::size_t sourceSize) : sourceSize_(sourceSize) {
     text_ = kHead;
     text_ += "<myrssnodes>";
   }
@@ -99,6 +95,7 @@ class TCacheWriter {
   std::size_t ItemCount() const { return items_; }
 
   void OpenItem() {
+    if (items_ == 0) ReserveForItems();
     if (items_ > 0) text_ += "\r\n  </item>";
     text_ += "\r\n  <item>";
     ++items_;
@@ -142,7 +139,7 @@ class TCacheWriter {
 
  private:
   static constexpr std::string_view kHead = "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n";
-  static constexpr std::size_t kMaxReserve = std::size_t{16} << 20;
+  static constexpr std::size_t kMaxReserve = std::size_t{4} << 20;
 
   // A "]]>" inside the section would end it early; "]]&gt;" keeps the rest.
   void WrapInCdata(std::size_t textBegin) {
@@ -158,6 +155,13 @@ class TCacheWriter {
     text_ += "]]>";
   }
 
+  // A cache is shorter than its document (a Cyrillic letter takes one byte, not
+  // two, and most elements are dropped): reserved near its size, it is rarely
+  // copied as it grows, and it does not ask for more fresh pages than it uses.
+  // A document without items reserves nothing.
+  void ReserveForItems() { text_.reserve(std::min(sourceSize_ / 4 * 3, kMaxReserve) + kHead.size() + 64); }
+
+  std::size_t sourceSize_;
   std::string text_;
   std::size_t items_ = 0;
 };
