@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace kivo {
 
@@ -79,6 +80,16 @@ constexpr Byte WinByteFor(char32_t cp) {
   if (cp > 0xFFFF) return 0;
   return kReverse.pages[kReverse.pageOf[cp >> 8]][cp & 0xFF];
 }
+
+// The windows-1251 bytes of the two-byte UTF-8 forms, by code point (below
+// 0x800); 0 where windows-1251 has none. Cyrillic text is almost all of these.
+constexpr std::array<Byte, 0x800> MakeTwoByteTable() {
+  std::array<Byte, 0x800> table{};
+  for (char32_t cp = 0x80; cp < 0x800; ++cp) table[cp] = WinByteFor(cp);
+  return table;
+}
+
+constexpr std::array<Byte, 0x800> kTwoByteWin = MakeTwoByteTable();
 
 constexpr bool HasWinForm(char32_t cp) {
   return cp == 0 || WinByteFor(cp) != 0;
@@ -212,22 +223,35 @@ inline Byte At(std::string_view text, size_t i) {
   return static_cast<Byte>(text[i]);
 }
 
+void AppendMappedBytes(std::string_view text, const std::array<Byte, 256>& table, std::string& out) {
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  char* dst = out.data() + start;
+  for (size_t i = 0; i < text.size(); ++i) dst[i] = static_cast<char>(table[At(text, i)]);
+}
+
 std::string MapBytes(std::string_view text, const std::array<Byte, 256>& table) {
-  std::string out(text.size(), '\0');
-  for (size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char>(table[At(text, i)]);
+  std::string out;
+  AppendMappedBytes(text, table, out);
   return out;
 }
 
 // Two passes: the exact size first, then the bytes.
-std::string ConvertBytes(std::string_view text, const ByteForms& forms) {
+void AppendConvertedBytes(std::string_view text, const ByteForms& forms, std::string& out) {
   size_t size = 0;
   for (const char c : text) size += forms[static_cast<Byte>(c)].size;
-  std::string out(size, '\0');
-  char* dst = out.data();
+  const size_t start = out.size();
+  out.resize(start + size);
+  char* dst = out.data() + start;
   for (const char c : text) {
     const ByteForm& form = forms[static_cast<Byte>(c)];
     for (size_t i = 0; i < form.size; ++i) *dst++ = form.text[i];
   }
+}
+
+std::string ConvertBytes(std::string_view text, const ByteForms& forms) {
+  std::string out;
+  AppendConvertedBytes(text, forms, out);
   return out;
 }
 
@@ -278,25 +302,57 @@ inline size_t DecodeMultiByte(const Byte* p, const Byte* end, char32_t& cp) {
   return trail + 1;
 }
 
+// First `pattern` in text[from, size), found by memchr for its first byte.
+size_t FindIn(const char* text, size_t size, std::string_view pattern, size_t from) {
+  while (from + pattern.size() <= size) {
+    const void* hit = std::memchr(text + from, pattern.front(), size - from - pattern.size() + 1);
+    if (hit == nullptr) return std::string_view::npos;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - text);
+    if (std::equal(pattern.begin() + 1, pattern.end(), text + at + 1)) return at;
+    from = at + 1;
+  }
+  return std::string_view::npos;
+}
+
 // ReplaceAll in place, for a replacement no longer than the pattern: writing
 // never overtakes reading, and the search only looks at unread text.
-void ShrinkAll(std::string& text, std::string_view pattern, std::string_view replacement) {
-  size_t found = text.find(pattern);
-  if (found == std::string::npos) return;
-  char* data = text.data();
+size_t ShrinkAll(char* text, size_t size, std::string_view pattern, std::string_view replacement) {
+  size_t found = FindIn(text, size, pattern, 0);
+  if (found == std::string_view::npos) return size;
   size_t write = found;
   size_t read = found;
-  while (found != std::string::npos) {
-    std::memmove(data + write, data + read, found - read);
+  while (found != std::string_view::npos) {
+    std::memmove(text + write, text + read, found - read);
     write += found - read;
-    std::memcpy(data + write, replacement.data(), replacement.size());
+    std::memcpy(text + write, replacement.data(), replacement.size());
     write += replacement.size();
     read = found + pattern.size();
-    found = text.find(pattern, read);
+    found = FindIn(text, size, pattern, read);
   }
-  std::memmove(data + write, data + read, text.size() - read);
-  text.resize(write + text.size() - read);
+  std::memmove(text + write, text + read, size - read);
+  return write + size - read;
 }
+
+constexpr uint32_t LetterBit(char c) {
+  return c >= 'a' && c <= 'z' ? uint32_t{1} << (c - 'a') : 0;
+}
+
+uint32_t LettersAfterAmpersands(const char* text, size_t size) {
+  uint32_t letters = 0;
+  const char* const end = text + size;
+  for (const char* at = text; at < end; ++at) {
+    at = static_cast<const char*>(std::memchr(at, '&', static_cast<size_t>(end - at)));
+    if (at == nullptr) break;
+    if (at + 1 < end) letters |= LetterBit(at[1]);
+  }
+  return letters;
+}
+
+// The order matters: "&amp;lt;" becomes "&lt;" and then "<".
+constexpr std::pair<std::string_view, std::string_view> kEntities[] = {
+    {"&amp;", "&"},    {"&amp", "&"},     {"&quot;", "\""}, {"&quot", "\""},
+    {"&ldquo;", "\""}, {"&rdquo;", "\""}, {"&lt;", "<"},    {"&gt;", ">"},
+};
 
 }  // namespace
 
@@ -318,27 +374,38 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern, std::str
 
 std::string DecodeEntities(std::string_view text) {
   std::string out(text);
-  if (out.find('&') == std::string::npos) return out;
-  ShrinkAll(out, "&amp;", "&");
-  ShrinkAll(out, "&amp", "&");
-  ShrinkAll(out, "&quot;", "\"");
-  ShrinkAll(out, "&quot", "\"");
-  ShrinkAll(out, "&ldquo;", "\"");
-  ShrinkAll(out, "&rdquo;", "\"");
-  ShrinkAll(out, "&lt;", "<");
-  ShrinkAll(out, "&gt;", ">");
+  out.resize(DecodeEntitiesInPlace(out.data(), out.size()));
   return out;
+}
+
+// Every entity starts with '&': the text before the first one stays as it is.
+// A step runs only when a '&' is followed by its entity's letter; only the
+// "&amp" steps leave a '&' before another letter.
+size_t DecodeEntitiesInPlace(char* text, size_t size) {
+  void* amp = size == 0 ? nullptr : std::memchr(text, '&', size);
+  if (amp == nullptr) return size;
+  char* tail = static_cast<char*>(amp);
+  const size_t kept = static_cast<size_t>(tail - text);
+  size_t tailSize = size - kept;
+  uint32_t letters = LettersAfterAmpersands(tail, tailSize);
+  for (const auto& [entity, replacement] : kEntities) {
+    if ((letters & LetterBit(entity[1])) == 0) continue;
+    tailSize = ShrinkAll(tail, tailSize, entity, replacement);
+    if (entity[1] == 'a') letters |= LettersAfterAmpersands(tail, tailSize);
+  }
+  return kept + tailSize;
 }
 
 std::string Koi8ToWin(std::string_view text) {
   return MapBytes(text, kKoiToWin);
 }
 
-std::optional<std::string> Utf8ToWin(std::string_view text) {
+bool AppendUtf8ToWin(std::string_view text, std::string& out) {
   // Room for the rest of the input is kept at all times; only "&#N;" can
   // write more than it reads.
-  std::string out(text.size(), '\0');
-  char* dst = out.data();
+  const size_t start = out.size();
+  out.resize(start + text.size());
+  char* dst = out.data() + start;
   const Byte* p = reinterpret_cast<const Byte*>(text.data());
   const Byte* const end = p + text.size();
   while (p < end) {
@@ -346,9 +413,20 @@ std::optional<std::string> Utf8ToWin(std::string_view text) {
       p = CopyAscii(p, end, dst);
       continue;
     }
+    if (end - p >= 2 && static_cast<Byte>(p[0] - 0xC2) < 0x1E && (p[1] & 0xC0) == 0x80) {
+      const Byte b = kTwoByteWin[((p[0] & 0x1F) << 6) | (p[1] & 0x3F)];
+      if (b != 0) {
+        *dst++ = static_cast<char>(b);
+        p += 2;
+        continue;
+      }
+    }
     char32_t cp;
     const size_t length = DecodeMultiByte(p, end, cp);
-    if (length == 0) return std::nullopt;
+    if (length == 0) {
+      out.resize(start);
+      return false;
+    }
     p += length;
     if (const Byte b = WinByteFor(cp); b != 0) {
       *dst++ = static_cast<char>(b);
@@ -361,6 +439,12 @@ std::optional<std::string> Utf8ToWin(std::string_view text) {
     dst = out.data() + used;
   }
   out.resize(static_cast<size_t>(dst - out.data()));
+  return true;
+}
+
+std::optional<std::string> Utf8ToWin(std::string_view text) {
+  std::string out;
+  if (!AppendUtf8ToWin(text, out)) return std::nullopt;
   return out;
 }
 
@@ -371,6 +455,18 @@ std::string Utf8ToWinOrKeep(std::string_view text) {
 
 std::string Latin1ToWin(std::string_view text) {
   return ConvertBytes(text, kLatin1Forms);
+}
+
+void AppendKoi8ToWin(std::string_view text, std::string& out) {
+  AppendMappedBytes(text, kKoiToWin, out);
+}
+
+void AppendLatin1ToWin(std::string_view text, std::string& out) {
+  AppendConvertedBytes(text, kLatin1Forms, out);
+}
+
+void AppendCp1252ToWin(std::string_view text, std::string& out) {
+  AppendConvertedBytes(text, kCp1252Forms, out);
 }
 
 std::string Cp1252ToWin(std::string_view text) {

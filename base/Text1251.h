@@ -3,6 +3,7 @@
 // into it here; letter case, entities, trimming and the UTF-16 of the host.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern, std::str
 
 // The eight entity replacements, in their fixed order (the "&amp;" steps first).
 std::string DecodeEntities(std::string_view text);
+// The same over `text` in place (no replacement is longer than its entity);
+// returns the decoded size.
+std::size_t DecodeEntitiesInPlace(char* text, std::size_t size);
 
 // KOI8-R letters (0xC0-0xFF) to their windows-1251 bytes; every other byte unchanged.
 std::string Koi8ToWin(std::string_view text);
@@ -28,6 +32,14 @@ std::string Utf8ToWinOrKeep(std::string_view text);
 // Single-byte code pages into windows-1251, "&#N;" for what windows-1251 lacks.
 std::string Latin1ToWin(std::string_view text);
 std::string Cp1252ToWin(std::string_view text);
+
+// The conversions above appending to `out`, for a writer that builds one long
+// text. AppendUtf8ToWin leaves `out` as it was and returns false when the
+// input is not well-formed UTF-8.
+bool AppendUtf8ToWin(std::string_view text, std::string& out);
+void AppendKoi8ToWin(std::string_view text, std::string& out);
+void AppendLatin1ToWin(std::string_view text, std::string& out);
+void AppendCp1252ToWin(std::string_view text, std::string& out);
 
 // windows-1251 <-> UTF-16. Every windows-1251 byte round-trips unchanged.
 // A UTF-16 unit with no windows-1251 form becomes '?'.

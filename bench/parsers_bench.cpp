@@ -329,11 +329,12 @@ std::shared_ptr<TStartupFolder> MakeStartupFolder() {
   for (int f = 0; f < kStartupFeeds; ++f) {
     TmoxXMLParser2 source;
     source.LoadFromString(GenerateRssItems(kStartupItems, kBenchSeed + static_cast<uint32_t>(f)));
-    const TConvertedFeed converted = ConvertFeed(source, {}, {});
-    const std::string cache = converted.Text();
+    const std::string cache = ConvertFeed(source, {}, {}).Text();
+    TmoxXMLParser2 converted;
+    converted.LoadFromString(cache);
     std::string marks;
     int n = 0;
-    for (const TmoxXMLNode2* item = converted.Document->FirstChild(); item; item = item->NextSibling()) {
+    for (const TmoxXMLNode2* item = converted.FirstChild(); item; item = item->NextSibling()) {
       if (n++ % 3 == 0) marks += item->ChildText("title") + " " + item->ChildText("pubDate") + "=1\r\n";
     }
     const std::string name = "feed" + std::to_string(f);

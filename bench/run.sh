@@ -3,6 +3,8 @@
 #   bench/run.sh [NAME...]     e.g. bench/run.sh parsers_bench
 #   bench/run.sh --callgrind   instructions per input byte of one parse of a
 #                              generated 1 MB feed, and the hottest functions
+#   bench/run.sh --callgrind-convert   the same for parse, conversion and the
+#                              item cache text of that feed (convert_once)
 #   bench/run.sh --win32       conversion_memory_bench and reader_ui_bench built
 #                              for i686 Windows and run under Wine (build/win32-bench)
 # KIVO_BENCH_BUILD=DIR builds in DIR instead of the native-release preset's folder.
@@ -35,15 +37,18 @@ else
 fi
 bin=$build/bench
 
-if [ "${1:-}" = "--callgrind" ]; then
+if [ "${1:-}" = "--callgrind" ] || [ "${1:-}" = "--callgrind-convert" ]; then
   out=$build/callgrind.out
+  what=parse program=parse_once toggle='kivo::TmoxXMLParser2::LoadFromBuffer*'
+  if [ "$1" = "--callgrind-convert" ]; then
+    what=convert program=convert_once toggle='kivo::ParseConvertWrite*'
+  fi
   printed=$(valgrind --tool=callgrind --collect-atstart=no \
-    --toggle-collect='kivo::TmoxXMLParser2::LoadFromBuffer*' --callgrind-out-file="$out" \
-    "$bin/parse_once" 2>/dev/null)
+    --toggle-collect="$toggle" --callgrind-out-file="$out" "$bin/$program" 2>/dev/null)
   bytes=${printed%% *}
   ir=$(awk '/^(summary|totals):/ {print $2; exit}' "$out")
-  awk -v ir="$ir" -v bytes="$bytes" \
-    'BEGIN { printf "parse: %d instructions for %d bytes = %.1f instructions per byte\n", ir, bytes, ir / bytes }'
+  awk -v ir="$ir" -v bytes="$bytes" -v what="$what" \
+    'BEGIN { printf "%s: %d instructions for %d bytes = %.1f instructions per byte\n", what, ir, bytes, ir / bytes }'
   callgrind_annotate --inclusive=no "$out" 2>/dev/null | grep -E '^ *[0-9,]+ ' | head -n 15
   exit 0
 fi

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,15 +62,15 @@ struct TConversionSettings {
 };
 
 struct TConvertedFeed {
-  std::unique_ptr<TmoxXMLParser2> Document;  // root "myrssnodes", encoding "windows-1251"
+  // The item cache file's bytes: a document "myrssnodes" in windows-1251.
+  std::string CacheText;
   std::string LogoUrl;
   EncodingMode Mode = EncodingMode::Utf8;
   int NewItemCount = 0;      // items taken from the document
   int CarriedItemCount = 0;  // unread items kept from `previousItems`
 
   int ItemCount() const { return NewItemCount + CarriedItemCount; }
-  // The item cache file's bytes.
-  std::string Text() const { return Document->XmlText(); }
+  const std::string& Text() const { return CacheText; }
 };
 
 // `previousItems` are the themes as the theme list last knew them; with

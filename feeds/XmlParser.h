@@ -126,6 +126,8 @@ class TmoxXMLParser2 : public TmoxXMLNode2 {
   void SetTreeBudget(std::size_t timesSource, std::size_t extraBytes);
   // What the tree takes beyond its source, appended nodes included.
   std::size_t TreeBytes() const;
+  // The size of the text last loaded.
+  std::size_t SourceSize() const { return source_.size(); }
 
  private:
   class Reader;

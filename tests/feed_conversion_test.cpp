@@ -21,10 +21,13 @@ TConvertedFeed Convert(const std::string& xml, TConversionSettings settings = {}
   return ConvertFeed(source, settings, previous);
 }
 
-// "name=text|name=text" per item, one line per item, texts shown as UTF-8.
+// "name=text|name=text" per item of the item cache as it reads back, one line
+// per item, texts shown as UTF-8.
 std::string Describe(const TConvertedFeed& feed) {
+  TmoxXMLParser2 cache;
+  cache.LoadFromString(feed.Text());
   std::string out;
-  for (const TmoxXMLNode2* item = feed.Document->FirstChild(); item; item = item->NextSibling()) {
+  for (const TmoxXMLNode2* item = cache.FirstChild(); item; item = item->NextSibling()) {
     if (!out.empty()) out += "\n";
     for (const TmoxXMLNode2* field = item->FirstChild(); field; field = field->NextSibling()) {
       if (field != item->FirstChild()) out += "|";
@@ -155,6 +158,14 @@ TEST(FeedConversion, ItemCacheIsLaidOutWithCdataForMarkupAndEmptyWithoutItems) {
                 "    <text><![CDATA[a<br>b]]></text>\r\n"
                 "  </item>\r\n"
                 "</myrssnodes>");
+  EXPECT_EQ(Convert(Rss("<item><title>a ]]&gt; &lt;b</title><category></category></item>")).Text(),
+            head +
+                "<myrssnodes>\r\n"
+                "  <item>\r\n"
+                "    <title><![CDATA[a ]]&gt; <b]]></title>\r\n"
+                "    <category/>\r\n"
+                "  </item>\r\n"
+                "</myrssnodes>");
   EXPECT_EQ(Convert(Rss("")).Text(), head + "<myrssnodes/>");
   EXPECT_EQ(Convert("not xml at all").ItemCount(), 0);
 }
@@ -217,7 +228,9 @@ TEST(FeedConversion, FeedKeepsItsFirstTenThousandItems) {
     const TConvertedFeed feed =
         Convert(Rss(items), settings, std::vector(unreadGone, Theme(u"gone", u"d", 0)));
     EXPECT_EQ(std::pair(feed.NewItemCount, feed.CarriedItemCount), std::pair(kept, carried)) << inFeed;
-    EXPECT_EQ(feed.Document->Child(feed.ItemCount() - 1)->ChildText("title"),
+    TmoxXMLParser2 cache;
+    cache.LoadFromString(feed.Text());
+    EXPECT_EQ(cache.Child(feed.ItemCount() - 1)->ChildText("title"),
               carried ? "gone" : std::to_string(kept - 1));
   }
 }
@@ -233,7 +246,7 @@ TEST(FeedConversion, TinyItemFeedConvertsWithinFourTimesItsSizePlus16MB) {
   source.LoadFromString(xml);
   const TConvertedFeed feed = ConvertFeed(source, {}, {});
   EXPECT_EQ(feed.ItemCount(), 10000);
-  EXPECT_LE(xml.size() + source.TreeBytes() + feed.Document->TreeBytes(), 4 * xml.size() + (16u << 20));
+  EXPECT_LE(xml.size() + source.TreeBytes() + feed.Text().capacity(), 4 * xml.size() + (16u << 20));
 }
 
 // Whatever a feed holds, the item cache must read back as the same items.

@@ -33,6 +33,8 @@ TEST(DecodeEntities, AppliesTheEightStepsInOrderAndNothingElse) {
       {"&lt;b&gt;bold&lt;/b&gt;", "<b>bold</b>"},
       {"&ampersand &amp &quotation", "&ersand & \"ation"},
       {"&amp;quot;", "\""},
+      {"&ampquot; then &amp;rdquo;", "\" then \""},  // steps after "&amp" see the letters it uncovers
+      {"plain text first &amp;ldquo;", "plain text first \""},
       {"&ldquo;x&rdquo;", "\"x\""},
       {"&#1040;&nbsp;&apos;&LT;&Amp;", "&#1040;&nbsp;&apos;&LT;&Amp;"},
       {"no entities", "no entities"},
@@ -105,6 +107,9 @@ TEST(Utf8ToWin, RejectsEveryMalformedKindAndOrKeepKeepsTheBytes) {
       SCOPED_TRACE(std::string(kind) + " " + ::testing::PrintToString(bytes));
       EXPECT_EQ(Utf8ToWin(bytes), std::nullopt);
       EXPECT_EQ(Utf8ToWinOrKeep(bytes), bytes);
+      std::string out = "kept";
+      EXPECT_FALSE(AppendUtf8ToWin(bytes, out));
+      EXPECT_EQ(out, "kept");
     }
   }
   EXPECT_EQ(Utf8ToWinOrKeep("Мир"), "\xCC\xE8\xF0");

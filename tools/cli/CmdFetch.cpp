@@ -59,9 +59,12 @@ std::string FirstLine(const std::string& text) {
   return text.substr(0, text.find_first_of("\r\n"));
 }
 
+// The themes as the reader lists them: read back from the item cache.
 void PrintThemes(const TConvertedFeed& feed, std::string& out) {
+  TmoxXMLParser2 cache;
+  cache.LoadFromString(feed.Text());
   int n = 0;
-  for (const TmoxXMLNode2* item = feed.Document->FirstChild(); item; item = item->NextSibling()) {
+  for (const TmoxXMLNode2* item = cache.FirstChild(); item; item = item->NextSibling()) {
     out.append("  " + std::to_string(++n) + ". " + WinToUtf8(item->ChildText("title")) + " | " +
                WinToUtf8(item->ChildText("date")) + "\n");
   }
