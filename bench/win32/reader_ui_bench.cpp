@@ -81,6 +81,13 @@ void PaintNow(HWND window) {
   GdiFlush();
 }
 
+// Paints what a step left invalid, as the message loop would next: the parts
+// that changed, not the whole window.
+void PaintInvalid(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  GdiFlush();
+}
+
 BOOL CALLBACK TimeChild(HWND child, LPARAM) {
   if (GetParent(child) != GetAncestor(child, GA_ROOT)) return TRUE;
   wchar_t name[64] = {};
@@ -140,10 +147,35 @@ int Run() {
       PaintNow(window);
     }));
   }
-  std::vector<double> relayouts;
+  std::vector<double> invalidSwitches;
+  std::vector<double> switchesAlone;
   for (int i = 0; i < 15; ++i) {
+    reader.SelectTab(0);
+    PaintNow(window);
+    invalidSwitches.push_back(Milliseconds([&] {
+      reader.SelectTab(1);
+      PaintInvalid(window);
+    }));
+    reader.SelectTab(0);
+    PaintNow(window);
+    switchesAlone.push_back(Milliseconds([&] { reader.SelectTab(1); }));
+    PaintNow(window);
+  }
+  std::vector<double> relayouts;
+  std::vector<double> relayoutsAlone;
+  std::vector<double> relayoutsWhole;
+  for (int i = 0; i < 15; ++i) {
+    const auto place = [&](int step) {
+      reader.SetPlacement(TRect::OfSize(40, 40, step % 2 == 0 ? 840 : 800, step % 2 == 0 ? 640 : 600));
+    };
+    relayoutsAlone.push_back(Milliseconds([&] { place(3 * i); }));
+    PaintInvalid(window);
     relayouts.push_back(Milliseconds([&] {
-      reader.SetPlacement(TRect::OfSize(40, 40, i % 2 == 0 ? 840 : 800, i % 2 == 0 ? 640 : 600));
+      place(3 * i + 1);
+      PaintInvalid(window);
+    }));
+    relayoutsWhole.push_back(Milliseconds([&] {
+      place(3 * i + 2);
       PaintNow(window);
     }));
   }
@@ -165,12 +197,30 @@ int Run() {
   std::printf("reader_ui_bench: median of repeated runs, the window at 800 x 600\n");
   Report("tab switch to the painted page, 200 themes, first", first, 50);
   Report("tab switch to the painted page, 200 themes, again", Median(switches), 50);
-  Report("relayout on resize, that page shown", Median(relayouts), 16);
+  Report("tab switch, painting what it invalidated", Median(invalidSwitches), 50);
+  std::printf("%-52s %9.2f ms\n", "  of that, the switch without the painting", Median(switchesAlone));
+  Report("relayout on resize, that page shown, no painting", Median(relayoutsAlone), 16);
+  Report("relayout on resize, painting what it invalidated", Median(relayouts), 16);
+  Report("relayout on resize, the whole window repainted", Median(relayoutsWhole), 16);
   Report("mark all 3000 themes read or unread, painted", Median(marks), 50);
   std::printf("%-52s %9.2f ms\n", "  of that, the marking without the painting", Median(marksAlone));
   std::printf("%-52s %9.2f ms\n", "a repaint of the whole window, nothing changed", Median(repaints));
-  // KIVO_BENCH_CHILDREN=1: what each control's repaint costs.
-  if (getenv("KIVO_BENCH_CHILDREN") != nullptr) EnumChildWindows(window, &TimeChild, 0);
+  // KIVO_BENCH_CHILDREN=1: what each control's repaint costs, and the viewer's
+  // own relayout at a new width.
+  if (getenv("KIVO_BENCH_CHILDREN") != nullptr) {
+    EnumChildWindows(window, &TimeChild, 0);
+    reader.SelectTab(1);
+    PaintNow(window);
+    HWND viewer = FindWindowExW(window, nullptr, L"KivoHtmlViewer", nullptr);
+    RECT client{};
+    GetClientRect(viewer, &client);
+    std::vector<double> layouts;
+    for (int i = 0; i < 9; ++i) {
+      layouts.push_back(Milliseconds(
+          [&] { SendMessageW(viewer, WM_SIZE, 0, MAKELPARAM(client.right - (i % 2) * 40, client.bottom)); }));
+    }
+    std::printf("%-52s %9.2f ms\n", "  the viewer's relayout alone", Median(layouts));
+  }
   return 0;
 }
 

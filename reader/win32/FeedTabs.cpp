@@ -21,6 +21,7 @@ TFeedTabs::TFeedTabs(HWND parent, int controlId, const TPictureList& icons, TFee
 void TFeedTabs::Clear() {
   TabCtrl_DeleteAllItems(Handle());
   hot_ = -1;
+  placed_ = false;
 }
 
 void TFeedTabs::Add(const std::string& text) {
@@ -29,6 +30,7 @@ void TFeedTabs::Add(const std::string& text) {
   item.mask = TCIF_TEXT;
   item.pszText = wide.data();
   SendMessageW(Handle(), TCM_INSERTITEMW, static_cast<WPARAM>(Count()), reinterpret_cast<LPARAM>(&item));
+  placed_ = false;
 }
 
 int TFeedTabs::Count() const {
@@ -41,12 +43,14 @@ int TFeedTabs::Selected() const {
 
 void TFeedTabs::SetSelected(int index) {
   TabCtrl_SetCurSel(Handle(), index);
+  placed_ = false;
 }
 
 void TFeedTabs::SetAtBottom(bool bottom) {
   const LONG_PTR style = GetWindowLongPtrW(Handle(), GWL_STYLE);
   SetWindowLongPtrW(Handle(), GWL_STYLE,
                     bottom ? (style | TCS_BOTTOM) : (style & ~static_cast<LONG_PTR>(TCS_BOTTOM)));
+  placed_ = false;
 }
 
 void TFeedTabs::Repaint() const {
@@ -54,6 +58,9 @@ void TFeedTabs::Repaint() const {
 }
 
 void TFeedTabs::Place(const RECT& area) {
+  if (placed_ && EqualRect(&area, &placedArea_)) return;
+  placed_ = true;
+  placedArea_ = area;
   // The rows of tabs depend on the width only: place at the full width first.
   MoveWindow(Handle(), area.left, area.top, area.right - area.left, area.bottom - area.top, FALSE);
   page_ = area;

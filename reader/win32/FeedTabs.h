@@ -57,6 +57,10 @@ class TFeedTabs final : public TControl {
   TFeedTabsEvents events_;
   int hot_ = -1;
   RECT page_{};
+  // The area of the last placing while nothing that moves the rows changed
+  // since: placing costs the control two moves.
+  bool placed_ = false;
+  RECT placedArea_{};
 };
 
 }  // namespace kivo

@@ -32,6 +32,8 @@ TBitmap32 Square(std::uint32_t fill) {
 void TPictureList::Set(int index, TBitmap32 picture) {
   if (index < 0 || index >= Count()) return;
   pictures_[static_cast<std::size_t>(index)] = std::move(picture);
+  if (static_cast<std::size_t>(index) < blended_.size())
+    blended_[static_cast<std::size_t>(index)] = TUniqueBitmap();
 }
 
 const TBitmap32* TPictureList::At(int index) const {
@@ -40,7 +42,17 @@ const TBitmap32* TPictureList::At(int index) const {
 }
 
 void TPictureList::Draw(HDC dc, int index, int x, int y) const {
-  if (const TBitmap32* picture = At(index)) DrawPicture(dc, x, y, *picture, width_, height_);
+  const TBitmap32* picture = At(index);
+  if (picture == nullptr) return;
+  if (blended_.size() < pictures_.size()) blended_.resize(pictures_.size());
+  TUniqueBitmap& bitmap = blended_[static_cast<std::size_t>(index)];
+  if (!bitmap) bitmap = MakeDibSection(*picture, TAlphaForm::Premultiplied);
+  if (!source_) source_.Reset(CreateCompatibleDC(nullptr));
+  if (!bitmap || !source_) return;
+  const TSelectedObject selected(source_.Get(), bitmap.Get());
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+  AlphaBlend(dc, x, y, width_ > 0 ? width_ : picture->Width, height_ > 0 ? height_ : picture->Height,
+             source_.Get(), 0, 0, picture->Width, picture->Height, blend);
 }
 
 TPictureList WindowPictures() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Bitmap.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo {
 
@@ -16,7 +17,10 @@ class TPictureList {
   TPictureList(int width, int height) : width_(width), height_(height) {}
 
   int Count() const { return static_cast<int>(pictures_.size()); }
-  void Clear() { pictures_.clear(); }
+  void Clear() {
+    pictures_.clear();
+    blended_.clear();
+  }
   void Append(TBitmap32 picture) { pictures_.push_back(std::move(picture)); }
   void Set(int index, TBitmap32 picture);
   const TBitmap32* At(int index) const;
@@ -27,6 +31,10 @@ class TPictureList {
   int width_;
   int height_;
   std::vector<TBitmap32> pictures_;
+  // Each picture made ready for AlphaBlend at its first drawing: a status bar
+  // or a row of tabs draws the same few pictures at every paint.
+  mutable std::vector<TUniqueBitmap> blended_;
+  mutable TUniqueMemoryDc source_;
 };
 
 // PngImageList1: the module's pictures where it has them, else plain squares

@@ -24,6 +24,18 @@ namespace kivo {
 namespace {
 
 constexpr UINT kKeyCommandMessage = WM_APP + 40;
+constexpr UINT kLayoutMessage = WM_APP + 41;
+
+// Moves a child only when its place changes: under Wine every move of a
+// control costs milliseconds, and a tab switch asks for the layout twice.
+void MoveChild(HWND parent, HWND child, int x, int y, int width, int height) {
+  RECT now{};
+  GetWindowRect(child, &now);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&now), 2);
+  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height)
+    return;
+  MoveWindow(child, x, y, width, height, TRUE);
+}
 
 // The reader window whose keys the message hook previews; one per plugin.
 TReaderWindowView* gKeyPreviewWindow = nullptr;
@@ -187,10 +199,16 @@ void TReaderWindowView::CreateViewer() {
 }
 
 void TReaderWindowView::Layout() {
+  layoutPending_ = false;
   if (!tabs_ || !status_ || !grid_ || !splitter_) return;
   RECT client{};
   GetClientRect(Handle(), &client);
-  const int statusHeight = status_->FitToParent();
+  if (!statusFitted_ || !EqualRect(&client, &statusFittedTo_)) {
+    statusHeight_ = status_->FitToParent();
+    statusFitted_ = true;
+    statusFittedTo_ = client;
+  }
+  const int statusHeight = statusHeight_;
   const int tabsHeight = std::max(0, static_cast<int>(client.bottom) - kTopStripHeight - statusHeight);
   tabs_->Place(RECT{0, kTopStripHeight, client.right, kTopStripHeight + tabsHeight});
   const RECT page = tabs_->PageRect();
@@ -199,12 +217,13 @@ void TReaderWindowView::Layout() {
   const int gridHeight =
       std::clamp(gridHeight_, kMinGridHeight,
                  std::max(kMinGridHeight, static_cast<int>(page.bottom) - y - TSplitterBar::kHeight));
-  ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
+  if (((GetWindowLongPtrW(grid_->Handle(), GWL_STYLE) & WS_VISIBLE) != 0) != gridVisible_)
+    ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
   if (gridVisible_) {
-    MoveWindow(grid_->Handle(), page.left, y, width, gridHeight, TRUE);
+    MoveChild(Handle(), grid_->Handle(), page.left, y, width, gridHeight);
     y += gridHeight;
   }
-  MoveWindow(splitter_->Handle(), page.left, y, width, TSplitterBar::kHeight, TRUE);
+  MoveChild(Handle(), splitter_->Handle(), page.left, y, width, TSplitterBar::kHeight);
   y += TSplitterBar::kHeight;
   if (viewer_) viewer_->SetBounds(page.left, y, width, std::max(0, static_cast<int>(page.bottom) - y));
   InvalidateRect(Handle(), nullptr, FALSE);
@@ -340,6 +359,10 @@ LRESULT TReaderWindowView::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     if (logic_) logic_->RunKeyCommand(static_cast<TKeyCommand>(wParam));
     return 0;
   }
+  if (message == kLayoutMessage) {
+    if (layoutPending_) Layout();
+    return 0;
+  }
   if (OnWorkerNotice(message, lParam)) return 0;
   switch (message) {
     case WM_COMMAND:
@@ -431,12 +454,19 @@ void TReaderWindowView::SetCaption(const std::string& caption) {
 
 void TReaderWindowView::ClearTabs() {
   tabs_->Clear();
-  Layout();
+  ScheduleLayout();
 }
 
 void TReaderWindowView::AddTab(const std::string& text) {
   tabs_->Add(text);
-  Layout();
+  ScheduleLayout();
+}
+
+// A start adds a tab per feed: one layout after the last, not one per tab.
+void TReaderWindowView::ScheduleLayout() {
+  if (layoutPending_) return;
+  layoutPending_ = true;
+  PostMessageW(Handle(), kLayoutMessage, 0, 0);
 }
 
 int TReaderWindowView::TabCount() const {
@@ -504,12 +534,15 @@ void TReaderWindowView::SetSelectedRow(int row) {
 }
 
 void TReaderWindowView::SetGridVisible(bool visible) {
+  if (visible == gridVisible_ && !layoutPending_) return;
   gridVisible_ = visible;
   Layout();
 }
 
 void TReaderWindowView::SetGridHeight(int height) {
-  gridHeight_ = std::max(height, kMinGridHeight);
+  height = std::max(height, kMinGridHeight);
+  if (height == gridHeight_ && !layoutPending_) return;
+  gridHeight_ = height;
   Layout();
 }
 

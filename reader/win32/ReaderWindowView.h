@@ -125,6 +125,7 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   void CreateSplitter();
   void CreateViewer();
   void Layout();
+  void ScheduleLayout();
   void PaintTopStrip();
   const TBitmap32* SkinBitmap(int index) const;
   void OnCommand(int command);
@@ -162,6 +163,11 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   int logoWidth_ = 0;
   bool gridVisible_ = true;
   int gridHeight_ = 110;
+  bool layoutPending_ = false;  // tabs changed; kLayoutMessage lays out
+  // The client size the status bar last fitted, and its height then.
+  bool statusFitted_ = false;
+  RECT statusFittedTo_{};
+  int statusHeight_ = 0;
   std::array<bool, 3> timers_{};
   // Menus take their captions when they open; the caption follows the language here.
   TAssotiateLanguageHook languageHook_;

@@ -105,7 +105,7 @@ void TThemeGrid::UpdateScrollBar() {
   info.nMax = std::max(1, RowCount() - 1);
   info.nPage = static_cast<UINT>(VisibleDataRows());
   info.nPos = topRow_;
-  SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+  SetVerticalScrollBar(Handle(), info);
 }
 
 void TThemeGrid::ScrollTo(int topRow) {

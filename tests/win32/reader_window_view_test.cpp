@@ -30,6 +30,11 @@ class ReaderViewTest : public ::testing::Test {
   HWND Child(const wchar_t* className) const {
     return FindWindowExW(view.Handle(), nullptr, className, nullptr);
   }
+  // What the message loop does next: tabs are laid out after the last one is added.
+  static void RunPendingMessages() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
   LRESULT Probe(TReaderProbe probe, int argument) const {
     return SendMessageW(view.Handle(), RegisterWindowMessageW(kReaderProbeMessage),
                         static_cast<WPARAM>(probe), argument);
@@ -71,6 +76,7 @@ TEST_F(ReaderViewTest, StatusPanelsHaveTheirWidths) {
 
 TEST_F(ReaderViewTest, TabsMoveToTheBottomAndBack) {
   view.AddTab("one|wu");
+  RunPendingMessages();
   const HWND tabs = Child(WC_TABCONTROLW);
   const int topGrid = RectIn(view.Handle(), Child(L"TKivoThemeGrid")).top;
   view.SetTabsAtBottom(true);

@@ -115,4 +115,17 @@ void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int 
              0, 0, picture.Width, picture.Height, blend);
 }
 
+void SetVerticalScrollBar(HWND window, SCROLLINFO info) {
+  SCROLLINFO now{};
+  now.cbSize = sizeof now;
+  now.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.cbSize = sizeof info;
+  if (GetScrollInfo(window, SB_VERT, &now) && now.nMin == info.nMin && now.nMax == info.nMax &&
+      now.nPage == info.nPage && now.nPos == info.nPos) {
+    return;
+  }
+  SetScrollInfo(window, SB_VERT, &info, FALSE);
+  RedrawWindow(window, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
+}
+
 }  // namespace kivo

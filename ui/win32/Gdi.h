@@ -42,4 +42,9 @@ TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaF
 // A picture alpha-blended at (x, y), stretched to width x height (0: its own size).
 void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width = 0, int height = 0);
 
+// Sets the window's vertical scroll bar (range, page, position of `info`)
+// when it changed, and leaves its drawing to the next paint: drawn at once,
+// a bar costs more than laying out a whole page.
+void SetVerticalScrollBar(HWND window, SCROLLINFO info);
+
 }  // namespace kivo

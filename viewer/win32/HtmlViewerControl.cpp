@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "ui/win32/Clipboard.h"
+#include "ui/win32/Gdi.h"
 #include "ui/win32/GdiHandles.h"
 #include "ui/win32/WindowBase.h"
 #include "ui/win32/WindowClass.h"
@@ -170,7 +171,7 @@ void THtmlViewerControl::TImpl::UpdateScrollBar() const {
   info.nMax = std::max(0, view.DocumentHeight() - 1);
   info.nPage = static_cast<UINT>(std::max(0L, client.bottom - client.top));
   info.nPos = view.ScrollPos();
-  SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+  SetVerticalScrollBar(Handle(), info);
 }
 
 void THtmlViewerControl::TImpl::ScrollToPos(int y) {
@@ -383,7 +384,10 @@ void THtmlViewerControl::SetEvents(THtmlViewerEvents events) {
 }
 
 void THtmlViewerControl::SetBounds(int x, int y, int width, int height) {
-  MoveWindow(impl_->Handle(), x, y, width, height, TRUE);
+  // Drawn with the next paint: moved with its redraw, the control and its
+  // scroll bar were drawn at once, before the page knew its new width.
+  SetWindowPos(impl_->Handle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+  RedrawWindow(impl_->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
 }
 
 void THtmlViewerControl::LoadHtml(std::string_view html) {
