@@ -60,9 +60,8 @@ TStartFolder& Folder() {
       const std::string cache = converted.Text();
       std::string marks;
       int n = 0;
-      for (const TmoxXMLNode2* item = converted.Document->FirstChild(); item; item = item->NextSibling()) {
-        if (n++ % 3 == 0)
-          marks.append(ThemeKey(item->ChildText("title"), item->ChildText("date"))).append("=1\r\n");
+      for (const tchannelrecord& theme : ReadThemes(cache, {})) {
+        if (n++ % 3 == 0) marks.append(ThemeKey(theme)).append("=1\r\n");
       }
       const fs::path cacheFile = ItemCacheFile(made.dir / "Cache", url);
       WriteBytes(cacheFile, cache);
