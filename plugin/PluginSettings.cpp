@@ -249,7 +249,7 @@ bool WriteIni(const TPluginGlobals& globals, TRSS& rss, const TSettingsContext& 
 
 }  // namespace
 
-std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath) {
+TFilePath IniPathFor(const TFilePath& pluginPath) {
   return ChangeFileExt(pluginPath, ".ini");
 }
 
