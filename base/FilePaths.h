@@ -11,7 +11,6 @@
 // the boundary with the constructor from std::filesystem::path and Std().
 #pragma once
 
-#include <compare>
 #include <concepts>
 #include <cstddef>
 #include <filesystem>
@@ -58,10 +57,6 @@ class TFilePath {
   TFilePath& operator/=(const char (&ascii)[N]) {
     return *this /= std::string_view(ascii);
   }
-  TFilePath& operator+=(const string_type& suffix) {
-    native_ += suffix;
-    return *this;
-  }
 
   friend TFilePath operator/(TFilePath path, const TFilePath& name) { return path /= name; }
   friend TFilePath operator/(TFilePath path, std::string_view ascii) { return path /= ascii; }
@@ -71,7 +66,6 @@ class TFilePath {
   }
   // By the characters: "a/b" and "a\\b" differ, as do "a" and "a/".
   friend bool operator==(const TFilePath&, const TFilePath&) = default;
-  friend std::strong_ordering operator<=>(const TFilePath&, const TFilePath&) = default;
 
  private:
   string_type native_;
