@@ -492,6 +492,61 @@ std::string WinToUtf8(std::string_view text) {
   return ConvertBytes(text, kUtf8Forms);
 }
 
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const Byte* p = reinterpret_cast<const Byte*>(text.data());
+  const Byte* const end = p + text.size();
+  while (p < end) {
+    char32_t cp = *p;
+    std::size_t length = 1;
+    if (cp >= 0x80) {
+      length = DecodeMultiByte(p, end, cp);
+      if (length == 0) {
+        length = 1;
+        cp = 0xFFFD;
+      }
+    }
+    p += length;
+    if (cp < 0x10000) {
+      out += static_cast<char16_t>(cp);
+    } else {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDFFF) {
+      const bool paired =
+          cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      cp = paired ? 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00) : 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
 char LowerChar1251(char c) {
   return static_cast<char>(kLower[static_cast<Byte>(c)]);
 }

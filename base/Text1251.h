@@ -47,6 +47,10 @@ std::u16string WinToUtf16(std::string_view text);
 std::string Utf16ToWin(std::u16string_view text);
 // windows-1251 to UTF-8 (for logs, the command line and tests).
 std::string WinToUtf8(std::string_view text);
+// UTF-8 <-> UTF-16, for file names outside Windows. A malformed byte, or a
+// lone surrogate, becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
 
 // Letter case over the whole windows-1251 alphabet, Cyrillic included.
 char LowerChar1251(char c);

@@ -6,11 +6,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "base/FilePaths.h"
 #include "base/SharedRef.h"
 #include "feeds/FeedTable.h"
 #include "feeds/HttpDownload.h"
@@ -29,8 +29,8 @@ struct TCheckSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
-  std::filesystem::path CacheFile;
-  std::filesystem::path RawFile;
+  TFilePath CacheFile;
+  TFilePath RawFile;
   bool CheckExtCheck = false;
   int NetFileSize = 0;  // the remembered size
   TProxySettings Proxy;

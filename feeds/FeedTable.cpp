@@ -125,7 +125,7 @@ void TRSS::LoadLogo(int i, IImageDecoder* decoder) {
       LoadLogoBitmap(ChangeFileExt(channel.CacheFile, ".img"), channel.Logo.Bitmap, decoder);
 }
 
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const TFilePath& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder) {
   if (!FileExists(path)) return current;
@@ -156,7 +156,7 @@ std::string MakeCacheName(std::string_view address, std::size_t folderLength) {
   return name.append("~").append(AddressHash(address));
 }
 
-std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address) {
+TFilePath ItemCacheFile(const TFilePath& folder, std::string_view address) {
   const std::size_t folderLength = (folder / "x").u16string().size() - 1;
   const std::string name = MakeCacheName(address, folderLength);
   return folder / PathFrom1251(name + std::string(kItemCacheExtension));
@@ -168,8 +168,8 @@ bool SaveUnsavedItemCache(tchannels& channel) {
   return !channel.ItemCacheUnsaved;
 }
 
-std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder) {
-  std::filesystem::path cache = pluginFolder / "Cache";
+TFilePath CacheDir(const TFilePath& pluginFolder) {
+  TFilePath cache = pluginFolder / "Cache";
   return DirectoryExists(cache) ? cache : pluginFolder;
 }
 

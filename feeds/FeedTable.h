@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +12,7 @@
 
 #include "base/Bitmap.h"
 #include "base/DateTime.h"
+#include "base/FilePaths.h"
 #include "base/SharedRef.h"
 #include "imaging/ImageDecoder.h"
 #include "platform/Worker.h"
@@ -78,9 +78,9 @@ struct tchannels {
   std::string PubDateTag;
   std::string CategoryTag;
   std::string Url;
-  std::filesystem::path CacheFile;  // item cache ".rss"; its file name is the INI section
-  std::filesystem::path RawFile;    // raw download ".xml"
-  std::string ReadMarks;            // "key=value" lines, the text of the ".rd" file
+  TFilePath CacheFile;    // item cache ".rss"; its file name is the INI section
+  TFilePath RawFile;      // raw download ".xml"
+  std::string ReadMarks;  // "key=value" lines, the text of the ".rd" file
   // The ".rd" file exists but could not be read: a save must not replace
   // marks it never saw.
   bool ReadMarksUnreadable = false;
@@ -155,7 +155,7 @@ struct TRSS {
 // in turn (bitmap, GIF, PNG, JPEG, icon), the last success wins; null when the
 // file is shorter than 11 bytes, unreadable, or any of them fails. A file with
 // no known signature gives an empty bitmap when there was no logo before.
-std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& path,
+std::shared_ptr<const TBitmap32> LoadLogoBitmap(const TFilePath& path,
                                                 std::shared_ptr<const TBitmap32> current,
                                                 IImageDecoder* decoder);
 
@@ -169,7 +169,7 @@ std::shared_ptr<const TBitmap32> LoadLogoBitmap(const std::filesystem::path& pat
 std::string MakeCacheName(std::string_view address, std::size_t folderLength);
 
 // Feed `address`'s item cache in the cache folder `folder`.
-std::filesystem::path ItemCacheFile(const std::filesystem::path& folder, std::string_view address);
+TFilePath ItemCacheFile(const TFilePath& folder, std::string_view address);
 
 // Writes the item cache from ItemCacheText when its last write failed; true
 // when nothing is left unsaved.
@@ -177,6 +177,6 @@ bool SaveUnsavedItemCache(tchannels& channel);
 
 // The cache folder of the plugin folder: its "Cache" when such a folder
 // exists, else the plugin folder itself.
-std::filesystem::path CacheDir(const std::filesystem::path& pluginFolder);
+TFilePath CacheDir(const TFilePath& pluginFolder);
 
 }  // namespace kivo

@@ -178,7 +178,7 @@ std::string AsCrLfLines(std::string_view text) {
   return LinesToText(TextToLines(text));
 }
 
-std::string ReadLocalText(const std::filesystem::path& rawFile) {
+std::string ReadLocalText(const TFilePath& rawFile) {
   const std::optional<std::string> bytes = ReadFileBytes(rawFile);
   if (!bytes) return {};
   return AsCrLfLines(*bytes);
@@ -188,8 +188,7 @@ std::uint32_t ClockSeed() {
   return static_cast<std::uint32_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
 }
 
-int CompareFirstTitles(IHttpResponse& response, const std::filesystem::path& rawFile,
-                       const TDeadline& deadline) {
+int CompareFirstTitles(IHttpResponse& response, const TFilePath& rawFile, const TDeadline& deadline) {
   std::mt19937 random(ClockSeed());
   try {
     const std::optional<std::string> remote = ReadUpToFirstTitle(response, deadline);
@@ -298,14 +297,14 @@ int DownloadFile(TDownloadParams params, std::string& stream, int feedIndex, con
   return FetchFile(params, stream, feedIndex, ctx, maxBytes).Result;
 }
 
-TValidators CachedValidators(const TValidators& stored, const std::filesystem::path& cacheFile,
-                             const std::filesystem::path& rawFile) {
+TValidators CachedValidators(const TValidators& stored, const TFilePath& cacheFile,
+                             const TFilePath& rawFile) {
   if (!FileExists(cacheFile) || !FileExists(rawFile)) return {};
   return stored;
 }
 
 int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& ctx, bool extCheck,
-                  const std::filesystem::path& rawFile) {
+                  const TFilePath& rawFile) {
   if (Cancelled(ctx)) return -1;
   const TDeadline deadline(ctx.Clock, ctx.Deadline);
   THttpError error = THttpError::Failed;
@@ -321,7 +320,7 @@ int GetRemoteSize(TDownloadParams params, int /*feedIndex*/, const TNetContext& 
   return CompareFirstTitles(*response, rawFile, deadline);
 }
 
-int DownloadToFile(const std::string& url, const std::filesystem::path& fileName, int feedIndex,
+int DownloadToFile(const std::string& url, const TFilePath& fileName, int feedIndex,
                    const TProxySettings& proxy, const TNetContext& ctx, std::size_t maxBytes) {
   std::string body;
   const int result = DownloadFile(MakeDownloadParams(url, proxy), body, feedIndex, ctx, maxBytes);

@@ -5,11 +5,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/FilePaths.h"
 #include "base/SharedRef.h"
 #include "feeds/FeedTable.h"
 #include "platform/Clock.h"
@@ -115,8 +115,7 @@ TDownloadOutcome FetchFile(const TDownloadParams& params, std::string& stream, i
 
 // `stored` while the item cache and the raw file both exist; none else, as a
 // 304 would leave nothing to show.
-TValidators CachedValidators(const TValidators& stored, const std::filesystem::path& cacheFile,
-                             const std::filesystem::path& rawFile);
+TValidators CachedValidators(const TValidators& stored, const TFilePath& cacheFile, const TFilePath& rawFile);
 
 // The body size the server announces for params.URL, 0 when none or when it
 // answers 304 to the validators, -1 on failure or a status outside 200-299.
@@ -126,12 +125,12 @@ TValidators CachedValidators(const TValidators& stored, const std::filesystem::p
 // compare with those of earlier checks. The feed index is not used for
 // progress.
 int GetRemoteSize(TDownloadParams params, int feedIndex, const TNetContext& ctx, bool extCheck,
-                  const std::filesystem::path& rawFile);
+                  const TFilePath& rawFile);
 
 // Downloads `url` and, only when the body is not empty, writes it over
 // `fileName`. Returns the DownloadFile result, or -1 when the file could not be
 // written.
-int DownloadToFile(const std::string& url, const std::filesystem::path& fileName, int feedIndex,
+int DownloadToFile(const std::string& url, const TFilePath& fileName, int feedIndex,
                    const TProxySettings& proxy, const TNetContext& ctx, std::size_t maxBytes = kFeedMaxBytes);
 
 // The body of `url` without progress; empty on failure.

@@ -41,7 +41,7 @@ std::string LogoAddress(const std::string& logoUrl, const std::string& feedUrl) 
 // The old logo file stays until a new one has arrived whole.
 std::shared_ptr<const TBitmap32> FetchLogo(const TLoadSnapshot& feed, const TLoadServices& services,
                                            const TNetContext& ctx, const std::string& logoUrl) {
-  const std::filesystem::path logoFile = ChangeFileExt(feed.CacheFile, ".img");
+  const TFilePath logoFile = ChangeFileExt(feed.CacheFile, ".img");
   std::string bytes;
   const int received = DownloadFile(MakeDownloadParams(LogoAddress(logoUrl, feed.Url), feed.Proxy), bytes,
                                     feed.FeedIndex, ctx, kPictureMaxBytes);

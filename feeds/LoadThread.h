@@ -7,11 +7,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "base/SharedRef.h"
 #include "feeds/FeedConversion.h"
 #include "feeds/FeedTable.h"
@@ -35,8 +35,8 @@ struct TLoadSnapshot {
   std::uint64_t Generation = 0;
   std::shared_ptr<TFeedRunState> Run;
   std::string Url;
-  std::filesystem::path CacheFile;
-  std::filesystem::path RawFile;
+  TFilePath CacheFile;
+  TFilePath RawFile;
   TFeedTags Tags;
   bool CheckDoubleTags = true;
   bool NeedHorlines = true;

@@ -2,10 +2,11 @@
 // languages that the settings storage fills and every layer above reads.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
@@ -34,7 +35,7 @@ struct TPluginGlobals {
   std::vector<std::string> CallWords;
   std::vector<std::string> FeedLines;  // "address|name"
   std::vector<std::string> LangList;
-  std::filesystem::path PluginPath;  // the module's file
+  TFilePath PluginPath;  // the module's file
   std::string ProxyHost;
   std::string ProxyPort;
   std::string ProxyUser;

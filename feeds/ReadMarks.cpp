@@ -86,7 +86,7 @@ std::string ThemeKey(const tchannelrecord& theme) {
   return ThemeKey(Utf16ToWin(theme.Title), Utf16ToWin(theme.Date));
 }
 
-std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile) {
+TFilePath ReadMarksFileName(const TFilePath& cacheFile) {
   return ChangeFileExt(cacheFile, ".rd");
 }
 
@@ -178,7 +178,7 @@ void LoadReadMarks(TRSS& rss, int f) {
   feed.ReadMarks.clear();
   feed.ReadMarksUnreadable = false;
   if (!feed.CacheFile.empty()) {
-    const std::filesystem::path file = ReadMarksFileName(feed.CacheFile);
+    const TFilePath file = ReadMarksFileName(feed.CacheFile);
     const std::optional<std::string> bytes = ReadFileBytes(file);
     feed.ReadMarksUnreadable = !bytes && PathExists(file);
     feed.ReadMarks = NormalizeReadMarks(bytes.value_or(std::string()));

@@ -8,13 +8,13 @@
 // before its last "=".
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "feeds/FeedTable.h"
 
 namespace kivo {
@@ -26,7 +26,7 @@ std::string ThemeKey(const tchannelrecord& theme);
 std::string ThemeKey(std::string_view title, std::string_view date);
 
 // The read-marks file of a feed: its item cache file with ".rd".
-std::filesystem::path ReadMarksFileName(const std::filesystem::path& cacheFile);
+TFilePath ReadMarksFileName(const TFilePath& cacheFile);
 
 // The lines of a read-marks text, looked up by key. Built once per text so
 // that a whole feed is marked in one pass.

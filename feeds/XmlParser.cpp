@@ -796,7 +796,7 @@ TmoxXMLParser2::TmoxXMLParser2() : TmoxXMLNode2(this), declaration_(std::make_un
 
 TmoxXMLParser2::~TmoxXMLParser2() = default;
 
-void TmoxXMLParser2::LoadFromFile(const std::filesystem::path& path) {
+void TmoxXMLParser2::LoadFromFile(const TFilePath& path) {
   std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) throw std::runtime_error("Cannot read XML file " + PathTo1251(path));
   LoadFromString(std::move(*bytes));
@@ -863,7 +863,7 @@ std::string TmoxXMLParser2::WriteXml(std::size_t limit) const {
   }
 }
 
-void TmoxXMLParser2::SaveToFile(const std::filesystem::path& path) const {
+void TmoxXMLParser2::SaveToFile(const TFilePath& path) const {
   if (!WriteFileAtomic(path, XmlText()))
     throw std::runtime_error("Cannot write XML file " + PathTo1251(path));
 }

@@ -10,11 +10,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
@@ -105,13 +106,13 @@ class TmoxXMLParser2 : public TmoxXMLNode2 {
 
   // Throws std::runtime_error when the file cannot be read. Parse errors never
   // throw: they end parsing, keep the partial tree and set ErrorText().
-  void LoadFromFile(const std::filesystem::path& path);
+  void LoadFromFile(const TFilePath& path);
   void LoadFromString(std::string text);
   void LoadFromBuffer(std::string_view bytes);
 
   std::string XmlText() const;
   // Throws std::runtime_error when the file cannot be written.
-  void SaveToFile(const std::filesystem::path& path) const;
+  void SaveToFile(const TFilePath& path) const;
 
   // Attributes of the "<?xml ... ?>" declaration; "version" and "encoding"
   // set here are what XmlText writes in its header.

@@ -5,9 +5,9 @@
 #include <cctype>
 #include <charconv>
 #include <exception>
-#include <filesystem>
 #include <utility>
 
+#include "base/FilePaths.h"
 #include "base/Text1251.h"
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
@@ -17,8 +17,6 @@ namespace kivo {
 TLangTexts Lang;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // One row of the text table. A null language text leaves the Russian one in
 // place; the Russian version value is computed from the decimal separator.
@@ -371,17 +369,14 @@ bool HasLangExtension(std::string_view name) {
 // Base names of the language files in windows-1251; a file whose name has
 // characters that windows-1251 lacks could not be opened again by its listed
 // name, so it is left out.
-std::vector<std::string> ListLangFiles(const fs::path& pluginFolder) {
+std::vector<std::string> ListLangFiles(const TFilePath& pluginFolder) {
   std::vector<std::string> names;
-  for (const fs::path& file : ListFiles(pluginFolder)) {
-    try {
-      if (!FitsIn1251(file)) continue;
-      const std::string name = PathTo1251(file);
-      if (!HasLangExtension(name)) continue;
-      const std::string base = name.substr(0, name.rfind('.'));
-      if (!base.empty()) names.push_back(base);
-    } catch (const std::exception&) {
-    }
+  for (const TFilePath& file : ListFiles(pluginFolder)) {
+    if (!FitsIn1251(file)) continue;
+    const std::string name = PathTo1251(file);
+    if (!HasLangExtension(name)) continue;
+    const std::string base = name.substr(0, name.rfind('.'));
+    if (!base.empty()) names.push_back(base);
   }
   return names;
 }
@@ -471,7 +466,7 @@ void clear_lang_texts() {
   Lang = TLangTexts{};
 }
 
-bool load_lang_file(const fs::path& path, char /*decimalSeparator*/) {
+bool load_lang_file(const TFilePath& path, char /*decimalSeparator*/) {
   if (!FileExists(path)) return false;
   const TIniFile ini(path);
   for (const TLangRow& row : kRows) {
@@ -490,7 +485,7 @@ bool lang_version_ok(std::string_view versionText, char decimalSeparator) {
   return ParseDecimal(text, decimalSeparator).value_or(0.0) >= 2.5;
 }
 
-void fill_language_list(std::vector<std::string>& langList, const fs::path& pluginFolder) {
+void fill_language_list(std::vector<std::string>& langList, const TFilePath& pluginFolder) {
   langList.clear();
   langList.push_back(Utf8ToWinOrKeep("Русский"));
   langList.push_back(Utf8ToWinOrKeep("Українська"));
@@ -500,11 +495,11 @@ void fill_language_list(std::vector<std::string>& langList, const fs::path& plug
   for (std::string& name : files) langList.push_back(std::move(name));
 }
 
-fs::path LangFilePath(const fs::path& pluginFolder, std::string_view langName) {
+TFilePath LangFilePath(const TFilePath& pluginFolder, std::string_view langName) {
   return pluginFolder / PathFrom1251(std::string(langName) + std::string(kLangFileExtension));
 }
 
-void apply_language(int& langIndex, const std::vector<std::string>& langList, const fs::path& pluginFolder,
+void apply_language(int& langIndex, const std::vector<std::string>& langList, const TFilePath& pluginFolder,
                     char decimalSeparator) {
   SetLangDecimalSeparator(decimalSeparator);
   set_lang_russian();
@@ -526,7 +521,7 @@ void apply_language(int& langIndex, const std::vector<std::string>& langList, co
   CallAssotiateLanguageHooks();
 }
 
-std::optional<TLangFileInfo> ReadLangFileInfo(const fs::path& path) {
+std::optional<TLangFileInfo> ReadLangFileInfo(const TFilePath& path) {
   if (!FileExists(path)) return std::nullopt;
   const TIniFile ini(path);
   return TLangFileInfo{ini.ReadString(kLangFileSection, "lang_opt_label_authorval", ""),

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
@@ -171,7 +172,7 @@ void clear_lang_texts();
 // the three value keys (author, version, description), which become empty.
 // False (nothing changed) when there is no file at `path`. The separator is
 // not needed by the file itself: a file's version text is kept as written.
-bool load_lang_file(const std::filesystem::path& path, char decimalSeparator);
+bool load_lang_file(const TFilePath& path, char decimalSeparator);
 
 // "2.5", "2,5", "3" pass; anything below 2.5 or not a number fails.
 bool lang_version_ok(std::string_view versionText, char decimalSeparator);
@@ -179,14 +180,14 @@ bool lang_version_ok(std::string_view versionText, char decimalSeparator);
 // The three built-in names, then the base names of the "*.lng" files in the
 // folder (extension matched without regard to case), sorted by name without
 // regard to case.
-void fill_language_list(std::vector<std::string>& langList, const std::filesystem::path& pluginFolder);
-std::filesystem::path LangFilePath(const std::filesystem::path& pluginFolder, std::string_view langName);
+void fill_language_list(std::vector<std::string>& langList, const TFilePath& pluginFolder);
+TFilePath LangFilePath(const TFilePath& pluginFolder, std::string_view langName);
 
 // Russian first so every text has a value, then the selected language;
 // an index outside `langList` selects Russian and is stored as 0. Ends by
 // re-labelling every registered window.
-void apply_language(int& langIndex, const std::vector<std::string>& langList,
-                    const std::filesystem::path& pluginFolder, char decimalSeparator);
+void apply_language(int& langIndex, const std::vector<std::string>& langList, const TFilePath& pluginFolder,
+                    char decimalSeparator);
 
 // The self-description of a language file, for the language preview.
 struct TLangFileInfo {
@@ -194,7 +195,7 @@ struct TLangFileInfo {
   std::string version;
   std::string info;
 };
-std::optional<TLangFileInfo> ReadLangFileInfo(const std::filesystem::path& path);
+std::optional<TLangFileInfo> ReadLangFileInfo(const TFilePath& path);
 
 // The keys in reading order, and the text a key names (exact spelling;
 // nullptr for anything else).

@@ -99,7 +99,7 @@ TControlColour EditColour(bool enabled) {
   return enabled ? TControlColour::White : TControlColour::Silver;
 }
 
-bool IsDownloaded(const std::filesystem::path& file) {
+bool IsDownloaded(const TFilePath& file) {
   const std::string extension = LowerCase1251(PathTo1251(file.extension()));
   return std::find(std::begin(kDownloadedExtensions), std::end(kDownloadedExtensions), extension) !=
          std::end(kDownloadedExtensions);
@@ -415,8 +415,8 @@ void TOptionsController::Ok() {
   Close();
 }
 
-bool ClearFeedCache(const std::filesystem::path& pluginFolder) {
-  const std::filesystem::path folder = CacheDir(pluginFolder);
+bool ClearFeedCache(const TFilePath& pluginFolder) {
+  const TFilePath folder = CacheDir(pluginFolder);
   if (!DirectoryExists(folder)) return false;
   // A file that cannot be deleted (a download holds it) is left without a word.
   for (const auto& file : ListFiles(folder)) {

@@ -5,10 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 
+#include "base/FilePaths.h"
 #include "feeds/FeedAddress.h"
 #include "options/FeedSettingsController.h"
 #include "options/OptionsDraft.h"
@@ -81,6 +81,6 @@ class TOptionsController {
 // Deletes what was downloaded (*.xml, *.rss, *.ico, *.img) from the cache
 // folder of `pluginFolder`; the read marks (*.rd) stay. False when the folder
 // could not be listed.
-bool ClearFeedCache(const std::filesystem::path& pluginFolder);
+bool ClearFeedCache(const TFilePath& pluginFolder);
 
 }  // namespace kivo

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Bitmap.h"
+#include "base/FilePaths.h"
 #include "feeds/FeedDiscovery.h"
 #include "feeds/HttpDownload.h"
 #include "options/OptionsDraft.h"
@@ -99,8 +99,8 @@ class IOptionsView : public IDialogView<TOptionsControl> {
   virtual std::optional<int> Choose(const std::string& title, const std::string& prompt,
                                     const std::vector<std::string>& items) = 0;
   // The system's file dialogs: the chosen file, nullopt when cancelled.
-  virtual std::optional<std::filesystem::path> AskOpenFile(const std::string& filterName) = 0;
-  virtual std::optional<std::filesystem::path> AskSaveFile(const std::string& filterName) = 0;
+  virtual std::optional<TFilePath> AskOpenFile(const std::string& filterName) = 0;
+  virtual std::optional<TFilePath> AskSaveFile(const std::string& filterName) = 0;
 };
 
 // Looks at a typed address before the name prompt, off the dialog's thread: a
@@ -128,7 +128,7 @@ class IOptionsHost {
   // Stores and applies everything (the OK sequence); false when the settings
   // files could not be written.
   virtual bool ApplyOptions(const TOptionsDraft& draft) = 0;
-  virtual std::filesystem::path PluginFolder() const = 0;
+  virtual TFilePath PluginFolder() const = 0;
   virtual char DecimalSeparator() const = 0;
   // What MakeCacheName takes: the cache folder's length with its separator.
   virtual std::size_t CacheFolderLength() const = 0;

@@ -5,13 +5,11 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "platform/SystemCalls.h"
 
 namespace kivo {
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,12 +19,13 @@ namespace {
 // The same holds for two messengers running from one plugin folder. The name
 // does not grow with the file's: a file whose path just fits the system's
 // limit would otherwise never be replaced.
-fs::path TemporaryNameFor(const fs::path& path) {
+TFilePath TemporaryNameFor(const TFilePath& path) {
   static std::atomic<unsigned> counter{0};
   // Appended piece by piece: GCC 12 warns falsely on a literal + std::string.
   std::string name = "~";
   name.append(std::to_string(ProcessId())).append("-").append(std::to_string(counter.fetch_add(1)));
-  return path.parent_path() / name.append(".tmp");
+  name.append(".tmp");
+  return path.parent_path() / std::string_view(name);
 }
 
 struct FileCloser {
@@ -34,7 +33,7 @@ struct FileCloser {
 };
 using TFile = std::unique_ptr<std::FILE, FileCloser>;
 
-bool WriteAndFlush(const fs::path& path, std::string_view bytes) {
+bool WriteAndFlush(const TFilePath& path, std::string_view bytes) {
   TFile file(OpenFile(path, "wb"));
   if (!file) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
@@ -44,25 +43,24 @@ bool WriteAndFlush(const fs::path& path, std::string_view bytes) {
 
 // Windows refuses to replace a file another thread is replacing or reading at
 // that moment; those refusals last milliseconds, so a few tries ride them out.
-void ReplaceWithRetries(const fs::path& from, const fs::path& to, std::error_code& ec) {
+bool ReplaceWithRetries(const TFilePath& from, const TFilePath& to) {
   constexpr int kTries = 50;
   for (int attempt = 1;; ++attempt) {
-    fs::rename(from, to, ec);
-    if (!ec || attempt == kTries) return;
+    if (MoveReplacing(from, to)) return true;
+    if (attempt == kTries) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
 
 }  // namespace
 
-std::optional<std::string> ReadFileBytes(const fs::path& path, std::size_t maxBytes) {
+std::optional<std::string> ReadFileBytes(const TFilePath& path, std::size_t maxBytes) {
   TFile file(OpenFile(path, "rb"));
   if (!file) return std::nullopt;
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (!ec && size > maxBytes) return std::nullopt;
+  const auto size = SystemFileSize(path);
+  if (size && *size > maxBytes) return std::nullopt;
   std::string bytes;
-  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  if (size) bytes.reserve(static_cast<size_t>(*size));
   char chunk[65536];
   for (std::size_t got = 0; (got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0;) {
     bytes.append(chunk, got);
@@ -72,65 +70,44 @@ std::optional<std::string> ReadFileBytes(const fs::path& path, std::size_t maxBy
   return bytes;
 }
 
-std::optional<std::uintmax_t> FileSize(const fs::path& path) {
-  std::error_code ec;
-  const auto size = fs::file_size(path, ec);
-  if (ec) return std::nullopt;
-  return size;
+std::optional<std::uintmax_t> FileSize(const TFilePath& path) {
+  return SystemFileSize(path);
 }
 
-bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
-  const fs::path temporary = TemporaryNameFor(path);
-  if (!WriteAndFlush(temporary, bytes)) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return false;
-  }
-  std::error_code ec;
-  ReplaceWithRetries(temporary, path, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
-    return false;
-  }
-  return true;
+bool WriteFileAtomic(const TFilePath& path, std::string_view bytes) {
+  const TFilePath temporary = TemporaryNameFor(path);
+  if (WriteAndFlush(temporary, bytes) && ReplaceWithRetries(temporary, path)) return true;
+  RemoveFile(temporary);
+  return false;
 }
 
-bool PathExists(const fs::path& path) {
-  std::error_code ec;
-  return fs::exists(path, ec) || ec.value() != 0;
+bool PathExists(const TFilePath& path) {
+  return PathKind(path) != TPathKind::kNothing;
 }
 
-bool FileExists(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
+bool FileExists(const TFilePath& path) {
+  return PathKind(path) == TPathKind::kFile;
 }
 
-bool DirectoryExists(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_directory(path, ec);
+bool DirectoryExists(const TFilePath& path) {
+  return PathKind(path) == TPathKind::kFolder;
 }
 
-bool DeleteFileIfExists(const fs::path& path) {
-  std::error_code ec;
-  fs::remove(path, ec);
-  return !ec;
+bool DeleteFileIfExists(const TFilePath& path) {
+  return RemoveFile(path);
 }
 
-bool CreateFolder(const fs::path& path) {
-  std::error_code ec;
-  fs::create_directory(path, ec);
+bool RenameFile(const TFilePath& from, const TFilePath& to) {
+  return MoveReplacing(from, to);
+}
+
+bool CreateFolder(const TFilePath& path) {
+  MakeFolder(path);
   return DirectoryExists(path);
 }
 
-std::vector<fs::path> ListFiles(const fs::path& folder) {
-  std::vector<fs::path> names;
-  std::error_code ec;
-  fs::directory_iterator entry(folder, ec);
-  for (; !ec && entry != fs::directory_iterator(); entry.increment(ec)) {
-    std::error_code typeError;
-    if (!entry->is_directory(typeError)) names.push_back(entry->path().filename());
-  }
-  return names;
+std::vector<TFilePath> ListFiles(const TFilePath& folder) {
+  return FileNamesIn(folder);
 }
 
 void WriteStdoutBytes(std::string_view bytes) {

@@ -1,11 +1,10 @@
 // Whole-file reads and crash-safe replacement of user files. Every call takes
-// a std::filesystem::path and reaches the system by it: on Windows through the
-// UTF-16 file functions only, so any folder name works (see base/FilePaths.h).
+// a TFilePath and reaches the system by it: on Windows through the UTF-16 file
+// functions only, so any folder name works (see base/FilePaths.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
@@ -18,7 +17,7 @@ namespace kivo {
 
 // The whole file as bytes; nullopt when it cannot be opened or read, or when
 // it holds more than `maxBytes` (then no more than that is read).
-std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
+std::optional<std::string> ReadFileBytes(const TFilePath& path,
                                          std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk, then
@@ -26,20 +25,23 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path,
 // new file, never a torn or empty one. The temporary's name is short whatever
 // the file's, so a path that fits the system's limit can be replaced.
 // Returns false (and leaves the old file alone) when any step fails.
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+bool WriteFileAtomic(const TFilePath& path, std::string_view bytes);
 
-bool FileExists(const std::filesystem::path& path);
+bool FileExists(const TFilePath& path);
 // nullopt when the file's size cannot be had.
-std::optional<std::uintmax_t> FileSize(const std::filesystem::path& path);
+std::optional<std::uintmax_t> FileSize(const TFilePath& path);
 // Anything at the path: a file, a folder, or what cannot be told apart.
-bool PathExists(const std::filesystem::path& path);
-bool DirectoryExists(const std::filesystem::path& path);
-bool DeleteFileIfExists(const std::filesystem::path& path);
+bool PathExists(const TFilePath& path);
+bool DirectoryExists(const TFilePath& path);
+bool DeleteFileIfExists(const TFilePath& path);
+// Replaces a file already at `to`. One attempt, no temporary: for files the
+// user does not write, such as the feeds' caches on a change of address.
+bool RenameFile(const TFilePath& from, const TFilePath& to);
 // One folder, its parent must exist. True when the folder is there afterwards.
-bool CreateFolder(const std::filesystem::path& path);
+bool CreateFolder(const TFilePath& path);
 // The names of the files (not folders) in `folder`; empty when it cannot be
 // listed.
-std::vector<std::filesystem::path> ListFiles(const std::filesystem::path& folder);
+std::vector<TFilePath> ListFiles(const TFilePath& folder);
 
 template <NarrowText T>
 std::optional<std::string> ReadFileBytes(const T& path, std::size_t maxBytes = 0) = delete;
@@ -56,13 +58,15 @@ bool DirectoryExists(const T& path) = delete;
 template <NarrowText T>
 bool DeleteFileIfExists(const T& path) = delete;
 template <NarrowText T>
+bool RenameFile(const T& from, const TFilePath& to) = delete;
+template <NarrowText T>
 bool CreateFolder(const T& path) = delete;
 template <NarrowText T>
-std::vector<std::filesystem::path> ListFiles(const T& folder) = delete;
+std::vector<TFilePath> ListFiles(const T& folder) = delete;
 
 // A command-line argument as a path: on Windows the arguments of main are in
 // the system code page, the one place where that code page is right.
-std::filesystem::path PathFromArgument(std::string_view argument);
+TFilePath PathFromArgument(std::string_view argument);
 
 // Bytes to the standard output as they are: no CR added before LF on Windows.
 void WriteStdoutBytes(std::string_view bytes);

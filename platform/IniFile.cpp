@@ -4,7 +4,7 @@
 
 namespace kivo {
 
-TIniFile::TIniFile(std::filesystem::path path) : path_(std::move(path)) {
+TIniFile::TIniFile(TFilePath path) : path_(std::move(path)) {
   if (path_.empty()) return;
   if (const auto bytes = ReadFileBytes(path_))
     Parse(*bytes);

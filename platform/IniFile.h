@@ -4,8 +4,6 @@
 // the system code page.
 #pragma once
 
-#include <filesystem>
-
 #include "base/FilePaths.h"
 #include "base/IniText.h"
 
@@ -14,11 +12,11 @@ namespace kivo {
 class TIniFile final : public TIniText {
  public:
   // Reads `path` when it exists; a missing file is an empty INI.
-  explicit TIniFile(std::filesystem::path path);
+  explicit TIniFile(TFilePath path);
   template <NarrowText T>
   explicit TIniFile(const T& path) = delete;
 
-  const std::filesystem::path& FileName() const { return path_; }
+  const TFilePath& FileName() const { return path_; }
 
   // Writes the file (CR LF lines) through a temporary file and a rename.
   // False when it could not be written, or when the file existed but could
@@ -27,7 +25,7 @@ class TIniFile final : public TIniText {
   bool UpdateFile() const;
 
  private:
-  std::filesystem::path path_;
+  TFilePath path_;
   bool unreadable_ = false;  // the file exists but could not be read: never overwrite it
 };
 

@@ -6,15 +6,16 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <optional>
 #include <string>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
 // The whole file, as ReadFileBytes reads it, when `path` names a regular
 // file on a fixed drive and holds at most `maxBytes`; nullopt otherwise, without waiting on whatever else the
 // path names.
-std::optional<std::string> ReadLocalFileBytes(const std::filesystem::path& path, std::size_t maxBytes);
+std::optional<std::string> ReadLocalFileBytes(const TFilePath& path, std::size_t maxBytes);
 
 }  // namespace kivo

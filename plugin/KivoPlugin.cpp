@@ -123,7 +123,7 @@ void TKivoPlugin::FillInfo() {
   Info.PluginVersionMinor = kPluginVersionMinor;
   Info.PluginName = kPluginName;
   Info.PluginAuthor = kPluginAuthor;
-  Settings.PluginPath = std::filesystem::path(ModulePath);
+  Settings.PluginPath = PathFromUtf16(ModulePath);
 }
 
 void TKivoPlugin::Run() {
@@ -448,11 +448,11 @@ bool TKivoPlugin::SaveSettings() {
   return kivo::SaveSettings(Settings, RssData.get(), SettingsContext());
 }
 
-std::filesystem::path TKivoPlugin::LogPath() {
+TFilePath TKivoPlugin::LogPath() {
   // Before PM_LOAD_INFO the path is not known yet; the platform still finds the module.
-  const std::filesystem::path modulePath =
-      Settings.PluginPath.empty() ? std::filesystem::path(env_.Platform.ModuleFileName(Info.DllHandle))
-                                  : Settings.PluginPath;
+  const TFilePath modulePath = Settings.PluginPath.empty()
+                                   ? PathFromUtf16(env_.Platform.ModuleFileName(Info.DllHandle))
+                                   : Settings.PluginPath;
   return ChangeFileExt(modulePath, ".log");
 }
 

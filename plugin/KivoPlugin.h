@@ -3,12 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "base/Text1251.h"
 #include "feeds/FeedTable.h"
 #include "options/OptionsView.h"
@@ -64,7 +64,7 @@ class TKivoPlugin final : public IReaderHost,
 
   // One line in the log beside the module; never throws.
   void LogFailure(TPluginWord code, std::string_view what) noexcept;
-  std::filesystem::path LogPath();
+  TFilePath LogPath();
 
   TPluginInfo Info{};
   std::u16string ModulePath;  // DllPath of Info points here
@@ -102,7 +102,7 @@ class TKivoPlugin final : public IReaderHost,
   // IOptionsHost.
   TOptionsDraft MakeOptionsDraft() override;
   bool ApplyOptions(const TOptionsDraft& draft) override;
-  std::filesystem::path PluginFolder() const override { return Settings.PluginPath.parent_path(); }
+  TFilePath PluginFolder() const override { return Settings.PluginPath.parent_path(); }
   char DecimalSeparator() const override;
   std::size_t CacheFolderLength() const override;
   const TBitmap32* FeedIcon(int index) const override {

@@ -3,7 +3,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -100,17 +99,16 @@ void RenameFeedFiles(const std::vector<TRename>& renames, const TSettingsContext
   const auto file = [&context](const std::string& name, std::string_view extension) {
     return context.CacheFolder / ChangeFileExt(PathFrom1251(name), extension);
   };
-  std::error_code error;
   for (std::size_t i = 0; i < renames.size(); ++i) {
     for (std::string_view extension : kFeedFileExtensions) {
       if (FileExists(file(renames[i].from, extension)))
-        std::filesystem::rename(file(renames[i].from, extension), file(PassingSection(i), extension), error);
+        RenameFile(file(renames[i].from, extension), file(PassingSection(i), extension));
     }
   }
   for (std::size_t i = 0; i < renames.size(); ++i) {
     for (std::string_view extension : kFeedFileExtensions) {
       if (FileExists(file(PassingSection(i), extension)))
-        std::filesystem::rename(file(PassingSection(i), extension), file(renames[i].to, extension), error);
+        RenameFile(file(PassingSection(i), extension), file(renames[i].to, extension));
     }
   }
 }

@@ -4,12 +4,12 @@
 // use fakes.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/FilePaths.h"
 #include "base/Geometry.h"
 #include "imaging/ImageDecoder.h"
 #include "options/OptionsController.h"
@@ -47,7 +47,7 @@ class IPluginPlatform {
   virtual std::u16string ModuleFileName(TPluginWord dllHandle) = 0;
   virtual TSize ScreenSize() = 0;
   // Failure (an existing folder among others) is not reported.
-  virtual void CreateFolder(const std::filesystem::path& path) = 0;
+  virtual void CreateFolder(const TFilePath& path) = 0;
   // The module's icon "ICO1" at 16 x 16; the handle stays valid for the host.
   virtual TPluginWord LoadButtonIcon() = 0;
   virtual THostString MakeHostString(std::u16string_view text) = 0;

@@ -24,8 +24,7 @@ std::string FormatLogLine(TDateTime when, std::size_t code, std::string_view wha
   return line;
 }
 
-TPluginLog::TPluginLog(std::filesystem::path path, std::size_t limit)
-    : path_(std::move(path)), limit_(limit) {}
+TPluginLog::TPluginLog(TFilePath path, std::size_t limit) : path_(std::move(path)), limit_(limit) {}
 
 bool TPluginLog::Append(std::string_view line) noexcept {
   try {

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -19,11 +18,11 @@ std::string FormatLogLine(TDateTime when, std::size_t code, std::string_view wha
 
 class TPluginLog {
  public:
-  explicit TPluginLog(std::filesystem::path path, std::size_t limit = kPluginLogLimit);
+  explicit TPluginLog(TFilePath path, std::size_t limit = kPluginLogLimit);
   template <NarrowText T>
   explicit TPluginLog(const T& path, std::size_t limit = kPluginLogLimit) = delete;
 
-  const std::filesystem::path& FileName() const { return path_; }
+  const TFilePath& FileName() const { return path_; }
 
   // Appends `line` and a CR LF. When the file then exceeds the limit, only its
   // last half is kept, starting at a line. Never throws; false when the file
@@ -31,7 +30,7 @@ class TPluginLog {
   bool Append(std::string_view line) noexcept;
 
  private:
-  std::filesystem::path path_;
+  TFilePath path_;
   std::size_t limit_;
 };
 

@@ -267,7 +267,7 @@ void LoadFeedSettingsFrom(TRSS& rss, int i, const TIniFile& ini, const TSettings
 
 }  // namespace
 
-std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath) {
+TFilePath IniPathFor(const TFilePath& pluginPath) {
   return ChangeFileExt(pluginPath, ".ini");
 }
 

@@ -4,13 +4,13 @@
 // sequences that fill the feed table from them and write them back.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/DateTime.h"
+#include "base/FilePaths.h"
 #include "feeds/FeedTable.h"
 #include "feeds/PluginGlobals.h"
 #include "imaging/ImageDecoder.h"
@@ -30,9 +30,9 @@ struct TSettingsContext {
   IReaderWindowOps* Window = nullptr;
   ITrayIconOps* TrayIcon = nullptr;
   IImageDecoder* ImageDecoder = nullptr;
-  std::filesystem::path IniPath;  // the module path with ".ini"
-  std::filesystem::path PluginFolder;
-  std::filesystem::path CacheFolder;  // CacheDir(PluginFolder)
+  TFilePath IniPath;  // the module path with ".ini"
+  TFilePath PluginFolder;
+  TFilePath CacheFolder;              // CacheDir(PluginFolder)
   std::function<TSize()> ScreenSize;  // no placement while empty
   std::function<TDateTime()> Now;     // the system clock while empty
   char DecimalSeparator = '.';
@@ -44,7 +44,7 @@ struct TSettingsContext {
 };
 
 // The INI file of the module at `pluginPath`.
-std::filesystem::path IniPathFor(const std::filesystem::path& pluginPath);
+TFilePath IniPathFor(const TFilePath& pluginPath);
 // A feed's INI section: the file name of its item cache, as windows-1251 text.
 std::string FeedSection(const tchannels& channel);
 

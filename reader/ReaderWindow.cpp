@@ -147,7 +147,7 @@ void TReaderWindow::AddTab(const std::string& text) {
   view_.AddTab(text);
 }
 
-void TReaderWindow::LoadIconOfSite(int index, const std::filesystem::path& path) {
+void TReaderWindow::LoadIconOfSite(int index, const TFilePath& path) {
   if (index < 0) {
     view_.AppendDefaultFeedIcon();
     index = view_.FeedIconCount() - 1;

@@ -112,7 +112,7 @@ class TReaderWindow : public IReaderWindow {
   void ClearFeedIcons() override;
   void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) override;
   void AddTab(const std::string& text) override;
-  void LoadIconOfSite(int index, const std::filesystem::path& path) override;
+  void LoadIconOfSite(int index, const TFilePath& path) override;
   void check_new_grid_count(int feedIndex) override;
   bool Visible() const override;
   void SetVisible(bool visible) override;

@@ -3,12 +3,12 @@
 // (showing, hiding, the options button, the call-word menu).
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Bitmap.h"
+#include "base/FilePaths.h"
 #include "base/Geometry.h"
 #include "base/PluginWindow.h"
 
@@ -29,7 +29,7 @@ class IReaderWindowOps {
   // A PopupMenu2 item with image index 0, drawn and clicked by the window.
   virtual void AddFeedMenuItem(const std::string& caption, const std::string& hint, int tag) = 0;
   virtual void AddTab(const std::string& text) = 0;
-  virtual void LoadIconOfSite(int index, const std::filesystem::path& path) = 0;
+  virtual void LoadIconOfSite(int index, const TFilePath& path) = 0;
   virtual void check_new_grid_count(int feedIndex) = 0;
 };
 

@@ -207,7 +207,7 @@ TEST_F(ScriptedDownload, RequestCarriesAddressFixedHeadersAndCredentialsOnlyWith
     const TProxySettings proxy{c.UseProxy, c.ProxyAuth, "proxy.local", "3128", "user", "pw"};
     client_.Requests.clear();
     DownloadFile(MakeDownloadParams("http://example.com:8080/a/b?c", proxy), stream_, 0, ctx_);
-    GetRemoteSize(MakeDownloadParams("example.com/a", proxy), 0, ctx_, false, "");
+    GetRemoteSize(MakeDownloadParams("example.com/a", proxy), 0, ctx_, false, TFilePath());
     ASSERT_EQ(client_.Requests.size(), 2u);
     for (const THttpRequest& r : client_.Requests) {
       EXPECT_EQ(std::tie(r.Proxy, r.ProxyUser, r.ProxyPassword),
@@ -245,7 +245,7 @@ TEST_F(ScriptedDownload, StatusOutsideTwoHundredsIsAFailedDownloadAnd304OnlyAnsw
     EXPECT_EQ(std::tie(outcome.Result, outcome.Status, outcome.Error, outcome.NotModified),
               std::make_tuple(result, status, error, result == 0));
     EXPECT_EQ(stream_, result > 0 ? "keptpage" : "kept");
-    EXPECT_EQ(GetRemoteSize(params, 0, ctx_, false, ""), result);
+    EXPECT_EQ(GetRemoteSize(params, 0, ctx_, false, TFilePath()), result);
   }
 }
 
@@ -359,12 +359,12 @@ TEST_F(ScriptedDownload, FailureLeavesTheStreamUntouchedButAReadErrorEndsTheBody
   ctx_.Cancel = MakeShared<THttpCancel>();
   ctx_.Cancel->Cancel();
   EXPECT_EQ(Download(1), -1);
-  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, ""), -1);
+  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, TFilePath()), -1);
   EXPECT_TRUE(client_.Requests.empty()) << "a cancelled request was sent";
   ctx_.Cancel = MakeShared<THttpCancel>();  // never cancelled
   client_.Refuse = true;
   EXPECT_EQ(Download(1), -1);
-  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, ""), -1);
+  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 1, ctx_, true, TFilePath()), -1);
   EXPECT_EQ(stream_, "kept");
 }
 
@@ -374,9 +374,9 @@ TEST_F(ScriptedDownload, RemoteSizeReadsTheBodyOnlyForTheTitleCheckAndOnlyToTheF
   for (int i = 0; i < 200; ++i) body += "<item><title>more</title></item>";
   client_.Steps = {{body}};
   client_.Announced = 1234;
-  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, true, ""), 1234);
+  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, true, TFilePath()), 1234);
   client_.Announced = 0;
-  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, false, ""), 0);
+  EXPECT_EQ(GetRemoteSize(Direct("http://example.com/"), 0, ctx_, false, TFilePath()), 0);
   EXPECT_TRUE(client_.ReadSizes.empty());
 
   const testing::TempFolder temp("kivo_net_title_");
@@ -617,9 +617,9 @@ std::string Replace(std::string text, std::string_view from, std::string_view to
 
 TEST_F(ServerDownload, RemoteSizeIsTheAnnouncedLengthElseTheFirstItemTitleComparison) {
   const std::string sample = DataFile("sample_feed.xml");
-  EXPECT_EQ(GetRemoteSize(Direct(Url("/feeds/sample_feed.xml")), 0, ctx_, false, ""),
+  EXPECT_EQ(GetRemoteSize(Direct(Url("/feeds/sample_feed.xml")), 0, ctx_, false, TFilePath()),
             static_cast<int>(sample.size()));
-  EXPECT_EQ(GetRemoteSize(Direct(Url("/chunked/sample_feed.xml")), 0, ctx_, false, ""), 0);
+  EXPECT_EQ(GetRemoteSize(Direct(Url("/chunked/sample_feed.xml")), 0, ctx_, false, TFilePath()), 0);
 
   const std::string attributed = DataFile("feed_item_attributes.xml");
   struct {
@@ -693,7 +693,7 @@ TEST_F(ServerDownload, SilentServerTimesOutAfterOneWait) {
 TEST_F(ServerDownload, UnreachableServerFails) {
   std::string body;
   EXPECT_EQ(Fetch("http://127.0.0.1:1/feed.xml", body), -1);
-  EXPECT_EQ(GetRemoteSize(Direct("http://127.0.0.1:1/feed.xml"), 0, ctx_, true, ""), -1);
+  EXPECT_EQ(GetRemoteSize(Direct("http://127.0.0.1:1/feed.xml"), 0, ctx_, true, TFilePath()), -1);
 }
 
 }  // namespace

@@ -52,11 +52,9 @@ class LoadThreadTest : public ::testing::Test {
   }
 
   tchannels& Feed() { return rss_.Channels[0]; }
-  std::filesystem::path FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
-  void Write(const std::filesystem::path& path, const std::string& bytes) {
-    ASSERT_TRUE(WriteFileAtomic(path, bytes));
-  }
-  std::string Read(const std::filesystem::path& path) { return ReadFileBytes(path).value_or("<missing>"); }
+  TFilePath FileOf(const char* extension) { return ChangeFileExt(Feed().CacheFile, extension); }
+  void Write(const TFilePath& path, const std::string& bytes) { ASSERT_TRUE(WriteFileAtomic(path, bytes)); }
+  std::string Read(const TFilePath& path) { return ReadFileBytes(path).value_or("<missing>"); }
 
   TLoadResult LoadNow() { return LoadFeed(TakeLoadSnapshot(rss_, 0, globals_), services_); }
 
@@ -166,8 +164,8 @@ TEST_F(LoadThreadTest, NotModifiedKeepsTheFeedAsItIsAndTheValidatorsNeedBothFile
   http_.Serve(kFeedPath, FakeRoute{.Body = "", .Status = 304});
   for (const auto& [cache, raw] : {std::pair(true, true), std::pair(false, true), std::pair(true, false)}) {
     SCOPED_TRACE(std::to_string(cache) + std::to_string(raw));
-    std::filesystem::remove(Feed().CacheFile);
-    std::filesystem::remove(Feed().RawFile);
+    std::filesystem::remove(Feed().CacheFile.Std());
+    std::filesystem::remove(Feed().RawFile.Std());
     if (cache) Write(Feed().CacheFile, "old cache");
     if (raw) Write(Feed().RawFile, "old raw");
     mailbox_->Put(LoadNow());
@@ -204,7 +202,7 @@ TEST_F(LoadThreadTest, LogoKeptWhenItsDownloadFailsResolvedAgainstTheSiteRootAnd
   LoadNow();
   EXPECT_EQ(Read(FileOf(".img")), kNewLogo);
 
-  std::filesystem::remove(FileOf(".img"));
+  std::filesystem::remove(FileOf(".img").Std());
   rss_.LoadLogos = false;
   result = LoadNow();
   EXPECT_FALSE(result.LogoReloaded);

@@ -41,7 +41,7 @@ class OptionsOk : public ::testing::Test {
     text.insert(text.begin(), '[');
     return text.append("]\r\n").append(lines);
   }
-  fs::path CacheFile(const std::string& address, std::string_view extension) {
+  TFilePath CacheFile(const std::string& address, std::string_view extension) {
     return ChangeFileExt(ItemCacheFile(context.CacheFolder, address), extension);
   }
 

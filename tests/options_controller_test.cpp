@@ -29,7 +29,7 @@ class OptionsDialog : public ::testing::Test {
     host.globals.FeedLines = lines;
     host.rss.SetCount(static_cast<int>(lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i)
-      host.rss.Channels[i].CacheFile = std::to_string(i) + ".rss";
+      host.rss.Channels[i].CacheFile = PathFrom1251(std::to_string(i) + ".rss");
   }
   const TOptionsDraft& Draft() { return *controller.Draft(); }
   TFeedSettingsController& Feed() { return controller.FeedSettings(); }

@@ -70,7 +70,7 @@ class FakeReaderWindow : public FakeShown<IReaderWindow> {
   void ClearFeedIcons() override {}
   void AddFeedMenuItem(const std::string&, const std::string&, int) override {}
   void AddTab(const std::string& text) override { tabs.push_back(text); }
-  void LoadIconOfSite(int, const fs::path&) override {}
+  void LoadIconOfSite(int, const TFilePath&) override {}
   void check_new_grid_count(int) override {}
   void TabControl1Change() override { log.push_back("reader TabControl1Change"); }
   void TrIconDblClick() override { visible = !visible; }
@@ -166,10 +166,10 @@ class FakeEnvironment : public IHostService,
 
   std::u16string ModuleFileName(TPluginWord) override { return (folder_ / "KivoRss.dll").u16string(); }
   TSize ScreenSize() override { return {1280, 1024}; }
-  void CreateFolder(const fs::path& path) override {
-    createdFolders.push_back(path);
+  void CreateFolder(const TFilePath& path) override {
+    createdFolders.push_back(path.Std());
     std::error_code ignored;
-    fs::create_directory(path, ignored);
+    fs::create_directory(path.Std(), ignored);
   }
   TPluginWord LoadButtonIcon() override {
     ++iconLoads;
@@ -589,7 +589,7 @@ TEST_F(PluginDispatchTest, XStatusTravelsAsUtf16AndItsDialogGoesAtTheStopAndWith
 TEST_F(PluginDispatchTest, StartComposesCachedFeedsWithTheirMarksAndStopKeepsThem) {
   env_.record.SetWide(off::kFeedList, u"http://a.example/rss|A");
   fs::create_directories(folder_ / "Cache");
-  const fs::path cache = ItemCacheFile(folder_ / "Cache", "http://a.example/rss");
+  const TFilePath cache = ItemCacheFile(folder_ / "Cache", "http://a.example/rss");
   ASSERT_TRUE(WriteFileAtomic(cache,
                               "<?xml version=\"1.0\" encoding=\"windows-1251\" ?>\r\n<myrssnodes>\r\n"
                               "  <item>\r\n    <title>One</title>\r\n    <date>d1</date>\r\n  </item>\r\n"

@@ -38,7 +38,7 @@ class FakeWindow : public IReaderWindowOps {
     menu.push_back(caption + "|" + hint + "|" + std::to_string(tag));
   }
   void AddTab(const std::string& text) override { tabs.push_back(text); }
-  void LoadIconOfSite(int index, const fs::path& path) override {
+  void LoadIconOfSite(int index, const TFilePath& path) override {
     Log("icon " + std::to_string(index) + " " + PathTo1251(path.filename()));
   }
   void check_new_grid_count(int feedIndex) override { Log("count " + std::to_string(feedIndex)); }
@@ -94,7 +94,7 @@ class SettingsTest : public ::testing::Test {
     record_.strings[off::kFeedList] = text;
   }
   void WriteIni(const std::string& text) { ASSERT_TRUE(WriteFileAtomic(context_.IniPath, text)); }
-  fs::path CachePath(const std::string& name) const { return context_.CacheFolder / PathFrom1251(name); }
+  TFilePath CachePath(const std::string& name) const { return context_.CacheFolder / PathFrom1251(name); }
   void Load() { LoadSettings(globals_, rss_, context_); }
 
   testing::TempFolder temp_{"kivo_settings_"};
@@ -138,8 +138,8 @@ TEST_F(SettingsTest, StoredSettingsAreTakenAsTheyStand) {
   const tchannels& nameOnly = rss_.Channels[2];
   EXPECT_EQ((std::vector<std::string>{nameOnly.Url, nameOnly.Title}),
             (std::vector<std::string>{"", "just a name"}));
-  EXPECT_EQ((std::vector<fs::path>{nameOnly.CacheFile, nameOnly.RawFile}),
-            (std::vector<fs::path>{CachePath(".rss"), CachePath(".xml")}));
+  EXPECT_EQ((std::vector<TFilePath>{nameOnly.CacheFile, nameOnly.RawFile}),
+            (std::vector<TFilePath>{CachePath(".rss"), CachePath(".xml")}));
 }
 
 TEST_F(SettingsTest, TabsPositionOutsideTopAndBottomReadsAsTop) {

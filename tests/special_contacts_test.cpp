@@ -59,7 +59,7 @@ class FakeReader final : public IReaderWindow {
   void ClearFeedIcons() override {}
   void AddFeedMenuItem(const std::string&, const std::string&, int) override {}
   void AddTab(const std::string&) override {}
-  void LoadIconOfSite(int, const std::filesystem::path&) override {}
+  void LoadIconOfSite(int, const TFilePath&) override {}
   void check_new_grid_count(int) override {}
   bool Visible() const override { return visible; }
   void SetVisible(bool value) override { visible = value; }

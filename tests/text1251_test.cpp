@@ -132,6 +132,28 @@ TEST(Utf16, EveryWindows1251ByteRoundTripsAndOtherUnitsBecomeQuestionMarks) {
   EXPECT_EQ(Utf16ToWin(std::u16string(1, u'\0')), std::string(1, '\0'));
 }
 
+// File names outside Windows: every length of UTF-8 form, a pair of
+// surrogates for what lies beyond 16 bits, U+FFFD for what cannot be read.
+TEST(Utf8AndUtf16, EveryFormLengthAndSurrogatePairConvertsBothWays) {
+  struct Pair {
+    std::string utf8;
+    std::u16string utf16;
+  };
+  const std::vector<Pair> both = {
+      {"a", u"a"},
+      {"\xD0\x9F", u"\u041F"},
+      {"\xE2\x82\xAC", u"\u20AC"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+      {"", u""},
+  };
+  for (const Pair& p : both) {
+    EXPECT_EQ(Utf8ToUtf16(p.utf8), p.utf16) << p.utf8;
+    EXPECT_EQ(Utf16ToUtf8(p.utf16), p.utf8) << p.utf8;
+  }
+  EXPECT_EQ(Utf8ToUtf16("a\xFF\xD0z"), u"a\uFFFD\uFFFDz");
+  EXPECT_EQ(Utf16ToUtf8(u"\xDE00\xD83Dz"), "\xEF\xBF\xBD\xEF\xBF\xBDz");
+}
+
 TEST(LetterCase, LowersExactlyTheLettersYoAndTheOtherSlavicOnesIncluded) {
   const std::vector<Case> pairs = {
       {"ABCXYZ", "abcxyz"},

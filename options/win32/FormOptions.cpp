@@ -248,11 +248,11 @@ std::optional<int> TFormOptions::Choose(const std::string& title, const std::str
   return ChooseFromList(Handle(), title, prompt, items);
 }
 
-std::optional<std::filesystem::path> TFormOptions::AskOpenFile(const std::string& filterName) {
+std::optional<TFilePath> TFormOptions::AskOpenFile(const std::string& filterName) {
   return AskFileName(Handle(), false, filterName, L"opml");
 }
 
-std::optional<std::filesystem::path> TFormOptions::AskSaveFile(const std::string& filterName) {
+std::optional<TFilePath> TFormOptions::AskSaveFile(const std::string& filterName) {
   return AskFileName(Handle(), true, filterName, L"opml");
 }
 

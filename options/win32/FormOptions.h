@@ -4,11 +4,11 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "base/PluginWindow.h"
 #include "lang/LanguageTexts.h"
 #include "options/OptionsController.h"
@@ -41,8 +41,8 @@ class TFormOptions final : public TDialogViewBase, public IOptionsView, public I
   bool Confirm(const std::string& title, const std::string& text) override;
   std::optional<int> Choose(const std::string& title, const std::string& prompt,
                             const std::vector<std::string>& items) override;
-  std::optional<std::filesystem::path> AskOpenFile(const std::string& filterName) override;
-  std::optional<std::filesystem::path> AskSaveFile(const std::string& filterName) override;
+  std::optional<TFilePath> AskOpenFile(const std::string& filterName) override;
+  std::optional<TFilePath> AskSaveFile(const std::string& filterName) override;
 
   // IPluginWindow.
   bool Visible() const override { return IsWindowVisible(Handle()) != FALSE; }

@@ -29,7 +29,7 @@ class TFileDescriptor {
 // O_NONBLOCK: opening a pipe without a writer, or a terminal, must not wait.
 // The kind is told from the open descriptor, so that no other file can take
 // the name's place between the check and the read.
-std::optional<std::string> ReadLocalFileBytes(const std::filesystem::path& path, std::size_t maxBytes) {
+std::optional<std::string> ReadLocalFileBytes(const TFilePath& path, std::size_t maxBytes) {
   const TFileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat status {};
   if (file.Get() < 0 || fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;

@@ -67,7 +67,7 @@ bool OnFixedDrive(std::wstring_view path) {
 
 // The name is judged first, so that no device is ever opened; the handle is
 // judged again, since a link on the way could still lead elsewhere.
-std::optional<std::string> ReadLocalFileBytes(const std::filesystem::path& path, std::size_t maxBytes) {
+std::optional<std::string> ReadLocalFileBytes(const TFilePath& path, std::size_t maxBytes) {
   const std::wstring& wide = path.native();
   if (wide.find(L'/') != std::wstring::npos || !IsPlainDrivePath(wide) || !OnFixedDrive(wide))
     return std::nullopt;

@@ -97,7 +97,7 @@ void KIVO_STDCALL TPluginObject::OnHostMessage(IKivoPlugin* self, TPluginMessage
 
 void LogCreationFailure(const char* what) noexcept {
   try {
-    const std::filesystem::path modulePath(ModuleFileName(ThisModule()));
+    const TFilePath modulePath = PathFromUtf16(ModuleFileName(ThisModule()));
     TPluginLog(ChangeFileExt(modulePath, ".log")).Append(FormatLogLine(SystemClock().Now(), 0, what));
   } catch (...) {
     // Nothing is left to report to.

@@ -1,8 +1,8 @@
 #include "plugin/win32/Win32ObjectFactory.h"
 
-#include <filesystem>
 #include <utility>
 
+#include "base/FilePaths.h"
 #include "imaging/win32/ImageLists.h"
 #include "imaging/win32/ResourceIds.h"
 #include "options/AddressProbe.h"
@@ -50,7 +50,7 @@ TOptionsDialogs TWin32ObjectFactory::CreateOptionsDialogs(IOptionsHost& host) {
 
 // The skin beside the module wins over the built-in one.
 std::unique_ptr<INotifyWindow> TWin32ObjectFactory::CreateNotifyWindow(std::function<void()> onAction) {
-  const std::filesystem::path module(ModuleFileName(ThisModule()));
+  const TFilePath module = PathFromUtf16(ModuleFileName(ThisModule()));
   return std::make_unique<TNotifyWindow>(LoadNotifySkin(module.parent_path()), std::move(onAction));
 }
 

@@ -22,7 +22,7 @@ TSize TWin32Platform::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void TWin32Platform::CreateFolder(const std::filesystem::path& path) {
+void TWin32Platform::CreateFolder(const TFilePath& path) {
   kivo::CreateFolder(path);
 }
 

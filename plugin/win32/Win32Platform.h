@@ -16,7 +16,7 @@ class TWin32Platform final : public IPluginPlatform {
   // still gets the plugin's own path, not its own executable's.
   std::u16string ModuleFileName(TPluginWord dllHandle) override;
   TSize ScreenSize() override;
-  void CreateFolder(const std::filesystem::path& path) override;
+  void CreateFolder(const TFilePath& path) override;
   TPluginWord LoadButtonIcon() override;
   THostString MakeHostString(std::u16string_view text) override;
   IImageDecoder& ImageDecoder() override;

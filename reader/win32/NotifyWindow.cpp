@@ -46,7 +46,7 @@ bool Usable(const std::optional<TBitmap32>& skin) {
 
 }  // namespace
 
-TBitmap32 LoadNotifySkin(const std::filesystem::path& pluginFolder) {
+TBitmap32 LoadNotifySkin(const TFilePath& pluginFolder) {
   if (const auto bytes = ReadFileBytes(pluginFolder / "notifyskin.png", kSkinFileMaxBytes)) {
     if (auto skin = SharedImageDecoder().Decode(ImageKind::Png, *bytes); Usable(skin))
       return std::move(*skin);

@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "reader/NotifyPopup.h"
 #include "ui/win32/GdiHandles.h"
 #include "ui/win32/WindowBase.h"
@@ -22,7 +22,7 @@ inline constexpr wchar_t kNotifyWindowClass[] = L"TFormNotify";
 
 // The skin: "notifyskin.png" in `pluginFolder` when it decodes, else the
 // module's resource, else a plain panel.
-TBitmap32 LoadNotifySkin(const std::filesystem::path& pluginFolder);
+TBitmap32 LoadNotifySkin(const TFilePath& pluginFolder);
 
 class TNotifyWindow final : public TWindowBase, public INotifyView, public INotifyWindow {
  public:

@@ -56,8 +56,8 @@ class FakeOptionsView : public FakeDialogView<IOptionsView, TOptionsControl> {
     offered = items;
     return choice;
   }
-  std::optional<std::filesystem::path> AskOpenFile(const std::string&) override { return file; }
-  std::optional<std::filesystem::path> AskSaveFile(const std::string&) override { return file; }
+  std::optional<TFilePath> AskOpenFile(const std::string&) override { return file; }
+  std::optional<TFilePath> AskSaveFile(const std::string&) override { return file; }
 
   std::map<TOptionsControl, TControlColour> colour;
   std::map<TOptionsControl, std::vector<std::string>> items;
@@ -92,7 +92,7 @@ class FakeOptionsHost : public IOptionsHost {
     applied.push_back(draft.FeedLines());
     return true;
   }
-  std::filesystem::path PluginFolder() const override { return folder; }
+  TFilePath PluginFolder() const override { return folder; }
   char DecimalSeparator() const override { return '.'; }
   std::size_t CacheFolderLength() const override { return 10; }
   const TBitmap32* FeedIcon(int index) const override {

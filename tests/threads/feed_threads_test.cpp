@@ -62,8 +62,8 @@ class FeedThreadsTest : public ::testing::Test {
     http_.Serve("feeds.test/favicon.ico", "icon");
     http_.Serve("feeds.test/logo.gif", "GIF89a-logo-bytes");
     http_.SetLatency(std::chrono::milliseconds(2));
-    context_.IniPath = (dir_ / "KivoRss.ini").string();
-    context_.PluginFolder = dir_.string() + "/";
+    context_.IniPath = dir_ / "KivoRss.ini";
+    context_.PluginFolder = TFilePath(dir_) / "";
     context_.CacheFolder = context_.PluginFolder;
     context_.ImageDecoder = &decoder_;
     context_.ComposePage = [](TRSS& rss, int i) { MakeFeedPage(rss, i, 2, SystemLocale()); };

@@ -16,7 +16,7 @@ class FakeOptionsHost final : public IOptionsHost {
  public:
   TOptionsDraft MakeOptionsDraft() override { return {}; }
   bool ApplyOptions(const TOptionsDraft&) override { return true; }
-  std::filesystem::path PluginFolder() const override { return "C:\\KivoRss"; }
+  TFilePath PluginFolder() const override { return L"C:\\KivoRss"; }
   char DecimalSeparator() const override { return '.'; }
   std::size_t CacheFolderLength() const override { return 18; }
 };

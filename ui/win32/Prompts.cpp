@@ -157,8 +157,8 @@ std::optional<int> ChooseFromList(HWND owner, const std::string& caption, const 
   return state.Chosen;
 }
 
-std::optional<std::filesystem::path> AskFileName(HWND owner, bool save, const std::string& filterName,
-                                                 const wchar_t* extension) {
+std::optional<TFilePath> AskFileName(HWND owner, bool save, const std::string& filterName,
+                                     const wchar_t* extension) {
   const std::wstring pattern = std::wstring(L"*.") + extension;
   std::wstring filter = gdi::Wide(filterName) + L" (" + pattern + L")";
   filter.push_back(L'\0');
@@ -182,7 +182,7 @@ std::optional<std::filesystem::path> AskFileName(HWND owner, bool save, const st
   const BOOL chosen = save ? GetSaveFileNameW(&request) : GetOpenFileNameW(&request);
   if (!chosen) return std::nullopt;
   file.resize(file.find(L'\0'));
-  return std::filesystem::path(file);
+  return TFilePath(std::move(file));
 }
 
 std::optional<std::string> InputQuery(HWND owner, const std::string& caption, const std::string& prompt,

@@ -4,10 +4,11 @@
 
 #include <windows.h>
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "base/FilePaths.h"
 
 namespace kivo {
 
@@ -36,8 +37,8 @@ std::optional<int> ChooseFromList(HWND owner, const std::string& caption, const 
 // file that exists is replaced only when the user agrees), listing
 // `filterName` files by `extension` first, then all files. A file saved
 // without an extension gets `extension`. nullopt when cancelled.
-std::optional<std::filesystem::path> AskFileName(HWND owner, bool save, const std::string& filterName,
-                                                 const wchar_t* extension);
+std::optional<TFilePath> AskFileName(HWND owner, bool save, const std::string& filterName,
+                                     const wchar_t* extension);
 
 // MessageBoxW with windows-1251 text; the button the user chose (IDOK, IDYES...).
 int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
