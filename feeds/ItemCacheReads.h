@@ -8,11 +8,11 @@
 
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "base/FilePaths.h"
 #include "base/SharedRef.h"
 #include "feeds/FeedTable.h"
 #include "platform/Mailbox.h"
@@ -25,7 +25,7 @@ namespace kivo {
 struct TItemCacheJob {
   int FeedIndex = -1;
   std::uint64_t Generation = 0;
-  std::filesystem::path CacheFile;
+  TFilePath CacheFile;
 };
 
 struct TItemCacheRead {

@@ -207,7 +207,8 @@ void TSpecialContacts::Draw(const TPluginMessage& message) {
     Text(*painter, box.Left + 24, box.Top + 1, regular, caption, Lang.lang_main_form_caption);
     return;
   }
-  const tsimplecontact& entry = entries_[static_cast<std::size_t>(*feed)];
+  const int index = *feed;
+  const tsimplecontact& entry = entries_[static_cast<std::size_t>(index)];
   int x = box.Left + 24;
   std::string name = entry.Name;
   name.append(" (");
@@ -218,7 +219,7 @@ void TSpecialContacts::Draw(const TPluginMessage& message) {
   total.append(std::to_string(entry.TotalCount)).append(")");
   Text(*painter, x, box.Top + 1, regular, caption, total);
   if (site_.ContactSettings().ShowContactsIcons)
-    DrawIcon(*painter, reader->FeedIcon(*feed), box.Right - 17, box.Top + 1);
+    DrawIcon(*painter, reader->FeedIcon(index), box.Right - 17, box.Top + 1);
   if (entry.NewMark) DrawIcon(*painter, reader->WindowPicture(kNewMarkPicture), box.Left + 5, box.Top + 1);
 }
 
