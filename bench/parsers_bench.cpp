@@ -306,86 +306,6 @@ void RegisterTranscoding() {
            });
 }
 
-// Start-up: every feed's settings section from the INI (opened once per feed
-// as the plugin does), its item cache read and widened, its page composed
-// with the marks of its ".rd" file.
-constexpr int kStartupFeeds = 200;
-constexpr int kStartupItems = 200;
-
-struct TStartupFolder {
-  fs::path dir;
-  double bytes = 0;
-  ~TStartupFolder() {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  }
-};
-
-std::shared_ptr<TStartupFolder> MakeStartupFolder() {
-  auto folder = std::make_shared<TStartupFolder>();
-  folder->dir = fs::temp_directory_path() / ("kivo_startup_bench_" + std::to_string(getpid()));
-  fs::create_directories(folder->dir);
-  std::string ini;
-  for (int f = 0; f < kStartupFeeds; ++f) {
-    TmoxXMLParser2 source;
-    source.LoadFromString(GenerateRssItems(kStartupItems, kBenchSeed + static_cast<uint32_t>(f)));
-    const std::string cache = ConvertFeed(source, {}, {}).Text();
-    TmoxXMLParser2 converted;
-    converted.LoadFromString(cache);
-    std::string marks;
-    int n = 0;
-    for (const TmoxXMLNode2* item = converted.FirstChild(); item; item = item->NextSibling()) {
-      if (n++ % 3 == 0) marks += item->ChildText("title") + " " + item->ChildText("pubDate") + "=1\r\n";
-    }
-    const std::string name = "feed" + std::to_string(f);
-    WriteBytes(folder->dir / (name + ".xml"), cache);
-    WriteBytes(folder->dir / (name + ".rd"), marks);
-    ini += "[" + name +
-           ".xml]\r\nPanelSize=200\r\nShow_Panel=1\r\nnet_file_size=123456\r\n"
-           "Last_Updated=45000.5\r\nShowBaloon=1\r\n";
-    folder->bytes += static_cast<double>(cache.size() + marks.size());
-  }
-  WriteBytes(folder->dir / "plugin.ini", ini);
-  return folder;
-}
-
-// Per feed what loading the settings reads (INI, item cache, marks), then
-// `work` on the cache and marks of feed f; its results are summed.
-template <typename Work>
-void RegisterStartupRow(const std::shared_ptr<TStartupFolder>& folder, const char* what, Work work) {
-  Register("startup", std::to_string(kStartupFeeds) + "x" + std::to_string(kStartupItems), what,
-           folder->bytes, 2, [folder, work](benchmark::State& state) {
-             const std::filesystem::path iniPath = folder->dir / "plugin.ini";
-             for (auto _ : state) {
-               std::size_t sum = 0;
-               for (int f = 0; f < kStartupFeeds; ++f) {
-                 const std::string name = "feed" + std::to_string(f);
-                 const TIniFile ini(iniPath);
-                 benchmark::DoNotOptimize(ini.ReadInteger(name + ".xml", "PanelSize", 0));
-                 sum += work(f, ReadBytes(folder->dir / (name + ".xml")),
-                             ReadBytes(folder->dir / (name + ".rd")));
-               }
-               benchmark::DoNotOptimize(sum);
-             }
-           });
-}
-
-void RegisterStartup() {
-  auto folder = MakeStartupFolder();
-  const auto page = [](const std::string& cache, const std::string& marks) {
-    return ComposeFeedPage(cache, marks, 45000.5, true, 2, TFixedLocaleFormats());
-  };
-  RegisterStartupRow(folder, "re-read caches, every page",
-                     [page](int, const std::string& cache, const std::string& marks) {
-                       return page(cache, marks).PageHtml.size();
-                     });
-  // What a start does now: the theme lists of every feed, and the page of the first shown one.
-  RegisterStartupRow(folder, "re-read theme lists, one page",
-                     [page](int f, const std::string& cache, const std::string& marks) {
-                       return f == 0 ? page(cache, marks).Items.size() : ReadThemes(cache, marks).size();
-                     });
-}
-
 // ---- reporting -------------------------------------------------------------------
 
 class TableReporter : public benchmark::ConsoleReporter {
@@ -415,8 +335,7 @@ void PrintTable(const TableReporter& reporter) {
     if (it == reporter.seconds.end()) continue;
     const double mbs = MbPerSecond(reporter, name);
     // The same size's pugixml parse; transcoding and start-up use the 1 MB one.
-    const std::string pugiSize = row.group == "startup" ? "1M" : row.size;
-    const double pugi = MbPerSecond(reporter, "parse/pugixml/" + pugiSize);
+    const double pugi = MbPerSecond(reporter, "parse/pugixml/" + row.size);
     std::printf("%-10s %-6s %-30s %10.2f %10.1f %9.2f\n", row.group.c_str(), row.size.c_str(),
                 row.name.c_str(), it->second * 1e3, mbs, pugi > 0 ? mbs / pugi : 0.0);
   }
@@ -445,7 +364,6 @@ int main(int argc, char** argv) {
   RegisterParsers();
   RegisterConversion();
   RegisterTranscoding();
-  RegisterStartup();
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

@@ -63,9 +63,9 @@ TStartFolder& Folder() {
       for (const tchannelrecord& theme : ReadThemes(cache, {})) {
         if (n++ % 3 == 0) marks.append(ThemeKey(theme)).append("=1\r\n");
       }
-      const fs::path cacheFile = ItemCacheFile(made.dir / "Cache", url);
+      const fs::path cacheFile = ItemCacheFile(made.dir / "Cache", url).Std();
       WriteBytes(cacheFile, cache);
-      WriteBytes(ReadMarksFileName(cacheFile), marks);
+      WriteBytes(ReadMarksFileName(cacheFile).Std(), marks);
       ini.append("[").append(cacheFile.filename().string());
       ini.append(
           "]\r\nPanelSize=200\r\nShow_Panel=1\r\nnet_file_size=123456\r\nLast_Updated=45000.5\r\nShowBaloon="
