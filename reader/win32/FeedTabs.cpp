@@ -42,8 +42,8 @@ int TFeedTabs::Selected() const {
 }
 
 void TFeedTabs::SetSelected(int index) {
+  // The rows may change places, not their number: the strip stays as placed.
   TabCtrl_SetCurSel(Handle(), index);
-  placed_ = false;
 }
 
 void TFeedTabs::SetAtBottom(bool bottom) {
