@@ -3,68 +3,124 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 #include "ui/win32/Gdi.h"
+#include "ui/win32/GdiHandles.h"
 
 namespace kivo {
 
 namespace {
-constexpr std::array<int, 6> kPanelWidths = {106, 100, 60, 60, 60, 300};
+
 constexpr int kTextPanel = 5;
+constexpr int kPanelGap = 2;
+
+int BarHeight() {
+  const TUniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+  const TSelectedObject font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc.Get(), &metrics);
+  // The panels hold 16-pixel pictures and a line of text, with their edges.
+  return std::max<int>(metrics.tmHeight, 16) + 6;
+}
+
 }  // namespace
 
 TStatusBar::TStatusBar(HWND parent, int controlId, const TPictureList& pictures, TLookOf look)
-    : pictures_(pictures), look_(std::move(look)) {
-  Create(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent, controlId);
-  std::array<int, kPanelWidths.size()> edges{};
-  int right = 0;
-  for (std::size_t i = 0; i < kPanelWidths.size(); ++i) edges[i] = right += kPanelWidths[i];
-  SendMessageW(Handle(), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  for (int panel = 0; panel < kTextPanel; ++panel) {
-    SendMessageW(Handle(), SB_SETTEXTW, static_cast<WPARAM>(SBT_OWNERDRAW | panel), 0);
-  }
+    : class_(kStatusBarClass, &TWindowBase::WindowProc),
+      pictures_(pictures),
+      look_(std::move(look)),
+      height_(BarHeight()) {
+  Create(0, class_.Name(), L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, height_, parent,
+         reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)));
 }
 
 void TStatusBar::SetText(const std::string& text) {
-  SendMessageW(Handle(), SB_SETTEXTW, kTextPanel, reinterpret_cast<LPARAM>(gdi::Wide(text).c_str()));
+  std::wstring wide = gdi::Wide(text);
+  if (wide == text_) return;
+  text_ = std::move(wide);
+  const RECT panel = PanelRect(kTextPanel);
+  InvalidateRect(Handle(), &panel, FALSE);
 }
 
 void TStatusBar::Repaint() const {
-  InvalidateRect(Handle(), nullptr, TRUE);
+  InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 int TStatusBar::FitToParent() const {
-  SendMessageW(Handle(), WM_SIZE, 0, 0);
-  RECT rect{};
-  GetWindowRect(Handle(), &rect);
-  return rect.bottom - rect.top;
+  RECT client{};
+  GetClientRect(GetParent(Handle()), &client);
+  MoveWindow(Handle(), 0, client.bottom - height_, client.right, height_, TRUE);
+  return height_;
 }
 
-std::optional<LRESULT> TStatusBar::OnReflected(UINT message, WPARAM, LPARAM lParam) {
-  if (message != WM_DRAWITEM) return std::nullopt;
-  DrawPanel(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-  return TRUE;
+RECT TStatusBar::PanelRect(int panel) const {
+  int left = 0;
+  for (int i = 0; i < panel; ++i) left += kPanelWidths[static_cast<std::size_t>(i)];
+  return RECT{left, 0, left + kPanelWidths[static_cast<std::size_t>(panel)] - kPanelGap, height_};
 }
 
-void TStatusBar::DrawPanel(const DRAWITEMSTRUCT& item) const {
-  const RECT& rect = item.rcItem;
-  gdi::Fill(item.hDC, rect, GetSysColor(COLOR_BTNFACE));
-  const std::optional<TStatusPanelLook> look = look_ ? look_(static_cast<int>(item.itemID)) : std::nullopt;
+LRESULT TStatusBar::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case SB_GETPARTS: {
+      // The right edges, as the system's bar reports them.
+      auto* edges = reinterpret_cast<int*>(lParam);
+      int right = 0;
+      const int count = std::min<int>(static_cast<int>(wParam), static_cast<int>(kPanelWidths.size()));
+      for (int i = 0; i < count; ++i) edges[i] = right += kPanelWidths[static_cast<std::size_t>(i)];
+      return static_cast<LRESULT>(kPanelWidths.size());
+    }
+    default:
+      return TWindowBase::HandleMessage(message, wParam, lParam);
+  }
+}
+
+void TStatusBar::Paint() const {
+  const TPaintDc paint(Handle());
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  const TBackBuffer buffer(paint.Get(), SIZE{client.right, client.bottom});
+  const HDC dc = buffer.Dc();
+  gdi::Fill(dc, client, GetSysColor(COLOR_BTNFACE));
+  for (int panel = 0; panel < static_cast<int>(kPanelWidths.size()); ++panel) {
+    RECT rect = PanelRect(panel);
+    if (panel == kTextPanel) rect.right = std::max(rect.right, client.right);
+    DrawEdge(dc, &rect, BDR_SUNKENOUTER, BF_RECT);
+    InflateRect(&rect, -1, -1);
+    DrawPanel(dc, panel, rect);
+  }
+  buffer.Present();
+}
+
+void TStatusBar::DrawPanel(HDC dc, int panel, const RECT& rect) const {
+  if (panel == kTextPanel) {
+    const TSelectedObject selected(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    RECT text{rect.left + 2, rect.top, rect.right - 2, rect.bottom};
+    DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &text,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    return;
+  }
+  const std::optional<TStatusPanelLook> look = look_ ? look_(panel) : std::nullopt;
   if (!look) return;
   if (look->Progress) {
     const RECT bar{rect.left + 3, rect.top + 2, rect.right - 3, rect.bottom - 2};
-    gdi::Fill(item.hDC, bar, RGB(192, 192, 192));
+    gdi::Fill(dc, bar, RGB(192, 192, 192));
     const LONG right = std::min<LONG>(bar.right, rect.left + *look->Progress);
     if (right > bar.left)
-      gdi::Fill(item.hDC, RECT{bar.left, bar.top, right, bar.bottom}, GetSysColor(COLOR_HOTLIGHT));
-    gdi::Frame(item.hDC, bar, RGB(0, 0, 255));
+      gdi::Fill(dc, RECT{bar.left, bar.top, right, bar.bottom}, GetSysColor(COLOR_HOTLIGHT));
+    gdi::Frame(dc, bar, RGB(0, 0, 255));
   }
-  if (look->Picture >= 0) pictures_.Draw(item.hDC, look->Picture, rect.left + 1, rect.top);
+  if (look->Picture >= 0) pictures_.Draw(dc, look->Picture, rect.left + 1, rect.top);
   if (!look->Text.empty()) {
-    const TSelectedObject selected(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
-    gdi::TextAt(item.hDC, rect.left + 18, rect.top + 1, look->Text, RGB(0, 0, 255), rect);
+    const TSelectedObject selected(dc, GetStockObject(DEFAULT_GUI_FONT));
+    gdi::TextAt(dc, rect.left + 18, rect.top + 1, look->Text, RGB(0, 0, 255), rect);
   }
 }
 

@@ -12,6 +12,7 @@
 #include "reader/ReaderCommands.h"
 #include "reader/ReaderWindow.h"
 #include "reader/win32/ReaderWindowView.h"
+#include "reader/win32/StatusBar.h"
 #include "tests/support/FeedTestDoubles.h"
 #include "tests/support/ReaderTestDoubles.h"
 
@@ -69,7 +70,7 @@ TEST_F(ReaderViewTest, SplitterAndViewerFollowTheThemeListsHeightAndVisibility) 
 
 TEST_F(ReaderViewTest, StatusPanelsHaveTheirWidths) {
   std::array<int, 6> edges{};
-  const HWND status = Child(STATUSCLASSNAMEW);
+  const HWND status = Child(kStatusBarClass);
   ASSERT_EQ(SendMessageW(status, SB_GETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data())), 6);
   EXPECT_EQ(edges, (std::array<int, 6>{106, 206, 266, 326, 386, 686}));
 }
