@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Version.h"
 #include "plugin/PluginMessages.h"
 
 #if defined(__i386__) || defined(_M_IX86)
@@ -35,8 +36,8 @@ struct TPluginInfo {
 
 constexpr std::uint16_t kApiVersionMajor = 1;
 constexpr std::uint16_t kApiVersionMinor = 5;
-constexpr std::uint16_t kPluginVersionMajor = 2;
-constexpr std::uint16_t kPluginVersionMinor = 7;
+constexpr std::uint16_t kPluginVersionMajor = kVersionMajor;
+constexpr std::uint16_t kPluginVersionMinor = kVersionMinor;
 constexpr char16_t kPluginName[] = u"RSS Reader For Kivo Nimbra";
 constexpr char16_t kPluginAuthor[] = u"Dorvan";
 

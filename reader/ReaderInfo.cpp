@@ -5,14 +5,12 @@
 #include <string_view>
 
 #include "base/Text1251.h"
+#include "base/Version.h"
 #include "lang/LanguageTexts.h"
 
 namespace kivo {
 
 namespace {
-
-constexpr int kVersionMajor = 2;
-constexpr int kVersionMinor = 7;
 
 // The shortest decimal that reads back as `value`, as FloatToStr writes it.
 std::string ShortestDecimal(double value, char separator) {
@@ -38,8 +36,12 @@ constexpr std::string_view kAboutPage =
     "вкладки лент, непрочитанные и отмеченные цветом новости, всплывающее окно о новостях и ленты "
     "как контакты. Ленты проверяются и загружаются в фоне; прочитанное запоминается.</font></p>"
     "<h4 align=\"center\">Условия распространения</h4>"
-    "<p><font color=\"blue\">Плагин распространяется бесплатно и как есть, без каких-либо гарантий. "
-    "Его можно свободно копировать и передавать другим без изменений.</font></p>"
+    "<p><font color=\"blue\">KivoRss распространяется по лицензии MIT. Его можно бесплатно использовать, "
+    "копировать, изменять, объединять с другими программами, публиковать, распространять, "
+    "сублицензировать и продавать при условии, что уведомление об авторских правах (Copyright (c) 2026 "
+    "the KivoRss authors) и текст лицензии прилагаются ко всем копиям или значимым частям. Программа "
+    "предоставляется «как есть», без каких-либо гарантий; авторы не отвечают за ущерб от её "
+    "использования. Полный текст лицензии находится в файле LICENSE.txt.</font></p>"
     "</body></html>";
 
 }  // namespace
@@ -64,7 +66,8 @@ std::string FeedInformationText(const TRSS* feeds, int feed, const ILocaleFormat
     text += Lang.lang_hint_feed + " " + channel.Title + "\r";
     text += Lang.lang_hint_feedaddr + " " + channel.Url + "\r";
     text += Lang.lang_hint_lastupd + " " + TimeAndDate(channel.LastUpdated, locale) + "\r";
-    text += Lang.lang_hint_filesize + " " + KilobytesText(channel.NetFileSize, locale.DecimalSeparator()) + "\r";
+    text +=
+        Lang.lang_hint_filesize + " " + KilobytesText(channel.NetFileSize, locale.DecimalSeparator()) + "\r";
     if (channel.CheckUpdates) {
       text += Lang.lang_hint_scantime + " " + std::to_string(channel.CheckNewPeriod) + "\r";
       text += Lang.lang_hint_lastscan + " " + TimeAndDate(channel.LastCheck, locale) + "\r";
@@ -77,7 +80,7 @@ std::string FeedInformationText(const TRSS* feeds, int feed, const ILocaleFormat
 
 std::string AboutPageHtml() {
   std::string page = Utf8ToWinOrKeep(kAboutPage);
-  const std::string licence = Utf8ToWinOrKeep("Версия программы: ") + PluginVersionText('.');
+  const std::string licence = Utf8ToWinOrKeep("Версия программы: ") + kVersionText;
   page.replace(page.find("{licence}"), std::string_view("{licence}").size(), licence);
   return page;
 }

@@ -4,6 +4,7 @@
 
 #include "base/DateTime.h"
 #include "base/Text1251.h"
+#include "base/Version.h"
 #include "lang/LanguageTexts.h"
 #include "reader/ReaderInfo.h"
 
@@ -51,7 +52,8 @@ TEST(FeedInformationText, FeedLinesOnlyForAFeedThatIsAndCheckLinesOnlyWhenItChec
 TEST(AboutPageHtml, ThePlaceholderBecomesTheVersion) {
   const std::string page = AboutPageHtml();
   EXPECT_EQ(page.find("{licence}"), std::string::npos);
-  EXPECT_NE(page.find(Utf8ToWinOrKeep("Версия программы: 2.7")), std::string::npos);
+  EXPECT_NE(page.find(Utf8ToWinOrKeep("Версия программы: ") + kVersionText), std::string::npos);
+  EXPECT_NE(page.find(Utf8ToWinOrKeep("лицензии MIT")), std::string::npos) << "the terms of distribution";
 }
 
 }  // namespace
