@@ -9,6 +9,7 @@
 
 #include "base/FilePaths.h"
 #include "base/Text1251.h"
+#include "lang/LangTemplate.h"
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
 
@@ -472,7 +473,11 @@ bool load_lang_file(const TFilePath& path, char /*decimalSeparator*/) {
   for (const TLangRow& row : kRows) {
     if (row.key == nullptr) continue;
     std::string& text = Lang.*row.text;
-    text = ini.ReadString(kLangFileSection, row.key, IsValueKey(row.key) ? std::string() : text);
+    if (ini.ValueExists(kLangFileSection, row.key)) {
+      text = DecodeLangValue(ini.ReadString(kLangFileSection, row.key, std::string()));
+    } else if (IsValueKey(row.key)) {
+      text.clear();
+    }
   }
   return true;
 }

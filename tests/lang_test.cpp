@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "base/Text1251.h"
+#include "lang/LangTemplate.h"
 #include "lang/LanguageTexts.h"
 #include "platform/FileIo.h"
 #include "tests/support/TempFolder.h"
+#include "tools/cli/Commands.h"
 
 namespace kivo {
 namespace {
@@ -251,6 +253,42 @@ TEST(FillIn, MarkersTakeTheValuesInOrderAndNothingElseIsFormatted) {
       {"none", {"2"}, "none"},
   };
   for (const auto& c : cases) EXPECT_EQ(FillIn(c.text, c.values), c.filled) << c.text;
+}
+
+// What reading would change is quoted; what it keeps is written as it is.
+TEST(LangTemplate, ValuesThatReadingWouldChangeAreQuotedOthersAreNot) {
+  struct TCase {
+    std::string_view Text;
+    std::string_view Written;
+  };
+  for (const TCase& c :
+       {TCase{"Plain text", "Plain text"}, TCase{" leading", "\" leading\""},
+        TCase{"trailing ", "\"trailing \""}, TCase{"tab\t", "\"tab\t\""}, TCase{"\"both\"", "\"\"both\"\""},
+        TCase{"'both'", "\"'both'\""}, TCase{"\"only at the start", "\"only at the start"}, TCase{"'", "'"},
+        TCase{"one\rtwo", "one\\rtwo"}, TCase{"", ""}}) {
+    EXPECT_EQ(EncodeLangValue(c.Text), c.Written) << c.Text;
+  }
+  EXPECT_EQ(DecodeLangValue("one\\rtwo\\n\\"), "one\rtwo\\n\\") << "only \\r is a line break";
+}
+
+// The translators' template of each built-in language, loaded over nothing,
+// gives every key the text the language itself has.
+TEST_F(LangTest, ExportedTemplateOfEachLanguageLoadsBackWithIdenticalTexts) {
+  for (const std::string name : {"ru", "uk", "en"}) {
+    std::string file;
+    ASSERT_EQ(cli::Run({"lang", "export", name}, file), cli::kExitOk) << name;
+    const TLangTexts exported = Lang;
+    EXPECT_NE(file.find("\r\nlang_opt_label_versionval=2.5\r\n"), std::string::npos) << name;
+    Write(name + ".lng", file);
+    clear_lang_texts();
+    ASSERT_TRUE(load_lang_file(folder_ / (name + ".lng"), '.'));
+    TLangTexts loaded = Lang;
+    TLangTexts expected = exported;
+    for (const std::string_view key : LangKeys())
+      EXPECT_EQ(*LangTextOf(loaded, key), *LangTextOf(expected, key)) << name << " " << key;
+  }
+  std::string ignored;
+  EXPECT_EQ(cli::Run({"lang", "export", "de"}, ignored), cli::kExitUsage);
 }
 
 }  // namespace

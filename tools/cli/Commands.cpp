@@ -50,6 +50,7 @@ const std::map<std::string, Handler>& CommandTable() {
       {"page", CmdPage},
       {"fetch", CmdFetch},
       {"opml", CmdOpml},
+      {"lang", CmdLang},
       {"url", UrlCommand},
       {"version",
        [](const Args&, std::string& out) {
@@ -99,7 +100,9 @@ int Usage(const std::string& message) {
 
 int Run(const Args& args, std::string& out) {
   if (args.empty()) {
-    return Usage("usage: kivorss-cli COMMAND [ARGS...] (xml-roundtrip, url, convert, page, fetch, version)");
+    return Usage(
+        "usage: kivorss-cli COMMAND [ARGS...] (xml-roundtrip, url, convert, page, fetch, opml, lang, "
+        "version)");
   }
   const auto& table = CommandTable();
   const auto it = table.find(args[0]);

@@ -38,6 +38,7 @@ bool ParseInt(const std::string& text, int& value);  // the whole text, decimal
 int CmdConvert(const Args& args, std::string& out);  // convert FILE [options]: item cache bytes
 int CmdPage(const Args& args, std::string& out);     // page CACHE [options]: feed page bytes
 int CmdFetch(const Args& args, std::string& out);    // fetch URL [--proxy HOST:PORT]: diagnosis
+int CmdLang(const Args& args, std::string& out);     // lang export ru|uk|en: a language file template
 int CmdOpml(const Args& args, std::string& out);     // opml import FILE [--list FILE] | opml export
 
 }  // namespace kivo::cli
