@@ -26,17 +26,6 @@ namespace {
 constexpr UINT kKeyCommandMessage = WM_APP + 40;
 constexpr UINT kLayoutMessage = WM_APP + 41;
 
-// Moves a child only when its place changes: under Wine every move of a
-// control costs milliseconds, and a tab switch asks for the layout twice.
-void MoveChild(HWND parent, HWND child, int x, int y, int width, int height) {
-  RECT now{};
-  GetWindowRect(child, &now);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&now), 2);
-  if (now.left == x && now.top == y && now.right - now.left == width && now.bottom - now.top == height)
-    return;
-  MoveWindow(child, x, y, width, height, TRUE);
-}
-
 // The reader window whose keys the message hook previews; one per plugin.
 TReaderWindowView* gKeyPreviewWindow = nullptr;
 
@@ -203,12 +192,7 @@ void TReaderWindowView::Layout() {
   if (!tabs_ || !status_ || !grid_ || !splitter_) return;
   RECT client{};
   GetClientRect(Handle(), &client);
-  if (!statusFitted_ || !EqualRect(&client, &statusFittedTo_)) {
-    statusHeight_ = status_->FitToParent();
-    statusFitted_ = true;
-    statusFittedTo_ = client;
-  }
-  const int statusHeight = statusHeight_;
+  const int statusHeight = status_->FitToParent();
   const int tabsHeight = std::max(0, static_cast<int>(client.bottom) - kTopStripHeight - statusHeight);
   tabs_->Place(RECT{0, kTopStripHeight, client.right, kTopStripHeight + tabsHeight});
   const RECT page = tabs_->PageRect();
@@ -220,10 +204,10 @@ void TReaderWindowView::Layout() {
   if (((GetWindowLongPtrW(grid_->Handle(), GWL_STYLE) & WS_VISIBLE) != 0) != gridVisible_)
     ShowWindow(grid_->Handle(), gridVisible_ ? SW_SHOWNA : SW_HIDE);
   if (gridVisible_) {
-    MoveChild(Handle(), grid_->Handle(), page.left, y, width, gridHeight);
+    MoveIfMoved(grid_->Handle(), RECT{page.left, y, page.left + width, y + gridHeight});
     y += gridHeight;
   }
-  MoveChild(Handle(), splitter_->Handle(), page.left, y, width, TSplitterBar::kHeight);
+  MoveIfMoved(splitter_->Handle(), RECT{page.left, y, page.left + width, y + TSplitterBar::kHeight});
   y += TSplitterBar::kHeight;
   if (viewer_) viewer_->SetBounds(page.left, y, width, std::max(0, static_cast<int>(page.bottom) - y));
   InvalidateRect(Handle(), nullptr, FALSE);

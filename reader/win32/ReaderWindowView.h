@@ -164,10 +164,6 @@ class TReaderWindowView final : public TWindowBase, public IReaderView {
   bool gridVisible_ = true;
   int gridHeight_ = 110;
   bool layoutPending_ = false;  // tabs changed; kLayoutMessage lays out
-  // The client size the status bar last fitted, and its height then.
-  bool statusFitted_ = false;
-  RECT statusFittedTo_{};
-  int statusHeight_ = 0;
   std::array<bool, 3> timers_{};
   // Menus take their captions when they open; the caption follows the language here.
   TAssotiateLanguageHook languageHook_;

@@ -50,7 +50,7 @@ void TStatusBar::Repaint() const {
 int TStatusBar::FitToParent() const {
   RECT client{};
   GetClientRect(GetParent(Handle()), &client);
-  MoveWindow(Handle(), 0, client.bottom - height_, client.right, height_, TRUE);
+  MoveIfMoved(Handle(), RECT{0, client.bottom - height_, client.right, client.bottom});
   return height_;
 }
 

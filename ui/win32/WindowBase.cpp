@@ -62,4 +62,12 @@ bool PointerOver(HWND window, LPARAM screenPoint) {
   return under != nullptr && (under == window || IsChild(window, under));
 }
 
+void MoveIfMoved(HWND child, const RECT& place) {
+  RECT now{};
+  GetWindowRect(child, &now);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&now), 2);
+  if (EqualRect(&now, &place)) return;
+  MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top, TRUE);
+}
+
 }  // namespace kivo

@@ -39,4 +39,9 @@ class TWindowBase : public TWindowObject {
 // Whether the screen point of a mouse message (lParam) lies on `window` or a child of it.
 bool PointerOver(HWND window, LPARAM screenPoint);
 
+// Moves a child window (parent client coordinates) and has it repainted, only
+// when its place changes: under Wine every move of a control costs
+// milliseconds, and layouts ask again for places that did not change.
+void MoveIfMoved(HWND child, const RECT& place);
+
 }  // namespace kivo
