@@ -49,10 +49,10 @@ void TPictureList::Draw(HDC dc, int index, int x, int y) const {
   if (!bitmap) bitmap = MakeDibSection(*picture, TAlphaForm::Premultiplied);
   if (!source_) source_.Reset(CreateCompatibleDC(nullptr));
   if (!bitmap || !source_) return;
-  const TSelectedObject selected(source_.Get(), bitmap.Get());
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, width_ > 0 ? width_ : picture->Width, height_ > 0 ? height_ : picture->Height,
-             source_.Get(), 0, 0, picture->Width, picture->Height, blend);
+  BlendBitmap(
+      dc,
+      RECT{x, y, x + (width_ > 0 ? width_ : picture->Width), y + (height_ > 0 ? height_ : picture->Height)},
+      source_.Get(), bitmap.Get(), SIZE{picture->Width, picture->Height});
 }
 
 TPictureList WindowPictures() {

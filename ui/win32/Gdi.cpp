@@ -109,10 +109,16 @@ void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width, int 
   const TUniqueBitmap bitmap = MakeDibSection(picture, TAlphaForm::Premultiplied);
   const TUniqueMemoryDc source(CreateCompatibleDC(dc));
   if (!bitmap || !source) return;
-  const TSelectedObject selected(source.Get(), bitmap.Get());
+  BlendBitmap(dc,
+              RECT{x, y, x + (width > 0 ? width : picture.Width), y + (height > 0 ? height : picture.Height)},
+              source.Get(), bitmap.Get(), SIZE{picture.Width, picture.Height});
+}
+
+void BlendBitmap(HDC dc, const RECT& place, HDC source, HBITMAP bitmap, SIZE size) {
+  const TSelectedObject selected(source, bitmap);
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc, x, y, width > 0 ? width : picture.Width, height > 0 ? height : picture.Height, source.Get(),
-             0, 0, picture.Width, picture.Height, blend);
+  AlphaBlend(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, source, 0, 0,
+             size.cx, size.cy, blend);
 }
 
 void SetVerticalScrollBar(HWND window, SCROLLINFO info) {

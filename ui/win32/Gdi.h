@@ -39,6 +39,10 @@ enum class TAlphaForm { Premultiplied, Straight };
 // A top-down 32-bit DIB section of the picture; null when GDI refuses.
 TUniqueBitmap MakeDibSection(const TBitmap32& picture, TAlphaForm form = TAlphaForm::Premultiplied);
 
+// A premultiplied bitmap of `size` alpha-blended into `place`, through the
+// memory DC `source`, which it leaves as it found it.
+void BlendBitmap(HDC dc, const RECT& place, HDC source, HBITMAP bitmap, SIZE size);
+
 // A picture alpha-blended at (x, y), stretched to width x height (0: its own size).
 void DrawPicture(HDC dc, int x, int y, const TBitmap32& picture, int width = 0, int height = 0);
 

@@ -151,10 +151,8 @@ void TGdiCanvas::DrawImage(const TRect& rect, const TBitmap32& image, std::uint6
   const TDrawnPictures::TDrawn* drawn = pictures_->For(image, stamp, rect.Width(), rect.Height());
   const TUniqueMemoryDc source(CreateCompatibleDC(dc_));
   if (drawn == nullptr || !source) return;
-  const TSelectedObject selected(source.Get(), drawn->Bitmap.Get());
-  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  AlphaBlend(dc_, rect.Left, rect.Top, rect.Width(), rect.Height(), source.Get(), 0, 0, drawn->Width,
-             drawn->Height, blend);
+  BlendBitmap(dc_, RECT{rect.Left, rect.Top, rect.Right, rect.Bottom}, source.Get(), drawn->Bitmap.Get(),
+              SIZE{drawn->Width, drawn->Height});
 }
 
 }  // namespace kivo
