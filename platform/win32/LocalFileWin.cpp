@@ -7,25 +7,11 @@
 #include <utility>
 
 #include "platform/LocalFile.h"
+#include "platform/win32/SystemHandle.h"
 
 namespace kivo {
 
 namespace {
-
-class TFileHandle {
- public:
-  explicit TFileHandle(HANDLE handle) : handle_(handle) {}
-  ~TFileHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  }
-  TFileHandle(const TFileHandle&) = delete;
-  TFileHandle& operator=(const TFileHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-  explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE handle_;
-};
 
 // The system gives these names a device in every folder, whatever follows
 // the first dot and whatever blanks or dots end the name: "C:\pics\COM1.png"

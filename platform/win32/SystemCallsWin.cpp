@@ -7,24 +7,11 @@
 
 #include "platform/FileIo.h"
 #include "platform/SystemCalls.h"
+#include "platform/win32/SystemHandle.h"
 
 namespace kivo {
 
 namespace {
-
-class TFindHandle {
- public:
-  explicit TFindHandle(HANDLE handle) : handle_(handle) {}
-  ~TFindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  TFindHandle(const TFindHandle&) = delete;
-  TFindHandle& operator=(const TFindHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
 
 // The errors by which the system says that no such file or folder is there;
 // others (a denied access, a sharing violation) leave it unknown.
@@ -99,7 +86,7 @@ std::vector<TFilePath> FileNamesIn(const TFilePath& folder) {
   if (folder.empty()) return names;
   WIN32_FIND_DATAW found{};
   const TFindHandle find(FindFirstFileW((folder / "*").c_str(), &found));
-  if (find.Get() == INVALID_HANDLE_VALUE) return names;
+  if (!find) return names;
   do {
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.emplace_back(found.cFileName);
   } while (FindNextFileW(find.Get(), &found));
