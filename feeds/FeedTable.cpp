@@ -168,6 +168,11 @@ bool SaveUnsavedItemCache(tchannels& channel) {
   return !channel.ItemCacheUnsaved;
 }
 
+std::optional<std::string> ReadItemCacheText(const TFilePath& cacheFile) {
+  if (!FileExists(cacheFile)) return std::nullopt;
+  return ReadFileBytes(cacheFile).value_or(std::string());
+}
+
 TFilePath CacheDir(const TFilePath& pluginFolder) {
   TFilePath cache = pluginFolder / "Cache";
   return DirectoryExists(cache) ? cache : pluginFolder;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -174,6 +175,9 @@ TFilePath ItemCacheFile(const TFilePath& folder, std::string_view address);
 // Writes the item cache from ItemCacheText when its last write failed; true
 // when nothing is left unsaved.
 bool SaveUnsavedItemCache(tchannels& channel);
+// The item cache's text; nullopt when there is no such file. A file that
+// cannot be read counts as empty.
+std::optional<std::string> ReadItemCacheText(const TFilePath& cacheFile);
 
 // The cache folder of the plugin folder: its "Cache" when such a folder
 // exists, else the plugin folder itself.

@@ -4,7 +4,6 @@
 
 #include "feeds/PageComposition.h"
 #include "feeds/ReadMarks.h"
-#include "platform/FileIo.h"
 
 namespace kivo {
 
@@ -14,9 +13,9 @@ TItemCacheRead ReadItemCache(const TItemCacheJob& job) {
   TItemCacheRead read;
   read.FeedIndex = job.FeedIndex;
   read.Generation = job.Generation;
-  if (!FileExists(job.CacheFile)) return read;
-  // An unreadable cache counts as empty, as it does when read at once.
-  read.ItemCacheText = ReadFileBytes(job.CacheFile).value_or(std::string());
+  std::optional<std::string> text = ReadItemCacheText(job.CacheFile);
+  if (!text) return read;
+  read.ItemCacheText = std::move(*text);
   read.Items = ReadThemes(read.ItemCacheText, {});
   return read;
 }

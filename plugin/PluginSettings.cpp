@@ -8,7 +8,6 @@
 #include "feeds/ReadMarks.h"
 #include "lang/LanguageTexts.h"
 #include "platform/Clock.h"
-#include "platform/FileIo.h"
 #include "platform/IniFile.h"
 #include "reader/ReaderGeometry.h"
 
@@ -254,9 +253,8 @@ void LoadFeedSettingsFrom(TRSS& rss, int i, const TIniFile& ini, const TSettings
   ResetRunState(channel, now);
   if (context.DeferItemCaches) {
     channel.ItemCachePending = true;
-  } else if (FileExists(channel.CacheFile)) {
-    // An unreadable cache counts as empty.
-    channel.ItemCacheText = ReadFileBytes(channel.CacheFile).value_or(std::string());
+  } else if (std::optional<std::string> text = ReadItemCacheText(channel.CacheFile)) {
+    channel.ItemCacheText = std::move(*text);
     CallHook(context.ComposePage, rss, i);
   }
   // Marks load even without an item cache (deleted, or the first download
