@@ -138,29 +138,24 @@ int Run() {
     reader.SelectTab(1);
     PaintNow(window);
   });
-  std::vector<double> switches;
-  for (int i = 0; i < 15; ++i) {
+  // From the painted tab 0 to tab 1, painted by `paint`.
+  const auto timeSwitch = [&](const std::function<void()>& paint) {
     reader.SelectTab(0);
     PaintNow(window);
-    switches.push_back(Milliseconds([&] {
+    return Milliseconds([&] {
       reader.SelectTab(1);
-      PaintNow(window);
-    }));
-  }
+      paint();
+    });
+  };
+  std::vector<double> switches;
   std::vector<double> invalidSwitches;
   std::vector<double> switchesAlone;
   for (int i = 0; i < 15; ++i) {
-    reader.SelectTab(0);
-    PaintNow(window);
-    invalidSwitches.push_back(Milliseconds([&] {
-      reader.SelectTab(1);
-      PaintInvalid(window);
-    }));
-    reader.SelectTab(0);
-    PaintNow(window);
-    switchesAlone.push_back(Milliseconds([&] { reader.SelectTab(1); }));
-    PaintNow(window);
+    switches.push_back(timeSwitch([&] { PaintNow(window); }));
+    invalidSwitches.push_back(timeSwitch([&] { PaintInvalid(window); }));
+    switchesAlone.push_back(timeSwitch([] {}));
   }
+  PaintNow(window);
   std::vector<double> relayouts;
   std::vector<double> relayoutsAlone;
   std::vector<double> relayoutsWhole;
